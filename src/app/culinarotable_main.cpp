@@ -1,0 +1,3 @@
+#include "app/workstation.h"
+
+int main(int argc, char** argv) { return RunWorkstation(argc, argv); }
