@@ -1,3 +1,5 @@
 #include "app/workstation.h"
 
-int main(int argc, char** argv) { return RunWorkstation(argc, argv); }
+int main(int argc, char** argv) {
+    return RunWorkstation(argc, argv);
+}

@@ -5,7 +5,7 @@
 #include <string>
 
 class Config {
-public:
+  public:
     // Values set by start-up.
     const std::string& AppName() const { return appName_; }
     void SetAppName(const std::string& v) { appName_ = v; }
@@ -40,7 +40,7 @@ public:
     bool RecallLastOutlet() const { return recallLastOutlet_; }
     void SetRecallLastOutlet(bool v) { recallLastOutlet_ = v; }
 
-private:
+  private:
     std::string appName_ = "KIV";
     std::string installRoot_;
     std::string binPath_;

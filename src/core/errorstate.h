@@ -16,7 +16,7 @@ enum : int32_t {
 };
 
 class ErrorState {
-public:
+  public:
     int32_t ErrNumber() const { return errNumber_; }
     const std::string& ErrDescription() const { return errDescription_; }
 
@@ -35,7 +35,7 @@ public:
         errDescription_.clear();
     }
 
-private:
+  private:
     int32_t errNumber_ = 0;
     std::string errDescription_;
 };

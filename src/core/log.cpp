@@ -19,10 +19,14 @@ namespace {
 
 char TypeLetter(int type) {
     switch (type) {
-        case kLogError: return 'E';
-        case kLogWarning: return 'W';
-        case kLogInfo: return 'I';
-        default: return 'U';
+        case kLogError:
+            return 'E';
+        case kLogWarning:
+            return 'W';
+        case kLogInfo:
+            return 'I';
+        default:
+            return 'U';
     }
 }
 
@@ -65,7 +69,8 @@ bool EnsureMonthFolder(const DateTime& now) {
 bool EndsWithLogOrErr(const std::string& name) {
     if (name.size() < 3) return false;
     std::string tail = name.substr(name.size() - 3);
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : tail)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return tail == "log" || tail == "err";
 }
 
@@ -130,7 +135,8 @@ bool LogPacket(const std::string& text) {
     try {
         DateTime now = DateTime::Now();
         if (!EnsureMonthFolder(now)) return false;
-        return AppendLine(PacketLogPath(now), now.Format("yyyy-mm-dd hh:nn:ss") + "," + text + "\r\n");
+        return AppendLine(PacketLogPath(now),
+                          now.Format("yyyy-mm-dd hh:nn:ss") + "," + text + "\r\n");
     } catch (...) {
         return false;
     }
@@ -150,7 +156,9 @@ bool CreateFolderPath(const std::string& path) {
     }
 }
 
-void ArchiveLog(int period) { ArchiveLogAt(period, DateTime::Now()); }
+void ArchiveLog(int period) {
+    ArchiveLogAt(period, DateTime::Now());
+}
 
 void ArchiveLogAt(int period, const DateTime& now) {
     try {

@@ -15,8 +15,8 @@ namespace {
 constexpr int kBuckets = 1001;
 
 struct MLState {
-    bool loaded = false;                            // the reader is kept after a load
-    std::vector<std::vector<std::string>> colML;    // language n-1 -> texts by message
+    bool loaded = false;                              // the reader is kept after a load
+    std::vector<std::vector<std::string>> colML;      // language n-1 -> texts by message
     std::array<std::vector<int>, kBuckets + 1> hash;  // bucket -> 1-based message positions
 };
 
@@ -57,17 +57,21 @@ struct MLReader {
     void FinishMessage() {
         if (message.empty()) return;
         auto& col = state->colML;
-        while (col.size() < message.size()) col.emplace_back();
+        while (col.size() < message.size())
+            col.emplace_back();
         int position = static_cast<int>(col[0].size()) + 1;
         state->hash[static_cast<std::size_t>(MLHash(message[0].second))].push_back(position);
-        for (std::size_t i = 0; i < message.size(); ++i) col[i].push_back(message[i].second);
+        for (std::size_t i = 0; i < message.size(); ++i)
+            col[i].push_back(message[i].second);
     }
 };
 
 void XMLCALL OnStart(void* ud, const XML_Char* name, const XML_Char** atts) {
     static_cast<MLReader*>(ud)->StartElement(name, atts);
 }
-void XMLCALL OnEnd(void* ud, const XML_Char* name) { static_cast<MLReader*>(ud)->EndElement(name); }
+void XMLCALL OnEnd(void* ud, const XML_Char* name) {
+    static_cast<MLReader*>(ud)->EndElement(name);
+}
 void XMLCALL OnChars(void* ud, const XML_Char* s, int len) {
     static_cast<MLReader*>(ud)->buffer.append(s, static_cast<std::size_t>(len));
 }
@@ -76,11 +80,14 @@ void XMLCALL OnChars(void* ud, const XML_Char* s, int len) {
 
 int MLHash(const std::string& text) {
     long sum = 0;
-    for (unsigned char c : text) sum += c;
+    for (unsigned char c : text)
+        sum += c;
     return static_cast<int>(sum % kBuckets);
 }
 
-void ReleaseMultiLang() { State() = MLState{}; }
+void ReleaseMultiLang() {
+    State() = MLState{};
+}
 
 bool CreateMultiLang(const std::string& path) {
     if (g_nLanguage == 0) g_nLanguage = 1;

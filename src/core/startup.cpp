@@ -29,7 +29,8 @@ std::string Trim(const std::string& s) {
 }
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -48,7 +49,8 @@ void ShowCritical(const std::string& english) {
 
 std::map<int, std::string> TokenizeCommandLine(const std::string& commandLine, bool lowerCase) {
     std::string s = commandLine;
-    for (std::size_t p; (p = s.find("- ")) != std::string::npos;) s.erase(p + 1, 1);
+    for (std::size_t p; (p = s.find("- ")) != std::string::npos;)
+        s.erase(p + 1, 1);
     std::map<int, std::string> tokens;
     std::string current;
     bool quoted = false;
@@ -117,7 +119,8 @@ bool InitSetting(const CommandLineOptions& options, const std::string& rootOverr
     g_oConfig = std::make_unique<Config>();
     Config& cfg = *g_oConfig;
     cfg.SetAppName("KIV");
-    std::string root = rootOverride.empty() ? ReadRegistryString(kRegistryKey, "Path") : rootOverride;
+    std::string root =
+        rootOverride.empty() ? ReadRegistryString(kRegistryKey, "Path") : rootOverride;
     // Without a root every path would land at the top of the file system.
     if (Trim(root).empty()) {
         ShowCritical("The installation root is not set (registry value Path or --root DIR)");

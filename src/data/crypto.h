@@ -8,7 +8,7 @@
 #include "platform/textcodec.h"
 
 class Crypto {
-public:
+  public:
     static constexpr const char* kEnhancedProvider =
         "Microsoft Enhanced Cryptographic Provider v1.0";
     static constexpr const char* kBaseProvider = "Microsoft Base Cryptographic Provider v1.0";
@@ -28,7 +28,7 @@ public:
     // lone last digit, ends the conversion.
     static Bytes HexToBytes(const std::string& text);
 
-private:
+  private:
     Bytes DeriveKey(const Bytes& key) const;
 
     std::string providerName_ = kEnhancedProvider;

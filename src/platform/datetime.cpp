@@ -2,8 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace {
@@ -77,8 +77,10 @@ bool ParseTimeAt(const std::string& s, std::size_t p, DateTime& dt) {
             int frac = SomeDigits(s, p, 9);
             if (frac < 0) return false;
             std::size_t n = p - start;
-            while (n < 3) frac *= 10, ++n;
-            while (n > 3) frac /= 10, --n;
+            while (n < 3)
+                frac *= 10, ++n;
+            while (n > 3)
+                frac /= 10, --n;
             ms = frac;
         }
     }
@@ -105,8 +107,9 @@ DateTime DateTime::Now() {
     std::time_t t = static_cast<std::time_t>(ms / 1000 + ClockSkewSeconds());
     std::tm tm{};
     localtime_r(&t, &tm);
-    return DateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
-                    tm.tm_sec,         static_cast<int>(ms % 1000)};
+    return DateTime{
+        tm.tm_year + 1900,          tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
+        static_cast<int>(ms % 1000)};
 }
 
 DateTime DateTime::FromDays(int64_t days) {
@@ -199,8 +202,8 @@ DateTime DateTime::AddMonths(int n) const {
 std::string DateTime::ToText(bool withMs) const {
     char buf[40];
     if (withMs) {
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", Year, Month, Day,
-                      Hour, Minute, Second, Millisecond);
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", Year, Month, Day, Hour,
+                      Minute, Second, Millisecond);
     } else {
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", Year, Month, Day, Hour,
                       Minute, Second);
@@ -208,14 +211,19 @@ std::string DateTime::ToText(bool withMs) const {
     return buf;
 }
 
-std::string DateTime::DateText() const { return ToText().substr(0, 10); }
+std::string DateTime::DateText() const {
+    return ToText().substr(0, 10);
+}
 
-std::string DateTime::TimeText() const { return ToText().substr(11, 8); }
+std::string DateTime::TimeText() const {
+    return ToText().substr(11, 8);
+}
 
 std::string DateTime::Format(const std::string& pattern) const {
     auto pad = [](int v, int w) {
         std::string s = std::to_string(v);
-        while (static_cast<int>(s.size()) < w) s.insert(s.begin(), '0');
+        while (static_cast<int>(s.size()) < w)
+            s.insert(s.begin(), '0');
         return s;
     };
     std::string out;

@@ -28,7 +28,7 @@ struct DateTime {
     static std::optional<DateTime> Parse(const std::string& text);
 
     bool Valid() const;
-    int64_t DaysSinceEpoch() const;    // 1970-01-01 is day 0
+    int64_t DaysSinceEpoch() const;     // 1970-01-01 is day 0
     int64_t SecondsSinceEpoch() const;  // ignores milliseconds
     int DayOfWeek() const;              // 1 = Sunday .. 7 = Saturday
     DateTime DatePart() const { return DateTime{Year, Month, Day, 0, 0, 0, 0}; }

@@ -14,11 +14,14 @@ struct EventLoop::Timer {
 EventLoop::EventLoop() = default;
 
 EventLoop::~EventLoop() {
-    for (auto& [id, t] : timers_) t->timer.cancel();
+    for (auto& [id, t] : timers_)
+        t->timer.cancel();
     timers_.clear();
 }
 
-void EventLoop::Post(std::function<void()> fn) { asio::post(io_, std::move(fn)); }
+void EventLoop::Post(std::function<void()> fn) {
+    asio::post(io_, std::move(fn));
+}
 
 EventLoop::TimerId EventLoop::AddTimer(int intervalMs, bool repeat, std::function<void()> fn) {
     auto t = std::make_shared<Timer>(io_);
@@ -87,7 +90,9 @@ void EventLoop::Run() {
     io_.run();
 }
 
-void EventLoop::Stop() { io_.stop(); }
+void EventLoop::Stop() {
+    io_.stop();
+}
 
 EventLoop& MainLoop() {
     static EventLoop loop;

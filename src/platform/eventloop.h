@@ -11,7 +11,7 @@
 #include <memory>
 
 class EventLoop {
-public:
+  public:
     using TimerId = uint64_t;
 
     EventLoop();
@@ -41,7 +41,7 @@ public:
     void Run();
     void Stop();
 
-private:
+  private:
     struct Timer;
     void Arm(TimerId id);
 

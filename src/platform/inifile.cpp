@@ -12,8 +12,10 @@ namespace {
 
 std::string Trim(const std::string& s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) --e;
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
+        ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -44,7 +46,8 @@ IniLine ClassifyLine(const std::string& raw) {
     if (t[0] == '[') {
         std::size_t close = t.find(']');
         line.isSection = true;
-        line.section = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        line.section =
+            Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
         return line;
     }
     std::size_t eq = t.find('=');
@@ -124,7 +127,8 @@ bool WriteLines(const IniText& ini, const std::string& path) {
     {
         std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
         if (!out) return false;
-        for (const IniLine& l : ini.lines) out << l.raw << ini.eol;
+        for (const IniLine& l : ini.lines)
+            out << l.raw << ini.eol;
         if (!out.flush()) return false;
     }
     if (std::rename(tmp.c_str(), path.c_str()) != 0) {

@@ -14,12 +14,15 @@ std::string InstanceLock::LockFolder() {
     return "/tmp";
 }
 
-InstanceLock::~InstanceLock() { Release(); }
+InstanceLock::~InstanceLock() {
+    Release();
+}
 
 bool InstanceLock::TryAcquire(const std::string& name) {
     Release();
     std::string safe;
-    for (char c : name) safe += (c == '/' || c == '\0') ? '_' : c;
+    for (char c : name)
+        safe += (c == '/' || c == '\0') ? '_' : c;
     std::string path = LockFolder() + "/culinarotable-" + safe + ".lock";
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return false;

@@ -4,7 +4,7 @@
 #include <string>
 
 class InstanceLock {
-public:
+  public:
     InstanceLock() = default;
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
@@ -19,6 +19,6 @@ public:
     // Folder of the lock files: XDG_RUNTIME_DIR, else TMPDIR, else /tmp.
     static std::string LockFolder();
 
-private:
+  private:
     int fd_ = -1;
 };

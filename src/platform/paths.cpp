@@ -12,7 +12,8 @@ std::string NormalPath(const std::string& path) {
     if (p.empty()) return p;
     std::string out = fs::path(p).lexically_normal().string();
     // Keep a trailing slash off so "a/b/" and "a/b" name the same folder.
-    while (out.size() > 1 && out.back() == '/') out.pop_back();
+    while (out.size() > 1 && out.back() == '/')
+        out.pop_back();
     return out;
 }
 

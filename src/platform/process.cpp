@@ -31,8 +31,7 @@ bool Spawn(const std::string& command, int outFd, pid_t* pid) {
 
 }  // namespace
 
-bool ShellAndWait(const std::string& command, const std::function<void()>& pump,
-                  int* exitCode) {
+bool ShellAndWait(const std::string& command, const std::function<void()>& pump, int* exitCode) {
     if (exitCode != nullptr) *exitCode = -1;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return false;

@@ -30,8 +30,8 @@ char32_t NextCodePoint(const std::string& s, std::size_t& pos) {
         cp = (cp << 6) | (byte(pos + i) & 0x3F);
     }
     pos += need + 1;
-    bool overlong = (need == 1 && cp < 0x80) || (need == 2 && cp < 0x800) ||
-                    (need == 3 && cp < 0x10000);
+    bool overlong =
+        (need == 1 && cp < 0x80) || (need == 2 && cp < 0x800) || (need == 3 && cp < 0x10000);
     if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0xFFFD;
     return cp;
 }

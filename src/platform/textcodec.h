@@ -11,7 +11,9 @@ using Bytes = std::vector<uint8_t>;
 Bytes Utf8ToUtf16LE(const std::string& text);
 // An odd trailing byte is dropped; unpaired surrogates become U+FFFD.
 std::string Utf16LEToUtf8(const uint8_t* data, std::size_t size);
-inline std::string Utf16LEToUtf8(const Bytes& b) { return Utf16LEToUtf8(b.data(), b.size()); }
+inline std::string Utf16LEToUtf8(const Bytes& b) {
+    return Utf16LEToUtf8(b.data(), b.size());
+}
 
 // Decodes the next code point of `s` at `pos` (advancing it); U+FFFD for a bad sequence.
 char32_t NextCodePoint(const std::string& s, std::size_t& pos);

@@ -15,7 +15,7 @@ ConsoleUserInterface& DefaultConsole() {
 
 // Turns terminal echo off for the lifetime of the object.
 class EchoOff {
-public:
+  public:
     explicit EchoOff(bool active) {
         if (!active || ::tcgetattr(0, &saved_) != 0) return;
         termios t = saved_;
@@ -29,15 +29,19 @@ public:
     EchoOff& operator=(const EchoOff&) = delete;
     bool Active() const { return on_; }
 
-private:
+  private:
     termios saved_{};
     bool on_ = false;
 };
 }  // namespace
 
-UserInterface& UI() { return g_current != nullptr ? *g_current : DefaultConsole(); }
+UserInterface& UI() {
+    return g_current != nullptr ? *g_current : DefaultConsole();
+}
 
-void SetUserInterface(UserInterface* ui) { g_current = ui; }
+void SetUserInterface(UserInterface* ui) {
+    g_current = ui;
+}
 
 ConsoleUserInterface::ConsoleUserInterface(std::istream& in, std::ostream& out, bool interactive)
     : in_(in), out_(out), interactive_(interactive) {}
@@ -67,10 +71,11 @@ bool ConsoleUserInterface::AskYesNo(const std::string& text, const std::string& 
     return c == 'y' || c == 'Y';
 }
 
-void ConsoleUserInterface::SetStatus(const std::string& text) { out_ << text << std::endl; }
+void ConsoleUserInterface::SetStatus(const std::string& text) {
+    out_ << text << std::endl;
+}
 
-std::optional<std::string> ConsoleUserInterface::ReadLine(const std::string& prompt,
-                                                          bool secret) {
+std::optional<std::string> ConsoleUserInterface::ReadLine(const std::string& prompt, bool secret) {
     out_ << prompt << std::flush;
     std::string line;
     bool ok = false;
@@ -89,7 +94,9 @@ std::optional<std::string> ConsoleUserInterface::ReadLine(const std::string& pro
     return line;
 }
 
-void ConsoleUserInterface::Print(const std::string& text) { out_ << text << std::endl; }
+void ConsoleUserInterface::Print(const std::string& text) {
+    out_ << text << std::endl;
+}
 
 void ScriptedUserInterface::MessageBox(const std::string& text, MsgIcon icon,
                                        const std::string& title) {
@@ -109,8 +116,7 @@ void ScriptedUserInterface::SetStatus(const std::string& text) {
     entries_.push_back({"status", text, MsgIcon::None, ""});
 }
 
-std::optional<std::string> ScriptedUserInterface::ReadLine(const std::string& prompt,
-                                                           bool secret) {
+std::optional<std::string> ScriptedUserInterface::ReadLine(const std::string& prompt, bool secret) {
     (void)secret;
     entries_.push_back({"prompt", prompt, MsgIcon::None, ""});
     if (lines_.empty()) return std::nullopt;
@@ -148,4 +154,6 @@ ScopedUserInterface::ScopedUserInterface(UserInterface& ui) : previous_(g_curren
     SetUserInterface(&ui);
 }
 
-ScopedUserInterface::~ScopedUserInterface() { SetUserInterface(previous_); }
+ScopedUserInterface::~ScopedUserInterface() {
+    SetUserInterface(previous_);
+}

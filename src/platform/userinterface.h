@@ -12,7 +12,7 @@
 enum class MsgIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
     virtual void MessageBox(const std::string& text, MsgIcon icon, const std::string& title) = 0;
     virtual bool AskYesNo(const std::string& text, const std::string& title, bool defaultYes) = 0;
@@ -32,7 +32,7 @@ void SetUserInterface(UserInterface* ui);
 // Terminal front end. When input is not a terminal, questions take their
 // answer from the next input line, so a script can drive the program.
 class ConsoleUserInterface : public UserInterface {
-public:
+  public:
     ConsoleUserInterface(std::istream& in, std::ostream& out, bool interactive);
     void MessageBox(const std::string& text, MsgIcon icon, const std::string& title) override;
     bool AskYesNo(const std::string& text, const std::string& title, bool defaultYes) override;
@@ -40,7 +40,7 @@ public:
     std::optional<std::string> ReadLine(const std::string& prompt, bool secret) override;
     void Print(const std::string& text) override;
 
-private:
+  private:
     std::istream& in_;
     std::ostream& out_;
     bool interactive_;
@@ -48,7 +48,7 @@ private:
 
 // Records what was shown and answers from queues; for tests.
 class ScriptedUserInterface : public UserInterface {
-public:
+  public:
     struct Entry {
         std::string kind;  // "message", "question", "status", "prompt", "print"
         std::string text;
@@ -72,7 +72,7 @@ public:
     bool Shown(const std::string& text) const;
     void Clear() { entries_.clear(); }
 
-private:
+  private:
     std::vector<Entry> entries_;
     std::deque<bool> answers_;
     std::deque<std::string> lines_;
@@ -80,12 +80,12 @@ private:
 
 // Installs a UI for the lifetime of a scope (tests, nested front ends).
 class ScopedUserInterface {
-public:
+  public:
     explicit ScopedUserInterface(UserInterface& ui);
     ~ScopedUserInterface();
     ScopedUserInterface(const ScopedUserInterface&) = delete;
     ScopedUserInterface& operator=(const ScopedUserInterface&) = delete;
 
-private:
+  private:
     UserInterface* previous_;
 };

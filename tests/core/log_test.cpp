@@ -3,8 +3,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <gtest/gtest.h>
+#include <filesystem>
 
 #include "core/config.h"
 #include "core/globals.h"
@@ -14,7 +14,7 @@
 namespace {
 
 class LogTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ::setenv("COMPUTERNAME", "FRONTDESK1", 1);
         UseInstallRoot(dir.Path(), 1);
@@ -91,15 +91,18 @@ TEST_F(LogTest, TwoProcessesAppendingLoseNoLine) {
     constexpr int kLines = 300;
     pid_t child = ::fork();
     if (child == 0) {
-        for (int i = 0; i < kLines; ++i) WriteLog("child " + std::to_string(i), "M", "P", 4);
+        for (int i = 0; i < kLines; ++i)
+            WriteLog("child " + std::to_string(i), "M", "P", 4);
         ::_exit(0);
     }
-    for (int i = 0; i < kLines; ++i) WriteLog("parent " + std::to_string(i), "M", "P", 4);
+    for (int i = 0; i < kLines; ++i)
+        WriteLog("parent " + std::to_string(i), "M", "P", 4);
     int status = 0;
     ::waitpid(child, &status, 0);
     std::string text = ReadTextFile(DayLogPath(DateTime::Now()));
     int lines = 0;
-    for (std::size_t p = 0; (p = text.find("\r\n", p)) != std::string::npos; p += 2) ++lines;
+    for (std::size_t p = 0; (p = text.find("\r\n", p)) != std::string::npos; p += 2)
+        ++lines;
     EXPECT_EQ(lines, 2 * kLines);
 }
 

@@ -17,7 +17,8 @@ TEST(ShippedMLFileTest, EveryMessageHasBothLanguagesAndAUniqueEnglishText) {
     for (pugi::xml_node m : doc.document_element().children("MESSAGE")) {
         auto descs = m.children("DESC");
         std::vector<std::string> texts;
-        for (pugi::xml_node d : descs) texts.push_back(d.text().get());
+        for (pugi::xml_node d : descs)
+            texts.push_back(d.text().get());
         ASSERT_EQ(texts.size(), 2u) << m.first_child().text().get();
         EXPECT_FALSE(texts[1].empty()) << texts[0];
         EXPECT_TRUE(seen.insert(texts[0]).second) << "duplicate: " << texts[0];

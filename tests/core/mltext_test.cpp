@@ -8,7 +8,7 @@
 namespace {
 
 class MLTextTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override {
         ReleaseMultiLang();
         g_nLanguage = 1;
@@ -21,9 +21,10 @@ protected:
 };
 
 TEST_F(MLTextTest, LooksUpTheCurrentLanguageAndFallsBackToEnglish) {
-    ASSERT_TRUE(Load("<ML><MESSAGE><DESC lang=\"en\">Close</DESC><DESC lang=\"zh\">關閉</DESC>"
-                     "</MESSAGE><MESSAGE><DESC lang=\"en\">Open</DESC><DESC lang=\"zh\">開啟"
-                     "</DESC></MESSAGE></ML>"));
+    ASSERT_TRUE(
+        Load("<ML><MESSAGE><DESC lang=\"en\">Close</DESC><DESC lang=\"zh\">關閉</DESC>"
+             "</MESSAGE><MESSAGE><DESC lang=\"en\">Open</DESC><DESC lang=\"zh\">開啟"
+             "</DESC></MESSAGE></ML>"));
     g_nLanguage = 2;
     EXPECT_EQ(GetMLText("Close"), "關閉");
     EXPECT_EQ(GetMLText("Open"), "開啟");
@@ -36,9 +37,10 @@ TEST_F(MLTextTest, LooksUpTheCurrentLanguageAndFallsBackToEnglish) {
 }
 
 TEST_F(MLTextTest, FirstOfTwoEqualEnglishTextsWins) {
-    ASSERT_TRUE(Load("<ML><MESSAGE><DESC a=\"1\">Save</DESC><DESC a=\"2\">first</DESC></MESSAGE>"
-                     "<MESSAGE><DESC a=\"1\">Save</DESC><DESC a=\"2\">second</DESC></MESSAGE>"
-                     "</ML>"));
+    ASSERT_TRUE(
+        Load("<ML><MESSAGE><DESC a=\"1\">Save</DESC><DESC a=\"2\">first</DESC></MESSAGE>"
+             "<MESSAGE><DESC a=\"1\">Save</DESC><DESC a=\"2\">second</DESC></MESSAGE>"
+             "</ML>"));
     g_nLanguage = 2;
     EXPECT_EQ(GetMLText("Save"), "first");
 }
@@ -47,16 +49,18 @@ TEST_F(MLTextTest, LanguagesOfUnequalLength) {
     // The first message has English only; the second list is created at the
     // second message and its first text lands at position 1: a file must give
     // every message the same number of texts to stay aligned.
-    ASSERT_TRUE(Load("<ML><MESSAGE><DESC a=\"en\">One</DESC></MESSAGE>"
-                     "<MESSAGE><DESC a=\"en\">Two</DESC><DESC a=\"zh\">二</DESC></MESSAGE></ML>"));
+    ASSERT_TRUE(
+        Load("<ML><MESSAGE><DESC a=\"en\">One</DESC></MESSAGE>"
+             "<MESSAGE><DESC a=\"en\">Two</DESC><DESC a=\"zh\">二</DESC></MESSAGE></ML>"));
     g_nLanguage = 2;
     EXPECT_EQ(GetMLText("One"), "二");
     EXPECT_EQ(GetMLText("Two"), "Two");  // second list too short: English
 }
 
 TEST_F(MLTextTest, SplitCharacterDataIsJoined) {
-    ASSERT_TRUE(Load("<ML><MESSAGE><DESC a=\"en\">A &amp; B</DESC><DESC a=\"zh\">甲&amp;乙</DESC>"
-                     "</MESSAGE></ML>"));
+    ASSERT_TRUE(
+        Load("<ML><MESSAGE><DESC a=\"en\">A &amp; B</DESC><DESC a=\"zh\">甲&amp;乙</DESC>"
+             "</MESSAGE></ML>"));
     g_nLanguage = 2;
     EXPECT_EQ(GetMLText("A & B"), "甲&乙");
 }

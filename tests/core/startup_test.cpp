@@ -14,7 +14,7 @@
 namespace {
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { g_oConfig.reset(); }
     std::string Cfg(const std::string& name) { return dir.Path() + "/Client/cfg/" + name; }
     TempDir dir;
@@ -55,20 +55,23 @@ TEST_F(StartupTest, RootComesFromTheRegistryFile) {
 
 TEST_F(StartupTest, ConnectionStringParts) {
     UseInstallRoot(dir.Path());
-    WriteTextFile(dir.File("a.ini"), "[DB]\nConnStr=Provider=SQLite\nData Source=/x/kiv.db\n"
-                                     "User ID=\nPassword=junk\n");
+    WriteTextFile(dir.File("a.ini"),
+                  "[DB]\nConnStr=Provider=SQLite\nData Source=/x/kiv.db\n"
+                  "User ID=\nPassword=junk\n");
     EXPECT_EQ(GetConnStr(dir.File("a.ini")),
               "Provider=SQLite;Data Source=/x/kiv.db;Integrated Security=SSPI;"
               "Application Name=KIV");
-    WriteTextFile(dir.File("b.ini"), "[DB]\nConnStr=Provider=SQLOLEDB\nData Source=srv\n"
-                                     "User ID= " + EncryptCredential("sa") +
-                                         " \nPassword=" + EncryptCredential("p;w") + "\n");
+    WriteTextFile(dir.File("b.ini"),
+                  "[DB]\nConnStr=Provider=SQLOLEDB\nData Source=srv\n"
+                  "User ID= " +
+                      EncryptCredential("sa") + " \nPassword=" + EncryptCredential("p;w") + "\n");
     EXPECT_EQ(GetConnStr(dir.File("b.ini")),
               "Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=p;w;Application Name=KIV");
     WriteTextFile(dir.File("c.ini"), "[DB]\nConnStr=P\nData Source=s\nUser ID=ZZ\n");
     EXPECT_EQ(GetConnStr(dir.File("c.ini")), "");
-    EXPECT_NE(ReadTextFile(DayLogPath(DateTime::Now())).find("[modMain:GetConnStr]:0:,Decrypt fail"),
-              std::string::npos);
+    EXPECT_NE(
+        ReadTextFile(DayLogPath(DateTime::Now())).find("[modMain:GetConnStr]:0:,Decrypt fail"),
+        std::string::npos);
 }
 
 TEST_F(StartupTest, ConnectionIniNamedOnTheCommandLineIsOpenedAsTyped) {

@@ -27,8 +27,8 @@ TEST(CryptoTest, CredentialsDecipherAndRoundTrip) {
     ASSERT_TRUE(DecryptCredential("79F25C40D11A302C769DBEDD488100D4", plain));
     EXPECT_EQ(plain, "Secret'1");
     EXPECT_EQ(EncryptCredential("Secret'1"), "79F25C40D11A302C769DBEDD488100D4");
-    EXPECT_FALSE(DecryptCredential("59F258", plain));   // odd number of UTF-16 bytes
-    EXPECT_FALSE(DecryptCredential("XYZ1", plain));     // not hexadecimal
+    EXPECT_FALSE(DecryptCredential("59F258", plain));  // odd number of UTF-16 bytes
+    EXPECT_FALSE(DecryptCredential("XYZ1", plain));    // not hexadecimal
 }
 
 TEST(CryptoTest, RC4IsSymmetricAndKeepsTheLength) {

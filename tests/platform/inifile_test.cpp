@@ -7,7 +7,7 @@
 namespace {
 
 class IniFileTest : public ::testing::Test {
-protected:
+  protected:
     TempDir dir;
     std::string path = dir.File("test.ini");
 };
@@ -29,8 +29,7 @@ TEST_F(IniFileTest, ValuesAreCutAtTheCallersBuffer) {
 }
 
 TEST_F(IniFileTest, IntegerReadsFollowThePlatform) {
-    WriteTextFile(path,
-                  "[KIV]\nA=12abc\nB=abc\nC=-5\nD=\nE= 7\nF=+3\n");
+    WriteTextFile(path, "[KIV]\nA=12abc\nB=abc\nC=-5\nD=\nE= 7\nF=+3\n");
     struct Case {
         const char* key;
         int32_t expected;

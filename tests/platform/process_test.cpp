@@ -13,7 +13,8 @@ TEST(ShellAndWaitTest, DrainsLargeOutputAndReportsTheExitStatus) {
     int pumps = 0;
     int code = -2;
     // Far more than a pipe holds: the child would block if we stopped reading.
-    ASSERT_TRUE(ShellAndWait("head -c 300000 /dev/zero; exit 3", [&] { ++pumps; }, &code));
+    ASSERT_TRUE(ShellAndWait(
+        "head -c 300000 /dev/zero; exit 3", [&] { ++pumps; }, &code));
     EXPECT_EQ(code, 3);
     EXPECT_GT(pumps, 0);
 }

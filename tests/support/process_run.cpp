@@ -28,7 +28,8 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     std::vector<std::string> argStore{program};
     argStore.insert(argStore.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& a : argStore) argv.push_back(a.data());
+    for (auto& a : argStore)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     std::map<std::string, std::string> merged;
     for (char** e = environ; *e != nullptr; ++e) {
@@ -36,11 +37,14 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
         auto eq = kv.find('=');
         if (eq != std::string::npos) merged[kv.substr(0, eq)] = kv.substr(eq + 1);
     }
-    for (const auto& [k, v] : env) merged[k] = v;
+    for (const auto& [k, v] : env)
+        merged[k] = v;
     std::vector<std::string> envStore;
-    for (const auto& [k, v] : merged) envStore.push_back(k + "=" + v);
+    for (const auto& [k, v] : merged)
+        envStore.push_back(k + "=" + v);
     std::vector<char*> envp;
-    for (auto& e : envStore) envp.push_back(e.data());
+    for (auto& e : envStore)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
     pid_t pid = 0;
     int rc = posix_spawn(&pid, program.c_str(), &fa, nullptr, argv.data(), envp.data());
