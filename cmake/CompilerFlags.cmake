@@ -3,7 +3,7 @@
 add_library(ct_flags INTERFACE)
 target_compile_options(ct_flags INTERFACE
   -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
-  -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough
+  -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough
   -Wformat=2)
 if(CT_WERROR)
   target_compile_options(ct_flags INTERFACE -Werror)
