@@ -1,6 +1,8 @@
 #include "core/globals.h"
 
 #include "core/config.h"
+#include "data/client.h"
+#include "data/dbconnections.h"
 
 std::unique_ptr<Config> g_oConfig;
 int16_t g_nLanguage = 1;
@@ -10,3 +12,5 @@ std::string g_sAppVersion;
 bool g_bInIDE = false;
 int32_t g_nScreenWidthPx = 0;
 int32_t g_nScreenHeightPx = 0;
+std::unique_ptr<DBConnections> g_oDBConns;
+std::unique_ptr<Client> g_oClient;

@@ -18,3 +18,9 @@ extern std::string g_sAppVersion;
 extern bool g_bInIDE;
 extern int32_t g_nScreenWidthPx;
 extern int32_t g_nScreenHeightPx;
+
+class DBConnections;
+class Client;
+// All database servers with one SQLDB each, and this workstation's record.
+extern std::unique_ptr<DBConnections> g_oDBConns;
+extern std::unique_ptr<Client> g_oClient;

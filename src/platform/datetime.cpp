@@ -226,12 +226,26 @@ std::string DateTime::Format(const std::string& pattern) const {
             s.insert(s.begin(), '0');
         return s;
     };
+    static const char* kDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                  "Thursday", "Friday", "Saturday"};
     std::string out;
     bool afterHour = false;
+    // With an AM/PM marker the hours run 1..12.
+    bool twelve = pattern.find("am/pm") != std::string::npos ||
+                  pattern.find("AM/PM") != std::string::npos;
+    int hour = twelve ? (Hour % 12 == 0 ? 12 : Hour % 12) : Hour;
     std::size_t i = 0;
     auto starts = [&](const char* tok) { return pattern.compare(i, std::strlen(tok), tok) == 0; };
     while (i < pattern.size()) {
-        if (starts("yyyy")) {
+        if (starts("am/pm")) {
+            out += Hour < 12 ? "am" : "pm", i += 5;
+        } else if (starts("AM/PM")) {
+            out += Hour < 12 ? "AM" : "PM", i += 5;
+        } else if (starts("dddd")) {
+            out += kDays[DayOfWeek() - 1], i += 4;
+        } else if (starts("ddd")) {
+            out += std::string(kDays[DayOfWeek() - 1]).substr(0, 3), i += 3;
+        } else if (starts("yyyy")) {
             out += pad(Year, 4), i += 4;
         } else if (starts("yy")) {
             out += pad(Year % 100, 2), i += 2;
@@ -242,7 +256,7 @@ std::string DateTime::Format(const std::string& pattern) const {
         } else if (starts("dd")) {
             out += pad(Day, 2), i += 2;
         } else if (starts("hh") || starts("HH")) {
-            out += pad(Hour, 2), i += 2, afterHour = true;
+            out += pad(hour, 2), i += 2, afterHour = true;
         } else if (starts("ss")) {
             out += pad(Second, 2), i += 2;
         } else if (pattern[i] == 'm' || pattern[i] == 'M') {
@@ -250,7 +264,7 @@ std::string DateTime::Format(const std::string& pattern) const {
         } else if (pattern[i] == 'd') {
             out += std::to_string(Day), ++i;
         } else if (pattern[i] == 'h' || pattern[i] == 'H') {
-            out += std::to_string(Hour), ++i, afterHour = true;
+            out += std::to_string(hour), ++i, afterHour = true;
         } else if (pattern[i] == 'n') {
             out += std::to_string(Minute), ++i;
         } else if (pattern[i] == 's') {

@@ -44,8 +44,9 @@ struct DateTime {
     std::string DateText() const;  // "YYYY-MM-DD"
     std::string TimeText() const;  // "HH:MM:SS"
 
-    // Formats with the tokens yyyy, yy, mm/MM (month), m/M, dd, d, hh, h,
-    // nn (minute), ss; everything else is copied. Used for file names and
+    // Formats with the tokens yyyy, yy, mm/MM (month), m/M, dddd, ddd (day
+    // name), dd, d, hh, h, nn (minute), ss, am/pm (12-hour clock); everything
+    // else is copied. Used for file names and
     // log stamps ("yyyymm", "yyyy-mm-dd hh:mm:ss"): in "hh:mm" the second
     // "mm" after hours means minutes.
     std::string Format(const std::string& pattern) const;
