@@ -30,6 +30,10 @@ std::string GetConnStr(const std::string& path);
 // Creates and loads the global objects; true when the workstation may sign in.
 bool InitGlobalObj();
 
+// Unpacks the update package of the database and starts the updater; true
+// when the updater runs and the program must end.
+bool UpdateKIV();
+
 struct StartupOptions {
     std::string commandLine;   // the command line without the program name
     std::string rootOverride;  // --root DIR; empty: the registry's "Path"

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <vector>
 
 extern char** environ;
 
@@ -63,8 +64,13 @@ bool ShellAndWait(const std::string& command, const std::function<void()>& pump,
     return true;
 }
 
-bool StartProcess(const std::string& program, const std::string& args) {
+bool StartProcess(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<std::string> store{program};
+    store.insert(store.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : store) argv.push_back(a.data());
+    argv.push_back(nullptr);
     pid_t pid = 0;
-    std::string cmd = "exec '" + program + "' " + args;
-    return Spawn(cmd, -1, &pid);
+    // posix_spawn reports a program that cannot be executed.
+    return posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) == 0;
 }

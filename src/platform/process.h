@@ -2,6 +2,7 @@
 // Child processes.
 #include <functional>
 #include <string>
+#include <vector>
 
 // Runs `command` through /bin/sh with its standard output and error on a pipe
 // that is drained in 1024-byte chunks and discarded; `pump` runs between
@@ -11,5 +12,5 @@
 bool ShellAndWait(const std::string& command, const std::function<void()>& pump = {},
                   int* exitCode = nullptr);
 
-// Starts `program` with `args` detached from us (no wait); true when started.
-bool StartProcess(const std::string& program, const std::string& args);
+// Starts `program` with `args` and does not wait; true when it started.
+bool StartProcess(const std::string& program, const std::vector<std::string>& args = {});
