@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "app/shell.h"
 #include "core/startup.h"
 #include "core/version.h"
 
@@ -44,5 +45,8 @@ int RunWorkstation(int argc, char** argv) {
         }
     }
     options.commandLine = JoinCommandLine(rest);
-    return Main(options, {});
+    return Main(options, [] {
+        Shell shell;
+        return shell.Run();
+    });
 }

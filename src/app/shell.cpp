@@ -1,0 +1,169 @@
+#include "app/shell.h"
+
+#include "core/config.h"
+#include "core/globals.h"
+#include "core/mltext.h"
+#include "core/userlog.h"
+#include "platform/inifile.h"
+#include "platform/userinterface.h"
+#include "users/resignin.h"
+#include "users/signin.h"
+#include "users/user.h"
+
+namespace {
+
+std::string ClientIni() { return g_oConfig != nullptr ? g_oConfig->ClientIniPath() : ""; }
+
+// The operation mode typed at sign-in: 1 or 2; empty takes the last one.
+int ReadMode(bool& ok) {
+    int last = GetPrivateProfileInt("KIVCnt", "Operation", 1, ClientIni());
+    if (last != 1 && last != 2) last = 1;
+    std::string prompt = GetMLText("Operation mode") + " (1 " + GetMLText(OperationModeName(1)) +
+                         ", 2 " + GetMLText(OperationModeName(2)) + ") [" +
+                         std::to_string(last) + "]: ";
+    for (;;) {
+        auto line = UI().ReadLine(prompt, false);
+        if (!line) {
+            ok = false;
+            return last;
+        }
+        if (line->empty()) return last;
+        if (*line == "1" || *line == "2") return std::stoi(*line);
+        UI().Print(GetMLText("Please choose 1 or 2"));
+    }
+}
+
+}  // namespace
+
+Shell::Shell() {
+    lastActivity_ = std::chrono::steady_clock::now();
+    AddUserCommands(*this);
+}
+
+void Shell::Add(ShellCommand command) { commands_.push_back(std::move(command)); }
+
+void Shell::Out(const std::string& text) const { UI().Print(text); }
+
+void Shell::Error(const std::string& text) const { UI().Print(text); }
+
+std::vector<std::string> Shell::SplitWords(const std::string& line) {
+    std::vector<std::string> words;
+    std::string current;
+    bool quoted = false, any = false;
+    for (char c : line) {
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (any) words.push_back(current);
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any) words.push_back(current);
+    return words;
+}
+
+bool Shell::SignInLoop() {
+    std::string iniUser = GetPrivateProfileString("KIVCnt", "UserName", "", ClientIni());
+    std::string iniPassword = GetPrivateProfileString("KIVCnt", "Password", "", ClientIni());
+    for (;;) {
+        std::string prompt = GetMLText("Login name") + (iniUser.empty() ? "" : " [" + iniUser + "]") + ": ";
+        auto login = UI().ReadLine(prompt, false);
+        if (!login) return false;
+        auto password = UI().ReadLine(GetMLText("Password") + ": ", true);
+        if (!password) return false;
+        bool ok = true;
+        int mode = ReadMode(ok);
+        if (!ok) return false;
+        std::string name = login->empty() ? iniUser : *login;
+        std::string pwd = password->empty() && login->empty() ? iniPassword : *password;
+        SignIn signIn;
+        if (signIn.CheckLogin(name, pwd, mode)) {
+            mode_ = mode;
+            lastActivity_ = std::chrono::steady_clock::now();
+            Out(GetMLText("Signed in as") + " " + g_oUser->LoginID() + " (" +
+                GetMLText(OperationModeName(mode)) + ")");
+            return true;
+        }
+        Error(signIn.ErrorLabel());
+    }
+}
+
+const ShellCommand* Shell::Find(const std::vector<std::string>& words, std::size_t& used) const {
+    const ShellCommand* best = nullptr;
+    for (const ShellCommand& c : commands_) {
+        std::vector<std::string> parts = SplitWords(c.name);
+        if (parts.size() > words.size() || (best != nullptr && parts.size() <= used)) continue;
+        bool match = true;
+        for (std::size_t i = 0; i < parts.size() && match; ++i) match = parts[i] == words[i];
+        if (match) {
+            best = &c;
+            used = parts.size();
+        }
+    }
+    return best;
+}
+
+void Shell::Execute(const std::string& line) {
+    std::vector<std::string> words = SplitWords(line);
+    if (words.empty()) return;
+    std::size_t used = 0;
+    const ShellCommand* cmd = Find(words, used);
+    if (cmd == nullptr) {
+        Error(GetMLText("Unknown command") + ": " + words[0] + " (" + GetMLText("type help") + ")");
+        return;
+    }
+    cmd->run(*this, std::vector<std::string>(words.begin() + static_cast<long>(used), words.end()));
+}
+
+bool Shell::SessionExpired() const {
+    if (g_oUser == nullptr || g_oUser->SessionTimeout() <= 0) return false;
+    auto idle = std::chrono::steady_clock::now() - lastActivity_;
+    return idle > std::chrono::minutes(g_oUser->SessionTimeout());
+}
+
+// After a time-out the signed-in user must give the password again.
+bool Shell::ResumeSession() {
+    Out(GetMLText("Session expired") + ": " + GetMLText("Re-enter user name & password"));
+    for (;;) {
+        auto login = UI().ReadLine(GetMLText("Login name") + ": ", false);
+        if (!login) return false;
+        auto password = UI().ReadLine(GetMLText("Password") + ": ", true);
+        if (!password) return false;
+        ReSignIn window;
+        int32_t userID = 0;
+        if (!window.Check(*login, *password, 0, userID)) {
+            Error(window.ErrorLabel());
+            continue;
+        }
+        if (userID == g_oUser->UserID()) return true;
+        Error(GetMLText("Please sign in as the same user, or use relogin"));
+    }
+}
+
+void Shell::EndSession(const std::string& method) {
+    WriteUserLog(kUserLogGeneral, "User quits program");
+    LogInOutSignOut(method);
+}
+
+int Shell::Run() {
+    if (!SignInLoop()) return 0;
+    while (!quit_) {
+        auto line = UI().ReadLine("CulinaroTable> ", false);
+        if (!line) {
+            EndSession("N");
+            break;
+        }
+        if (SessionExpired() && !ResumeSession()) {
+            EndSession("F");
+            break;
+        }
+        lastActivity_ = std::chrono::steady_clock::now();
+        Execute(*line);
+    }
+    return 0;
+}

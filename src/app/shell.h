@@ -1,0 +1,56 @@
+#pragma once
+// The console shell: after start-up it signs a user in, then reads one
+// command per line and prints stable, one-record-per-line output. Every
+// capability registers its commands here.
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+class Shell;
+
+struct ShellCommand {
+    std::string name;   // one or more words: "quit", "resv list"
+    std::string usage;  // "resv list OUTLET DATE [PERIOD]"
+    std::string help;   // one line
+    std::function<void(Shell& shell, const std::vector<std::string>& args)> run;
+};
+
+class Shell {
+public:
+    Shell();
+
+    void Add(ShellCommand command);
+    // Sign-in, then commands until quit or end of input; the exit status.
+    int Run();
+    // Asks for login name, password and operation mode until a sign-in
+    // succeeds (true) or the input ends (false).
+    bool SignInLoop();
+    // Runs one command line.
+    void Execute(const std::string& line);
+
+    void Quit() { quit_ = true; }
+    // Writes the user-action row and the sign-out audit row.
+    void EndSession(const std::string& method);
+    int OperationMode() const { return mode_; }
+    // Prints one line of output / an error line.
+    void Out(const std::string& text) const;
+    void Error(const std::string& text) const;
+    const std::vector<ShellCommand>& Commands() const { return commands_; }
+
+    // Splits a line into words; double quotes group blanks into one word.
+    static std::vector<std::string> SplitWords(const std::string& line);
+
+private:
+    const ShellCommand* Find(const std::vector<std::string>& words, std::size_t& used) const;
+    bool SessionExpired() const;
+    bool ResumeSession();
+
+    std::vector<ShellCommand> commands_;
+    int mode_ = 1;
+    bool quit_ = false;
+    std::chrono::steady_clock::time_point lastActivity_;
+};
+
+// Command sets.
+void AddUserCommands(Shell& shell);
