@@ -35,10 +35,10 @@ class JsonObject {
     // The null value when the key is absent.
     const JsonValue& Item(std::string_view key) const;
 
-    std::size_t Count() const { return entries_.size(); }
+    std::size_t Count() const;
     std::vector<std::string> Keys() const;
-    std::vector<Entry>::const_iterator begin() const { return entries_.begin(); }
-    std::vector<Entry>::const_iterator end() const { return entries_.end(); }
+    std::vector<Entry>::const_iterator begin() const;
+    std::vector<Entry>::const_iterator end() const;
 
     bool operator==(const JsonObject& other) const;
 
@@ -106,3 +106,14 @@ class JsonValue {
                  JsonObject>
         value_;
 };
+
+// Defined here, where JsonValue is complete.
+inline std::size_t JsonObject::Count() const {
+    return entries_.size();
+}
+inline std::vector<JsonObject::Entry>::const_iterator JsonObject::begin() const {
+    return entries_.begin();
+}
+inline std::vector<JsonObject::Entry>::const_iterator JsonObject::end() const {
+    return entries_.end();
+}
