@@ -288,8 +288,8 @@ bool ParseStorageDate(const char* p, std::size_t n, DateTime& out) {
 
 std::optional<DateTime> ParseDateValue(const std::string& text) {
     std::string t = Trim(text);
-    if (t.empty()) return std::nullopt;
     DateTime d;
+    if (t.empty()) return d;  // SQL Server reads an empty text as 1900-01-01
     if (ParseStorageDate(t.data(), t.size(), d)) return d;
     // A time alone lands on 1900-01-01, as SQL Server reads it.
     if (t.find('-') == std::string::npos && t.find('/') == std::string::npos &&
