@@ -17,7 +17,7 @@ constexpr int kRows = 10000;
 
 // A database file shared by all benchmarks of the run.
 class BenchDb {
-public:
+  public:
     BenchDb() {
         std::string tmpl = std::filesystem::temp_directory_path().string() + "/ct-bench-XXXXXX";
         if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
@@ -27,17 +27,20 @@ public:
         sqlite3_open(path_.c_str(), &db);
         sqlite3_exec(db,
                      "PRAGMA journal_mode=WAL;"
-                     "CREATE TABLE T (ID INTEGER PRIMARY KEY AUTOINCREMENT, Name NVARCHAR(50) COLLATE NOCASE, "
-                     "Code VARCHAR(10) COLLATE NOCASE, Qty INT, Price MONEY, DT DATETIME, Note NVARCHAR(100));"
+                     "CREATE TABLE T (ID INTEGER PRIMARY KEY AUTOINCREMENT, Name NVARCHAR(50) "
+                     "COLLATE NOCASE, "
+                     "Code VARCHAR(10) COLLATE NOCASE, Qty INT, Price MONEY, DT DATETIME, Note "
+                     "NVARCHAR(100));"
                      "BEGIN;",
                      nullptr, nullptr, nullptr);
         sqlite3_stmt* ins = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO T (Name, Code, Qty, Price, DT, Note) VALUES (?, ?, ?, ?, ?, ?)",
-                           -1, &ins, nullptr);
+        sqlite3_prepare_v2(
+            db, "INSERT INTO T (Name, Code, Qty, Price, DT, Note) VALUES (?, ?, ?, ?, ?, ?)", -1,
+            &ins, nullptr);
         for (int i = 1; i <= kRows; ++i) {
             std::string name = "Guest " + std::to_string(i), code = "C" + std::to_string(i % 97);
-            std::string dt = "2024-03-" + std::string(i % 28 < 9 ? "0" : "") + std::to_string(i % 28 + 1) +
-                             " 19:30:00";
+            std::string dt = "2024-03-" + std::string(i % 28 < 9 ? "0" : "") +
+                             std::to_string(i % 28 + 1) + " 19:30:00";
             sqlite3_bind_text(ins, 1, name.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_text(ins, 2, code.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_int(ins, 3, i % 12);
@@ -57,7 +60,7 @@ public:
     }
     const std::string& Path() const { return path_; }
 
-private:
+  private:
     std::string dir_, path_;
 };
 
@@ -74,14 +77,19 @@ int64_t TouchRow(sqlite3_stmt* st) {
     int64_t sum = 0;
     for (int c = 0; c < sqlite3_column_count(st); ++c) {
         switch (sqlite3_column_type(st, c)) {
-            case SQLITE_INTEGER: sum += sqlite3_column_int64(st, c); break;
-            case SQLITE_FLOAT: sum += static_cast<int64_t>(sqlite3_column_double(st, c)); break;
+            case SQLITE_INTEGER:
+                sum += sqlite3_column_int64(st, c);
+                break;
+            case SQLITE_FLOAT:
+                sum += static_cast<int64_t>(sqlite3_column_double(st, c));
+                break;
             case SQLITE_TEXT: {
                 const unsigned char* t = sqlite3_column_text(st, c);
                 sum += sqlite3_column_bytes(st, c) + t[0];
                 break;
             }
-            default: break;
+            default:
+                break;
         }
     }
     return sum;
@@ -102,7 +110,8 @@ void RunDirect(benchmark::State& state, const char* sql) {
         sqlite3_reset(st);
         benchmark::DoNotOptimize(sum);
     }
-    state.counters["rows"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
+    state.counters["rows"] =
+        benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
     sqlite3_finalize(st);
     sqlite3_close(db);
 }
@@ -121,13 +130,22 @@ void RunLayer(benchmark::State& state, const char* sql) {
         rows += rs->RecordCount();
         benchmark::DoNotOptimize(rs);
     }
-    state.counters["rows"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
+    state.counters["rows"] =
+        benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
 }
 
-void BM_PointQuery_Direct(benchmark::State& state) { RunDirect(state, kPoint); }
-void BM_PointQuery_SQLDB(benchmark::State& state) { RunLayer(state, kPoint); }
-void BM_Read1000_Direct(benchmark::State& state) { RunDirect(state, kRange); }
-void BM_Read1000_SQLDB(benchmark::State& state) { RunLayer(state, kRange); }
+void BM_PointQuery_Direct(benchmark::State& state) {
+    RunDirect(state, kPoint);
+}
+void BM_PointQuery_SQLDB(benchmark::State& state) {
+    RunLayer(state, kPoint);
+}
+void BM_Read1000_Direct(benchmark::State& state) {
+    RunDirect(state, kRange);
+}
+void BM_Read1000_SQLDB(benchmark::State& state) {
+    RunLayer(state, kRange);
+}
 
 // Statements built with a different key each time: every text is new, so
 // both sides prepare (and the layer translates) on each call.
@@ -140,7 +158,8 @@ void BM_PointQueryNewText_Direct(benchmark::State& state) {
         sqlite3_stmt* st = nullptr;
         sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
         int64_t sum = 0;
-        while (sqlite3_step(st) == SQLITE_ROW) sum += TouchRow(st);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            sum += TouchRow(st);
         sqlite3_finalize(st);
         benchmark::DoNotOptimize(sum);
     }
@@ -153,7 +172,8 @@ void BM_PointQueryNewText_SQLDB(benchmark::State& state) {
     db.SetKeepConnection(true);
     int key = 0;
     for (auto _ : state) {
-        auto rs = db.RunSQLReturnRS("SELECT * FROM T WHERE ID = " + std::to_string(++key % kRows + 1));
+        auto rs =
+            db.RunSQLReturnRS("SELECT * FROM T WHERE ID = " + std::to_string(++key % kRows + 1));
         benchmark::DoNotOptimize(rs);
     }
 }

@@ -105,7 +105,16 @@ struct SQLDBSession {
         if (HasPassword(connStr) || savedPassword.empty()) return connStr;
         std::string s = connStr;
         if (!s.empty() && s.back() != ';') s += ';';
-        return s + "Password=" + savedPassword;
+        std::string value = savedPassword;
+        if (value.find_first_of(";\"'") != std::string::npos || value.front() == ' ' ||
+            value.back() == ' ') {
+            // Quoted so that a ';' inside the password does not end it.
+            std::string q = "\"";
+            for (char c : value)
+                q += c == '"' ? std::string("\"\"") : std::string(1, c);
+            value = q + "\"";
+        }
+        return s + "Password=" + value;
     }
 
     bool Open(DBError& err) {

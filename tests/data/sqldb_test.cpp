@@ -56,7 +56,8 @@ TEST_F(SQLDBTest, MissingOrBrokenFilesFailToConnect) {
 
 TEST_F(SQLDBTest, ConnectionStringKeepsItsPassword) {
     for (std::string tail :
-         {";Password=s3cret", ";Password=s3cret;", ";pwd=s3cret;Integrated Security=SSPI"}) {
+         {";Password=s3cret", ";Password=s3cret;", ";pwd=s3cret;Integrated Security=SSPI",
+          ";Password=\"s3cret;x\"\"y\""}) {
         SQLDB db;
         db.SetConnectionString("Provider=SQLite;Data Source=" + path_ + tail);
         ASSERT_TRUE(db.Connect()) << db.ErrDescription();
@@ -66,6 +67,7 @@ TEST_F(SQLDBTest, ConnectionStringKeepsItsPassword) {
         SQLDB again;
         again.SetConnectionString(back);
         EXPECT_TRUE(again.Connect()) << back;
+        EXPECT_EQ(again.ConnectionString(), back);  // the same password comes back again
     }
 }
 

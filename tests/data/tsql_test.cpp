@@ -147,7 +147,8 @@ const Case kCases[] = {
     {"#temporary tables", "CREATE TABLE #w (A INT) INSERT INTO #w VALUES (5) SELECT A FROM #w",
      "(1 row affected)\n\nA\n5\n"},
     {"an integer column truncates what it is given",
-     "UPDATE T SET Qty = 2.7 WHERE ID = 1 SELECT Qty FROM T WHERE ID = 1", "(1 row affected)\n\nQty\n2\n"},
+     "UPDATE T SET Qty = 2.7 WHERE ID = 1 SELECT Qty FROM T WHERE ID = 1",
+     "(1 row affected)\n\nQty\n2\n"},
     {"an empty text reads as 1900-01-01", "SELECT ID FROM T WHERE IsNull(D, '') = ''", "ID\n3\n"},
     {"RAISERROR below severity 11 goes on", "RAISERROR('note', 10, 1) SELECT 1 AS A", "A\n1\n"},
 };
