@@ -34,7 +34,9 @@ std::string TSqlParser::ColumnDef(bool& identity, std::string& name) {
     identity = false;
     std::string opts, collate;
     while (!AtEnd() && !Op(",") && !Op(")")) {
-        if (AcceptWord("IDENTITY")) {
+        if (AcceptWord("AUTOINCREMENT")) {
+            identity = true;  // SQLite's spelling of an identity, as in the installation schema
+        } else if (AcceptWord("IDENTITY")) {
             identity = true;
             if (AcceptOp("(")) {
                 while (!AtEnd() && !Op(")"))

@@ -174,6 +174,12 @@ TEST_F(SQLDBTest, UpdateRecordSqlWritesTheDocumentedStatement) {
               "O'Neil|2024-05-06 07:08:09|0.25|null");
 }
 
+TEST_F(SQLDBTest, BinaryValuesInBuiltStatementsStayIntact) {
+    ASSERT_TRUE(db_.UpdateRecordSQL("T", {Variant("Img"), Variant(Bytes{1, 2, 0, 39, 255})},
+                                    {Variant("ID"), Variant(1)}, true));
+    EXPECT_EQ(RawValue(path_, "SELECT hex(Img) FROM T WHERE ID = 1"), "01020027FF");
+}
+
 TEST_F(SQLDBTest, InsertRecordSqlReturnsTheNewId) {
     int32_t id = -1;
     ASSERT_TRUE(db_.InsertRecordSQL(
@@ -295,6 +301,44 @@ TEST_F(SQLDBTest, UpdatableRecordsetsWriteRowsBack) {
     EXPECT_EQ(RawValue(path_, "SELECT Code FROM T WHERE ID = 1"), "Z9");
     auto ro = db_.RunSQLReturnRS("SELECT ID, Code FROM T WHERE ID = 1");
     EXPECT_FALSE(db_.UpdateRecord(*ro, {"Code"}, {Variant("no")}));
+}
+
+TEST_F(SQLDBTest, TranslationsFollowSchemaChanges) {
+    db_.SetKeepConnection(true);
+    ASSERT_TRUE(db_.RunSQLNoReturn(
+        "CREATE TABLE X (ID INTEGER PRIMARY KEY AUTOINCREMENT, V NVARCHAR(20))"));
+    const char* insert = "INSERT INTO X (V) VALUES ('2024-3-1')";
+    ASSERT_TRUE(db_.RunSQLNoReturn(insert));
+    EXPECT_EQ(RawValue(path_, "SELECT V FROM X WHERE ID = 1"), "2024-3-1");
+    // Changed through this connection: the kept translation must not be reused.
+    ASSERT_TRUE(db_.RunSQLNoReturn(
+        "DROP TABLE X CREATE TABLE X (ID INTEGER PRIMARY KEY AUTOINCREMENT, V DATE)"));
+    ASSERT_TRUE(db_.RunSQLNoReturn(insert));
+    EXPECT_EQ(RawValue(path_, "SELECT V FROM X WHERE ID = 1"), "2024-03-01");
+    // Changed by another process: seen at the next connect.
+    db_.Disconnect();
+    ExecRaw(path_,
+            "DROP TABLE X; CREATE TABLE X (ID INTEGER PRIMARY KEY AUTOINCREMENT, V NVARCHAR(20));");
+    ASSERT_TRUE(db_.RunSQLNoReturn(insert));
+    EXPECT_EQ(RawValue(path_, "SELECT V FROM X WHERE ID = 1"), "2024-3-1");
+}
+
+TEST_F(SQLDBTest, TwoWorkstationsShareTheFile) {
+    SQLDB writer, other;
+    writer.SetConnectionString(db_.ConnectionString());
+    other.SetConnectionString(db_.ConnectionString());
+    writer.SetKeepConnection(true);
+    other.SetCommandTimeout(1);
+    ASSERT_TRUE(writer.RunSQLNoReturn("BEGIN TRAN UPDATE T SET Qty = 99 WHERE ID = 1"));
+    // Readers see the last committed rows while a write is open.
+    EXPECT_EQ(FieldLng(other.RunSQLReturnRS("SELECT Qty FROM T WHERE ID = 1").get(), "Qty"), 5);
+    EXPECT_FALSE(
+        other.RunSQLNoReturn("UPDATE T SET Qty = 1 WHERE ID = 2"));  // waits, then gives up
+    EXPECT_NE(other.ErrDescription().find("locked"), std::string::npos) << other.ErrDescription();
+    ASSERT_TRUE(writer.RunSQLNoReturn("COMMIT"));
+    EXPECT_TRUE(other.RunSQLNoReturn("UPDATE T SET Qty = 1 WHERE ID = 2"))
+        << other.ErrDescription();
+    EXPECT_EQ(RawValue(path_, "SELECT Qty FROM T WHERE ID = 1"), "99");
 }
 
 TEST_F(SQLDBTest, BlobsToAndFromFiles) {
