@@ -272,7 +272,7 @@ void Like(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 void GetDate(sqlite3_context* ctx, int, sqlite3_value**) {
     auto* clock = static_cast<FunctionClock*>(sqlite3_user_data(ctx));
     if (!clock->valid) {
-        clock->now = DateTime::Now();
+        clock->now = DateTime::SystemNow();
         clock->valid = true;
     }
     ResultText(ctx, StorageText(clock->now, SqlType::DateTime));
