@@ -25,3 +25,8 @@ endif()
 
 # Third-party headers are included as system headers so our warnings stay ours.
 add_library(ct_thirdparty INTERFACE)
+
+# Fuzz builds instrument the whole library for coverage, not only the targets.
+if(CT_BUILD_FUZZ AND CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  target_compile_options(ct_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()

@@ -101,16 +101,22 @@ int DaysInMonth(int year, int month) {
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-DateTime DateTime::Now() {
+namespace {
+DateTime LocalClock(int64_t skewSeconds) {
     auto now = std::chrono::system_clock::now();
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    std::time_t t = static_cast<std::time_t>(ms / 1000 + ClockSkewSeconds());
+    std::time_t t = static_cast<std::time_t>(ms / 1000 + skewSeconds);
     std::tm tm{};
     localtime_r(&t, &tm);
     return DateTime{
         tm.tm_year + 1900,          tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
         static_cast<int>(ms % 1000)};
 }
+}  // namespace
+
+DateTime DateTime::Now() { return LocalClock(ClockSkewSeconds()); }
+
+DateTime DateTime::SystemNow() { return LocalClock(0); }
 
 DateTime DateTime::FromDays(int64_t days) {
     DateTime d;

@@ -18,6 +18,9 @@ struct DateTime {
     // The local clock, shifted by CULINAROTABLE_CLOCK_SKEW_MINUTES when set
     // (lets one host play a workstation whose clock is off).
     static DateTime Now();
+    // The host's clock without that shift: the database engine's GetDate(),
+    // which stands for the server's clock.
+    static DateTime SystemNow();
     static DateTime FromDays(int64_t days);  // days since 1970-01-01
     static DateTime FromSeconds(int64_t seconds, int millisecond = 0);
     static DateTime Date(int y, int m, int d) { return DateTime{y, m, d, 0, 0, 0, 0}; }
