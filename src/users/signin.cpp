@@ -301,7 +301,7 @@ bool CheckChangePasswd(const std::string& password) {
     }
     // An account flagged for a change at the next sign-in must change in
     // either mode; the standard mode would otherwise ignore the flag.
-    bool forced = g_oUser->PwdNextLogon() == 1;
+    bool forced = g_oUser->PwdNextLogon() != 0;  // a bit column reads as -1 when set
     if (every.empty() && !forced) return true;
     std::string caption;
     if (!every.empty()) {
