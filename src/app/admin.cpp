@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "app/admininit.h"
 #include "core/version.h"
 #include "data/crypto.h"
 
@@ -38,6 +39,7 @@ int RunAdmin(int argc, char** argv, std::ostream& out, std::ostream& err) {
     int status = 1;
     AddEncrypt(app, out, status);
     AddHashPassword(app, out, status);
+    AddInitCommand(app, out, err, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
