@@ -243,6 +243,19 @@ bool WriteMessaging(SQLiteFile& db, std::string& error) {
                smsOutlets, error);
 }
 
+// Sections are read with the outlets, on the default connection.
+bool WriteSections(SQLiteFile& db, std::string& error) {
+    std::vector<Row> rows;
+    for (const auto& s : DemoSections()) {
+        const int server = DemoOutlets()[static_cast<std::size_t>(s.outlet - 1)].server;
+        rows.push_back(NamedRow({s.id, server, s.code, s.outlet, s.name, s.nameL2, "A"}));
+    }
+    return InsertRows(
+        db, "tbl_FPSection",
+        {"FPSectionID", "DBServerID", "FPSectionCode", "OutletID", "NameL1", "NameL2", "RowStatus"},
+        rows, error);
+}
+
 bool WriteGuests(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     std::vector<Row> rows;
     for (const auto& g : DemoGuests()) {
@@ -372,13 +385,9 @@ std::map<int, std::vector<DemoTable>> DemoTablesOfOutlet(const InstallContext& c
 namespace {
 
 bool WritePlans(SQLiteFile& db, const InstallContext& ctx, int server, std::string& error) {
-    std::vector<Row> sections, plans, tables, assignments;
+    std::vector<Row> plans, tables, assignments;
     for (const auto& o : DemoOutlets()) {
         if (o.server != server) continue;
-        for (const auto& s : DemoSections()) {
-            if (s.outlet == o.id)
-                sections.push_back(NamedRow({s.id, server, s.code, o.id, s.name, s.nameL2, "A"}));
-        }
         const auto tablesByPlan = DemoTablesOfOutlet(ctx, o.id);
         for (const auto& p : DemoPlans()) {
             if (p.outlet != o.id) continue;
@@ -431,11 +440,7 @@ bool WritePlans(SQLiteFile& db, const InstallContext& ctx, int server, std::stri
         tables.push_back(NamedRow({101,     "X1", 0, 0, 70, 70, 4, 1, 4, 0,      12,     "HALL",
                                    "BOOTH", 0,    1, 0, 0,  2,  4, 0, 0, Null(), Null(), "D"}));
     }
-    return InsertRows(db, "tbl_FPSection",
-                      {"FPSectionID", "DBServerID", "FPSectionCode", "OutletID", "NameL1", "NameL2",
-                       "RowStatus"},
-                      sections, error) &&
-           InsertRows(db, "tbl_FloorPlan",
+    return InsertRows(db, "tbl_FloorPlan",
                       {"FPID", "FPCode", "NameL1", "NameL2", "DescL1", "BgColor", "FPHeight",
                        "FPWidth", "TableFontSize", "DBServerID", "OutletID", "RowStatus"},
                       plans, error) &&
@@ -507,8 +512,8 @@ bool WriteBlocksAndAllotments(SQLiteFile& db, const InstallContext& ctx, int ser
 bool WriteDemoSharedData(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     return WritePOSAndAccounts(db, error) && WriteOutlets(db, error) &&
            WriteMealPeriods(db, ctx, error) && WriteCalendars(db, ctx, error) &&
-           WriteRolesAndUsers(db, ctx, error) && WriteMessaging(db, error) &&
-           WriteGuests(db, ctx, error);
+           WriteSections(db, error) && WriteRolesAndUsers(db, ctx, error) &&
+           WriteMessaging(db, error) && WriteGuests(db, ctx, error);
 }
 
 bool WriteDemoServerData(SQLiteFile& db, const InstallContext& ctx, int server,
