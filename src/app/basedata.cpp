@@ -24,15 +24,15 @@ bool WriteServers(SQLiteFile& db, const InstallContext& ctx, std::string& error)
     if (strcasecmp(ctx.computerName.c_str(), "WS2") != 0) {
         clients.push_back({2, 1, "WS2", "W", "Workstation 2", "WS2", "WS2", "Telephone desk", "A"});
     }
-    return InsertRows(db, "tbl_DBServer",
+    return InsertRows(db, ctx, "tbl_DBServer",
                       {"DBServerID", "DBServerCode", "NameL1", "NameL2", "IPAddress", "ConnStr",
                        "UserID", "Password", "CommandTimeout", "RowStatus", "RowModified"},
                       servers, error) &&
-           InsertRows(db, "tbl_Client",
+           InsertRows(db, ctx, "tbl_Client",
                       {"ClientID", "DBServerID", "ClientCode", "ClientType", "NameL1", "IPAddress",
                        "ComputerName", "Location", "RowStatus"},
                       clients, error) &&
-           InsertRows(db, "tbl_ServiceServer",
+           InsertRows(db, ctx, "tbl_ServiceServer",
                       {"ServiceID", "ServiceCode", "NameL1", "NameL2", "IPAddress", "ComputerName",
                        "IPPort", "ClientConnectIP", "RowStatus"},
                       {{1, "KIV1", "CulinaroTable server", "CulinaroTable 伺服器", "127.0.0.1",
@@ -91,7 +91,7 @@ bool WriteParameters(SQLiteFile& db, const InstallContext& ctx, std::string& err
                         std::string(p.module) == "CAPTION" ? Variant(p.value) : Null(),
                         text ? Variant(p.value) : Null(), "A"});
     }
-    return InsertRows(db, "tbl_Parameter",
+    return InsertRows(db, ctx, "tbl_Parameter",
                       {"ParaModule", "ParaName", "ParaDataType", "ParaValue", "ParaValue1",
                        "ParaText", "RowStatus"},
                       rows, error);
@@ -100,7 +100,7 @@ bool WriteParameters(SQLiteFile& db, const InstallContext& ctx, std::string& err
 // The rights catalogue. Front-end index 1 bit 1 lets a user sign in; index 10
 // bits 1 and 2 are the two operation modes. A back-end right with AllowNew
 // takes its sub-index and the three after it ((New), (Update), (Delete)).
-bool WriteRights(SQLiteFile& db, std::string& error) {
+bool WriteRights(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     struct Right {
         const char* module;
         int index, sub;
@@ -166,7 +166,7 @@ bool WriteRights(SQLiteFile& db, std::string& error) {
     for (const auto& r : rights) {
         rows.push_back({r.module, r.index, r.sub, r.desc, r.allowNew ? Variant(1) : Null(), "A"});
     }
-    return InsertRows(db, "tbl_UserRight",
+    return InsertRows(db, ctx, "tbl_UserRight",
                       {"Module", "RightIndex", "RightSubIndex", "DescL1", "AllowNew", "RowStatus"},
                       rows, error);
 }
@@ -184,8 +184,8 @@ bool WriteAdministrator(SQLiteFile& db, const InstallContext& ctx, std::string& 
         role.push_back(-1);
     }
     const DemoUser& u = kAdministrator;
-    return InsertRows(db, "tbl_UserRole", cols, {role}, error) &&
-           InsertRows(db, "tbl_User",
+    return InsertRows(db, ctx, "tbl_UserRole", cols, {role}, error) &&
+           InsertRows(db, ctx, "tbl_User",
                       {"UserID", "LoginID", "Password", "NameL1", "NameL2", "RoleID", "PWUpdateDT",
                        "LastLoginTime", "RowStatus", "RowModified"},
                       {{u.userID, u.login, HashPassword(u.password), u.name, "系統管理員", u.roleID,
@@ -195,7 +195,7 @@ bool WriteAdministrator(SQLiteFile& db, const InstallContext& ctx, std::string& 
 
 // Table colours: "S" per state code, "T" per elapsed-minute range, "C" per
 // table capacity.
-bool WriteColours(SQLiteFile& db, std::string& error) {
+bool WriteColours(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     struct Colour {
         const char* module;
         int value;
@@ -227,13 +227,13 @@ bool WriteColours(SQLiteFile& db, std::string& error) {
     for (const auto& c : colours)
         rows.push_back({c.module, c.value, c.name, c.nameL2, c.v1, c.v2, "A"});
     return InsertRows(
-        db, "tbl_ColorDef",
+        db, ctx, "tbl_ColorDef",
         {"ColorModule", "ColorValue", "NameL1", "NameL2", "Value1", "Value2", "RowStatus"}, rows,
         error);
 }
 
 // Cancel reasons of every category (MsgSubCat).
-bool WriteCancelReasons(SQLiteFile& db, std::string& error) {
+bool WriteCancelReasons(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     const Row rows[] = {
         {"CXL", "C01", "MAN", "N", "Guest changed plans", "客人改變計劃", 1, 0, 0},
         {"CXL", "C02", "MAN", "N", "Duplicate booking", "重複預訂", 0, 0, 0},
@@ -252,13 +252,13 @@ bool WriteCancelReasons(SQLiteFile& db, std::string& error) {
         row.push_back("A");
         list.push_back(row);
     }
-    return InsertRows(db, "tbl_Message",
+    return InsertRows(db, ctx, "tbl_Message",
                       {"MsgType", "MsgCode", "MsgCat", "MsgSubCat", "NameL1", "NameL2", "IsDefault",
                        "ShowPaymentRef", "ShowRefuntAmt", "RowStatus"},
                       list, error);
 }
 
-bool WriteTemplates(SQLiteFile& db, std::string& error) {
+bool WriteTemplates(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     const char* receipt =
         "`[$OutletID$]` reservation\r\n"
         "Guest: `[$TPL_GuestName$]`\r\n"
@@ -288,11 +288,11 @@ bool WriteTemplates(SQLiteFile& db, std::string& error) {
         row.insert(row.end(), {1, "A"});
         rows.push_back(row);
     }
-    return InsertRows(db, "tbl_Template",
+    return InsertRows(db, ctx, "tbl_Template",
                       {"TemplateID", "TemplateCode", "Type", "FormatType", "Template", "Subject",
                        "DBServerID", "RowStatus"},
                       rows, error) &&
-           InsertRows(db, "tbl_MessageEvent",
+           InsertRows(db, ctx, "tbl_MessageEvent",
                       {"EventID", "EventModule", "EventCode", "NameL1", "RowStatus"},
                       {{1, "Resv", "NewReservation", "New reservation", "A"},
                        {2, "Resv", "CancelReservation", "Cancel reservation", "A"},
@@ -302,7 +302,7 @@ bool WriteTemplates(SQLiteFile& db, std::string& error) {
 
 bool WritePseudoGuest(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     return InsertRows(
-        db, "tbl_Guest",
+        db, ctx, "tbl_Guest",
         {"GuestID", "GuestNo", "DBServerID", "DYAccountNo", "DYLastName", "DYFirstName", "Gender",
          "DateOfBirthType", "ReceiveSMS", "ReceiveEmail", "BlackList", "UserID", "CreateDT",
          "RowStatus"},
@@ -313,11 +313,12 @@ bool WritePseudoGuest(SQLiteFile& db, const InstallContext& ctx, std::string& er
 
 }  // namespace
 
-bool WriteProfileDefinitions(SQLiteFile& db, std::string& error);
+bool WriteProfileDefinitions(SQLiteFile& db, const InstallContext& ctx, std::string& error);
 
 bool WriteBaseData(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     return WriteServers(db, ctx, error) && WriteParameters(db, ctx, error) &&
-           WriteRights(db, error) && WriteAdministrator(db, ctx, error) &&
-           WriteColours(db, error) && WriteCancelReasons(db, error) && WriteTemplates(db, error) &&
-           WriteProfileDefinitions(db, error) && WritePseudoGuest(db, ctx, error);
+           WriteRights(db, ctx, error) && WriteAdministrator(db, ctx, error) &&
+           WriteColours(db, ctx, error) && WriteCancelReasons(db, ctx, error) &&
+           WriteTemplates(db, ctx, error) && WriteProfileDefinitions(db, ctx, error) &&
+           WritePseudoGuest(db, ctx, error);
 }

@@ -533,27 +533,27 @@ class BookingWriter {
             }
             rows.push_back(row);
         }
-        return InsertRows(db_, "tbl_TableStatus", {"DBServerID",
-                                                   "OutletID",
-                                                   "TableNo",
-                                                   "TableStatus",
-                                                   "LastChangeTime",
-                                                   "LastTableStatus",
-                                                   "CheckNo",
-                                                   "CheckOpenTime",
-                                                   "LastOrderTime",
-                                                   "LastPrintTime",
-                                                   "LastCleanTime",
-                                                   "CheckCover",
-                                                   "CheckTotal",
-                                                   "ReserveID",
-                                                   "WaitReserveID",
-                                                   "MergeStatus",
-                                                   "CheckPrintCnt",
-                                                   "MinimumTableTotal",
-                                                   "SubmitResvInfoToPOS",
-                                                   "RowStatus",
-                                                   "RowModified"},
+        return InsertRows(db_, ctx_, "tbl_TableStatus", {"DBServerID",
+                                                         "OutletID",
+                                                         "TableNo",
+                                                         "TableStatus",
+                                                         "LastChangeTime",
+                                                         "LastTableStatus",
+                                                         "CheckNo",
+                                                         "CheckOpenTime",
+                                                         "LastOrderTime",
+                                                         "LastPrintTime",
+                                                         "LastCleanTime",
+                                                         "CheckCover",
+                                                         "CheckTotal",
+                                                         "ReserveID",
+                                                         "WaitReserveID",
+                                                         "MergeStatus",
+                                                         "CheckPrintCnt",
+                                                         "MinimumTableTotal",
+                                                         "SubmitResvInfoToPOS",
+                                                         "RowStatus",
+                                                         "RowModified"},
                           rows, error);
     }
 
@@ -561,8 +561,8 @@ class BookingWriter {
         std::vector<Row> rows;
         for (const auto& [date, last] : counters_)
             rows.push_back({outlet_.id, date, last});
-        return InsertRows(db_, "tbl_ReserveNoCounter", {"OutletID", "CounterDate", "LastNo"}, rows,
-                          error);
+        return InsertRows(db_, ctx_, "tbl_ReserveNoCounter", {"OutletID", "CounterDate", "LastNo"},
+                          rows, error);
     }
 
     struct Message {
@@ -584,7 +584,7 @@ class BookingWriter {
                  "A"});
         }
         return InsertRows(
-            db_, "tbl_ReservationMsg",
+            db_, ctx_, "tbl_ReservationMsg",
             {"ReserveID", "GuestID", "ServerID", "EventID", "EventName", "MessageType",
              "TemplateID", "Destination", "MessageContent", "SendTime", "SendOption",
              "SendDateTime", "ContactField", "Source", "SubmitStatus", "RowStatus"},

@@ -30,18 +30,18 @@ Row NamedRow(std::initializer_list<Variant> values) {
     return Row(values);
 }
 
-bool WritePOSAndAccounts(SQLiteFile& db, std::string& error) {
+bool WritePOSAndAccounts(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     return InsertRows(
-               db, "tbl_POSServer",
+               db, ctx, "tbl_POSServer",
                {"POSID", "POSCode", "NameL1", "NameL2", "IPAddress", "ComputerName", "IPPort",
                 "RowStatus"},
                {{1, "POS1", "Harbour POS", "海港收銀系統", "127.0.0.1", "localhost", 7601, "A"},
                 {2, "POS2", "Garden POS", "花園收銀系統", "127.0.0.1", "localhost", 7602, "A"}},
                error) &&
-           InsertRows(db, "tbl_ServicePOS", {"ServiceID", "POSID", "RowStatus"},
+           InsertRows(db, ctx, "tbl_ServicePOS", {"ServiceID", "POSID", "RowStatus"},
                       {{1, 1, "A"}, {1, 2, "A"}}, error) &&
            InsertRows(
-               db, "tbl_Account",
+               db, ctx, "tbl_Account",
                {"AccountID", "AccountCode", "POSID", "POSAccount", "NameL1", "NameL2", "DescL1",
                 "RowStatus"},
                {{1, "HARB", 1, "H01", "Harbour Group", "海港集團", "Harbour-front outlets", "A"},
@@ -49,7 +49,7 @@ bool WritePOSAndAccounts(SQLiteFile& db, std::string& error) {
                error);
 }
 
-bool WriteOutlets(SQLiteFile& db, std::string& error) {
+bool WriteOutlets(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     std::vector<Row> rows;
     for (const auto& o : DemoOutlets()) {
         rows.push_back(
@@ -88,7 +88,7 @@ bool WriteOutlets(SQLiteFile& db, std::string& error) {
                       0,
                       "A"}));
     }
-    return InsertRows(db, "tbl_Outlet",
+    return InsertRows(db, ctx, "tbl_Outlet",
                       {"OutletID",
                        "DBServerID",
                        "OutletCode",
@@ -144,11 +144,11 @@ bool WriteMealPeriods(SQLiteFile& db, const InstallContext& ctx, std::string& er
                 NamedRow({m.id, from, to, (m.outlet == 1 ? 40 : 30) * ctx.scale, "A"}));
         }
     }
-    return InsertRows(db, "tbl_MPOutlet",
+    return InsertRows(db, ctx, "tbl_MPOutlet",
                       {"MPOutletID", "OutletID", "MPCode", "NameL1", "NameL2", "MPStartTime",
                        "MPEndTime1", "MPStartTime2", "MPEndTime", "RowStatus"},
                       periods, error) &&
-           InsertRows(db, "tbl_MPCapacity",
+           InsertRows(db, ctx, "tbl_MPCapacity",
                       {"MPOutletID", "StartTime", "EndTime", "Capacity", "RowStatus"}, capacity,
                       error);
 }
@@ -164,11 +164,11 @@ bool WriteCalendars(SQLiteFile& db, const InstallContext& ctx, std::string& erro
     }
     for (int d : kHolidayOffsets)
         days.push_back(NamedRow({kHolidayGroup, ctx.Day(d), "A"}));
-    return InsertRows(db, "tbl_CalendarGroup",
+    return InsertRows(db, ctx, "tbl_CalendarGroup",
                       {"CalendarGroupID", "CalendarGroupCode", "NameL1", "NameL2", "RowStatus"},
                       groups, error) &&
-           InsertRows(db, "tbl_Calendar", {"CalendarGroupID", "CalendarDate", "RowStatus"}, days,
-                      error);
+           InsertRows(db, ctx, "tbl_Calendar", {"CalendarGroupID", "CalendarDate", "RowStatus"},
+                      days, error);
 }
 
 Row RoleRow(int id, const char* code, int level, const char* name, const char* nameL2,
@@ -209,19 +209,19 @@ bool WriteRolesAndUsers(SQLiteFile& db, const InstallContext& ctx, std::string& 
             employees.push_back(
                 NamedRow({user, account, std::to_string(account * 1000 + user), "A"}));
     }
-    return InsertRows(db, "tbl_UserRole", cols, roles, error) &&
-           InsertRows(db, "tbl_User",
+    return InsertRows(db, ctx, "tbl_UserRole", cols, roles, error) &&
+           InsertRows(db, ctx, "tbl_User",
                       {"UserID", "LoginID", "Password", "NameL1", "RoleID", "Disabled",
                        "RetryCount", "RetryInterval", "EnableInterval", "PWUpdateDT",
                        "LastLoginTime", "RowStatus", "RowModified"},
                       users, error) &&
-           InsertRows(db, "tbl_UserByEmployee", {"UserID", "AccountID", "EmployeeID", "RowStatus"},
-                      employees, error) &&
-           InsertRows(db, "tbl_UserRoleByOutlet", {"RoleID", "OutletID", "RowStatus"},
+           InsertRows(db, ctx, "tbl_UserByEmployee",
+                      {"UserID", "AccountID", "EmployeeID", "RowStatus"}, employees, error) &&
+           InsertRows(db, ctx, "tbl_UserRoleByOutlet", {"RoleID", "OutletID", "RowStatus"},
                       {{2, 1, "A"}, {2, 2, "A"}, {2, 3, "A"}, {3, 1, "A"}, {3, 2, "A"}}, error);
 }
 
-bool WriteMessaging(SQLiteFile& db, std::string& error) {
+bool WriteMessaging(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     std::vector<Row> smsOutlets;
     for (const auto& o : DemoOutlets()) {
         smsOutlets.push_back(NamedRow({o.id, 1, 2, "SMS", 0, "A"}));
@@ -229,29 +229,29 @@ bool WriteMessaging(SQLiteFile& db, std::string& error) {
         smsOutlets.push_back(NamedRow({o.id, 3, 3, "SMS", 2, "A"}));
     }
     return InsertRows(
-               db, "tbl_SMSServer",
+               db, ctx, "tbl_SMSServer",
                {"SMSServerID", "SMSServerCode", "NameL1", "IPAddress", "IPPort", "RowStatus"},
                {{1, "SMS1", "SMS gateway", "127.0.0.1", 7701, "A"}}, error) &&
-           InsertRows(db, "tbl_MailServer",
+           InsertRows(db, ctx, "tbl_MailServer",
                       {"MailServerID", "MailServerCode", "NameL1", "IPAddress", "IPPort",
                        "SenderAddress", "RowStatus"},
                       {{1, "MAIL1", "Mail server", "127.0.0.1", 25, "bookings@example.com", "A"}},
                       error) &&
            InsertRows(
-               db, "tbl_SMSOutlet",
+               db, ctx, "tbl_SMSOutlet",
                {"OutletID", "EventID", "DefTemplateID", "MessageType", "SendOption", "RowStatus"},
                smsOutlets, error);
 }
 
 // Sections are read with the outlets, on the default connection.
-bool WriteSections(SQLiteFile& db, std::string& error) {
+bool WriteSections(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     std::vector<Row> rows;
     for (const auto& s : DemoSections()) {
         const int server = DemoOutlets()[static_cast<std::size_t>(s.outlet - 1)].server;
         rows.push_back(NamedRow({s.id, server, s.code, s.outlet, s.name, s.nameL2, "A"}));
     }
     return InsertRows(
-        db, "tbl_FPSection",
+        db, ctx, "tbl_FPSection",
         {"FPSectionID", "DBServerID", "FPSectionCode", "OutletID", "NameL1", "NameL2", "RowStatus"},
         rows, error);
 }
@@ -287,7 +287,7 @@ bool WriteGuests(SQLiteFile& db, const InstallContext& ctx, std::string& error) 
                                  "A"}));
     }
     return InsertRows(
-        db, "tbl_Guest",
+        db, ctx, "tbl_Guest",
         {"GuestID",         "GuestNo",     "DBServerID",       "DYAccountNo",   "DYHolderNo",
          "DYSalutation",    "DYFirstName", "DYLastName",       "DYChineseName", "ContactPhone",
          "DYSMSContact",    "Email",       "DYMemCategory",    "DYType",        "ReceiveSMS",
@@ -440,18 +440,18 @@ bool WritePlans(SQLiteFile& db, const InstallContext& ctx, int server, std::stri
         tables.push_back(NamedRow({101,     "X1", 0, 0, 70, 70, 4, 1, 4, 0,      12,     "HALL",
                                    "BOOTH", 0,    1, 0, 0,  2,  4, 0, 0, Null(), Null(), "D"}));
     }
-    return InsertRows(db, "tbl_FloorPlan",
+    return InsertRows(db, ctx, "tbl_FloorPlan",
                       {"FPID", "FPCode", "NameL1", "NameL2", "DescL1", "BgColor", "FPHeight",
                        "FPWidth", "TableFontSize", "DBServerID", "OutletID", "RowStatus"},
                       plans, error) &&
            InsertRows(
-               db, "tbl_FPTable",
+               db, ctx, "tbl_FPTable",
                {"FPID",      "TableNo",  "YCoord",      "XCoord",      "TWidth",      "THeight",
                 "TCapacity", "TShapeID", "SeatArrange", "StartAngle",  "FPSectionID", "TT1",
                 "TT2",       "IsShare",  "IsShow",      "ShareType",   "ShareCount",  "MinRCover",
                 "MaxRCover", "Priority", "ExtraSeats",  "MergeTable1", "MergeCover1", "RowStatus"},
                tables, error) &&
-           InsertRows(db, "tbl_FPOutlet",
+           InsertRows(db, ctx, "tbl_FPOutlet",
                       {"DBServerID", "FPID", "OutletID", "MPOutletID", "CalendarGroupID", "BizDate",
                        "SeqNo", "Capacity", "RowStatus"},
                       assignments, error);
@@ -498,11 +498,11 @@ bool WriteBlocksAndAllotments(SQLiteFile& db, const InstallContext& ctx, int ser
         allot.push_back(NamedRow({3, 31, Null(), 2, 8 * ctx.scale, "A"}));
         allot.push_back(NamedRow({3, 31, Null(), 4, 12 * ctx.scale, "A"}));
     }
-    return InsertRows(db, "tbl_TableBlock",
+    return InsertRows(db, ctx, "tbl_TableBlock",
                       {"DBServerID", "OutletID", "MPOutletID", "TableNo", "BeginDate", "EndDate",
                        "BlockUserID", "BlockDT", "Remark", "RowStatus"},
                       rows, error) &&
-           InsertRows(db, "tbl_WebAllotment",
+           InsertRows(db, ctx, "tbl_WebAllotment",
                       {"OutletID", "MPOutletID", "BizDate", "TableSize", "AllotNum", "RowStatus"},
                       allot, error);
 }
@@ -510,10 +510,10 @@ bool WriteBlocksAndAllotments(SQLiteFile& db, const InstallContext& ctx, int ser
 }  // namespace
 
 bool WriteDemoSharedData(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
-    return WritePOSAndAccounts(db, error) && WriteOutlets(db, error) &&
+    return WritePOSAndAccounts(db, ctx, error) && WriteOutlets(db, ctx, error) &&
            WriteMealPeriods(db, ctx, error) && WriteCalendars(db, ctx, error) &&
-           WriteSections(db, error) && WriteRolesAndUsers(db, ctx, error) &&
-           WriteMessaging(db, error) && WriteGuests(db, ctx, error);
+           WriteSections(db, ctx, error) && WriteRolesAndUsers(db, ctx, error) &&
+           WriteMessaging(db, ctx, error) && WriteGuests(db, ctx, error);
 }
 
 bool WriteDemoServerData(SQLiteFile& db, const InstallContext& ctx, int server,

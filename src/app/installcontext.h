@@ -46,3 +46,10 @@ class DemoRandom {
   private:
     uint64_t state_;
 };
+
+// Inserts rows (sqlitefile.h's InsertRows) stamped with the installation day
+// when the columns do not set RowModified themselves, so the same command
+// writes the same rows.
+class SQLiteFile;
+bool InsertRows(SQLiteFile& db, const InstallContext& ctx, const std::string& table,
+                std::vector<std::string> columns, std::vector<Row> rows, std::string& error);

@@ -472,7 +472,7 @@ Row FieldRow(int id, const Field& f, bool hasOptions) {
 
 }  // namespace
 
-bool WriteProfileDefinitions(SQLiteFile& db, std::string& error) {
+bool WriteProfileDefinitions(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     std::map<std::string, int> optionCount;
     std::vector<Row> options;
     int seq = 0;
@@ -494,8 +494,8 @@ bool WriteProfileDefinitions(SQLiteFile& db, std::string& error) {
     int id = 0;
     for (const auto& f : kFields)
         fields.push_back(FieldRow(++id, f, optionCount.count(f.code) != 0));
-    return InsertRows(db, "tbl_ProfileDefinition", Columns(), fields, error) &&
-           InsertRows(db, "tbl_ParaOption",
+    return InsertRows(db, ctx, "tbl_ProfileDefinition", Columns(), fields, error) &&
+           InsertRows(db, ctx, "tbl_ParaOption",
                       {"OptModule", "OptCode", "OptSeq", "OptSubCode", "OptValue", "NameL1",
                        "NameL2", "RowStatus"},
                       options, error);
