@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <iostream>
+#include <iterator>
 
 #include "app/admininit.h"
+#include "app/adminsql.h"
 #include "core/version.h"
 #include "data/crypto.h"
 
@@ -31,6 +33,22 @@ void AddHashPassword(CLI::App& app, std::ostream& out, int& status) {
     });
 }
 
+void AddSql(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
+    auto* cmd =
+        app.add_subcommand("sql",
+                           "run a T-SQL batch against a database file and print every "
+                           "result (the batch from standard input without BATCH or with -)");
+    static std::string db, batch;
+    cmd->add_option("--db", db, "the SQLite database file")->required();
+    cmd->add_option("BATCH", batch, "the T-SQL batch, or - for standard input");
+    cmd->callback([&out, &err, &status] {
+        std::string text = batch;
+        if (text.empty() || text == "-")
+            text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        status = RunAdminSql(db, text, out, err);
+    });
+}
+
 }  // namespace
 
 int RunAdmin(int argc, char** argv, std::ostream& out, std::ostream& err) {
@@ -40,6 +58,7 @@ int RunAdmin(int argc, char** argv, std::ostream& out, std::ostream& err) {
     AddEncrypt(app, out, status);
     AddHashPassword(app, out, status);
     AddInitCommand(app, out, err, status);
+    AddSql(app, out, err, status);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -1,19 +1,35 @@
 #include "data/recordset.h"
 
-#include <algorithm>
 #include <strings.h>
+#include <algorithm>
 
 Recordset::Recordset(std::vector<FieldInfo> fields, std::vector<Row> rows)
-    : fields_(std::move(fields)), rows_(std::move(rows)) {}
+    : fields_(std::make_shared<const std::vector<FieldInfo>>(std::move(fields))),
+      rows_(std::move(rows)) {}
+
+Recordset::Recordset(std::shared_ptr<const std::vector<FieldInfo>> fields, std::vector<Row> rows)
+    : fields_(std::move(fields)), rows_(std::move(rows)) {
+    if (!fields_) fields_ = std::make_shared<const std::vector<FieldInfo>>();
+}
+
+Recordset Recordset::Closed(int64_t recordsAffected) {
+    Recordset rs;
+    rs.open_ = false;
+    rs.recordsAffected_ = recordsAffected;
+    return rs;
+}
 
 int Recordset::FieldIndex(const std::string& name) const {
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        if (strcasecmp(fields_[i].Name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
+    const auto& f = *fields_;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        if (strcasecmp(f[i].Name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
     }
     return -1;
 }
 
-const Variant* Recordset::Field(const std::string& name) const { return Field(FieldIndex(name)); }
+const Variant* Recordset::Field(const std::string& name) const {
+    return Field(FieldIndex(name));
+}
 
 const Variant* Recordset::Field(int index) const {
     if (index < 0 || index >= FieldCount() || Eof() || pos_ < 0) return nullptr;
@@ -22,7 +38,7 @@ const Variant* Recordset::Field(int index) const {
 }
 
 void Recordset::AddNew() {
-    rows_.emplace_back(fields_.size());
+    rows_.emplace_back(fields_->size());
     pos_ = static_cast<long>(rows_.size()) - 1;
     editingNew_ = true;
     changed_.clear();

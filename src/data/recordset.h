@@ -2,6 +2,7 @@
 // A client-side recordset: every row of one result set read into memory, a
 // cursor over them, fields by index or by name (ignoring case), the ADO type
 // code of each field, and the next result set of the batch that produced it.
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,14 +30,25 @@ struct FieldInfo {
     // Where the column came from, for recordsets that write rows back.
     std::string BaseTable;
     std::string BaseColumn;
+    // The column's declared type ("DATE", "NVARCHAR(50)"), "" for expressions.
+    std::string DeclaredType;
 };
 
 class Recordset {
-public:
+  public:
     using Row = std::vector<Variant>;
 
     Recordset() = default;
     Recordset(std::vector<FieldInfo> fields, std::vector<Row> rows);
+    // Shares one field list between the recordsets of a repeated statement.
+    Recordset(std::shared_ptr<const std::vector<FieldInfo>> fields, std::vector<Row> rows);
+    // The closed recordset of a statement that returns no rows: it has no
+    // fields, and reports the rows the statement changed (-1 when it does not
+    // count rows).
+    static Recordset Closed(int64_t recordsAffected);
+
+    bool IsOpen() const { return open_; }
+    int64_t RecordsAffected() const { return recordsAffected_; }
 
     // Cursor. A new recordset stands on its first row (or at EOF when empty).
     bool Eof() const { return pos_ >= static_cast<long>(rows_.size()); }
@@ -52,8 +64,10 @@ public:
     long RecordCount() const { return static_cast<long>(rows_.size()); }
     long Position() const { return pos_; }
 
-    int FieldCount() const { return static_cast<int>(fields_.size()); }
-    const FieldInfo& FieldAt(int index) const { return fields_.at(static_cast<std::size_t>(index)); }
+    int FieldCount() const { return static_cast<int>(fields_->size()); }
+    const FieldInfo& FieldAt(int index) const {
+        return fields_->at(static_cast<std::size_t>(index));
+    }
     // Index of the first field of that name, ignoring case; -1 when absent.
     int FieldIndex(const std::string& name) const;
     bool HasField(const std::string& name) const { return FieldIndex(name) >= 0; }
@@ -62,7 +76,7 @@ public:
     const Variant* Field(const std::string& name) const;
     const Variant* Field(int index) const;
 
-    const std::vector<FieldInfo>& Fields() const { return fields_; }
+    const std::vector<FieldInfo>& Fields() const { return *fields_; }
     const std::vector<Row>& Rows() const { return rows_; }
 
     // The next result set of the batch; nullptr when there is none.
@@ -84,8 +98,11 @@ public:
     Row& CurrentRow() { return rows_.at(static_cast<std::size_t>(pos_)); }
     const Row& OriginalRow() const { return original_; }
 
-private:
-    std::vector<FieldInfo> fields_;
+  private:
+    std::shared_ptr<const std::vector<FieldInfo>> fields_ =
+        std::make_shared<const std::vector<FieldInfo>>();
+    bool open_ = true;
+    int64_t recordsAffected_ = -1;
     std::vector<Row> rows_;
     long pos_ = 0;
     std::shared_ptr<Recordset> next_;

@@ -1,0 +1,10 @@
+#pragma once
+// culinarotable-admin sql: runs a T-SQL batch against a database file through
+// SQLDB and prints every result: a header line and one tab-separated line per
+// row for each result set, "(n rows affected)" for statements without rows.
+#include <iosfwd>
+#include <string>
+
+// 0 on success; 1 with the error number and description on `err`.
+int RunAdminSql(const std::string& dbFile, const std::string& batch, std::ostream& out,
+                std::ostream& err);

@@ -1,0 +1,62 @@
+#include "data/dbengine.h"
+
+#include "data/sqliteengine.h"
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = s.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return {};
+    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
+}
+
+}  // namespace
+
+ConnectionProperties ParseConnectionString(const std::string& text) {
+    ConnectionProperties props;
+    std::size_t p = 0;
+    while (p < text.size()) {
+        std::size_t eq = text.find('=', p);
+        if (eq == std::string::npos) break;
+        std::string key = Lower(Trim(text.substr(p, eq - p)));
+        std::size_t v = eq + 1;
+        while (v < text.size() && (text[v] == ' ' || text[v] == '\t'))
+            ++v;
+        std::string value;
+        if (v < text.size() && (text[v] == '"' || text[v] == '\'')) {
+            // A quoted value may hold semicolons; a doubled quote stands for itself.
+            char q = text[v++];
+            while (v < text.size()) {
+                if (text[v] == q) {
+                    if (v + 1 < text.size() && text[v + 1] == q) {
+                        value += q;
+                        v += 2;
+                        continue;
+                    }
+                    ++v;
+                    break;
+                }
+                value += text[v++];
+            }
+            std::size_t semi = text.find(';', v);
+            p = semi == std::string::npos ? text.size() : semi + 1;
+        } else {
+            std::size_t semi = text.find(';', v);
+            value = Trim(text.substr(v, semi == std::string::npos ? std::string::npos : semi - v));
+            p = semi == std::string::npos ? text.size() : semi + 1;
+        }
+        if (!key.empty()) props[key] = value;
+    }
+    return props;
+}
+
+std::unique_ptr<DBEngine> CreateDBEngine(const std::string& provider) {
+    if (Lower(Trim(provider)) == "sqlite") return std::make_unique<SQLiteEngine>();
+    return nullptr;
+}
