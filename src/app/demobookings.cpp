@@ -271,7 +271,7 @@ class BookingWriter {
   private:
     bool MealPeriod(int d, const DemoMealPeriod& m, Phase phase, int count, std::string& error) {
         const std::string date = ctx_.Day(d);
-        SQLiteProcedureContext pctx(db_);
+        FileProcedureContext pctx(db_);
         std::vector<PlanInForce> plans;
         if (!FloorPlansInForce(pctx, date, m.id, outlet_.id, plans, error)) return false;
         std::vector<const DemoTable*> tables;

@@ -507,6 +507,39 @@ bool WriteBlocksAndAllotments(SQLiteFile& db, const InstallContext& ctx, int ser
                       allot, error);
 }
 
+// A batch SMS job to ten members with an attached menu (default database).
+bool WriteBatchJob(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
+    std::vector<Row> recipients;
+    for (std::size_t i = 0; i < 10; ++i) {
+        const DemoGuest& g = DemoGuests()[i];
+        Variant submit, status;
+        if (i < 5) submit = Variant("S");
+        if (i < 4) status = Variant("S");
+        if (i == 4) status = Variant("F");
+        recipients.push_back(
+            NamedRow({1, g.id, g.phone, "Dear guest, our seasonal menu starts soon.", submit,
+                      status, 2, "A"}));
+    }
+    const Bytes pdf = {'%', 'P', 'D', 'F'};
+    return InsertRows(
+               db, ctx, "tbl_BatchMsgJob",
+               {"BatchMsgJobID", "JobName", "ServerID", "MessageType", "TemplateID",
+                "TemplateContent", "SendTime", "ExpiryTime", "JobClassID", "UpdateUserID",
+                "RowStatus"},
+               {{1, "Seasonal menu", 1, "SMS", 5, "Dear guest, our seasonal menu starts soon.",
+                 ctx.At(1, 10, 0), ctx.At(3, 10, 0), 1, 2, "A"}},
+               error) &&
+           InsertRows(db, ctx, "tbl_BatchMsg",
+                      {"BatchMsgJobID", "GuestID", "Destination", "MessageContent", "SubmitStatus",
+                       "MessageStatus", "UpdateUserID", "RowStatus"},
+                      recipients, error) &&
+           InsertRows(db, ctx, "tbl_TemplateAttachment",
+                      {"ImageName", "TemplateID", "BatchMsgJobID", "Attachment", "UpdateUserID",
+                       "RowStatus"},
+                      {{"menu.pdf", Null(), 1, pdf, 2, "A"}, {"terms.pdf", 4, Null(), pdf, 1, "A"}},
+                      error);
+}
+
 }  // namespace
 
 bool WriteDemoSharedData(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
@@ -524,5 +557,5 @@ bool WriteDemoServerData(SQLiteFile& db, const InstallContext& ctx, int server,
     for (const auto& o : DemoOutlets()) {
         if (o.server == server && !WriteDemoBookings(db, ctx, o.id, error)) return false;
     }
-    return true;
+    return server != 1 || WriteBatchJob(db, ctx, error);
 }

@@ -316,12 +316,12 @@ bool InsertRows(SQLiteFile& db, const std::string& table, const std::vector<std:
     return insert.Ok();
 }
 
-std::shared_ptr<Recordset> SQLiteProcedureContext::Query(const std::string& sql,
+std::shared_ptr<Recordset> FileProcedureContext::Query(const std::string& sql,
                                                          const std::vector<Variant>& params) {
     return db_.Query(sql, params);
 }
 
-bool SQLiteProcedureContext::Execute(const std::string& sql, const std::vector<Variant>& params,
+bool FileProcedureContext::Execute(const std::string& sql, const std::vector<Variant>& params,
                                      int64_t* changes) {
     return db_.Execute(sql, params, changes);
 }

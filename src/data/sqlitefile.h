@@ -92,9 +92,9 @@ bool InsertRows(SQLiteFile& db, const std::string& table, const std::vector<std:
 
 // The procedure context of a database procedure called straight on a file
 // (tests, tools); the engine supplies its own for calls through SQLDB.
-class SQLiteProcedureContext : public ProcedureContext {
+class FileProcedureContext : public ProcedureContext {
   public:
-    explicit SQLiteProcedureContext(SQLiteFile& db) : db_(db) {}
+    explicit FileProcedureContext(SQLiteFile& db) : db_(db) {}
     std::shared_ptr<Recordset> Query(const std::string& sql,
                                      const std::vector<Variant>& params) override;
     bool Execute(const std::string& sql, const std::vector<Variant>& params,

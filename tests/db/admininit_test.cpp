@@ -255,7 +255,7 @@ TEST_F(DemoTest, FloorPlansInForceAndTheirTables) {
     const std::map<int, int> mealPeriods = {{1, 12}, {2, 22}, {3, 31}};
     for (const auto& [outlet, mp] : mealPeriods) {
         SQLiteFile& db = DbOfOutlet(outlet);
-        SQLiteProcedureContext ctx(db);
+        FileProcedureContext ctx(db);
         std::vector<PlanInForce> plans;
         std::string error;
         const std::string day = DateTime::Now().AddDays(-1).DateText();
@@ -277,7 +277,7 @@ TEST_F(DemoTest, FloorPlansInForceAndTheirTables) {
                         {outlet, outlet}),
                   0);
     }
-    SQLiteProcedureContext ctx(db1_);
+    FileProcedureContext ctx(db1_);
     std::vector<PlanInForce> plans;
     std::string error;
     ASSERT_TRUE(FloorPlansInForce(ctx, today, 12, 1, plans, error));

@@ -63,7 +63,7 @@ class ProceduresTest : public ::testing::Test {
         EXPECT_NE(it, list.end()) << name;
         ProcedureResult result;
         std::string error;
-        SQLiteProcedureContext ctx(db_);
+        FileProcedureContext ctx(db_);
         const bool ok = it->Body(ctx, args, result, error);
         EXPECT_EQ(ok, expectOk) << name << ": " << error;
         return result;
@@ -149,7 +149,7 @@ TEST_F(ProceduresTest, FloorPlanArgumentsByName) {
 TEST_F(ProceduresTest, TableFunctionListsThePlansOfTheMealPeriodsOutlet) {
     const auto& fn = InstallationTableFunctions().front();
     EXPECT_EQ(fn.Name, "fn_GetFPByDate");
-    SQLiteProcedureContext ctx(db_);
+    FileProcedureContext ctx(db_);
     std::vector<Recordset::Row> rows;
     std::string error;
     ASSERT_TRUE(fn.Function.Body(ctx, {"2024-03-05", 10}, rows, error)) << error;
