@@ -3,6 +3,16 @@
 #include <strings.h>
 #include <algorithm>
 
+std::vector<FieldInfo> FieldList(const std::vector<std::string>& names) {
+    std::vector<FieldInfo> fields;
+    for (const auto& n : names) {
+        FieldInfo f;
+        f.Name = n;
+        fields.push_back(std::move(f));
+    }
+    return fields;
+}
+
 Recordset::Recordset(std::vector<FieldInfo> fields, std::vector<Row> rows)
     : fields_(std::make_shared<const std::vector<FieldInfo>>(std::move(fields))),
       rows_(std::move(rows)) {}

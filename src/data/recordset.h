@@ -34,6 +34,10 @@ struct FieldInfo {
     std::string DeclaredType;
 };
 
+// Fields of the given names with the default text type (for procedures that
+// build their result sets).
+std::vector<FieldInfo> FieldList(const std::vector<std::string>& names);
+
 class Recordset {
   public:
     using Row = std::vector<Variant>;

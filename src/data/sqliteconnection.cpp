@@ -65,6 +65,9 @@ bool SQLiteConnection::Open(const std::string& path, int32_t timeoutSeconds, DBE
     }
     path_ = path;
     sqlite3_extended_result_codes(db_, 1);
+    // A misspelt column must fail, not turn into a text: no "..." strings.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     SetTimeout(timeoutSeconds);
     if (!RegisterTSqlFunctions(db_, &clock_)) {
         err.Set(kErrConnection,
@@ -153,9 +156,18 @@ void SQLiteConnection::SchemaChanged() {
 bool SQLiteConnection::EnsureTempdb(DBError& err) {
     if (tempdb_) return true;
     // tempdb.. tables outlive a connection, as SQL Server's do: a file beside the database.
-    sqlite3_stmt* st = nullptr;
     std::string file = path_ + ".tempdb";
-    int rc = sqlite3_prepare_v2(db_, "ATTACH DATABASE ?1 AS tempdb", -1, &st, nullptr);
+    sqlite3* create = nullptr;
+    // The main file is opened without CREATE, and ATTACH inherits that.
+    int rc =
+        sqlite3_open_v2(file.c_str(), &create, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_close_v2(create);
+    if (rc != SQLITE_OK) {
+        err.Set(kErrConnection, "Cannot create the tempdb file " + file);
+        return false;
+    }
+    sqlite3_stmt* st = nullptr;
+    rc = sqlite3_prepare_v2(db_, "ATTACH DATABASE ?1 AS tempdb", -1, &st, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_bind_text(st, 1, file.c_str(), -1, SQLITE_TRANSIENT);
         rc = sqlite3_step(st);

@@ -67,26 +67,49 @@ std::string Three(int v) {
     return b;
 }
 
-// Reads "H:MM[:SS[.fff]]" with an optional AM/PM into d.
+// Reads 1 or 2 digits at p.
+bool Digits12(const std::string& t, std::size_t& p, int& v) {
+    if (p >= t.size() || !std::isdigit(static_cast<unsigned char>(t[p]))) return false;
+    v = t[p++] - '0';
+    if (p < t.size() && std::isdigit(static_cast<unsigned char>(t[p]))) v = v * 10 + (t[p++] - '0');
+    return true;
+}
+
+// Reads "H:M[:S[.fff]]" with an optional AM/PM into d.
 bool ParseClock(const std::string& text, DateTime& d) {
     std::string t = Upper(Trim(text));
-    int add = 0;
-    bool twelve = false;
+    int add = -1;
     if (t.size() >= 2 && (t.ends_with("AM") || t.ends_with("PM"))) {
-        twelve = true;
         add = t.ends_with("PM") ? 12 : 0;
         t = Trim(t.substr(0, t.size() - 2));
     }
-    auto parsed = DateTime::Parse(t);
-    if (!parsed) return false;
-    if (twelve) {
-        if (parsed->Hour < 1 || parsed->Hour > 12) return false;
-        parsed->Hour = parsed->Hour % 12 + add;
+    std::size_t p = 0;
+    int h = 0, mi = 0, sec = 0, ms = 0;
+    if (!Digits12(t, p, h) || p >= t.size() || t[p++] != ':' || !Digits12(t, p, mi)) return false;
+    if (p < t.size() && t[p] == ':') {
+        ++p;
+        if (!Digits12(t, p, sec)) return false;
+        if (p < t.size() && t[p] == '.') {
+            ++p;
+            int scale = 100;
+            std::size_t start = p;
+            while (p < t.size() && std::isdigit(static_cast<unsigned char>(t[p]))) {
+                ms += (t[p++] - '0') * scale;
+                scale /= 10;
+            }
+            if (p == start) return false;
+        }
     }
-    d.Hour = parsed->Hour;
-    d.Minute = parsed->Minute;
-    d.Second = parsed->Second;
-    d.Millisecond = parsed->Millisecond;
+    if (p != t.size() || mi > 59 || sec > 59) return false;
+    if (add >= 0) {
+        if (h < 1 || h > 12) return false;
+        h = h % 12 + add;
+    }
+    if (h > 23) return false;
+    d.Hour = h;
+    d.Minute = mi;
+    d.Second = sec;
+    d.Millisecond = ms;
     return true;
 }
 
@@ -265,8 +288,8 @@ bool ParseStorageDate(const char* p, std::size_t n, DateTime& out) {
 
 std::optional<DateTime> ParseDateValue(const std::string& text) {
     std::string t = Trim(text);
-    if (t.empty()) return std::nullopt;
     DateTime d;
+    if (t.empty()) return d;  // SQL Server reads an empty text as 1900-01-01
     if (ParseStorageDate(t.data(), t.size(), d)) return d;
     // A time alone lands on 1900-01-01, as SQL Server reads it.
     if (t.find('-') == std::string::npos && t.find('/') == std::string::npos &&

@@ -59,7 +59,8 @@ std::string StorageText(const DateTime& value, SqlType kind);
 bool ParseStorageDate(const char* text, std::size_t size, DateTime& out);
 // A text as SQL Server reads a date-time from a string: the storage forms,
 // "YYYY-M-D", "YYYY/M/D", "YYYYMMDD", each optionally followed by a time
-// "H:MM[:SS[.fff]]" with an optional AM/PM, or a time alone (on 1900-01-01).
+// "H:MM[:SS[.fff]]" with an optional AM/PM, or a time alone (on 1900-01-01);
+// an empty text is 1900-01-01.
 std::optional<DateTime> ParseDateValue(const std::string& text);
 // ParseDateValue turned into the storage form of `kind`.
 std::optional<std::string> NormalizeDateText(const std::string& text, SqlType kind);

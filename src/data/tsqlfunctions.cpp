@@ -417,6 +417,10 @@ Frag TSqlParser::Coerce(Frag f, const TypeSpec& target) {
     } else if (t == SqlType::Bit) {
         if (src != SqlType::Bit) f.sql = "ct_tobit(" + f.sql + ")";
     } else if (IsNumericKind(t)) {
+        // An integer column truncates what it is given, as SQL Server converts.
+        if ((t == SqlType::Int || t == SqlType::BigInt) &&
+            (src == SqlType::Float || src == SqlType::Money))
+            f.sql = "ct_toint(" + f.sql + ")";
         if (src == SqlType::Text) {
             std::string num;
             f.sql = f.isStringLit && NumberLiteralText(f.lit, num) ? num : "ct_num(" + f.sql + ")";
