@@ -3,8 +3,10 @@
 // Kept apart from the catalogue so that code and tests that only call the
 // bodies do not need the engine's registry.
 void RegisterInstallationProcedures() {
-    for (const auto& p : InstallationProcedures())
-        RegisterDBProcedure(p.Name, p.Body);
-    for (const auto& f : InstallationTableFunctions())
-        RegisterDBTableFunction(f.Name, f.Function);
+    for (const auto& p : InstallationProcedures()) {
+        if (FindDBProcedure(p.Name) == nullptr) RegisterDBProcedure(p.Name, p.Body);
+    }
+    for (const auto& f : InstallationTableFunctions()) {
+        if (FindDBTableFunction(f.Name) == nullptr) RegisterDBTableFunction(f.Name, f.Function);
+    }
 }

@@ -22,7 +22,8 @@ const std::vector<NamedDBTableFunction>& InstallationTableFunctions();
 
 // Registers all of them with the engine (RegisterDBProcedure and
 // RegisterDBTableFunction); the engine calls this once before the first
-// statement. Calling it again is harmless.
+// statement. A name already registered keeps its body, so a test may put its
+// own procedure in place of one of these.
 void RegisterInstallationProcedures();
 
 // The bodies, one per procedure (also reachable through the lists above).

@@ -922,171 +922,226 @@ TEST_F(CorpusTest, AvailabilityStatistics) {
 TEST_F(CorpusTest, ProfilesListsAndGuests) {
     const Tonight t = PickRows(raw_, today_);
     const std::string criteria = " R.ReserveDate >= '" + today_ + "' AND R.ReserveDate <= '" +
-                                 today_ + "' AND R.MPOutletID IN (13) AND R.OutletID IN (1) AND"
-                                          " R.RowStatus IN ('A','X','C')";
+                                 today_ +
+                                 "' AND R.MPOutletID IN (13) AND R.OutletID IN (1) AND"
+                                 " R.RowStatus IN ('A','X','C')";
     const std::string listed = Raw("SELECT COUNT(*) FROM tbl_Reservation WHERE ReserveDate = '" +
                                    today_ + "' AND MPOutletID = 13 AND RowStatus IN ('A','X','C')");
-    CheckReads(db1_, {
-        {"profile definition with option lists",
-         "Select PD.*, PO.OptID, PO.OptSeq, PO.OptSubCode, PO.OptValue, PO.NameL1 as OptNameL1,"
-         " PO.NameL2 as OptNameL2, PO.NameL3 as OptNameL3 \r\nFrom tbl_ProfileDefinition PD \r\n"
-         "Left OUTER Join tbl_ParaOption PO ON PD.ProfileCode=PO.OptCode AND PO.OptModule='PDEF'"
-         " AND PO.RowStatus='A' \r\nWhere PD.RowStatus='A'  Order By PD.TelephoneModeOrder,"
-         " PD.ProfileCode, PO.OptSeq", -1, "ProfileCode", "DYAdult"},
-        {"cancel reasons as options", "Select * from tbl_Message Where RowStatus='A' AND"
-                                      " MsgType='CXL' Order By MsgCat, MsgSubCat, MsgCode", 9,
-         "MsgCode", "B01"},
-        {"box types", "Select * from tbl_ORBA_BoxType Where RowStatus='A' Order By BoxType", 0},
-        {"syndicates", " Select * from tbl_ORBA_Syndicate S Where S.RowStatus='A' Order By"
-                       " SyndiCode", 0},
-        {"guest for the form", "Select * from tbl_Guest Where GuestID=5 AND RowStatus='A'", 1,
-         "GuestNo", "5"},
-        {"reservation for the form", "Select * from tbl_Reservation Where ReserveID=" + t.pending +
-                                         " AND RowStatus<>'D'", 1, "ReserveID", t.pending},
-        {"reservation list",
-         "Select R.ReserveID, convert(VarChar(19),  R.CreateDT, 121) As CreateDT,"
-         " left(convert(VarChar(19),  R.ReserveDate, 121), 10) As ReserveDate,"
-         " substring(convert(VarChar(19),  R.ReserveTime, 121), 12, 5) As ReserveTime, Case When"
-         " R.GuestID=1 Then R.DYLastName Else G.DYLastName END as DYLastName, Case When"
-         " R.GuestID=1 Then left(convert(VarChar(19),  R.ReserveDate, 121), 10) Else"
-         " left(convert(VarChar(19),  G.DateOfBirth, 121), 10) END as DateOfBirth,O.NameL1 AS"
-         " SYS_OutletName,MP.NameL1 AS SYS_MPName,U1.NameL1 AS SYS_CreateUser,U2.LoginID AS"
-         " SYS_UpdateUser,C.ClientCode AS SYS_UpdateClient, '' AS SYS_TableNoList From"
-         " tbl_Reservation R  Left Outer Join tbl_Guest G On G.GuestID=R.GuestID ,tbl_Outlet O"
-         " ,tbl_MPOutlet MP ,tbl_User U1 ,tbl_User U2 ,tbl_Client C  WHERE " + criteria +
-             " AND O.OutletID = R.OutletID AND MP.MPOutletID = R.MPOutletID AND U1.UserID ="
-             " R.CreateUserID AND U2.UserID = R.UpdateUserID AND C.ClientID = R.UpdateClientID"
-             " Order By ReserveTime ASC ", std::stol(listed), "SYS_MPName", "Dinner"},
-        {"bindings of the listed reservations",
-         "Select TR.*,R.ReserveTime,R.MPOutletID\r\nFrom tbl_Reservation R, tbl_TableReserve TR "
-         " Where R.RowStatus IN ('A','X','C') AND TR.RowStatus IN ('A','X') AND"
-         " R.ReserveID=TR.ReserveID  AND" + criteria +
-             " Order By R.ReserveID, TR.TableReserveID, TR.TableNo", -1},
-        {"seating parts of a meal period", "select MPStartTime,MPEndTime1,MPStartTime2,MPEndTime"
-                                           " from tbl_MPOutlet where MPOutletID=12", 1},
-        {"reservation for editing",
-         "Select MPO.MPCode,  R.* , convert(VarChar(19),  R.CreateDT, 121) As RCreateDT ,"
-         " convert(VarChar(19),  R.UpdateDT, 121) As RUpdateDT , U1.NameL1 AS SYS_CreateUser,"
-         " U2.NameL1 AS SYS_UpdateUser, U3.NameL1 AS SYS_CancelUser, MG.MsgCode AS SYS_CancelCode,"
-         " C.ClientCode + ' (' + C.NameL1 + ')' AS SYS_UpdateClient From tbl_Reservation R  Left"
-         " Outer Join tbl_MPOutlet MPO ON MPO.MPOutletID = R.MPOutletID Left Outer Join tbl_User"
-         " U1 ON U1.UserID = R.CreateUserID AND U1.RowStatus<>'D' Left Outer Join tbl_User U2 ON"
-         " U2.UserID = R.UpdateUserID AND U2.RowStatus<>'D' Left Outer Join tbl_User U3 ON"
-         " U3.UserID = R.CancelUserID AND U3.RowStatus<>'D' Left Outer Join tbl_Message MG ON"
-         " MG.MsgID = R.CancelMsgID Left Outer Join tbl_Client C ON C.ClientID = R.UpdateClientID"
-         " AND C.RowStatus IN ('A','I') Where R.ReserveID=" + t.pending + " AND R.RowStatus <> 'D' ",
-         1, "MPCode", "03DIN"},
-        {"guests for export", "SELECT DYAccountNo,DYLastName,DYFirstName,ContactPhone FROM"
-                              " tbl_Guest WHERE RowStatus='A' AND DYAccountNo <> '99999999'",
-         199},
-    });
+    CheckReads(
+        db1_,
+        {
+            {"profile definition with option lists",
+             "Select PD.*, PO.OptID, PO.OptSeq, PO.OptSubCode, PO.OptValue, PO.NameL1 as OptNameL1,"
+             " PO.NameL2 as OptNameL2, PO.NameL3 as OptNameL3 \r\nFrom tbl_ProfileDefinition PD "
+             "\r\n"
+             "Left OUTER Join tbl_ParaOption PO ON PD.ProfileCode=PO.OptCode AND "
+             "PO.OptModule='PDEF'"
+             " AND PO.RowStatus='A' \r\nWhere PD.RowStatus='A'  Order By PD.TelephoneModeOrder,"
+             " PD.ProfileCode, PO.OptSeq",
+             -1, "ProfileCode", "ArrivalCover"},
+            {"cancel reasons as options",
+             "Select * from tbl_Message Where RowStatus='A' AND"
+             " MsgType='CXL' Order By MsgCat, MsgSubCat, MsgCode",
+             9, "MsgCode", "B01"},
+            {"box types", "Select * from tbl_ORBA_BoxType Where RowStatus='A' Order By BoxType", 0},
+            {"syndicates",
+             " Select * from tbl_ORBA_Syndicate S Where S.RowStatus='A' Order By"
+             " SyndiCode",
+             0},
+            {"guest for the form", "Select * from tbl_Guest Where GuestID=5 AND RowStatus='A'", 1,
+             "GuestNo", "5"},
+            {"reservation for the form",
+             "Select * from tbl_Reservation Where ReserveID=" + t.pending + " AND RowStatus<>'D'",
+             1, "ReserveID", t.pending},
+            {"reservation list",
+             "Select R.ReserveID, convert(VarChar(19),  R.CreateDT, 121) As CreateDT,"
+             " left(convert(VarChar(19),  R.ReserveDate, 121), 10) As ReserveDate,"
+             " substring(convert(VarChar(19),  R.ReserveTime, 121), 12, 5) As ReserveTime, Case "
+             "When"
+             " R.GuestID=1 Then R.DYLastName Else G.DYLastName END as DYLastName, Case When"
+             " R.GuestID=1 Then left(convert(VarChar(19),  R.ReserveDate, 121), 10) Else"
+             " left(convert(VarChar(19),  G.DateOfBirth, 121), 10) END as DateOfBirth,O.NameL1 AS"
+             " SYS_OutletName,MP.NameL1 AS SYS_MPName,U1.NameL1 AS SYS_CreateUser,U2.LoginID AS"
+             " SYS_UpdateUser,C.ClientCode AS SYS_UpdateClient, '' AS SYS_TableNoList From"
+             " tbl_Reservation R  Left Outer Join tbl_Guest G On G.GuestID=R.GuestID ,tbl_Outlet O"
+             " ,tbl_MPOutlet MP ,tbl_User U1 ,tbl_User U2 ,tbl_Client C  WHERE " +
+                 criteria +
+                 " AND O.OutletID = R.OutletID AND MP.MPOutletID = R.MPOutletID AND U1.UserID ="
+                 " R.CreateUserID AND U2.UserID = R.UpdateUserID AND C.ClientID = R.UpdateClientID"
+                 " Order By ReserveTime ASC ",
+             std::stol(listed), "SYS_MPName", "Dinner"},
+            {"bindings of the listed reservations",
+             "Select TR.*,R.ReserveTime,R.MPOutletID\r\nFrom tbl_Reservation R, tbl_TableReserve "
+             "TR "
+             " Where R.RowStatus IN ('A','X','C') AND TR.RowStatus IN ('A','X') AND"
+             " R.ReserveID=TR.ReserveID  AND" +
+                 criteria + " Order By R.ReserveID, TR.TableReserveID, TR.TableNo",
+             -1},
+            {"seating parts of a meal period",
+             "select MPStartTime,MPEndTime1,MPStartTime2,MPEndTime"
+             " from tbl_MPOutlet where MPOutletID=12",
+             1},
+            {"reservation for editing",
+             "Select MPO.MPCode,  R.* , convert(VarChar(19),  R.CreateDT, 121) As RCreateDT ,"
+             " convert(VarChar(19),  R.UpdateDT, 121) As RUpdateDT , U1.NameL1 AS SYS_CreateUser,"
+             " U2.NameL1 AS SYS_UpdateUser, U3.NameL1 AS SYS_CancelUser, MG.MsgCode AS "
+             "SYS_CancelCode,"
+             " C.ClientCode + ' (' + C.NameL1 + ')' AS SYS_UpdateClient From tbl_Reservation R  "
+             "Left"
+             " Outer Join tbl_MPOutlet MPO ON MPO.MPOutletID = R.MPOutletID Left Outer Join "
+             "tbl_User"
+             " U1 ON U1.UserID = R.CreateUserID AND U1.RowStatus<>'D' Left Outer Join tbl_User U2 "
+             "ON"
+             " U2.UserID = R.UpdateUserID AND U2.RowStatus<>'D' Left Outer Join tbl_User U3 ON"
+             " U3.UserID = R.CancelUserID AND U3.RowStatus<>'D' Left Outer Join tbl_Message MG ON"
+             " MG.MsgID = R.CancelMsgID Left Outer Join tbl_Client C ON C.ClientID = "
+             "R.UpdateClientID"
+             " AND C.RowStatus IN ('A','I') Where R.ReserveID=" +
+                 t.pending + " AND R.RowStatus <> 'D' ",
+             1, "MPCode", "03DIN"},
+            {"guests for export",
+             "SELECT DYAccountNo,DYLastName,DYFirstName,ContactPhone FROM"
+             " tbl_Guest WHERE RowStatus='A' AND DYAccountNo <> '99999999'",
+             199},
+        });
     auto newGuest = [](const std::string& account) {
         return "IF (Select Count(*) As PrevCount From tbl_Guest Where DYAccountNo='" + account +
                "' AND RowStatus='A') = 0 \r\nBegin\r\n   Insert Into tbl_Guest"
-               " (DYLastName,DYFirstName,DYAccountNo,DBServerID,RowStatus,GuestNo) \r\n       Values"
-               " (N'Ho',N'Mei','" + account + "',1,'A','0')\r\n   Select @@Identity AS RV\r\nEND\r\n"
+               " (DYLastName,DYFirstName,DYAccountNo,DBServerID,RowStatus,GuestNo) \r\n       "
+               "Values"
+               " (N'Ho',N'Mei','" +
+               account +
+               "',1,'A','0')\r\n   Select @@Identity AS RV\r\nEND\r\n"
                "ELSE Select -101 AS RV";
     };
     EXPECT_EQ(Value(db1_, newGuest("M100005")), "-101");
     EXPECT_EQ(Value(db1_, newGuest("M900001")), "201");
-    CheckChanges(db1_, {
-        {"reservation written back",
-         "Update tbl_Reservation Set UpdateCountByUser=ISNULL(UpdateCountByUser,0)+1, Remark=N'Quiet"
-         " corner', UpdateUserID=3, UpdateClientID=1, UpdateDT=GetDate(), RowModified=GetDate(),"
-         " DYChildren=NULL Where ReserveID=" + t.pending + "\r\nSelect @@ROWCOUNT AS RC",
-         "SELECT UpdateCountByUser FROM tbl_Reservation WHERE ReserveID = " + t.pending, "1"},
-        {"reservation log",
-         "Insert Into tbl_ReservationLog (RowModified,RowStatus,DBServerID,ReserveID,UpdateDT,"
-         "UpdateUserID,UpdateClientID,TableNo,ReserveCover,ReserveTime,ConfirmStatus,ReserveType,"
-         "ReserveDate,Remark,Summary) Values (GetDate(),'A',1," + t.pending + ",GetDate(),3,1,N'" +
-             t.pendingTable + "',2,'19:30',1,'N'," + D_ + ",N'Quiet corner',N';Name :Ho Mei"
-             ";Contact Phone: 91234567;SMS Contact: 91234567')",
-         "SELECT COUNT(*) FROM tbl_ReservationLog WHERE ReserveID = " + t.pending, "1"},
-        {"guest updated",
-         "Update tbl_Guest Set DYFirstName=N'Ann', UpdateDT=GetDate(), UpdateUserID=3 Where"
-         " GuestID=5Select @@ROWCOUNT AS RC",
-         "SELECT DYFirstName FROM tbl_Guest WHERE GuestID = 5", "Ann"},
-        {"guest change audited",
-         "INSERT tbl_UserLog_Profile (RowModified,RowStatus,DBServerID,UserID,GuestID,ClientID,"
-         "FieldName,Action,LastValue,NewValue) values(GetDate(),'A',1,'3','5','1','DYFirstName',"
-         "'Update',N'Grace',N'Ann')",
-         "SELECT COUNT(*) FROM tbl_UserLog_Profile WHERE GuestID = 5", "1"},
-        {"guest columns copied into the reservation",
-         "update tbl_Reservation Set RowModified=GetDate(), UpdateDT=GetDate(), UpdateUserID=3,"
-         " UpdateClientID=1, UpdateCountByUser=ISNULL(UpdateCountByUser,0)+1 , DYFirstName ="
-         " (SELECT DYFirstName FROM tbl_Guest Where GuestID=5),GuestID = (SELECT GuestID FROM"
-         " tbl_Guest Where GuestID=5)Where ReserveID = " + t.pending +
-             "Select @@RowCount as 'RowCount'",
-         "SELECT DYFirstName FROM tbl_Reservation WHERE ReserveID = " + t.pending, "Ann"},
-    });
+    CheckChanges(
+        db1_,
+        {
+            {"reservation written back",
+             "Update tbl_Reservation Set UpdateCountByUser=ISNULL(UpdateCountByUser,0)+1, "
+             "Remark=N'Quiet"
+             " corner', UpdateUserID=3, UpdateClientID=1, UpdateDT=GetDate(), "
+             "RowModified=GetDate(),"
+             " DYChildren=NULL Where ReserveID=" +
+                 t.pending + "\r\nSelect @@ROWCOUNT AS RC",
+             "SELECT UpdateCountByUser FROM tbl_Reservation WHERE ReserveID = " + t.pending, "1"},
+            {"reservation log",
+             "Insert Into tbl_ReservationLog (RowModified,RowStatus,DBServerID,ReserveID,UpdateDT,"
+             "UpdateUserID,UpdateClientID,TableNo,ReserveCover,ReserveTime,ConfirmStatus,"
+             "ReserveType,"
+             "ReserveDate,Remark,Summary) Values (GetDate(),'A',1," +
+                 t.pending + ",GetDate(),3,1,N'" + t.pendingTable + "',2,'19:30',1,'N'," + D_ +
+                 ",N'Quiet corner',N';Name :Ho Mei"
+                 ";Contact Phone: 91234567;SMS Contact: 91234567')",
+             "SELECT COUNT(*) FROM tbl_ReservationLog WHERE ReserveID = " + t.pending, "1"},
+            {"guest updated",
+             "Update tbl_Guest Set DYFirstName=N'Ann', UpdateDT=GetDate(), UpdateUserID=3 Where"
+             " GuestID=5Select @@ROWCOUNT AS RC",
+             "SELECT DYFirstName FROM tbl_Guest WHERE GuestID = 5", "Ann"},
+            {"guest change audited",
+             "INSERT tbl_UserLog_Profile (RowModified,RowStatus,DBServerID,UserID,GuestID,ClientID,"
+             "FieldName,Action,LastValue,NewValue) "
+             "values(GetDate(),'A',1,'3','5','1','DYFirstName',"
+             "'Update',N'Grace',N'Ann')",
+             "SELECT COUNT(*) FROM tbl_UserLog_Profile WHERE GuestID = 5", "1"},
+            {"guest columns copied into the reservation",
+             "update tbl_Reservation Set RowModified=GetDate(), UpdateDT=GetDate(), UpdateUserID=3,"
+             " UpdateClientID=1, UpdateCountByUser=ISNULL(UpdateCountByUser,0)+1 , DYFirstName ="
+             " (SELECT DYFirstName FROM tbl_Guest Where GuestID=5),GuestID = (SELECT GuestID FROM"
+             " tbl_Guest Where GuestID=5)Where ReserveID = " +
+                 t.pending + "Select @@RowCount as 'RowCount'",
+             "SELECT DYFirstName FROM tbl_Reservation WHERE ReserveID = " + t.pending, "Ann"},
+        });
 }
 
 // Importing guests stages the file in tempdb tables, updates the guests that
 // exist and inserts the others.
 TEST_F(CorpusTest, GuestImport) {
     const std::string s = "imp1";
-    CheckReads(db1_, {{"collation", "Select DATABASEPROPERTYEX('KIVDB1', 'Collation') As Collation",
-                       1}});
-    const std::string collation = Value(db1_, "Select DATABASEPROPERTYEX('KIVDB1', 'Collation') As"
-                                              " Collation");
+    CheckReads(db1_,
+               {{"collation", "Select DATABASEPROPERTYEX('KIVDB1', 'Collation') As Collation", 1}});
+    const std::string collation = Value(db1_,
+                                        "Select DATABASEPROPERTYEX('KIVDB1', 'Collation') As"
+                                        " Collation");
     const std::string c = " Collate " + collation;
     const std::vector<std::string> batch = {
         "CREATE TABLE tempdb..tbl_Guest_" + s + " (DYAccountNo NVARCHAR (50)" + c +
             ",DYHolderNo NVARCHAR (20)" + c + ",DYLastName NVARCHAR (100)" + c +
             ",DateOfBirth VARCHAR (20)" + c + ",DBServerID VARCHAR (10)" + c + " )",
-        "INSERT INTO tempdb..tbl_Guest_" + s + " (DYAccountNo,DYHolderNo,DYLastName,DateOfBirth,"
+        "INSERT INTO tempdb..tbl_Guest_" + s +
+            " (DYAccountNo,DYHolderNo,DYLastName,DateOfBirth,"
             "DBServerID ) VALUES (N'M100005',N'01',N'Renamed',N'1980-02-03',NULL)",
-        "INSERT INTO tempdb..tbl_Guest_" + s + " (DYAccountNo,DYHolderNo,DYLastName,DateOfBirth,"
+        "INSERT INTO tempdb..tbl_Guest_" + s +
+            " (DYAccountNo,DYHolderNo,DYLastName,DateOfBirth,"
             "DBServerID ) VALUES (N'M900100',N'01',N'Newcomer',N'',NULL)",
-        "INSERT INTO tempdb..tbl_Guest_" + s + " (DYAccountNo,DYHolderNo,DYLastName,DateOfBirth,"
+        "INSERT INTO tempdb..tbl_Guest_" + s +
+            " (DYAccountNo,DYHolderNo,DYLastName,DateOfBirth,"
             "DBServerID ) VALUES (N'99999999',N'',N'Placeholder',NULL,NULL)",
-        "CREATE TABLE tempdb..tbl_GuestFull_" + s + " (GuestID INT, RowModified DATETIME, RowStatus"
+        "CREATE TABLE tempdb..tbl_GuestFull_" + s +
+            " (GuestID INT, RowModified DATETIME, RowStatus"
             " NVARCHAR(1), DBServerID INT, GuestNo NVARCHAR(20), UserID INT, CreateDT DATETIME,"
             " DYAccountNo NVARCHAR(50), DYHolderNo NVARCHAR(20), DYLastName NVARCHAR(100), Gender"
             " NVARCHAR(1), DateOfBirth DATETIME, DateOfBirthType INT)",
-        "INSERT INTO tempdb..tbl_GuestFull_" + s + " (DYAccountNo,DYHolderNo,DYLastName,"
-            "DateOfBirth,DBServerID) SELECT DYAccountNo,DYHolderNo,DYLastName,DateOfBirth,DBServerID"
-            " FROM tempdb..tbl_Guest_" + s,
-        " UPDATE tempdb..tbl_GuestFull_" + s + " SET  UserID = CASE WHEN USERID IS NULL THEN 1 ELSE"
+        "INSERT INTO tempdb..tbl_GuestFull_" + s +
+            " (DYAccountNo,DYHolderNo,DYLastName,"
+            "DateOfBirth,DBServerID) SELECT "
+            "DYAccountNo,DYHolderNo,DYLastName,DateOfBirth,DBServerID"
+            " FROM tempdb..tbl_Guest_" +
+            s,
+        " UPDATE tempdb..tbl_GuestFull_" + s +
+            " SET  UserID = CASE WHEN USERID IS NULL THEN 1 ELSE"
             "  UserID  END,  RowStatus = CASE WHEN RowStatus IS NULL THEN 'A' ELSE  RowStatus END, "
-            " DBServerID = CASE WHEN DBServerID IS NULL THEN 1 ELSE  DBServerID  END,  GuestNo = CASE"
-            " WHEN GuestNo IS NULL THEN 0 ELSE  GuestNo  END,  Gender = CASE WHEN Gender IS NULL THEN"
-            " 'N' ELSE  Gender  END,  DateOfBirthType = CASE WHEN DateOfBirthType IS NULL THEN 7 ELSE"
+            " DBServerID = CASE WHEN DBServerID IS NULL THEN 1 ELSE  DBServerID  END,  GuestNo = "
+            "CASE"
+            " WHEN GuestNo IS NULL THEN 0 ELSE  GuestNo  END,  Gender = CASE WHEN Gender IS NULL "
+            "THEN"
+            " 'N' ELSE  Gender  END,  DateOfBirthType = CASE WHEN DateOfBirthType IS NULL THEN 7 "
+            "ELSE"
             "  DateOfBirthType  END,  CreateDT = CASE WHEN CreateDT IS NULL THEN GetDate() ELSE "
             " CreateDT  END,  RowModified = CASE WHEN RowModified IS NULL THEN GetDate() ELSE "
             " RowModified END",
     };
     for (const auto& sql : batch)
         ASSERT_TRUE(db1_.RunSQLNoReturn(sql)) << db1_.ErrDescription();
-    EXPECT_EQ(Value(db1_, "UPDATE tbl_Guest SET RowModified =GetDate() ,DYLastName=t2.DYLastName"
-                          " FROM tempdb..tbl_GuestFULL_" + s + " T2 INNER JOIN tbl_Guest G ON"
-                          " ISNULL(G.DYAccountNo,'') collate database_default ="
-                          " ISNULL(T2.DYAccountNo,'') collate database_default  And"
-                          " ISNULL(G.DYHolderNo,'') collate database_default ="
-                          " ISNULL(T2.DYHolderNo,'') collate database_default And G.RowStatus ="
-                          " 'A' AND G.DYAccountNo <> '99999999' SELECT @@ROWCOUNT AS RC"),
+    EXPECT_EQ(Value(db1_,
+                    "UPDATE tbl_Guest SET RowModified =GetDate() ,DYLastName=t2.DYLastName"
+                    " FROM tempdb..tbl_GuestFULL_" +
+                        s +
+                        " T2 INNER JOIN tbl_Guest G ON"
+                        " ISNULL(G.DYAccountNo,'') collate database_default ="
+                        " ISNULL(T2.DYAccountNo,'') collate database_default  And"
+                        " ISNULL(G.DYHolderNo,'') collate database_default ="
+                        " ISNULL(T2.DYHolderNo,'') collate database_default And G.RowStatus ="
+                        " 'A' AND G.DYAccountNo <> '99999999' SELECT @@ROWCOUNT AS RC"),
               "1");
-    const std::string columns = "DYAccountNo,DYHolderNo,DYLastName,rowmodified,rowstatus,"
-                                "dbserverid,guestno,gender,dateofbirthtype,createdt,userid";
+    const std::string columns =
+        "DYAccountNo,DYHolderNo,DYLastName,rowmodified,rowstatus,"
+        "dbserverid,guestno,gender,dateofbirthtype,createdt,userid";
     ASSERT_TRUE(db1_.RunSQLNoReturn(
-        "INSERT INTO tbl_Guest (" + columns + ") SELECT " + columns + " FROM tempdb..tbl_GuestFULL_" +
-        s + " t2  WHERE NOT EXISTS(SELECT * FROM tbl_Guest G WHERE "
+        "INSERT INTO tbl_Guest (" + columns + ") SELECT " + columns +
+        " FROM tempdb..tbl_GuestFULL_" + s +
+        " t2  WHERE NOT EXISTS(SELECT * FROM tbl_Guest G WHERE "
         " ISNULL(G.DYAccountNo,'') collate database_default = ISNULL(T2.DYAccountNo,'') collate"
         " database_default And ISNULL(G.DYHolderNo,'') collate database_default ="
         " ISNULL(T2.DYHolderNo,'') collate database_default  And G.RowStatus = 'A') AND"
         " t2.DYAccountNo <> '99999999'"))
         << db1_.ErrDescription();
-    CheckChanges(db1_, {
-        {"new guests numbered", "UPDATE tbl_Guest SET RowModified = GetDate(), GuestNo = GuestID"
-                                " WHERE GuestNo <> CAST(GuestID AS VARCHAR(10)) AND  RowStatus ="
-                                " 'A'",
-         "SELECT Gender + ' ' + GuestNo + ' ' + CAST(DateOfBirthType AS VARCHAR(2)) FROM tbl_Guest"
-         " WHERE DYAccountNo = 'M900100'",
-         "N 201 7"},
-        {"staging dropped", " DROP TABLE tempdb..tbl_GuestFULL_" + s +
-                                " DROP TABLE tempdb..tbl_Guest_" + s,
-         "SELECT DYLastName FROM tbl_Guest WHERE DYAccountNo = 'M100005'", "Renamed"},
-    });
+    CheckChanges(
+        db1_, {
+                  {"new guests numbered",
+                   "UPDATE tbl_Guest SET RowModified = GetDate(), GuestNo = GuestID"
+                   " WHERE GuestNo <> CAST(GuestID AS VARCHAR(10)) AND  RowStatus ="
+                   " 'A'",
+                   "SELECT Gender + ' ' + GuestNo + ' ' + CAST(DateOfBirthType AS VARCHAR(2)) FROM "
+                   "tbl_Guest"
+                   " WHERE DYAccountNo = 'M900100'",
+                   "N 201 7"},
+                  {"staging dropped",
+                   " DROP TABLE tempdb..tbl_GuestFULL_" + s + " DROP TABLE tempdb..tbl_Guest_" + s,
+                   "SELECT DYLastName FROM tbl_Guest WHERE DYAccountNo = 'M100005'", "Renamed"},
+              });
     EXPECT_EQ(Raw("SELECT COUNT(*) FROM tbl_Guest WHERE DYLastName = 'Placeholder'"), "0");
 }
 
@@ -1095,100 +1150,127 @@ TEST_F(CorpusTest, MessagesAndInstantMessages) {
     auto subTemplate = [](const std::string& text) {
         return " DECLARE @TemplateID INT  SELECT TOP 1 @TemplateID=TemplateID FROM tbl_Template"
                " WHERE RowStatus='A' AND MasterTplID = 1 IF @TemplateID > 0 BEGIN  UPDATE"
-               " tbl_Template SET Template=N'" + text + "', RowModified=GetDate() WHERE"
+               " tbl_Template SET Template=N'" +
+               text +
+               "', RowModified=GetDate() WHERE"
                " TemplateID=@TemplateID  END ELSE BEGIN  INSERT INTO tbl_Template (RowModified,"
                "RowStatus,DBServerID,TemplateCode,Type,Template,MasterTplID) VALUES"
-               " (GetDate(),'A',1,N'SUBTPL','RESVINFO',N'" + text + "',1)  END ";
+               " (GetDate(),'A',1,N'SUBTPL','RESVINFO',N'" +
+               text + "',1)  END ";
     };
-    CheckChanges(db1_, {
-        {"sub-template inserted", subTemplate("first"),
-         "SELECT Template FROM tbl_Template WHERE MasterTplID = 1", "first"},
-        {"sub-template updated", subTemplate("second"),
-         "SELECT COUNT(*) FROM tbl_Template WHERE MasterTplID = 1 AND Template = N'second'", "1"},
-    });
-    CheckReads(db1_, {
-        {"template", "SELECT * FROM tbl_Template WHERE TemplateID=2", 1, "TemplateCode",
-         "CONFIRM_SMS"},
-        {"tables of a receipt", "SELECT * FROM tbl_FPTable WHERE FPID IN (SELECT FPID FROM"
-                                " dbo.fn_GetFPByDate ('" + today_ + "',13)) AND  TableNo IN"
-                                " ('A1','B16') ORDER BY TableNo", 3, "TableNo", "A1"},
-        {"tables of a receipt on the event evening",
-         "SELECT * FROM tbl_FPTable WHERE FPID IN (SELECT FPID FROM dbo.fn_GetFPByDate ('" + d3 +
-             "',13)) AND  TableNo IN ('A1','E1') ORDER BY TableNo", 1, "TableNo", "E1"},
-        {"table-type names", "SELECT * FROM tbl_ParaOption WHERE RowStatus='A' AND OptCode LIKE"
-                             " 'TT[1-5]Value' ORDER BY OptCode,OptSeq", 5, "OptSubCode", "WIN"},
-        {"batch job",
-         "SELECT A.*,B.TemplateCode,C.SMSServerCode FROM tbl_BatchMsgJob as A  LEFT JOIN"
-         " tbl_Template B  ON A.TemplateID = B.TemplateID  LEFT JOIN tbl_SMSServer C  ON A.ServerID"
-         " = C.SMSServerID  WHERE A.RowStatus='A'  AND A.BatchMsgJobID=1", 1, "SMSServerCode",
-         "SMS1"},
-        {"batch job by mail server",
-         "SELECT A.*,B.TemplateCode,C.MailServerCode FROM tbl_BatchMsgJob as A  LEFT JOIN"
-         " tbl_Template B  ON A.TemplateID = B.TemplateID  LEFT JOIN tbl_MailServer C  ON"
-         " A.ServerID = C.MailServerID  WHERE A.RowStatus='A'  AND A.BatchMsgJobID=1", 1,
-         "TemplateCode", "PROMOTION"},
-        {"attachments of a job", "SELECT A.* FROM tbl_TemplateAttachment as A  Where"
-                                 " A.BatchMsgJobID =1", 1, "ImageName", "menu.pdf"},
-        {"recipients, newest first",
-         "SELECT A.*,B.DYAccountNo as AccountNo,B.DYLastName as LastName, B.DYFirstName as"
-         " FirstName  FROM tbl_BatchMsg as A Left Join tbl_Guest as B ON A.RowStatus='A' AND"
-         " A.GuestID = B.GuestID  ORDER BY A.BatchMsgID DESC", 10, "AccountNo", "M100011"},
-        {"cancel reasons", "Select * from tbl_Message Where MsgType='CXL' AND MsgCat='MAN' \r\n"
-                           " AND RowStatus='A' Order By MsgCode, MsgCat, MsgSubCat", 9, "MsgCode",
-         "B01"},
-    });
-    const std::string tail = " RowStatus='D' ,RowModified=GetDate() ,UpdateUserID=3 Where"
-                             " RowStatus= 'A'  AND BatchMsgJobID =1";
-    CheckChanges(db1_, {
-        {"job removed", "Update tbl_BatchMsgJob Set " + tail,
-         "SELECT RowStatus FROM tbl_BatchMsgJob WHERE BatchMsgJobID = 1", "D"},
-        {"recipients removed", "Update tbl_BatchMsg Set " + tail,
-         "SELECT COUNT(*) FROM tbl_BatchMsg WHERE RowStatus = 'A'", "0"},
-        {"attachments removed", "Update tbl_TemplateAttachment Set " + tail,
-         "SELECT COUNT(*) FROM tbl_TemplateAttachment WHERE RowStatus = 'A'", "1"},
-        {"message attachments withdrawn",
-         "Update tbl_TemplateAttachment Set RowStatus = 'D' Where ReserveMsgID In (1,2)",
-         "SELECT COUNT(*) FROM tbl_TemplateAttachment WHERE RowStatus = 'A'", "1"},
-    });
+    CheckChanges(
+        db1_,
+        {
+            {"sub-template inserted", subTemplate("first"),
+             "SELECT Template FROM tbl_Template WHERE MasterTplID = 1", "first"},
+            {"sub-template updated", subTemplate("second"),
+             "SELECT COUNT(*) FROM tbl_Template WHERE MasterTplID = 1 AND Template = N'second'",
+             "1"},
+        });
+    CheckReads(
+        db1_,
+        {
+            {"template", "SELECT * FROM tbl_Template WHERE TemplateID=2", 1, "TemplateCode",
+             "CONFIRM_SMS"},
+            {"tables of a receipt",
+             "SELECT * FROM tbl_FPTable WHERE FPID IN (SELECT FPID FROM"
+             " dbo.fn_GetFPByDate ('" +
+                 today_ +
+                 "',13)) AND  TableNo IN"
+                 " ('A1','B16') ORDER BY TableNo",
+             3, "TableNo", "A1"},
+            {"tables of a receipt on the event evening",
+             "SELECT * FROM tbl_FPTable WHERE FPID IN (SELECT FPID FROM dbo.fn_GetFPByDate ('" +
+                 d3 + "',13)) AND  TableNo IN ('A1','E1') ORDER BY TableNo",
+             1, "TableNo", "E1"},
+            {"table-type names",
+             "SELECT * FROM tbl_ParaOption WHERE RowStatus='A' AND OptCode LIKE"
+             " 'TT[1-5]Value' ORDER BY OptCode,OptSeq",
+             5, "OptSubCode", "WIN"},
+            {"batch job",
+             "SELECT A.*,B.TemplateCode,C.SMSServerCode FROM tbl_BatchMsgJob as A  LEFT JOIN"
+             " tbl_Template B  ON A.TemplateID = B.TemplateID  LEFT JOIN tbl_SMSServer C  ON "
+             "A.ServerID"
+             " = C.SMSServerID  WHERE A.RowStatus='A'  AND A.BatchMsgJobID=1",
+             1, "SMSServerCode", "SMS1"},
+            {"batch job by mail server",
+             "SELECT A.*,B.TemplateCode,C.MailServerCode FROM tbl_BatchMsgJob as A  LEFT JOIN"
+             " tbl_Template B  ON A.TemplateID = B.TemplateID  LEFT JOIN tbl_MailServer C  ON"
+             " A.ServerID = C.MailServerID  WHERE A.RowStatus='A'  AND A.BatchMsgJobID=1",
+             1, "TemplateCode", "PROMOTION"},
+            {"attachments of a job",
+             "SELECT A.* FROM tbl_TemplateAttachment as A  Where"
+             " A.BatchMsgJobID =1",
+             1, "ImageName", "menu.pdf"},
+            {"recipients, newest first",
+             "SELECT A.*,B.DYAccountNo as AccountNo,B.DYLastName as LastName, B.DYFirstName as"
+             " FirstName  FROM tbl_BatchMsg as A Left Join tbl_Guest as B ON A.RowStatus='A' AND"
+             " A.GuestID = B.GuestID  ORDER BY A.BatchMsgID DESC",
+             10, "AccountNo", "M100011"},
+            {"cancel reasons",
+             "Select * from tbl_Message Where MsgType='CXL' AND MsgCat='MAN' \r\n"
+             " AND RowStatus='A' Order By MsgCode, MsgCat, MsgSubCat",
+             9, "MsgCode", "B01"},
+        });
+    const std::string tail =
+        " RowStatus='D' ,RowModified=GetDate() ,UpdateUserID=3 Where"
+        " RowStatus= 'A'  AND BatchMsgJobID =1";
+    CheckChanges(
+        db1_, {
+                  {"job removed", "Update tbl_BatchMsgJob Set " + tail,
+                   "SELECT RowStatus FROM tbl_BatchMsgJob WHERE BatchMsgJobID = 1", "D"},
+                  {"recipients removed", "Update tbl_BatchMsg Set " + tail,
+                   "SELECT COUNT(*) FROM tbl_BatchMsg WHERE RowStatus = 'A'", "0"},
+                  {"attachments removed", "Update tbl_TemplateAttachment Set " + tail,
+                   "SELECT COUNT(*) FROM tbl_TemplateAttachment WHERE RowStatus = 'A'", "1"},
+                  {"message attachments withdrawn",
+                   "Update tbl_TemplateAttachment Set RowStatus = 'D' Where ReserveMsgID In (1,2)",
+                   "SELECT COUNT(*) FROM tbl_TemplateAttachment WHERE RowStatus = 'A'", "1"},
+              });
     EXPECT_TRUE(db1_.RunSQLNoReturn("Update tbl_BatchMsgJob Set " + tail));  // already removed
 
     // Instant messages: written on a server, read by the addressed workstation.
-    const std::string id = Value(
-        db1_, "INSERT INTO tbl_InstantMsg (RowModified,RowStatus,DBServerID,ClientID,SendDT,"
+    const std::string id =
+        Value(db1_,
+              "INSERT INTO tbl_InstantMsg (RowModified,RowStatus,DBServerID,ClientID,SendDT,"
               "InstantMsg) VALUES (GetDate(),'A',1,1,GetDate(),N'Table A1 needs a high chair')"
               " SELECT @@IDENTITY AS InstantMsgID ");
     ASSERT_EQ(id, "1");
-    ASSERT_TRUE(db1_.RunSQLNoReturn("INSERT INTO tbl_ClientInstantMsg (RowModified,RowStatus,"
-                                    "DBServerID,InstantMsgID,ClientID) VALUES (GetDate(),'A',1,1,2)"));
+    ASSERT_TRUE(
+        db1_.RunSQLNoReturn("INSERT INTO tbl_ClientInstantMsg (RowModified,RowStatus,"
+                            "DBServerID,InstantMsgID,ClientID) VALUES (GetDate(),'A',1,1,2)"));
     auto handler = [&](int client) {
         return "SELECT IM.* FROM tbl_InstantMsg AS IM,tbl_ClientInstantMsg AS CIM WHERE "
-               " IM.InstantMsgID=1 AND ( CIM.ClientID= " + std::to_string(client) +
+               " IM.InstantMsgID=1 AND ( CIM.ClientID= " +
+               std::to_string(client) +
                " AND CIM.InstantMsgID=IM.InstantMsgID  AND CIM.RowStatus = 'A' OR IM.ClientID = " +
                std::to_string(client) + ") AND IM.RowStatus = 'A'";
     };
     auto recent = [&](int client) {
         const std::string c = std::to_string(client);
-        return " SELECT * FROM tbl_InstantMsg WHERE InstantMsgID IN ( SELECT DISTINCT IM.InstantMsgID"
+        return " SELECT * FROM tbl_InstantMsg WHERE InstantMsgID IN ( SELECT DISTINCT "
+               "IM.InstantMsgID"
                " FROM tbl_InstantMsg AS IM,tbl_ClientInstantMsg AS CIM WHERE "
-               " CIM.InstantMsgID=IM.InstantMsgID  AND ( CIM.ClientID= " + c +
-               " AND CIM.RowStatus = 'A' OR IM.ClientID = " + c +
+               " CIM.InstantMsgID=IM.InstantMsgID  AND ( CIM.ClientID= " +
+               c + " AND CIM.RowStatus = 'A' OR IM.ClientID = " + c +
                ") AND IM.RowStatus = 'A' AND SendDT >= '" + today_ + "' ) ORDER BY SendDT DESC";
     };
     CheckReads(db1_, {
-        {"message to the recipient", handler(2), -1, "InstantMsg", "Table A1 needs a high chair"},
-        {"message to the sender", handler(1), -1},
-        {"message not for another workstation", handler(3), 0},
-        {"recent messages of the recipient", recent(2), 1},
-        {"recent messages of another workstation", recent(3), 0},
-    });
+                         {"message to the recipient", handler(2), -1, "InstantMsg",
+                          "Table A1 needs a high chair"},
+                         {"message to the sender", handler(1), -1},
+                         {"message not for another workstation", handler(3), 0},
+                         {"recent messages of the recipient", recent(2), 1},
+                         {"recent messages of another workstation", recent(3), 0},
+                     });
 }
 
 // The installation tool answers the procedures on the demo database.
 TEST_F(CorpusTest, AdminSqlAnswersTheProcedures) {
     const std::string admin = ProgramPath("culinarotable-admin");
     const Tonight t = PickRows(raw_, today_);
-    auto plans = RunProgram(admin, {"sql", "--db", demo_->defaultDb,
-                                    "EXEC sp_CT_GetFPByDate '" + today_ + "', 12, 1"});
+    auto plans = RunProgram(
+        admin, {"sql", "--db", demo_->defaultDb, "EXEC sp_CT_GetFPByDate '" + today_ + "', 12, 1"});
     ASSERT_EQ(plans.exitCode, 0) << plans.output;
     EXPECT_NE(plans.output.find("MAIN"), std::string::npos) << plans.output;
     EXPECT_NE(plans.output.find("TERR"), std::string::npos) << plans.output;
