@@ -144,6 +144,13 @@ TEST(InitTest, ProgramRegistersThisComputerAndChecksItsOptions) {
     EXPECT_FALSE(fs::exists(dir.File("b")));
     auto again = RunProgram(admin, {"init", dir.File("a")});
     EXPECT_NE(again.exitCode, 0);
+    // The connection INI is read into 255-character buffers: a longer
+    // database path would be cut and name another file.
+    const std::string deep = dir.File(std::string(240, 'x'));
+    auto tooLong = RunProgram(admin, {"init", deep});
+    EXPECT_NE(tooLong.exitCode, 0);
+    EXPECT_NE(tooLong.output.find("too long"), std::string::npos) << tooLong.output;
+    EXPECT_FALSE(fs::exists(deep));
 }
 
 // Start-up refuses to run unless these parameters hold valid values, and
