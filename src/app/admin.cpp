@@ -4,8 +4,8 @@
 #include <iostream>
 #include <iterator>
 
+#include "app/admininit.h"
 #include "app/adminsql.h"
-
 #include "core/version.h"
 #include "data/crypto.h"
 
@@ -57,6 +57,7 @@ int RunAdmin(int argc, char** argv, std::ostream& out, std::ostream& err) {
     int status = 1;
     AddEncrypt(app, out, status);
     AddHashPassword(app, out, status);
+    AddInitCommand(app, out, err, status);
     AddSql(app, out, err, status);
     try {
         app.parse(argc, argv);

@@ -1,5 +1,8 @@
 #include "data/dbengine.h"
 
+#include <mutex>
+
+#include "data/installprocedures.h"
 #include "data/sqliteengine.h"
 
 namespace {
@@ -57,6 +60,12 @@ ConnectionProperties ParseConnectionString(const std::string& text) {
 }
 
 std::unique_ptr<DBEngine> CreateDBEngine(const std::string& provider) {
-    if (Lower(Trim(provider)) == "sqlite") return std::make_unique<SQLiteEngine>();
+    if (Lower(Trim(provider)) == "sqlite") {
+        // The installation database's procedures live "in the database": the
+        // engine knows them from its first connection on.
+        static std::once_flag registered;
+        std::call_once(registered, RegisterInstallationProcedures);
+        return std::make_unique<SQLiteEngine>();
+    }
     return nullptr;
 }

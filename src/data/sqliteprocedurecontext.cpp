@@ -9,7 +9,9 @@ SQLiteConnection::Prepared* SQLiteProcedureContext::PrepareAndBind(
     SQLiteConnection::Prepared* p = c_.PrepareText(sql, error_);
     if (p == nullptr) return nullptr;
     for (std::size_t i = 0; i < params.size(); ++i) {
-        if (!c_.Bind(p->Stmt, static_cast<int>(i) + 1, params[i], SqlType::DateTime, error_)) {
+        // Plain SQLite parameters: text is bound as given (a remark or a DATE
+        // value that looks like a date must not become a date-time).
+        if (!c_.Bind(p->Stmt, static_cast<int>(i) + 1, params[i], SqlType::Unknown, error_)) {
             sqlite3_clear_bindings(p->Stmt);
             return nullptr;
         }

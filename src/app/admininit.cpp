@@ -1,0 +1,180 @@
+#include "app/admininit.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <ostream>
+
+#include "app/basedata.h"
+#include "app/demodata.h"
+#include "app/installcontext.h"
+#include "core/mltext.h"
+#include "data/embeddedfiles.h"
+#include "data/sqlitefile.h"
+#include "platform/hostinfo.h"
+#include "platform/inifile.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The connection INI is read into 255-character buffers: a longer database
+// path would be cut and open another file.
+constexpr std::size_t kMaxDataSource = 254;
+
+std::string AbsoluteRoot(const std::string& root) {
+    std::error_code ec;
+    fs::path p = fs::absolute(fs::path(root), ec).lexically_normal();
+    std::string s = p.string();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f << text;
+    return static_cast<bool>(f);
+}
+
+void RemoveDatabase(const std::string& path) {
+    std::error_code ec;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+        fs::remove(path + suffix, ec);
+}
+
+bool MakeFolders(const std::string& root, std::ostream& err) {
+    for (const char* sub : {"Client/bin", "Client/cfg", "Client/Log", "Client/Temp", "Data"}) {
+        std::error_code ec;
+        fs::create_directories(root + "/" + sub, ec);
+        if (ec) {
+            err << GetMLText("Cannot create the folder") << ": " << root << "/" << sub << " ("
+                << ec.message() << ")\n";
+            return false;
+        }
+    }
+    return true;
+}
+
+// KIV4Connstr.ini names the default database; KIV4Client.ini keeps this
+// workstation's preferences and is only written when missing.
+bool WriteIniFiles(const std::string& root, const std::string& defaultDb) {
+    const std::string cfg = root + "/Client/cfg/";
+    const std::string conn = cfg + "KIV4Connstr.ini";
+    bool ok = WritePrivateProfileString("DB", "ConnStr", "Provider=SQLite", conn) &&
+              WritePrivateProfileString("DB", "Data Source", defaultDb, conn) &&
+              WritePrivateProfileString("DB", "User ID", "", conn) &&
+              WritePrivateProfileString("DB", "Password", "", conn);
+    const std::string client = cfg + "KIV4Client.ini";
+    if (ok && !fs::exists(client)) {
+        ok = WritePrivateProfileString("KIV", "LogLevel", "1", client) &&
+             WritePrivateProfileString("KIV", "LogArchivedPeriod", "4", client) &&
+             WritePrivateProfileString("KIVCnt", "SeatPOS", "1", client) &&
+             WritePrivateProfileString("KIVCnt", "ShowLegend", "1", client) &&
+             WritePrivateProfileString("KIVCnt", "PanelPOS", "0", client) &&
+             WritePrivateProfileString("KIVCnt", "WritePacketLog", "0", client) &&
+             WritePrivateProfileString("KIVCnt", "Language", "1", client);
+    }
+    return ok && WriteFile(cfg + "KIV_ML.xml", kEmbeddedMLFile);
+}
+
+bool FillDatabase(const std::string& path, const InstallContext& ctx, int server,
+                  std::string& error) {
+    if (!CreateSchemaDatabase(path, error)) return false;
+    SQLiteFile db;
+    if (!db.Open(path) || !db.Begin()) {
+        error = db.LastError();
+        return false;
+    }
+    bool ok = WriteBaseData(db, ctx, error);
+    if (ok && ctx.demo) {
+        ok = WriteDemoSharedData(db, ctx, error) && WriteDemoServerData(db, ctx, server, error);
+    }
+    if (ok && !db.Commit()) {
+        error = db.LastError();
+        ok = false;
+    }
+    if (!ok) db.Rollback();
+    return ok;
+}
+
+}  // namespace
+
+std::string InstallationDatabasePath(const std::string& root, int server) {
+    return AbsoluteRoot(root) + "/Data/KIVDB" + std::to_string(server) + ".db";
+}
+
+bool InitInstallation(const InitOptions& options, std::ostream& out, std::ostream& err) {
+    if (options.root.empty()) {
+        err << GetMLText("No installation folder given") << "\n";
+        return false;
+    }
+    const std::string root = AbsoluteRoot(options.root);
+    InstallContext ctx;
+    ctx.today = DateTime::Now().DatePart();
+    ctx.computerName = options.computerName.empty() ? PlatformComputerName() : options.computerName;
+    ctx.port = options.port;
+    ctx.demo = options.demo;
+    ctx.scale = options.scale;
+    const int servers = options.demo ? 2 : 1;
+    for (int s = 1; s <= servers; ++s)
+        ctx.databases.push_back(InstallationDatabasePath(root, s));
+    if (ctx.databases.back().size() > kMaxDataSource) {
+        err << GetMLText("The installation folder path is too long") << ": " << root << "\n";
+        return false;
+    }
+    // Never replace an installation's data unless asked to.
+    const bool exists = fs::exists(root + "/Client/cfg/KIV4Connstr.ini") ||
+                        fs::exists(InstallationDatabasePath(root, 1)) ||
+                        fs::exists(InstallationDatabasePath(root, 2));
+    if (exists && !options.force) {
+        err << GetMLText(
+                   "An installation already exists in this folder (use --force to replace "
+                   "its databases)")
+            << ": " << root << "\n";
+        return false;
+    }
+    if (exists) {
+        RemoveDatabase(InstallationDatabasePath(root, 1));
+        RemoveDatabase(InstallationDatabasePath(root, 2));
+    }
+    if (!MakeFolders(root, err)) return false;
+    if (!WriteIniFiles(root, ctx.databases.front())) {
+        err << GetMLText("Cannot write the configuration files in") << ": " << root
+            << "/Client/cfg\n";
+        return false;
+    }
+    for (int s = 1; s <= servers; ++s) {
+        std::string error;
+        if (!FillDatabase(ctx.databases[static_cast<std::size_t>(s - 1)], ctx, s, error)) {
+            err << GetMLText("Cannot create the database") << ": "
+                << ctx.databases[static_cast<std::size_t>(s - 1)] << " (" << error << ")\n";
+            for (const auto& path : ctx.databases)
+                RemoveDatabase(path);
+            return false;
+        }
+    }
+    out << GetMLText("Installation created") << ": " << root << "\n";
+    for (const auto& path : ctx.databases)
+        out << "  " << path << "\n";
+    return true;
+}
+
+void AddInitCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
+    auto* cmd = app.add_subcommand("init",
+                                   "lay out an installation in DIR: folders, INI files, "
+                                   "translated texts and databases");
+    // Owned by the callback, so each App parses into fresh options.
+    auto options = std::make_shared<InitOptions>();
+    cmd->add_option("DIR", options->root, "installation root")->required();
+    cmd->add_flag("--demo", options->demo, "fill a demo installation (two database servers)");
+    cmd->add_option("--scale", options->scale, "demo: multiply tables and reservations by N")
+        ->check(CLI::Range(1, 100));
+    cmd->add_option("--port", options->port, "port of the KIV server (default 7500)")
+        ->check(CLI::Range(1, 65535));
+    cmd->add_flag("--force", options->force,
+                  "replace the databases of an existing installation in DIR");
+    cmd->callback(
+        [options, &out, &err, &status] { status = InitInstallation(*options, out, err) ? 0 : 1; });
+}
