@@ -241,6 +241,7 @@ struct VBScriptEngine::Impl {
     std::vector<std::unique_ptr<VBExpr>> compiled;
     int64_t stepLimit = kDefaultStepLimit;
     int64_t steps = 0;
+    int64_t textBudget = kTextBudget;
     std::chrono::steady_clock::time_point deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(kDefaultTimeoutMs);
     VBError error;
@@ -251,6 +252,15 @@ struct VBScriptEngine::Impl {
         if (steps > stepLimit) Throw(kVBErrTimeout, "Script exceeded its step limit");
         if ((steps & 1023) == 0 && std::chrono::steady_clock::now() > deadline) {
             Throw(kVBErrTimeout, "Script timed out");
+        }
+    }
+
+    // Counts every text a run builds or stores against the budget.
+    void Charge(const VBValue& v) {
+        if (!v.IsString()) return;
+        textBudget -= static_cast<int64_t>(v.AsString().size());
+        if (v.AsString().size() > kMaxTextLength || textBudget < 0) {
+            Throw(kVBErrOutOfMemory, "Out of memory");
         }
     }
 
@@ -317,6 +327,7 @@ struct VBScriptEngine::Impl {
 
     void Assign(const VBExpr& target, VBValue value) {
         value.literal = false;
+        Charge(value);
         std::vector<VBValue> args = Args(target);
         VBError err;
         if (target.type == VBExpr::Type::Member) {
@@ -377,9 +388,7 @@ struct VBScriptEngine::Impl {
         VBValue out;
         VBError err;
         if (!obj.Invoke(member, args, out, err)) Throw(err.number, err.message);
-        if (out.IsString() && out.AsString().size() > kMaxTextLength) {
-            Throw(kVBErrOutOfMemory, "Out of memory");
-        }
+        Charge(out);
         out.literal = false;
         return out;
     }
@@ -402,7 +411,9 @@ struct VBScriptEngine::Impl {
             case VBExpr::Type::Binary: {
                 VBValue l = Eval(*e.left);
                 VBValue r = Eval(*e.right);
-                return Binary(e.op, l, r);
+                VBValue v = Binary(e.op, l, r);
+                Charge(v);
+                return v;
             }
         }
         return {};
@@ -430,6 +441,7 @@ struct VBScriptEngine::Impl {
         auto b = builtins.find(e.name);
         if (b != builtins.end()) {
             VBValue v = b->second.second(args);
+            Charge(v);
             v.literal = false;
             return v;
         }

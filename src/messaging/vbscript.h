@@ -21,8 +21,11 @@ class VBScriptEngine {
   public:
     static constexpr int64_t kDefaultTimeoutMs = 500000;
     static constexpr int64_t kDefaultStepLimit = 50'000'000;
-    // The longest text a script may build (1 << 24 bytes).
+    // The longest text a script may build (1 << 24 bytes), and the total of
+    // texts a run may build or store (1 << 28 bytes): a loop that keeps
+    // copying a long text ends with "Out of memory" instead of exhausting it.
     static constexpr std::size_t kMaxTextLength = std::size_t{1} << 24;
+    static constexpr int64_t kTextBudget = int64_t{1} << 28;
 
     VBScriptEngine();
     ~VBScriptEngine();

@@ -114,6 +114,10 @@ TEST(ScriptEngineFailures, EndTheRunWithANumberNeverACrash) {
         {"If x Then\r\ny = 1\r\n", 1002},
         {"While True\r\nWend", 287},
         {"s = \"ab\"\r\nWhile True\r\ns = s & s\r\nWend", 7},
+        // Storing copies of a long text runs into the budget, not out of memory.
+        {"s = \"ab\"\nWhile Len(s) < 1000000\ns = s & s\nWend\ni = 0\n"
+         "While True\nResult(i) = s\ni = i + 1\nWend",
+         7},
         {"Result = 1", 1002},
         {"x = \"unterminated", 1002},
         {"x = 1 @ 2", 1002},
