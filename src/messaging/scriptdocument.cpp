@@ -8,7 +8,12 @@ constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_s
 
 }  // namespace
 
-ScriptDocument::ScriptDocument() : dom_(std::make_shared<ScriptDom>()) {}
+ScriptDocument::ScriptDocument() = default;
+
+const std::shared_ptr<ScriptDom>& ScriptDocument::Dom() {
+    if (!dom_) dom_ = std::make_shared<ScriptDom>();
+    return dom_;
+}
 
 ScriptDocument::~ScriptDocument() = default;
 
@@ -71,7 +76,7 @@ bool ScriptDocument::Loaded(const pugi::xml_parse_result& result, std::shared_pt
 }
 
 pugi::xml_node ScriptDocument::NewElement(const char* tag, const std::string* id) {
-    pugi::xml_node el = dom_->Parking().append_child(tag);
+    pugi::xml_node el = Dom()->Parking().append_child(tag);
     if (id != nullptr) el.append_attribute("id").set_value(id->c_str());
     return el;
 }
@@ -101,7 +106,8 @@ std::shared_ptr<ScriptVarList> ScriptDocument::CreateVarList(const std::string& 
 
 std::shared_ptr<ScriptNode> ScriptDocument::CreateVarRow() {
     try {
-        return std::make_shared<ScriptNode>(dom_, NewElement(kElemRow, nullptr), options_);
+        pugi::xml_node el = NewElement(kElemRow, nullptr);
+        return std::make_shared<ScriptNode>(dom_, el, options_);
     } catch (const std::exception&) {
         return nullptr;
     }

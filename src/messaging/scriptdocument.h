@@ -50,6 +50,8 @@ class ScriptDocument {
   private:
     bool Loaded(const pugi::xml_parse_result& result, std::shared_ptr<ScriptDom> dom);
     pugi::xml_node NewElement(const char* tag, const std::string* id);
+    // The DOM the factories use; made on first use.
+    const std::shared_ptr<ScriptDom>& Dom();
 
     std::shared_ptr<ScriptDom> dom_;
     std::shared_ptr<ScriptNode> root_;

@@ -10,19 +10,46 @@ namespace {
 // Below this many children a linear scan beats hashing.
 constexpr std::size_t kIndexFrom = 16;
 
-template <class T>
-std::vector<std::string> NamesOf(const std::vector<std::shared_ptr<T>>& v) {
+std::string_view NameOf(const auto& slot) {
+    return {slot.name, slot.length};
+}
+const std::string& NameOf(const std::shared_ptr<ScriptNode>& c) {
+    return c->Name();
+}
+const std::string& NameOf(const std::shared_ptr<ScriptVarList>& c) {
+    return c->Name();
+}
+
+template <class V>
+std::vector<std::string> NamesOf(const V& v) {
     std::vector<std::string> out;
     out.reserve(v.size());
     for (const auto& c : v)
-        out.push_back(c->Name());
+        out.emplace_back(NameOf(c));
     return out;
 }
 
-template <class T>
-std::string NameAt(const std::vector<std::shared_ptr<T>>& v, int index) {
+template <class V>
+std::string NameAt(const V& v, int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= v.size()) return {};
-    return v[static_cast<std::size_t>(index)]->Name();
+    return std::string(NameOf(v[static_cast<std::size_t>(index)]));
+}
+
+// Tells the four element names apart without a string comparison each.
+enum class Tag { Var, Grp, List, Row, Other };
+Tag TagOf(const char* n) {
+    if (n[0] != 'V' || n[1] != 'A' || n[2] != 'R') return Tag::Other;
+    if (n[3] == '\0') return Tag::Var;
+    if (std::strcmp(n + 3, "GRP") == 0) return Tag::Grp;
+    if (std::strcmp(n + 3, "LIST") == 0) return Tag::List;
+    if (std::strcmp(n + 3, "ROW") == 0) return Tag::Row;
+    return Tag::Other;
+}
+
+pugi::xml_attribute IdOf(pugi::xml_node el) {
+    pugi::xml_attribute a = el.first_attribute();
+    if (a && std::strcmp(a.name(), "id") == 0) return a;  // written first by convention
+    return el.attribute("id");
 }
 
 }  // namespace
@@ -49,15 +76,24 @@ void ScriptNode::ReleaseAll(bool parked) {
         }
         v.clear();
     };
-    release(vars_);
+    for (auto& slot : vars_) {
+        if (!slot.obj) continue;
+        if (parked) {
+            ReleaseChild(*slot.obj, slot.obj.use_count());
+        } else {
+            SetOwner(*slot.obj, nullptr);
+        }
+    }
+    vars_.clear();
     release(grps_);
     release(lists_);
     index_.reset();
 }
 
 void ScriptNode::ParkHeldDescendants() {
-    for (auto& c : vars_)
-        ReleaseChild(*c, c.use_count());
+    for (auto& slot : vars_) {
+        if (slot.obj) ReleaseChild(*slot.obj, slot.obj.use_count());
+    }
     for (auto& c : grps_)
         ReleaseChild(*c, c.use_count());
     for (auto& c : lists_)
@@ -77,7 +113,10 @@ std::optional<ScriptNode::Slot> ScriptNode::Find(std::string_view name) const {
         return it->second;
     }
     for (uint32_t i = 0; i < vars_.size(); ++i) {
-        if (vars_[i]->Name() == name) return Slot{Kind::Var, i};
+        const VarSlot& v = vars_[i];
+        if (v.length == name.size() && std::memcmp(v.name, name.data(), v.length) == 0) {
+            return Slot{Kind::Var, i};
+        }
     }
     for (uint32_t i = 0; i < grps_.size(); ++i) {
         if (grps_[i]->Name() == name) return Slot{Kind::Grp, i};
@@ -94,7 +133,7 @@ std::optional<uint32_t> ScriptNode::FindOf(Kind kind, std::string_view name) con
     return slot->pos;
 }
 
-void ScriptNode::Register(Kind kind, const std::string& name, uint32_t pos) {
+void ScriptNode::Register(Kind kind, std::string_view name, uint32_t pos) {
     if (index_) {
         index_->emplace(name, Slot{kind, pos});
     } else if (vars_.size() + grps_.size() + lists_.size() > kIndexFrom) {
@@ -107,7 +146,7 @@ void ScriptNode::RebuildIndex() {
     if (vars_.size() + grps_.size() + lists_.size() <= kIndexFrom) return;
     auto idx = std::make_unique<std::unordered_map<std::string_view, Slot>>();
     for (uint32_t i = 0; i < vars_.size(); ++i)
-        idx->emplace(vars_[i]->Name(), Slot{Kind::Var, i});
+        idx->emplace(NameOf(vars_[i]), Slot{Kind::Var, i});
     for (uint32_t i = 0; i < grps_.size(); ++i)
         idx->emplace(grps_[i]->Name(), Slot{Kind::Grp, i});
     for (uint32_t i = 0; i < lists_.size(); ++i) {
@@ -117,7 +156,7 @@ void ScriptNode::RebuildIndex() {
 }
 
 bool ScriptNode::Parse(int depth) {
-    ReleaseAll(false);
+    if (!vars_.empty() || !grps_.empty() || !lists_.empty()) ReleaseAll(false);
     if (depth > kMaxScriptDepth) {
         return Fail(kScrErrBadNode,
                     std::string("Invalid node ") + el_.name() + " nested too deeply");
@@ -125,18 +164,17 @@ bool ScriptNode::Parse(int depth) {
     for (pugi::xml_node c = el_.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element) continue;
         const char* tag = c.name();
-        if (std::strcmp(tag, kElemVar) == 0) {
-            pugi::xml_attribute id = c.attribute("id");
+        Tag kind = TagOf(tag);
+        if (kind == Tag::Var) {
+            pugi::xml_attribute id = IdOf(c);
             if (!id) return Fail(kScrErrMissingAttr, "Missing \"id\" attribute in variable node");
-            if (Find(id.value())) {
+            std::string_view name = id.value();
+            if (Find(name)) {
                 if (options_.IgnoreDupNode) continue;
                 return Fail(kScrErrDuplicate, std::string("Duplicate variable node ") + id.value());
             }
-            auto v = std::make_shared<ScriptVariable>(dom_, c, id.value());
-            SetOwner(*v, this);
-            vars_.push_back(std::move(v));
-            Register(Kind::Var, vars_.back()->Name(), static_cast<uint32_t>(vars_.size() - 1));
-        } else if (std::strcmp(tag, kElemList) == 0) {
+            PushVar(c, nullptr, name);
+        } else if (kind == Tag::List) {
             auto list = std::make_shared<ScriptVarList>(dom_, c, options_);
             if (!list->Parse(depth + 1)) {
                 if (options_.IgnoreBadNode) continue;
@@ -147,9 +185,10 @@ bool ScriptNode::Parse(int depth) {
                 return Fail(kScrErrDuplicate, "Duplicate variable list node " + list->Name());
             }
             SetOwner(*list, this);
+            if (lists_.empty()) lists_.reserve(2);
             lists_.push_back(std::move(list));
             Register(Kind::List, lists_.back()->Name(), static_cast<uint32_t>(lists_.size() - 1));
-        } else if (std::strcmp(tag, kElemGrp) == 0) {
+        } else if (kind == Tag::Grp) {
             auto grp = std::make_shared<ScriptNode>(dom_, c, options_);
             if (!grp->Parse(depth + 1)) {
                 if (options_.IgnoreBadNode) continue;
@@ -160,6 +199,7 @@ bool ScriptNode::Parse(int depth) {
                 return Fail(kScrErrDuplicate, "Duplicate group node " + grp->Name());
             }
             SetOwner(*grp, this);
+            if (grps_.empty()) grps_.reserve(2);
             grps_.push_back(std::move(grp));
             Register(Kind::Grp, grps_.back()->Name(), static_cast<uint32_t>(grps_.size() - 1));
         } else {
@@ -167,15 +207,32 @@ bool ScriptNode::Parse(int depth) {
             return Fail(kScrErrBadNode, std::string("Invalid node ") + tag);
         }
     }
-    name_ = el_.attribute("id").value();
+    name_ = IdOf(el_).value();
     errNumber_ = 0;
     errMessage_.clear();
     return true;
 }
 
+void ScriptNode::PushVar(pugi::xml_node el, std::shared_ptr<ScriptVariable> obj,
+                         std::string_view name) {
+    if (obj) SetOwner(*obj, this);
+    if (vars_.empty()) vars_.reserve(8);
+    vars_.push_back(VarSlot{name.data(), name.size(), el, std::move(obj)});
+    Register(Kind::Var, NameOf(vars_.back()), static_cast<uint32_t>(vars_.size() - 1));
+}
+
+std::shared_ptr<ScriptVariable> ScriptNode::VarObject(uint32_t pos) const {
+    VarSlot& slot = vars_[pos];
+    if (!slot.obj) {
+        slot.obj = std::make_shared<ScriptVariable>(dom_, slot.el, slot.name);
+        SetOwner(*slot.obj, const_cast<ScriptNode*>(this));
+    }
+    return slot.obj;
+}
+
 std::string ScriptNode::Var(const std::string& name) const {
     auto pos = FindOf(Kind::Var, name);
-    return pos ? vars_[*pos]->Value() : std::string();
+    return pos ? ElementText(vars_[*pos].el) : std::string();
 }
 
 bool ScriptNode::SetVar(const std::string& name, const std::string& value) {
@@ -183,22 +240,19 @@ bool ScriptNode::SetVar(const std::string& name, const std::string& value) {
     if (slot) {
         if (slot->kind != Kind::Var)
             return Fail(kScrErrDuplicate, "Duplicate variable node " + name);
-        vars_[slot->pos]->SetValue(value);
+        SetElementText(vars_[slot->pos].el, value, false);
         return true;
     }
     pugi::xml_node el = el_.append_child(kElemVar);
     el.append_attribute("id").set_value(name.c_str());
     SetElementText(el, value, false);
-    auto v = std::make_shared<ScriptVariable>(dom_, el, name);
-    SetOwner(*v, this);
-    vars_.push_back(std::move(v));
-    Register(Kind::Var, vars_.back()->Name(), static_cast<uint32_t>(vars_.size() - 1));
+    PushVar(el, nullptr, IdOf(el).value());
     return true;
 }
 
 std::shared_ptr<ScriptVariable> ScriptNode::GetVar(const std::string& name) const {
     auto pos = FindOf(Kind::Var, name);
-    return pos ? vars_[*pos] : nullptr;
+    return pos ? VarObject(*pos) : nullptr;
 }
 
 std::shared_ptr<ScriptNode> ScriptNode::GetVarGrp(const std::string& name) const {
@@ -255,8 +309,7 @@ bool ScriptNode::AddVar(const std::shared_ptr<ScriptVariable>& var) {
     if (!var) return Fail(kScrErrBadNode, "Invalid node ");
     if (Find(var->Name())) return Fail(kScrErrDuplicate, "Duplicate variable node " + var->Name());
     if (!Adopt(*var, kElemVar)) return false;
-    vars_.push_back(var);
-    Register(Kind::Var, var->Name(), static_cast<uint32_t>(vars_.size() - 1));
+    PushVar(ElementOf(*var), var, IdOf(ElementOf(*var)).value());
     return true;
 }
 
@@ -292,7 +345,16 @@ bool ScriptNode::Detach(Kind kind, const std::string& name) {
         SetOwner(*child, nullptr);
         v.erase(v.begin() + p);
     };
-    if (kind == Kind::Var) park(vars_, *pos);
+    if (kind == Kind::Var) {
+        auto obj = vars_[*pos].obj;  // kept alive until it is parked
+        if (obj) {
+            dom_->Parking().append_move(ElementOf(*obj));
+            SetOwner(*obj, nullptr);
+        } else {
+            el_.remove_child(vars_[*pos].el);  // no handle refers to it
+        }
+        vars_.erase(vars_.begin() + *pos);
+    }
     if (kind == Kind::Grp) park(grps_, *pos);
     if (kind == Kind::List) park(lists_, *pos);
     RebuildIndex();
@@ -319,21 +381,30 @@ void ScriptNode::Forget(const ScriptElement* child) {
         }
         return false;
     };
-    if (drop(vars_) || drop(grps_) || drop(lists_)) RebuildIndex();
+    for (auto it = vars_.begin(); it != vars_.end(); ++it) {
+        if (it->obj.get() == child) {
+            vars_.erase(it);
+            RebuildIndex();
+            return;
+        }
+    }
+    if (drop(grps_) || drop(lists_)) RebuildIndex();
 }
 
 void ScriptNode::Merge(ScriptNode& other) {
     if (&other == this) return;
     // Copies: attaching removes the child from `other`.
-    auto vars = other.vars_;
-    for (auto& v : vars) {
-        if (!Find(v->Name())) AddVar(v);
+    std::vector<std::shared_ptr<ScriptVariable>> vars;
+    for (uint32_t i = 0; i < other.vars_.size(); ++i) {
+        if (!Find(NameOf(other.vars_[i]))) vars.push_back(other.VarObject(i));
     }
-    auto grps = other.grps_;
+    for (auto& v : vars)
+        AddVar(v);
+    std::vector<std::shared_ptr<ScriptNode>> grps(other.grps_.begin(), other.grps_.end());
     for (auto& g : grps) {
         if (!Find(g->Name())) AddVarGrp(g);
     }
-    auto lists = other.lists_;
+    std::vector<std::shared_ptr<ScriptVarList>> lists(other.lists_.begin(), other.lists_.end());
     for (auto& l : lists) {
         if (!Find(l->Name())) AddVarList(l);
     }

@@ -2,8 +2,10 @@
 // A named group ("VARGRP") or a list row ("VARROW") of a variable document:
 // its variables, groups and lists, each kept in insertion order and looked up
 // by identifier. One identifier names at most one child across the three kinds.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -94,15 +96,31 @@ class ScriptNode : public ScriptElement, public ScriptOwner {
     bool Fail(int32_t number, std::string message);
     std::optional<Slot> Find(std::string_view name) const;
     std::optional<uint32_t> FindOf(Kind kind, std::string_view name) const;
-    void Register(Kind kind, const std::string& name, uint32_t pos);
+    void Register(Kind kind, std::string_view name, uint32_t pos);
     void RebuildIndex();
     bool Adopt(ScriptElement& child, const char* elementName);
     bool Detach(Kind kind, const std::string& name);
     void ReleaseAll(bool parked);
 
-    std::vector<std::shared_ptr<ScriptVariable>> vars_;
-    std::vector<std::shared_ptr<ScriptNode>> grps_;
-    std::vector<std::shared_ptr<ScriptVarList>> lists_;
+    // Variables are the bulk of a packet: they are kept as element handles and
+    // get an object only when a caller asks for one (GetVar, Merge).
+    struct VarSlot {
+        const char* name;  // the element's "id", owned by the DOM
+        std::size_t length;
+        pugi::xml_node el;
+        std::shared_ptr<ScriptVariable> obj;
+    };
+    std::shared_ptr<ScriptVariable> VarObject(uint32_t pos) const;
+    // `name` views the element's "id" value.
+    void PushVar(pugi::xml_node el, std::shared_ptr<ScriptVariable> obj, std::string_view name);
+
+    // The children of a small node live inside the node: packets consist of
+    // many small nodes, and one allocation per node keeps parsing cheap.
+    alignas(std::max_align_t) std::byte inline_[448];
+    std::pmr::monotonic_buffer_resource arena_{inline_, sizeof inline_};
+    mutable std::pmr::vector<VarSlot> vars_{&arena_};
+    std::pmr::vector<std::shared_ptr<ScriptNode>> grps_{&arena_};
+    std::pmr::vector<std::shared_ptr<ScriptVarList>> lists_{&arena_};
     // Built once a node grows past a handful of children; keys view the
     // children's own names, which never change.
     std::unique_ptr<std::unordered_map<std::string_view, Slot>> index_;

@@ -64,6 +64,10 @@ bool ScriptVarList::Parse(int depth) {
     if (depth > kMaxScriptDepth) {
         return Fail(kScrErrBadNode, "Invalid node VARLIST nested too deeply");
     }
+    std::size_t children = 0;
+    for (pugi::xml_node c = el_.first_child(); c; c = c.next_sibling())
+        ++children;
+    rows_.reserve(children);
     for (pugi::xml_node c = el_.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element) continue;
         if (std::strcmp(c.name(), kElemRow) != 0) {
