@@ -293,4 +293,68 @@ TEST(ScriptNodeEdit, DetachedAndHeldObjectsOutliveTheirContainers) {
     EXPECT_EQ(var->xml(), "<VAR id=\"a\">2</VAR>");
 }
 
+TEST(ScriptNodeEdit, CdataValuesAndEmptyValues) {
+    ScriptDocument doc;
+    auto g = doc.CreateVarGrp("g");
+    ASSERT_TRUE(g->AddVar(doc.CreateVariable("c", "a]]>b<", true)));
+    ASSERT_TRUE(g->AddVar(doc.CreateVariable("e", "")));
+    ASSERT_TRUE(g->SetVar("e", "now"));
+    ASSERT_TRUE(g->SetVar("n", "x&y"));
+    EXPECT_EQ(g->xml(),
+              "<VARGRP id=\"g\"><VAR id=\"c\"><![CDATA[a]]]]><![CDATA[>b<]]></VAR>"
+              "<VAR id=\"e\">now</VAR><VAR id=\"n\">x&amp;y</VAR></VARGRP>");
+    ScriptDocument back;
+    ASSERT_TRUE(back.LoadXML(g->xml()));
+    EXPECT_EQ(back.ScrRoot()->Var("c"), "a]]>b<");
+    EXPECT_EQ(back.ScrRoot()->Var("n"), "x&y");
+    g->GetVar("c")->SetValue("");
+    EXPECT_EQ(g->GetVar("c")->xml(), "<VAR id=\"c\"/>");
+}
+
+TEST(ScriptVarListEdit, RowsMoveBetweenListsAndKeepTheirCursorRules) {
+    ScriptDocument doc;
+    ASSERT_TRUE(
+        doc.LoadXML("<R><VARLIST id=\"a\" cols=\"n\"><VARROW><VAR id=\"n\">1</VAR>"
+                    "</VARROW><VARROW><VAR id=\"n\">2</VAR></VARROW><VARROW>"
+                    "<VAR id=\"n\">3</VAR></VARROW></VARLIST>"
+                    "<VARLIST id=\"b\" cols=\"n\"/></R>"));
+    auto a = doc.ScrRoot()->GetVarList("a");
+    auto b = doc.ScrRoot()->GetVarList("b");
+    auto first = a->Item(0);
+    ASSERT_TRUE(a->AddNew(first));  // re-adding moves the row to the end
+    EXPECT_EQ(a->Item(2)->Var("n"), "1");
+    EXPECT_EQ(a->Count(), 3);
+    ASSERT_TRUE(b->AddNew(first));  // and to another list it leaves this one
+    EXPECT_EQ(a->Count(), 2);
+    EXPECT_EQ(b->Count(), 1);
+    a->MoveFirst();
+    EXPECT_TRUE(a->Del());  // the current row: no current row afterwards
+    EXPECT_EQ(a->CurrentRow(), nullptr);
+    EXPECT_EQ(a->Field("n"), "");
+    auto kept = a->Item(0);
+    EXPECT_TRUE(a->Del(0));
+    EXPECT_TRUE(b->AddNew(kept));  // a deleted row stays usable
+    EXPECT_EQ(doc.ScrRoot()->xml(),
+              "<R><VARLIST id=\"a\" cols=\"n\"/><VARLIST id=\"b\" cols=\"n\"><VARROW>"
+              "<VAR id=\"n\">1</VAR></VARROW><VARROW><VAR id=\"n\">3</VAR></VARROW></VARLIST>"
+              "</R>");
+    ScriptDocument again;
+    EXPECT_TRUE(again.LoadXML(doc.ScrRoot()->xml()));
+    EXPECT_EQ(again.ErrNumber(), 0);
+}
+
+TEST(ScriptDocumentParse, FactoriesAndParsedNodesTakeTheDocumentOptions) {
+    ScriptDocument doc;
+    doc.Options().IgnoreFieldCheck = true;
+    auto list = doc.CreateVarList("l", "a,b");
+    EXPECT_TRUE(list->Options().IgnoreFieldCheck);
+    EXPECT_TRUE(list->AddNew(doc.CreateVarRow()));
+    EXPECT_FALSE(doc.LoadXML("<R><X/></R>"));
+    doc.Options().IgnoreUnknownNode = true;
+    ASSERT_TRUE(doc.LoadXML("<R><VARGRP id=\"g\"><X/></VARGRP></R>"));
+    EXPECT_EQ(doc.ErrNumber(), 0);
+    EXPECT_EQ(doc.ErrMessage(), "");
+    EXPECT_TRUE(doc.ScrRoot()->GetVarGrp("g")->Options().IgnoreUnknownNode);
+}
+
 }  // namespace

@@ -156,4 +156,37 @@ TEST_F(ScriptQuery, SortMergeAndMergeColumn) {
     EXPECT_EQ(b->xml(), "<VARLIST id=\"b\" cols=\"k,y\"/>");
 }
 
+TEST(ScriptQueryObjects, ConditionsReachFunctionsSubListsAndTheCurrentRow) {
+    ScriptDocument doc;
+    ASSERT_TRUE(
+        doc.LoadXML("<R><VARLIST id=\"r\" cols=\"ID,Date,Tables\">"
+                    "<VARROW><VAR id=\"ID\">1</VAR><VAR id=\"Date\">2014-05-16 19:30</VAR>"
+                    "<VARLIST id=\"Tables\" cols=\"ID\"><VARROW><VAR id=\"ID\">T1</VAR></VARROW>"
+                    "<VARROW><VAR id=\"ID\">T2</VAR></VARROW></VARLIST></VARROW>"
+                    "<VARROW><VAR id=\"ID\">2</VAR><VAR id=\"Date\">2014-06-01 12:00</VAR>"
+                    "<VARLIST id=\"Tables\" cols=\"ID\"><VARROW><VAR id=\"ID\">T3</VAR></VARROW>"
+                    "</VARLIST></VARROW></VARLIST>"
+                    "<VARLIST id=\"wanted\" cols=\"ID\"><VARROW><VAR id=\"ID\">T3</VAR></VARROW>"
+                    "</VARLIST></R>"));
+    auto list = doc.ScrRoot()->GetVarList("r");
+    auto wanted = doc.ScrRoot()->GetVarList("wanted");
+    const std::pair<const char*, int> conditions[] = {
+        {"GetMonth(Var(\"Date\")) = 5", 1},
+        {"GetHour(Var(\"Date\")) >= 12 And Left(Var(\"Date\"), 4) = \"2014\"", 2},
+        {"ExistsIn(Var(\"Tables\"), \"T2, T9\", \"ID\")", 1},
+        {"Var(\"Tables\").Count = 1", 1},
+        {"IIF(Var(\"ID\") = \"2\", True, False)", 1},
+        {"VarList.Count = 2 And Not IsEmpty(Var(\"ID\"))", 2},
+    };
+    for (const auto& [cond, count] : conditions) {
+        auto sub = list->GetList(cond);
+        ASSERT_NE(sub, nullptr) << cond << ": " << list->ErrMessage();
+        EXPECT_EQ(sub->Count(), count) << cond;
+    }
+    // GWList is reachable in Sum; Result is private to the query.
+    EXPECT_DOUBLE_EQ(list->Sum("1", "ExistsIn(Var(\"Tables\"), GWList, \"ID\")", nullptr, wanted),
+                     1);
+    EXPECT_DOUBLE_EQ(list->Sum("Var(\"ID\")", "Result.Count = 1"), 3);
+}
+
 }  // namespace
