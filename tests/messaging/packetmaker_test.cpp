@@ -4,7 +4,11 @@
 
 #include <string>
 
+#include "core/config.h"
+#include "core/globals.h"
+#include "core/log.h"
 #include "messaging/scriptdocument.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -143,6 +147,19 @@ TEST_F(PacketMakerTest, PacketsReadBackAndRefusalsAreContained) {
     maker.SetIP("10.0.0.9");
     EXPECT_NE(maker.MakeActOutletPkt(filter).find("<VAR id=\"senderip\">10.0.0.9</VAR>"),
               std::string::npos);
+}
+
+TEST_F(PacketMakerTest, RefusedFieldsAreLoggedUnderTheBuilder) {
+    TempDir dir;
+    UseInstallRoot(dir.Path(), 1);
+    PacketItem dup{{"a", "1"}, {"a", "2"}};
+    EXPECT_NE(maker.MakePOSRequestPkt({dup}), "");
+    std::string log = ReadTextFile(DayLogPath(DateTime::Now()));
+    g_oConfig.reset();
+    EXPECT_NE(log.find("[PacketMaker:SCAddVar]:0:,30004:Duplicate variable node a"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("[PacketMaker:MakeFilterMsgData]:0:,Add Var Failed"), std::string::npos);
 }
 
 }  // namespace
