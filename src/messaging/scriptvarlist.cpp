@@ -102,6 +102,12 @@ std::string ScriptVarList::Field(const std::string& name) const {
 }
 
 std::shared_ptr<ScriptNode> ScriptVarList::CurrentRow() const {
+    if (current_ == nullptr) return nullptr;
+    // Usually the row at the cursor's position; after deletions, search.
+    if (position_ >= 0 && position_ < Count() &&
+        rows_[static_cast<std::size_t>(position_)].get() == current_) {
+        return rows_[static_cast<std::size_t>(position_)];
+    }
     for (const auto& r : rows_) {
         if (r.get() == current_) return r;
     }

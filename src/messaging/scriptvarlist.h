@@ -28,7 +28,8 @@ class ScriptVarList : public ScriptElement, public ScriptOwner {
     int Count() const { return static_cast<int>(rows_.size()); }
     // The row at a 0-based position; nothing out of range.
     std::shared_ptr<ScriptNode> Item(int position) const;
-    // The current row's variable `name`; "" without a current row.
+    // The current row's variable `name`; "" when there is none or no current
+    // row (a list of that name is reached through CurrentRow()).
     std::string Field(const std::string& name) const;
     std::string Var(const std::string& name) const { return Field(name); }
     // The current row; nothing after MoveNext ran off the end.
