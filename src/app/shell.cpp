@@ -12,15 +12,17 @@
 
 namespace {
 
-std::string ClientIni() { return g_oConfig != nullptr ? g_oConfig->ClientIniPath() : ""; }
+std::string ClientIni() {
+    return g_oConfig != nullptr ? g_oConfig->ClientIniPath() : "";
+}
 
 // The operation mode typed at sign-in: 1 or 2; empty takes the last one.
 int ReadMode(bool& ok) {
     int last = GetPrivateProfileInt("KIVCnt", "Operation", 1, ClientIni());
     if (last != 1 && last != 2) last = 1;
     std::string prompt = GetMLText("Operation mode") + " (1 " + GetMLText(OperationModeName(1)) +
-                         ", 2 " + GetMLText(OperationModeName(2)) + ") [" +
-                         std::to_string(last) + "]: ";
+                         ", 2 " + GetMLText(OperationModeName(2)) + ") [" + std::to_string(last) +
+                         "]: ";
     for (;;) {
         auto line = UI().ReadLine(prompt, false);
         if (!line) {
@@ -40,11 +42,17 @@ Shell::Shell() {
     AddUserCommands(*this);
 }
 
-void Shell::Add(ShellCommand command) { commands_.push_back(std::move(command)); }
+void Shell::Add(ShellCommand command) {
+    commands_.push_back(std::move(command));
+}
 
-void Shell::Out(const std::string& text) const { UI().Print(text); }
+void Shell::Out(const std::string& text) const {
+    UI().Print(text);
+}
 
-void Shell::Error(const std::string& text) const { UI().Print(text); }
+void Shell::Error(const std::string& text) const {
+    UI().Print(text);
+}
 
 std::vector<std::string> Shell::SplitWords(const std::string& line) {
     std::vector<std::string> words;
@@ -71,7 +79,8 @@ bool Shell::SignInLoop() {
     std::string iniUser = GetPrivateProfileString("KIVCnt", "UserName", "", ClientIni());
     std::string iniPassword = GetPrivateProfileString("KIVCnt", "Password", "", ClientIni());
     for (;;) {
-        std::string prompt = GetMLText("Login name") + (iniUser.empty() ? "" : " [" + iniUser + "]") + ": ";
+        std::string prompt =
+            GetMLText("Login name") + (iniUser.empty() ? "" : " [" + iniUser + "]") + ": ";
         auto login = UI().ReadLine(prompt, false);
         if (!login) return false;
         auto password = UI().ReadLine(GetMLText("Password") + ": ", true);
@@ -99,7 +108,8 @@ const ShellCommand* Shell::Find(const std::vector<std::string>& words, std::size
         std::vector<std::string> parts = SplitWords(c.name);
         if (parts.size() > words.size() || (best != nullptr && parts.size() <= used)) continue;
         bool match = true;
-        for (std::size_t i = 0; i < parts.size() && match; ++i) match = parts[i] == words[i];
+        for (std::size_t i = 0; i < parts.size() && match; ++i)
+            match = parts[i] == words[i];
         if (match) {
             best = &c;
             used = parts.size();

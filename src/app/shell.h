@@ -17,7 +17,7 @@ struct ShellCommand {
 };
 
 class Shell {
-public:
+  public:
     Shell();
 
     void Add(ShellCommand command);
@@ -41,7 +41,7 @@ public:
     // Splits a line into words; double quotes group blanks into one word.
     static std::vector<std::string> SplitWords(const std::string& line);
 
-private:
+  private:
     const ShellCommand* Find(const std::vector<std::string>& words, std::size_t& used) const;
     bool SessionExpired() const;
     bool ResumeSession();

@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "app/shell.h"
-#include "core/mltext.h"
 #include "core/globals.h"
+#include "core/mltext.h"
 #include "core/userlog.h"
 #include "platform/userinterface.h"
 #include "users/passwordchange.h"
@@ -14,21 +14,24 @@ namespace {
 
 void Help(Shell& shell, const std::vector<std::string>&) {
     std::vector<const ShellCommand*> list;
-    for (const ShellCommand& c : shell.Commands()) list.push_back(&c);
+    for (const ShellCommand& c : shell.Commands())
+        list.push_back(&c);
     std::sort(list.begin(), list.end(),
               [](const ShellCommand* a, const ShellCommand* b) { return a->name < b->name; });
-    for (const ShellCommand* c : list) shell.Out(c->usage + "\t" + GetMLText(c->help));
+    for (const ShellCommand* c : list)
+        shell.Out(c->usage + "\t" + GetMLText(c->help));
 }
 
 void WhoAmI(Shell& shell, const std::vector<std::string>&) {
     const User& u = *g_oUser;
     shell.Out(u.LoginID() + "\t" + u.UserName(g_nLanguage) + "\t" + u.RoleCode() + "\t" +
-              std::to_string(u.RoleLevel()) + "\t" + GetMLText(OperationModeName(shell.OperationMode())) +
-              "\t" + u.OutletIDList());
+              std::to_string(u.RoleLevel()) + "\t" +
+              GetMLText(OperationModeName(shell.OperationMode())) + "\t" + u.OutletIDList());
 }
 
 void ChangePassword(Shell&, const std::vector<std::string>&) {
-    PasswordChange window(g_oUser->UserID(), g_oUser->LoginID(), ReadPasswordRules(g_oUser->UserID()));
+    PasswordChange window(g_oUser->UserID(), g_oUser->LoginID(),
+                          ReadPasswordRules(g_oUser->UserID()));
     window.Run();
 }
 

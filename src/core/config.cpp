@@ -15,23 +15,30 @@ namespace {
 
 constexpr const char* kClass = "Config";
 
-const char* const kDateFormats[] = {
-    "dd/MM/yy", "dd/MM/yyyy", "dd-MM-yy", "dd-MM-yyyy", "d/M/yy",     "d-M-yy",     "yy/MM/dd",
-    "yyyy/MM/dd", "yy-MM-dd", "yyyy-MM-dd", "yy/M/d", "yy-M-d",       "MM/dd/yy",   "MM/dd/yyyy",
-    "MM-dd-yy", "MM-dd-yyyy", "M/d/yy",    "M-d-yy",  "yyyy-MM-dd ddd"};
+const char* const kDateFormats[] = {"dd/MM/yy", "dd/MM/yyyy", "dd-MM-yy",      "dd-MM-yyyy",
+                                    "d/M/yy",   "d-M-yy",     "yy/MM/dd",      "yyyy/MM/dd",
+                                    "yy-MM-dd", "yyyy-MM-dd", "yy/M/d",        "yy-M-d",
+                                    "MM/dd/yy", "MM/dd/yyyy", "MM-dd-yy",      "MM-dd-yyyy",
+                                    "M/d/yy",   "M-d-yy",     "yyyy-MM-dd ddd"};
 
-const std::pair<const char*, const char*> kTimeFormats[] = {
-    {"hh:nn", "HH:mm"},           {"hh:nn:ss", "HH:mm:ss"},      {"h:n", "H:m"},
-    {"h:n:s", "H:m:s"},           {"hh:nn am/pm", "HH:mm tt"},   {"h:n am/pm", "H:m tt"},
-    {"hh:nn:ss am/pm", "HH:mm:ss tt"}, {"h:n:s am/pm", "HH:mm:ss tt"}};
+const std::pair<const char*, const char*> kTimeFormats[] = {{"hh:nn", "HH:mm"},
+                                                            {"hh:nn:ss", "HH:mm:ss"},
+                                                            {"h:n", "H:m"},
+                                                            {"h:n:s", "H:m:s"},
+                                                            {"hh:nn am/pm", "HH:mm tt"},
+                                                            {"h:n am/pm", "H:m tt"},
+                                                            {"hh:nn:ss am/pm", "HH:mm:ss tt"},
+                                                            {"h:n:s am/pm", "HH:mm:ss tt"}};
 
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
@@ -56,7 +63,8 @@ std::string DurationText(int64_t minutes) {
     for (const Unit& u : units) {
         int64_t n = minutes / u.size;
         minutes %= u.size;
-        if (n != 0) out += " " + std::to_string(n) + " " + GetMLText(n >= 2 ? u.plural : u.singular);
+        if (n != 0)
+            out += " " + std::to_string(n) + " " + GetMLText(n >= 2 ? u.plural : u.singular);
     }
     return out;
 }
@@ -97,7 +105,8 @@ bool Config::Load(SQLDB& sqldb) {
         WriteSQLLog(sqldb.ErrDescription(), sql, kClass, "Load");
         return false;
     }
-    for (; !rs->Eof(); rs->MoveNext()) ReadParameterRow(*rs);
+    for (; !rs->Eof(); rs->MoveNext())
+        ReadParameterRow(*rs);
     std::string problems;
     std::shared_ptr<Recordset> last = LastRecordset(rs);
     CheckClock(last.get(), problems);
@@ -200,14 +209,14 @@ void Config::CheckVersion() const {
 }
 
 void Config::CheckFormats(std::string& problems) {
-    if (guestQuickSearchField_.empty()) AddProblem(problems, "Guest quick search field is not defined");
+    if (guestQuickSearchField_.empty())
+        AddProblem(problems, "Guest quick search field is not defined");
     if (dateFormat_.empty()) AddProblem(problems, "Date format is not defined");
     if (timeFormat_.empty()) AddProblem(problems, "Time format is not defined");
     if (filterLevel_ == kFilterLevelUndefined)
         AddProblem(problems, "Filter level is not defined correctly");
-    if (!dateFormat_.empty() &&
-        std::none_of(std::begin(kDateFormats), std::end(kDateFormats),
-                     [&](const char* f) { return dateFormat_ == f; }))
+    if (!dateFormat_.empty() && std::none_of(std::begin(kDateFormats), std::end(kDateFormats),
+                                             [&](const char* f) { return dateFormat_ == f; }))
         AddProblem(problems, "The date format is not defined correctly");
     if (timeFormat_.empty()) return;
     std::string lower = Lower(timeFormat_);
@@ -223,7 +232,8 @@ void Config::CheckFormats(std::string& problems) {
 bool Config::LoadUserRights(SQLDB& sqldb) {
     userRights_.Clear();
     const std::string sql =
-        "Select * From tbl_UserRight Where RowStatus='A' Order by Module, RightIndex, RightSubIndex";
+        "Select * From tbl_UserRight Where RowStatus='A' Order by Module, RightIndex, "
+        "RightSubIndex";
     std::shared_ptr<Recordset> rs = sqldb.RunSQLReturnRS(sql);
     if (rs == nullptr) {
         WriteSQLLog(sqldb.ErrDescription(), sql, kClass, "LoadUserRights");

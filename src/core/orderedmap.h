@@ -7,7 +7,7 @@
 
 template <typename K, typename V>
 class OrderedMap {
-public:
+  public:
     // False (and nothing changes) when the key is already present.
     bool Add(const K& key, V value) {
         if (index_.count(key) != 0) return false;
@@ -29,7 +29,8 @@ public:
         if (it == index_.end()) return false;
         items_.erase(items_.begin() + static_cast<long>(it->second));
         index_.clear();
-        for (std::size_t i = 0; i < items_.size(); ++i) index_.emplace(items_[i].first, i);
+        for (std::size_t i = 0; i < items_.size(); ++i)
+            index_.emplace(items_[i].first, i);
         return true;
     }
     void Clear() {
@@ -39,7 +40,8 @@ public:
     std::size_t Count() const { return items_.size(); }
     std::vector<K> Keys() const {
         std::vector<K> keys;
-        for (const auto& kv : items_) keys.push_back(kv.first);
+        for (const auto& kv : items_)
+            keys.push_back(kv.first);
         return keys;
     }
     auto begin() { return items_.begin(); }
@@ -47,7 +49,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     std::vector<std::pair<K, V>> items_;
     std::map<K, std::size_t> index_;
 };

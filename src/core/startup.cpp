@@ -11,10 +11,10 @@
 #include "data/client.h"
 #include "data/crypto.h"
 #include "data/dbconnections.h"
+#include "platform/eventloop.h"
 #include "platform/hostinfo.h"
 #include "platform/inifile.h"
 #include "platform/instancelock.h"
-#include "platform/eventloop.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/registry.h"
@@ -276,8 +276,9 @@ bool UpdateKIV() {
     std::string updater = JoinPath(temp, "CulinaroTableUpdate");
     // A broken package must not pass for an update: the program would end
     // without one.
-    bool ok = ShellAndWait(command, [] { MainLoop().Poll(); }, &exitCode) && exitCode == 0 &&
-              StartProcess(updater);
+    bool ok = ShellAndWait(
+                  command, [] { MainLoop().Poll(); }, &exitCode) &&
+              exitCode == 0 && StartProcess(updater);
     if (!ok) {
         UI().SetStatus(GetMLText("Unzip report file fail."));
         WriteLog("Unzip report file fail (" + command + ")", kModule, proc, kLogError, 1);
@@ -298,7 +299,8 @@ bool OfferUpdate() {
 void ReadLastOutlets() {
     g_oConfig->SetRecallLastOutlet(ReadClientInt("RecallLastOutlet", 0) == 1);
     const char* keys[] = {"OutletNP", "OutletCV", "OutletFV", "OutletPV", "OutletNR"};
-    for (std::size_t i = 0; i < g_lLastOutlet.size(); ++i) g_lLastOutlet[i] = ReadClientInt(keys[i], 0);
+    for (std::size_t i = 0; i < g_lLastOutlet.size(); ++i)
+        g_lLastOutlet[i] = ReadClientInt(keys[i], 0);
 }
 
 }  // namespace

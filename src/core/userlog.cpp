@@ -11,8 +11,8 @@ constexpr int kAdChar = 129;  // fixed-length character parameter
 }
 
 std::string UserLogCategoryName(int category) {
-    static const char* kNames[] = {"GENERAL", "CVIEW", "FVIEW",  "PVIEW",
-                                   "NEWREG",  "MEMBER", "BULK", "OTHER"};
+    static const char* kNames[] = {"GENERAL", "CVIEW",  "FVIEW", "PVIEW",
+                                   "NEWREG",  "MEMBER", "BULK",  "OTHER"};
     return category >= 0 && category <= 7 ? kNames[category] : "UNKNOWN";
 }
 
@@ -36,18 +36,15 @@ bool WriteUserLog(int category, const std::string& remark, int32_t outletID, int
         ok = db->RunSPNoReturn(
             "sp_CT_WriteUserLog",
             {SQLDB::mp("@DBServerID", adInteger, 4, dbServerID),
-             SQLDB::mp("@UserID", adInteger, 4, userID),
-             SQLDB::mp("@Module", kAdChar, 4, "CLNT"),
-             SQLDB::mp("@Action", kAdChar, 8, action),
-             SQLDB::mp("@OutletID", adInteger, 4, outlet),
+             SQLDB::mp("@UserID", adInteger, 4, userID), SQLDB::mp("@Module", kAdChar, 4, "CLNT"),
+             SQLDB::mp("@Action", kAdChar, 8, action), SQLDB::mp("@OutletID", adInteger, 4, outlet),
              SQLDB::mp("@ClientID", adInteger, 4, clientID),
              SQLDB::mp("@ReserveNo", adLongVarWChar, static_cast<int32_t>(remark.size()) + 1,
                        remark)});
     }
     if (!ok) {
-        WriteLog("Error in writing user log; UserID=" + std::to_string(userID) +
-                     ";Action=" + action + ";ClientID=" + std::to_string(clientID) +
-                     ";Remark=" + remark,
+        WriteLog("Error in writing user log; UserID=" + std::to_string(userID) + ";Action=" +
+                     action + ";ClientID=" + std::to_string(clientID) + ";Remark=" + remark,
                  "modGlobal", "WriteUserLog", kLogError, 1);
     }
     return ok;

@@ -10,12 +10,15 @@ constexpr const char* kClass = "Client";
 OrderedMap<std::string, std::string> GetHostByNameAlias(const std::string& name, bool* ok) {
     OrderedMap<std::string, std::string> out;
     std::vector<std::string> ips = ResolveIPv4(name);
-    for (const std::string& ip : ips) out.Add(ip, ip);
+    for (const std::string& ip : ips)
+        out.Add(ip, ip);
     if (ok != nullptr) *ok = !ips.empty();
     return out;
 }
 
-std::string GetComputerNameStr() { return PlatformComputerName(); }
+std::string GetComputerNameStr() {
+    return PlatformComputerName();
+}
 
 std::string Client::Name(int language) const {
     return language >= 1 && language <= 3 ? name_[language - 1] : std::string();
@@ -24,15 +27,21 @@ std::string Client::Name(int language) const {
 bool Client::Load(SQLDB* sqldb) {
     std::string computer = GetComputerNameStr();
     bool resolved = false;
-    ipList_ = GetHostByNameAlias(computer, &resolved);
+    // The addresses belong to the host: a COMPUTERNAME that names a second
+    // workstation on this host is not a name the resolver knows, and asking
+    // the network for it would only delay start-up.
+    ipList_ = GetHostByNameAlias(PlatformHostName(), &resolved);
     if (!resolved) WriteLog("Get IPs fail", kClass, "Load", kLogError, 1);
     if (sqldb == nullptr) {
         WriteLog("oSQLDB is nothing", kClass, "Load", kLogError, 1);
         return false;
     }
-    std::string sql = "SELECT * FROM tbl_Client  WHERE RowStatus =N'A' AND ClientType='W'  AND ( "
-                      "IPAddress = " + SQLStr(computer);
-    for (const auto& ip : ipList_) sql += " OR IPAddress = " + SQLStr(ip.first);
+    std::string sql =
+        "SELECT * FROM tbl_Client  WHERE RowStatus =N'A' AND ClientType='W'  AND ( "
+        "IPAddress = " +
+        SQLStr(computer);
+    for (const auto& ip : ipList_)
+        sql += " OR IPAddress = " + SQLStr(ip.first);
     sql += " )";
     std::shared_ptr<Recordset> rs = sqldb->RunSQLReturnRS(sql);
     if (rs == nullptr) {

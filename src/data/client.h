@@ -10,7 +10,7 @@
 #include "platform/datetime.h"
 
 class Client : public ErrorState {
-public:
+  public:
     // Finds this workstation; no matching row leaves ClientID and DBServerID 0.
     bool Load(SQLDB* sqldb);
     bool AddFromRS(const Recordset* rs);
@@ -30,7 +30,7 @@ public:
     const DateTime& RowModified() const { return rowModified_; }
     const OrderedMap<std::string, std::string>& IPList() const { return ipList_; }
 
-private:
+  private:
     void ReadColumns(const Recordset* rs);
 
     int32_t clientID_ = 0;
@@ -48,6 +48,7 @@ private:
 
 // The dotted IPv4 addresses of a host name, each once; nullopt-like empty
 // result with `ok` false when the name cannot be resolved.
-OrderedMap<std::string, std::string> GetHostByNameAlias(const std::string& name, bool* ok = nullptr);
+OrderedMap<std::string, std::string> GetHostByNameAlias(const std::string& name,
+                                                        bool* ok = nullptr);
 // The computer name, or "" when the platform cannot tell.
 std::string GetComputerNameStr();

@@ -10,7 +10,7 @@
 #include "data/dbserver.h"
 
 class DBConnections : public ErrorState {
-public:
+  public:
     // Reads tbl_DBServer through `sqldb`; the first row of a DBServerID wins.
     bool Load(SQLDB& sqldb);
 
@@ -29,7 +29,7 @@ public:
     bool Connected(int32_t id);
     void SetConnected(int32_t id, bool value);
 
-private:
+  private:
     OrderedMap<int32_t, std::unique_ptr<DBServer>> servers_;
     int32_t defaultDBID_ = 0;
     std::string defaultConnString_;

@@ -9,7 +9,9 @@ namespace {
 constexpr const char* kClass = "DBServer";
 }
 
-DBServer::DBServer() : sqldb_(std::make_unique<SQLDB>()) { sqldb_->SetKeepConnection(true); }
+DBServer::DBServer() : sqldb_(std::make_unique<SQLDB>()) {
+    sqldb_->SetKeepConnection(true);
+}
 
 std::string DBServer::Name(int language) const {
     return language >= 1 && language <= 3 ? name_[language - 1] : std::string();

@@ -9,7 +9,7 @@
 #include "platform/datetime.h"
 
 class DBServer : public ErrorState {
-public:
+  public:
     DBServer();
 
     // Reads the current row, then gives the SQLDB its connection string and
@@ -36,7 +36,7 @@ public:
     bool Connected() const { return connected_; }
     void SetConnected(bool v) { connected_ = v; }
 
-private:
+  private:
     int32_t dbServerID_ = 0;
     std::string dbServerCode_;
     std::string name_[3];

@@ -102,5 +102,8 @@ int32_t FieldLng(const Recordset* rs, const std::string& field, int32_t def = 0)
 
 bool BlobToFile(const Recordset* rs, const std::string& field, const std::string& path);
 bool FileToBlob(const std::string& path, Recordset& rs, const std::string& field);
+// The first result set from `rs` on that carries rows (skipping the closed
+// ones that statements without rows leave); nullptr when there is none.
+std::shared_ptr<Recordset> FirstOpenRecordset(std::shared_ptr<Recordset> rs);
 // Follows NextRecordset to the last result set that exists.
 std::shared_ptr<Recordset> LastRecordset(std::shared_ptr<Recordset> rs);

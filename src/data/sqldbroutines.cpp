@@ -108,6 +108,11 @@ bool FileToBlob(const std::string& path, Recordset& rs, const std::string& field
     return true;
 }
 
+std::shared_ptr<Recordset> FirstOpenRecordset(std::shared_ptr<Recordset> rs) {
+    while (rs && !rs->IsOpen()) rs = rs->NextRecordset();
+    return rs;
+}
+
 std::shared_ptr<Recordset> LastRecordset(std::shared_ptr<Recordset> rs) {
     while (rs && rs->NextRecordset())
         rs = rs->NextRecordset();

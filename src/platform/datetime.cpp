@@ -114,9 +114,13 @@ DateTime LocalClock(int64_t skewSeconds) {
 }
 }  // namespace
 
-DateTime DateTime::Now() { return LocalClock(ClockSkewSeconds()); }
+DateTime DateTime::Now() {
+    return LocalClock(ClockSkewSeconds());
+}
 
-DateTime DateTime::SystemNow() { return LocalClock(0); }
+DateTime DateTime::SystemNow() {
+    return LocalClock(0);
+}
 
 DateTime DateTime::FromDays(int64_t days) {
     DateTime d;
@@ -237,8 +241,8 @@ std::string DateTime::Format(const std::string& pattern) const {
     std::string out;
     bool afterHour = false;
     // With an AM/PM marker the hours run 1..12.
-    bool twelve = pattern.find("am/pm") != std::string::npos ||
-                  pattern.find("AM/PM") != std::string::npos;
+    bool twelve =
+        pattern.find("am/pm") != std::string::npos || pattern.find("AM/PM") != std::string::npos;
     int hour = twelve ? (Hour % 12 == 0 ? 12 : Hour % 12) : Hour;
     std::size_t i = 0;
     auto starts = [&](const char* tok) { return pattern.compare(i, std::strlen(tok), tok) == 0; };

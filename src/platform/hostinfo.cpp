@@ -24,6 +24,12 @@ std::string PlatformComputerName() {
     return name;
 }
 
+std::string PlatformHostName() {
+    char buf[1025] = {};
+    if (::gethostname(buf, 1024) != 0) return {};
+    return buf;
+}
+
 std::vector<std::string> ResolveIPv4(const std::string& name) {
     std::vector<std::string> out;
     addrinfo hints{};

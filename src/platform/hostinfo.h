@@ -7,6 +7,9 @@
 // host), else the host name; cut at 1024 characters. Empty when both fail.
 std::string PlatformComputerName();
 
+// The host's own name (ignores COMPUTERNAME); empty when unknown.
+std::string PlatformHostName();
+
 // Dotted IPv4 addresses of `name`, each once, in resolver order; empty when
 // the name cannot be resolved.
 std::vector<std::string> ResolveIPv4(const std::string& name);

@@ -68,7 +68,8 @@ bool StartProcess(const std::string& program, const std::vector<std::string>& ar
     std::vector<std::string> store{program};
     store.insert(store.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (std::string& a : store) argv.push_back(a.data());
+    for (std::string& a : store)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
     // posix_spawn reports a program that cannot be executed.

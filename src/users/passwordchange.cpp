@@ -14,10 +14,13 @@
 namespace {
 constexpr const char* kForm = "frmChangePassword";
 
-SQLDB* DefaultDB() { return g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr; }
+SQLDB* DefaultDB() {
+    return g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+}
 
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 }  // namespace
@@ -56,22 +59,24 @@ bool PasswordChange::CheckLocalRules(const std::string& pwd, const std::string& 
                       std::to_string(rules_.minLength) + " " + GetMLText("characters."));
     for (unsigned char c : pwd)
         if (c > 127)
-            return Refuse(GetMLText("Password cannot be used. Password only allows alpha-numeric "
-                                    "characters and symbols"));
+            return Refuse(
+                GetMLText("Password cannot be used. Password only allows alpha-numeric "
+                          "characters and symbols"));
     if (rules_.differentFromName && Upper(pwd) == Upper(login_))
         return Refuse(GetMLText("Login name and password must be different"));
     if (pwd.size() > 16) return Refuse(GetMLText("Password are limited to 16 characters"));
     if (pwd != confirmation)
-        return Refuse(GetMLText("The password was not correctly confirmed. Please ensure that the "
-                                "password and confirmation match exactly"));
+        return Refuse(
+            GetMLText("The password was not correctly confirmed. Please ensure that the "
+                      "password and confirmation match exactly"));
     return true;
 }
 
 bool PasswordChange::CheckHistory(const std::string& hash) {
     if (rules_.allowReuse) return true;
     SQLDB* db = DefaultDB();
-    std::string sql = "SELECT * FROM tbl_UserPassword WHERE RowStatus='A' AND UserID =" +
-                      std::to_string(userID_);
+    std::string sql =
+        "SELECT * FROM tbl_UserPassword WHERE RowStatus='A' AND UserID =" + std::to_string(userID_);
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
     if (rs == nullptr) {
         WriteSQLLog(db->ErrDescription(), sql, kForm, "ValidatePassword");

@@ -5,18 +5,19 @@
 #include <string>
 
 struct PasswordRules {
-    bool allowReuse = true;     // "ReusePassword"
-    int minLength = 0;          // "minLength"
+    bool allowReuse = true;          // "ReusePassword"
+    int minLength = 0;               // "minLength"
     bool differentFromName = false;  // "DiffNamePwd"
-    bool strong = false;        // "PwdSecurity": a-z, A-Z, 0-9 and a symbol
+    bool strong = false;             // "PwdSecurity": a-z, A-Z, 0-9 and a symbol
 };
 
 // The rules stored on a user's row; defaults when it cannot be read.
 PasswordRules ReadPasswordRules(int32_t userID);
 
 class PasswordChange {
-public:
-    PasswordChange(int32_t userID, std::string login, PasswordRules rules, std::string caption = "");
+  public:
+    PasswordChange(int32_t userID, std::string login, PasswordRules rules,
+                   std::string caption = "");
 
     // Checks the entries, refusing each broken rule with its message, and
     // saves the new password with its history row. True when saved.
@@ -27,7 +28,7 @@ public:
     // input ends (false).
     bool Run();
 
-private:
+  private:
     bool Refuse(const std::string& text, const char* title = "CulinaroTable");
     bool CheckLocalRules(const std::string& newPassword, const std::string& confirmation);
     bool CheckHistory(const std::string& hash);

@@ -32,7 +32,8 @@ bool ReSignIn::Check(const std::string& login, const std::string& password, int3
     }
     if (rs->Eof()) return Fail("ERROR: User name does not exist");
     if (FieldLng(rs.get(), "Disabled") != 0)
-        return Fail("ERROR: The account is disabled, please contact administrator to reset the account");
+        return Fail(
+            "ERROR: The account is disabled, please contact administrator to reset the account");
     int32_t id = FieldLng(rs.get(), "UserID");
     if (FieldStr(rs.get(), "Password") != HashPassword(password)) {
         Fail("ERROR: Incorrect Password");
@@ -48,7 +49,8 @@ bool ReSignIn::Check(const std::string& login, const std::string& password, int3
             WriteSQLLog(db->ErrDescription(), sql, kForm, "CheckLogin");
             return Fail("Error in checking outlet permission");
         }
-        if (outlets->Eof()) return Fail("User is not allowed to change reservation in this outltet");
+        if (outlets->Eof())
+            return Fail("User is not allowed to change reservation in this outltet");
     }
     userID = id;
     return true;

@@ -63,7 +63,9 @@ int PolicyState(const CountRow& r) {
     return MinutesBetween(r.failLogin, r.now) < r.enableInterval ? kLoginLocked : kLoginAllowed;
 }
 
-std::string AdminPath(const std::string& login) { return std::string(kAdminPath) + login + "\u2192General)"; }
+std::string AdminPath(const std::string& login) {
+    return std::string(kAdminPath) + login + "\u2192General)";
+}
 
 }  // namespace
 
@@ -137,14 +139,17 @@ bool SignIn::CheckLogin(const std::string& login, const std::string& password, i
         return false;
     }
     if (!LoadSignedInUser(*db, *rs)) return false;
-    db->RunSQLNoReturn("Update tbl_User Set FailLoginCount=0,LastLoginTime=getdate() Where UserID=" +
-                       std::to_string(userID));
+    db->RunSQLNoReturn(
+        "Update tbl_User Set FailLoginCount=0,LastLoginTime=getdate() Where UserID=" +
+        std::to_string(userID));
     WriteUserLog(kUserLogGeneral, "User [" + g_oUser->UserNameL1() + "(" + login + ":" +
                                       std::to_string(userID) + ")] login successfully");
-    if (!g_oUser->CheckFERight(1, 1, false)) return Fail("ERROR: You are not allowed to login this system");
+    if (!g_oUser->CheckFERight(1, 1, false))
+        return Fail("ERROR: You are not allowed to login this system");
     if (!CheckModeRights(mode))
         return Fail("ERROR: You are not allowed to login this system in the mode you selected");
-    WritePrivateProfileString("KIVCnt", "Operation", std::to_string(mode), g_oConfig->ClientIniPath());
+    WritePrivateProfileString("KIVCnt", "Operation", std::to_string(mode),
+                              g_oConfig->ClientIniPath());
     if (!CheckChangePasswd(password)) return false;
     LogInOutSignIn();
     return true;
@@ -166,7 +171,8 @@ bool SignIn::CheckInactivity(SQLDB& db, const Recordset& rs, const std::string& 
 }
 
 bool SignIn::ShowLockState(int state, const Recordset& rs, const std::string& login) {
-    if (state == kLoginDisabled) return Fail("The account is disabled,please contact administrator");
+    if (state == kLoginDisabled)
+        return Fail("The account is disabled,please contact administrator");
     if (state != kLoginLocked) return true;
     SQLDB* db = g_oDBConns->GetDefaultSQLDB();
     CountRow r;
@@ -208,13 +214,14 @@ bool LogInOutSignIn() {
     SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
     if (db == nullptr || g_oUser == nullptr || g_oClient == nullptr) return false;
     std::string ip = g_oClient->IPList().Count() > 0 ? g_oClient->IPList().begin()->first
-                                                    : g_oClient->IPAddress();
+                                                     : g_oClient->IPAddress();
     std::string sql =
         "INSERT INTO tbl_LogInOut (DBServerID,ClientID,UserID,ComputerName,IPAddress,LogDate,"
         "Logintime,LogApplication,ConnectionCNT,LogType,RowStatus,RowModified) values (" +
         std::to_string(g_oDBConns->DefaultDBID()) + "," + std::to_string(g_oClient->ClientID()) +
         "," + std::to_string(g_oUser->UserID()) + "," + SQLStr(GetComputerNameStr()) + "," +
-        SQLStr(ip) + ",Convert(VarChar(10), GetDate(), 121),GetDate(),N'KIV',1,N'I','A',GetDate())" +
+        SQLStr(ip) +
+        ",Convert(VarChar(10), GetDate(), 121),GetDate(),N'KIV',1,N'I','A',GetDate())" +
         " SELECT @@IDENTITY AS ID";
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
     if (rs == nullptr) {
@@ -232,8 +239,9 @@ bool LogInOutSignOut(const std::string& method) {
     }
     SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
     if (db == nullptr) return false;
-    std::string sql = "update tbl_LogInOut set Logouttime=GetDate(), LogoutMethod=" + SQLStr(method) +
-                      " where LogID=" + std::to_string(g_logID);
+    std::string sql =
+        "update tbl_LogInOut set Logouttime=GetDate(), LogoutMethod=" + SQLStr(method) +
+        " where LogID=" + std::to_string(g_logID);
     bool ok = db->RunSQLNoReturn(sql);
     if (!ok) WriteSQLLog(db->ErrDescription(), sql, "modGlobal", "LogInOut");
     g_logID = 0;
@@ -280,7 +288,10 @@ bool PasswordExpired(SQLDB& db, std::string& period) {
         WriteSQLLog(db.ErrDescription(), sql, kForm, "CheckChangePasswd");
         return false;
     }
-    std::shared_ptr<Recordset> users = rs->NextRecordset();
+    // The assignments leave closed results before the period and the user rows.
+    rs = FirstOpenRecordset(rs);
+    std::shared_ptr<Recordset> users =
+        rs != nullptr ? FirstOpenRecordset(rs->NextRecordset()) : nullptr;
     if (users == nullptr || users->Eof()) return false;
     period = FieldStr(rs.get(), "Period");
     return true;
@@ -305,10 +316,11 @@ bool CheckChangePasswd(const std::string& password) {
     if (every.empty() && !forced) return true;
     std::string caption;
     if (!every.empty()) {
-        UI().MessageBox(GetMLText("Please change password for every ") + every + " " +
-                            GetMLText("day(s)."),
-                        MsgIcon::Information, "CulinaroTable");
-        caption = GetMLText("Please change new password for every ") + every + GetMLText(" day(s).");
+        UI().MessageBox(
+            GetMLText("Please change password for every ") + every + " " + GetMLText("day(s)."),
+            MsgIcon::Information, "CulinaroTable");
+        caption =
+            GetMLText("Please change new password for every ") + every + GetMLText(" day(s).");
     } else {
         caption = GetMLText("Please change your password");
     }

@@ -21,13 +21,13 @@ bool CheckLoginCount(int32_t userID, int& state, bool failedAttempt);
 
 // frmLogin
 class SignIn {
-public:
+  public:
     // True when the user is signed in (g_oUser filled, audit row written).
     bool CheckLogin(const std::string& login, const std::string& password, int mode);
     // The text of the window's error label after a failed attempt.
     const std::string& ErrorLabel() const { return errorLabel_; }
 
-private:
+  private:
     bool Fail(const std::string& english);
     bool CheckInactivity(SQLDB& db, const Recordset& rs, const std::string& login);
     bool ShowLockState(int state, const Recordset& rs, const std::string& login);

@@ -18,8 +18,12 @@ std::string NameOf(const std::string (&names)[3], int language) {
 }
 }  // namespace
 
-std::string User::UserName(int language) const { return NameOf(userName_, language); }
-std::string User::RoleName(int language) const { return NameOf(roleName_, language); }
+std::string User::UserName(int language) const {
+    return NameOf(userName_, language);
+}
+std::string User::RoleName(int language) const {
+    return NameOf(roleName_, language);
+}
 
 int32_t User::FERightMask(int index) const {
     return index >= 0 && index <= 10 ? feMask_[static_cast<std::size_t>(index)] : 0;
@@ -54,9 +58,11 @@ bool User::AddFromRS(const Recordset* rs) {
     // The top level passes every check: each mask OR all ones.
     int32_t all = roleLevel_ == kTopRoleLevel ? -1 : 0;
     for (int i = 1; i <= 10; ++i)
-        feMask_[static_cast<std::size_t>(i)] = FieldLng(rs, "FERightMask" + std::to_string(i)) | all;
+        feMask_[static_cast<std::size_t>(i)] =
+            FieldLng(rs, "FERightMask" + std::to_string(i)) | all;
     for (int i = 1; i <= 15; ++i)
-        beMask_[static_cast<std::size_t>(i)] = FieldLng(rs, "BERightMask" + std::to_string(i)) | all;
+        beMask_[static_cast<std::size_t>(i)] =
+            FieldLng(rs, "BERightMask" + std::to_string(i)) | all;
     rowStatus_ = FieldStr(rs, "RowStatus");
     rowModified_ = FieldDate(rs, "RowModified");
     return true;
@@ -116,9 +122,11 @@ bool User::CheckBERight(int index, int32_t bit, bool showMessage) const {
         UI().MessageBox(GetMLText("Sorry, you are not authorized to proceed the action"),
                         MsgIcon::Exclamation, "CulinaroTable");
     int n = 0;
-    for (uint32_t b = static_cast<uint32_t>(bit); b != 0; b >>= 1) ++n;
+    for (uint32_t b = static_cast<uint32_t>(bit); b != 0; b >>= 1)
+        ++n;
     std::string key = "BE:" + std::to_string(index) + ":" + std::to_string(n);
     std::string desc = g_oConfig != nullptr ? g_oConfig->UserRight(key) : std::string();
-    WriteUserLog(kUserLogOther, "Check User Right: " + desc + " - " + (allowed ? "Passed" : "Failed"));
+    WriteUserLog(kUserLogOther,
+                 "Check User Right: " + desc + " - " + (allowed ? "Passed" : "Failed"));
     return allowed;
 }

@@ -15,7 +15,7 @@ class Recordset;
 constexpr int32_t kTopRoleLevel = 255;
 
 class User : public ErrorState {
-public:
+  public:
     bool AddFromRS(const Recordset* rs);
     bool LoadOutlets(Recordset* rs);
     bool LoadEmployees(Recordset* rs);
@@ -49,7 +49,7 @@ public:
     const OrderedMap<std::string, int32_t>& Outlets() const { return outlets_; }
     const OrderedMap<int32_t, std::string>& Employees() const { return employees_; }
 
-private:
+  private:
     int32_t userID_ = 0;
     std::string loginID_;
     std::string password_;

@@ -30,9 +30,10 @@ std::string PermittedOutletsQuery(int32_t roleLevel, int32_t roleID, int32_t out
     if (roleLevel == 255) {
         sql = "Select OutletID, OutletCode From tbl_Outlet O Where O.RowStatus='A'";
     } else {
-        sql = "Select O.OutletID, O.OutletCode From tbl_Outlet O, tbl_UserRoleByOutlet URO\r\n"
-              " Where O.OutletID=URO.OutletID AND  URO.RoleID=" +
-              std::to_string(roleID) + " AND O.RowStatus='A' AND URO.RowStatus='A'";
+        sql =
+            "Select O.OutletID, O.OutletCode From tbl_Outlet O, tbl_UserRoleByOutlet URO\r\n"
+            " Where O.OutletID=URO.OutletID AND  URO.RoleID=" +
+            std::to_string(roleID) + " AND O.RowStatus='A' AND URO.RowStatus='A'";
     }
     if (outletID > 0) sql += " AND O.OutletID=" + std::to_string(outletID);
     bool byName = g_oConfig != nullptr && g_oConfig->ConfigParam("OutletSorting").ToText() == "1";

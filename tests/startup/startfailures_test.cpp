@@ -14,7 +14,7 @@ namespace {
 constexpr const char* kCannotStart = "[error] Application cannot start due to incorrect setup";
 
 class StartFailureTest : public ::testing::Test {
-protected:
+  protected:
     TestInstallation inst;
 };
 
@@ -31,8 +31,9 @@ TEST_F(StartFailureTest, UndecryptableLoginLeavesNoConnectionString) {
                   "[DB]\nConnStr=Provider=SQLite\nData Source=x\nUser ID=ZZ\nPassword=ZZ\n");
     RunResult r = inst.Start("");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.output.find("[error] Default database is not defined\n" + std::string(kCannotStart)),
-              std::string::npos)
+    EXPECT_NE(
+        r.output.find("[error] Default database is not defined\n" + std::string(kCannotStart)),
+        std::string::npos)
         << r.output;
     std::string log = inst.DayLogs();
     EXPECT_NE(log.find("[modMain:GetConnStr]:0:,Decrypt fail"), std::string::npos);
@@ -56,17 +57,19 @@ TEST_F(StartFailureTest, UnreadableDatabaseReportsTheConnectionError) {
 TEST_F(StartFailureTest, UnregisteredWorkstationIsRefused) {
     RunResult r = inst.Start("", {{"COMPUTERNAME", "UNKNOWNPC"}});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.output.find("[error] This workstation is not registered.\n" + std::string(kCannotStart)),
-              std::string::npos)
+    EXPECT_NE(
+        r.output.find("[error] This workstation is not registered.\n" + std::string(kCannotStart)),
+        std::string::npos)
         << r.output;
     EXPECT_NE(inst.DayLogs().find("Load g_oClient fail"), std::string::npos);
 }
 
 TEST_F(StartFailureTest, BadParametersAreListedInOneMessage) {
-    inst.Sql("UPDATE tbl_Parameter SET ParaValue='DD/MM/YYYY' WHERE ParaName='DateFormat' "
-             "UPDATE tbl_Parameter SET ParaValue='5' WHERE ParaName='FilterLevel' "
-             "UPDATE tbl_Parameter SET ParaValue='' WHERE ParaName='GuestQuickSearchField' "
-             "UPDATE tbl_Parameter SET ParaValue='HH:NN' WHERE ParaName='TimeFormat'");
+    inst.Sql(
+        "UPDATE tbl_Parameter SET ParaValue='DD/MM/YYYY' WHERE ParaName='DateFormat' "
+        "UPDATE tbl_Parameter SET ParaValue='5' WHERE ParaName='FilterLevel' "
+        "UPDATE tbl_Parameter SET ParaValue='' WHERE ParaName='GuestQuickSearchField' "
+        "UPDATE tbl_Parameter SET ParaValue='HH:NN' WHERE ParaName='TimeFormat'");
     RunResult r = inst.Start("");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.output.find("[warning] Configuration Error:\n"
@@ -85,7 +88,8 @@ TEST_F(StartFailureTest, ClockDifferenceBeyondTheToleranceStopsStartUp) {
         const char* text;
     } cases[] = {
         {"7", "- The time of this workstation is faster than the server time by: 7 minutes\n"},
-        {"-1560", "- The time of this workstation is slower than the server time by: 1 day 2 hours\n"},
+        {"-1560",
+         "- The time of this workstation is slower than the server time by: 1 day 2 hours\n"},
     };
     for (const Case& c : cases) {
         RunResult r = inst.Start("", {{"CULINAROTABLE_CLOCK_SKEW_MINUTES", c.skew}});
@@ -115,8 +119,9 @@ TEST_F(StartFailureTest, SecondLanguageTranslatesThePrompts) {
 }
 
 TEST_F(StartFailureTest, VersionMismatchWithoutPackageGoesOn) {
-    inst.Sql("UPDATE tbl_Parameter SET ParaValue='9.9.9.9' WHERE ParaModule='SYS' AND "
-             "ParaName='Version'");
+    inst.Sql(
+        "UPDATE tbl_Parameter SET ParaValue='9.9.9.9' WHERE ParaModule='SYS' AND "
+        "ParaName='Version'");
     RunResult r = inst.Start("");
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.output.find("[warning] - Server version and application version doesn't match\n"
@@ -133,20 +138,23 @@ TEST_F(StartFailureTest, VersionMismatchWithPackageStartsTheUpdaterAndEnds) {
     std::string marker = pkg.File("updated");
     WriteTextFile(pkg.File("CulinaroTableUpdate"), "#!/bin/sh\ntouch \"$UPDATE_MARKER\"\n");
     int code = -1;
-    ASSERT_TRUE(ShellAndWait("cd " + pkg.Path() + " && chmod +x CulinaroTableUpdate && zip -q u.zip "
-                             "CulinaroTableUpdate",
+    ASSERT_TRUE(ShellAndWait("cd " + pkg.Path() +
+                                 " && chmod +x CulinaroTableUpdate && zip -q u.zip "
+                                 "CulinaroTableUpdate",
                              {}, &code));
     ASSERT_EQ(code, 0);
     std::string zip = ReadTextFile(pkg.File("u.zip"));
-    inst.Sql("UPDATE tbl_Parameter SET ParaValue='9.9.9.9' WHERE ParaModule='SYS' AND "
-             "ParaName='Version' INSERT INTO tbl_UpdateFile (Version, UpdateFile) VALUES "
-             "('9.9.9.9', 0x" +
-             Crypto::BytesToHex(Bytes(zip.begin(), zip.end())) + ")");
+    inst.Sql(
+        "UPDATE tbl_Parameter SET ParaValue='9.9.9.9' WHERE ParaModule='SYS' AND "
+        "ParaName='Version' INSERT INTO tbl_UpdateFile (Version, UpdateFile) VALUES "
+        "('9.9.9.9', 0x" +
+        Crypto::BytesToHex(Bytes(zip.begin(), zip.end())) + ")");
     RunResult r = inst.Start("", {{"UPDATE_MARKER", marker}});
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_NE(r.output.find("Unzip update file at temp folder..."), std::string::npos) << r.output;
     EXPECT_EQ(r.output.find("Login name: "), std::string::npos) << r.output;
-    for (int i = 0; i < 100 && !FileExists(marker); ++i) ::usleep(20000);
+    for (int i = 0; i < 100 && !FileExists(marker); ++i)
+        ::usleep(20000);
     EXPECT_TRUE(FileExists(marker));
     // A broken package is reported and the old program goes on.
     inst.Sql("UPDATE tbl_UpdateFile SET UpdateFile=0x00010203");

@@ -13,7 +13,7 @@
 constexpr const char* kTestComputer = "TESTWS";
 
 class TestInstallation {
-public:
+  public:
     TestInstallation();  // builds a demo installation registered for kTestComputer
     ~TestInstallation();
 
@@ -31,7 +31,7 @@ public:
     // Start-up in this process up to the sign-in window; false when it fails.
     bool StartInProcess();
 
-private:
+  private:
     std::unique_ptr<DemoInstallation> demo_;
     SQLDB db_;
 };
