@@ -38,6 +38,7 @@ int ReadMode(bool& ok) {
 Shell::Shell() {
     lastActivity_ = std::chrono::steady_clock::now();
     AddUserCommands(*this);
+    AddVenueCommands(*this);
 }
 
 void Shell::Add(ShellCommand command) { commands_.push_back(std::move(command)); }

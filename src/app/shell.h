@@ -54,3 +54,4 @@ private:
 
 // Command sets.
 void AddUserCommands(Shell& shell);
+void AddVenueCommands(Shell& shell);
