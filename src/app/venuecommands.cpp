@@ -42,6 +42,7 @@ std::string HourMinute(const DateTime& t) {
 }
 
 bool Permitted(int32_t outletID) {
+    if (g_oUser == nullptr) return false;
     for (const auto& [code, id] : g_oUser->Outlets())
         if (id == outletID) return true;
     return false;
