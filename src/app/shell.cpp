@@ -40,6 +40,7 @@ int ReadMode(bool& ok) {
 Shell::Shell() {
     lastActivity_ = std::chrono::steady_clock::now();
     AddUserCommands(*this);
+    AddVenueCommands(*this);
 }
 
 void Shell::Add(ShellCommand command) {

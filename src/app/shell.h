@@ -54,3 +54,4 @@ class Shell {
 
 // Command sets.
 void AddUserCommands(Shell& shell);
+void AddVenueCommands(Shell& shell);
