@@ -1,15 +1,19 @@
 #include "platform/userinterface.h"
 
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <iostream>
+
+#include "platform/eventloop.h"
 
 namespace {
 UserInterface* g_current = nullptr;
 
 ConsoleUserInterface& DefaultConsole() {
-    static ConsoleUserInterface console(std::cin, std::cout, ::isatty(0) != 0);
+    static ConsoleUserInterface console(std::cin, std::cout, ::isatty(0) != 0, 0);
     return console;
 }
 
@@ -33,6 +37,16 @@ class EchoOff {
     termios saved_{};
     bool on_ = false;
 };
+// Handles the main loop's events until `fd` has input (or is closed).
+void WaitForInput(int fd) {
+    auto ready = [fd] {
+        pollfd p{fd, POLLIN, 0};
+        return ::poll(&p, 1, 0) != 0;
+    };
+    while (!MainLoop().PumpUntil(ready, 1000, 20)) {
+    }
+}
+
 }  // namespace
 
 UserInterface& UI() {
@@ -43,8 +57,39 @@ void SetUserInterface(UserInterface* ui) {
     g_current = ui;
 }
 
-ConsoleUserInterface::ConsoleUserInterface(std::istream& in, std::ostream& out, bool interactive)
-    : in_(in), out_(out), interactive_(interactive) {}
+ConsoleUserInterface::ConsoleUserInterface(std::istream& in, std::ostream& out, bool interactive,
+                                           int inputFd)
+    : in_(in), out_(out), interactive_(interactive), inputFd_(inputFd) {}
+
+bool ConsoleUserInterface::NextLine(std::string& line, bool handleEvents) {
+    // Lines the stream already holds come first; without a descriptor the
+    // stream is all there is.
+    if (inputFd_ < 0 || (pending_.empty() && in_.rdbuf()->in_avail() > 0))
+        return static_cast<bool>(std::getline(in_, line));
+    if (handleEvents) MainLoop().Poll();
+    for (;;) {
+        std::size_t nl = pending_.find('\n');
+        if (nl != std::string::npos) {
+            line = pending_.substr(0, nl);
+            pending_.erase(0, nl + 1);
+            return true;
+        }
+        if (eof_) {
+            if (pending_.empty()) return false;
+            line.swap(pending_);
+            pending_.clear();
+            return true;
+        }
+        if (handleEvents) WaitForInput(inputFd_);
+        char buf[4096];
+        ssize_t n = ::read(inputFd_, buf, sizeof buf);
+        if (n > 0) {
+            pending_.append(buf, static_cast<std::size_t>(n));
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+            eof_ = true;
+        }
+    }
+}
 
 void ConsoleUserInterface::MessageBox(const std::string& text, MsgIcon icon,
                                       const std::string& title) {
@@ -61,7 +106,7 @@ bool ConsoleUserInterface::AskYesNo(const std::string& text, const std::string& 
     (void)title;
     out_ << text << (defaultYes ? " [Y/n] " : " [y/N] ") << std::flush;
     std::string line;
-    if (!std::getline(in_, line)) {
+    if (!NextLine(line, false)) {
         out_ << std::endl;
         return defaultYes;
     }
@@ -81,7 +126,7 @@ std::optional<std::string> ConsoleUserInterface::ReadLine(const std::string& pro
     bool ok = false;
     {
         EchoOff echo(secret && interactive_);
-        ok = static_cast<bool>(std::getline(in_, line));
+        ok = NextLine(line, true);
         if (echo.Active()) out_ << std::endl;
     }
     if (!ok) {
