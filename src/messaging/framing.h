@@ -76,7 +76,7 @@ void FrameReassembler::Feed(const uint8_t* p, std::size_t size, OnFrame&& onFram
                             OnOversize&& onOversize) {
     const uint8_t* const end = p + size;
     const uint8_t* segment = p;  // where this read's part of the frame begins
-    while (p < end) {
+    for (;;) {
         if (state_ == State::Idle) {
             while (p < end && *p != kFrameStart)
                 ++p;
@@ -84,7 +84,6 @@ void FrameReassembler::Feed(const uint8_t* p, std::size_t size, OnFrame&& onFram
             state_ = State::InFrame;
             buffer_.clear();
             segment = p++;
-            continue;
         }
         const uint8_t* q = NextMarker(p, end);
         if (state_ == State::Oversize) {
