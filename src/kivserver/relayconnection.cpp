@@ -1,5 +1,6 @@
 #include "kivserver/relayconnection.h"
 
+#include <asio/post.hpp>
 #include <asio/write.hpp>
 
 #include "kivserver/relayserver.h"
@@ -59,28 +60,17 @@ bool RelayConnection::Send(const std::shared_ptr<const Bytes>& frame) {
         lastError_ = "not reading (" + std::to_string(queuedBytes_) + " bytes waiting)";
         return false;
     }
-    if (!writing_ && out_.empty()) {
-        // Most frames leave at once: the socket buffer has room.
-        std::error_code ec;
-        std::size_t n = socket_.write_some(asio::buffer(*frame), ec);
-        if (ec == asio::error::would_block || ec == asio::error::try_again) {
-            n = 0;
-            ec.clear();
-        }
-        if (ec) {
-            lastError_ = ec.message();
-            return false;
-        }
-        if (n == frame->size()) return true;
-        headOffset_ = n;
-        queuedBytes_ += frame->size() - n;
-        out_.push_back(frame);
-        WriteQueued();
-        return true;
-    }
     queuedBytes_ += frame->size();
     out_.push_back(frame);
-    if (!writing_) WriteQueued();
+    // The write starts once the current handler is done, so the frames of
+    // one read (often several packets) leave in one system call.
+    if (!writing_ && !flushPosted_) {
+        flushPosted_ = true;
+        asio::post(socket_.get_executor(), [self = shared_from_this()] {
+            self->flushPosted_ = false;
+            if (!self->closed_ && !self->writing_ && !self->out_.empty()) self->WriteQueued();
+        });
+    }
     return true;
 }
 
@@ -88,8 +78,7 @@ void RelayConnection::WriteQueued() {
     std::vector<asio::const_buffer> buffers;
     buffers.reserve(std::min(out_.size(), kMaxBuffersPerWrite));
     for (std::size_t i = 0; i < out_.size() && i < kMaxBuffersPerWrite; ++i) {
-        asio::const_buffer b = asio::buffer(*out_[i]);
-        buffers.push_back(i == 0 ? b + headOffset_ : b);
+        buffers.push_back(asio::buffer(*out_[i]));
     }
     inFlight_ = buffers.size();
     writing_ = true;
@@ -104,7 +93,6 @@ void RelayConnection::WriteQueued() {
         for (std::size_t i = 0; i < self->inFlight_; ++i)
             self->out_.pop_front();
         self->inFlight_ = 0;
-        self->headOffset_ = 0;
         self->queuedBytes_ -= written;
         if (!self->out_.empty()) self->WriteQueued();
     });

@@ -29,8 +29,8 @@ class RelayConnection : public std::enable_shared_from_this<RelayConnection> {
 
     void Start();
     // Queues a whole frame (shared between the receivers of one relay).
-    // False when the connection is closed, the write failed, or too much is
-    // waiting for a workstation that does not read; LastError says which.
+    // False when the connection is closed or too much is waiting for a
+    // workstation that does not read; LastError says which.
     bool Send(const std::shared_ptr<const Bytes>& frame);
     // Closes the socket and leaves the server's list; no effect when closed.
     void Close(const std::string& reason);
@@ -55,10 +55,10 @@ class RelayConnection : public std::enable_shared_from_this<RelayConnection> {
     FrameReassembler reassembler_;
     std::vector<uint8_t> readBuf_;
     std::deque<std::shared_ptr<const Bytes>> out_;
-    std::size_t headOffset_ = 0;  // bytes of out_.front() already written
     std::size_t queuedBytes_ = 0;
     std::size_t inFlight_ = 0;
     bool writing_ = false;
+    bool flushPosted_ = false;
     bool closed_ = false;
     std::string lastError_;
     ActiveFilter filter_;

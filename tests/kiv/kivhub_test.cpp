@@ -175,6 +175,17 @@ TEST_F(KivHubTest, StatusFollowsTheRelayAndALostServerIsOfferedAReconnect) {
     EXPECT_TRUE(PumpFor([&] { return server.CountLog("closed by the workstation") >= 1; }));
 }
 
+TEST_F(KivHubTest, TextsAppearInTheSecondLanguageWithTheirBlanks) {
+    hub = OpenHub();
+    g_nLanguage = 2;
+    EXPECT_EQ(ServerStatusLines(*hub)[0], "CulinaroTable 伺服器\tKIV1\t127.0.0.1\t不明");
+    KIVServer& s = *hub->KIVConn().GetKIVServer(1);
+    s.SetInitConn(false);
+    EXPECT_FALSE(hub->KIVConn().SendMessage(1, "<x/>"));
+    EXPECT_EQ(ui.Texts("question"),
+              std::vector<std::string>{"127.0.0.1 已離線\n確定要重新連線嗎？"});
+}
+
 TEST_F(KivHubTest, ReconnectReportsAServerThatDoesNotAnswer) {
     int port = 0;
     {
