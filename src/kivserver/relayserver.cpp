@@ -176,26 +176,25 @@ void RelayServer::KeepFilter(RelayConnection& from, const ScriptNode& kivdata) {
 }
 
 void RelayServer::AnswerPOS(RelayConnection& from, const ScriptNode& kivdata) {
-    PlannedReply planned = pos_.ReplyFor(kivdata);
-    const PlannedReply* reply = &planned;
-    if (!reply->send) {
+    const PlannedReply reply = pos_.ReplyFor(kivdata);
+    if (!reply.send) {
         log_.Write(kLogPackets,
-                   "POS request '" + reply->type + "' from " + Name(from) + " taken without reply");
+                   "POS request '" + reply.type + "' from " + Name(from) + " taken without reply");
         return;
     }
-    if (reply->packet.empty()) {
+    if (reply.packet.empty()) {
         log_.Write(kLogErrors, "Cannot build the POS reply for " + Name(from));
         return;
     }
-    auto frame = std::make_shared<const Bytes>(FrameText(reply->packet));
-    log_.Write(kLogPackets, "POS reply to '" + reply->type + "' for " + Name(from) + " in " +
-                                std::to_string(reply->delayMs) + " ms");
-    if (reply->delayMs <= 0) {
+    auto frame = std::make_shared<const Bytes>(FrameText(reply.packet));
+    log_.Write(kLogPackets, "POS reply to '" + reply.type + "' for " + Name(from) + " in " +
+                                std::to_string(reply.delayMs) + " ms");
+    if (reply.delayMs <= 0) {
         SendOrDrop(from, frame);
         return;
     }
     auto timer =
-        std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(reply->delayMs));
+        std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(reply.delayMs));
     replyTimers_.insert(timer);
     std::weak_ptr<RelayConnection> weak = from.shared_from_this();
     timer->async_wait([this, timer, weak, frame](const std::error_code& ec) {

@@ -59,7 +59,8 @@ TEST_F(MessengerTest, SplitReadsJunkAndOversizeAreHandledOnTheSocket) {
     ASSERT_TRUE(peer.Send(Bytes(one.begin() + 5, one.end())));
     ASSERT_TRUE(PumpFor([&] { return received.size() == 1; }));
     // Junk, then two packets in one write.
-    Bytes burst(std::string("garbage\x04").begin(), std::string("garbage\x04").end());
+    const std::string junk = "garbage\x04";
+    Bytes burst(junk.begin(), junk.end());
     burst.insert(burst.end(), two.begin(), two.end());
     burst.insert(burst.end(), one.begin(), one.end());
     ASSERT_TRUE(peer.Send(burst));
