@@ -37,14 +37,10 @@ class EchoOff {
     termios saved_{};
     bool on_ = false;
 };
-// Handles the main loop's events until `fd` has input (or is closed).
-void WaitForInput(int fd) {
-    auto ready = [fd] {
-        pollfd p{fd, POLLIN, 0};
-        return ::poll(&p, 1, 0) != 0;
-    };
-    while (!MainLoop().PumpUntil(ready, 1000, 20)) {
-    }
+// True when `fd` has input, is closed or failed.
+bool Readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) != 0;
 }
 
 }  // namespace
@@ -80,7 +76,23 @@ bool ConsoleUserInterface::NextLine(std::string& line, bool handleEvents) {
             pending_.clear();
             return true;
         }
-        if (handleEvents) WaitForInput(inputFd_);
+        if (handleEvents) {
+            // Events run while we wait; a question one of them asks may read
+            // ahead into pending_, and its output leaves the prompt to repeat.
+            auto ready = [this] {
+                return promptBroken_ || pending_.find('\n') != std::string::npos || eof_ ||
+                       Readable(inputFd_);
+            };
+            while (!MainLoop().PumpUntil(ready, 1000, 20)) {
+            }
+            if (promptBroken_) {
+                promptBroken_ = false;
+                promptOpen_ = true;
+                out_ << openPrompt_ << std::flush;
+                continue;
+            }
+            if (pending_.find('\n') != std::string::npos || eof_) continue;
+        }
         char buf[4096];
         ssize_t n = ::read(inputFd_, buf, sizeof buf);
         if (n > 0) {
@@ -94,6 +106,7 @@ bool ConsoleUserInterface::NextLine(std::string& line, bool handleEvents) {
 void ConsoleUserInterface::MessageBox(const std::string& text, MsgIcon icon,
                                       const std::string& title) {
     (void)title;
+    BreakPrompt();
     const char* prefix = "";
     if (icon == MsgIcon::Critical) prefix = "[error] ";
     if (icon == MsgIcon::Exclamation) prefix = "[warning] ";
@@ -104,6 +117,7 @@ void ConsoleUserInterface::MessageBox(const std::string& text, MsgIcon icon,
 bool ConsoleUserInterface::AskYesNo(const std::string& text, const std::string& title,
                                     bool defaultYes) {
     (void)title;
+    BreakPrompt();
     out_ << text << (defaultYes ? " [Y/n] " : " [y/N] ") << std::flush;
     std::string line;
     if (!NextLine(line, false)) {
@@ -116,7 +130,15 @@ bool ConsoleUserInterface::AskYesNo(const std::string& text, const std::string& 
     return c == 'y' || c == 'Y';
 }
 
+void ConsoleUserInterface::BreakPrompt() {
+    if (!promptOpen_) return;
+    out_ << std::endl;
+    promptOpen_ = false;
+    promptBroken_ = true;
+}
+
 void ConsoleUserInterface::SetStatus(const std::string& text) {
+    BreakPrompt();
     out_ << text << std::endl;
 }
 
@@ -126,7 +148,10 @@ std::optional<std::string> ConsoleUserInterface::ReadLine(const std::string& pro
     bool ok = false;
     {
         EchoOff echo(secret && interactive_);
+        openPrompt_ = prompt;
+        promptOpen_ = true;
         ok = NextLine(line, true);
+        promptOpen_ = promptBroken_ = false;
         if (echo.Active()) out_ << std::endl;
     }
     if (!ok) {
@@ -140,6 +165,7 @@ std::optional<std::string> ConsoleUserInterface::ReadLine(const std::string& pro
 }
 
 void ConsoleUserInterface::Print(const std::string& text) {
+    BreakPrompt();
     out_ << text << std::endl;
 }
 

@@ -45,6 +45,8 @@ class ConsoleUserInterface : public UserInterface {
   private:
     // The next input line without its line feed; false at end of input.
     bool NextLine(std::string& line, bool handleEvents);
+    // Output while ReadLine waits starts on a new line; the prompt repeats.
+    void BreakPrompt();
 
     std::istream& in_;
     std::ostream& out_;
@@ -52,6 +54,9 @@ class ConsoleUserInterface : public UserInterface {
     int inputFd_;
     std::string pending_;  // read from inputFd_, not yet returned
     bool eof_ = false;
+    std::string openPrompt_;
+    bool promptOpen_ = false;    // ReadLine's prompt stands, waiting for input
+    bool promptBroken_ = false;  // something was printed under it meanwhile
 };
 
 // Records what was shown and answers from queues; for tests.
