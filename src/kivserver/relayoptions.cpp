@@ -25,12 +25,12 @@ int ParseMs(const std::string& text, const std::string& what) {
 }
 
 // "TYPE=CODE[:DESCRIPTION]" or "TYPE=none"; TYPE "*" is every other type.
-void ApplyReply(RelayOptions& options, const std::string& spec) {
-    auto eq = spec.find('=');
-    if (eq == std::string::npos || eq == 0 || eq + 1 == spec.size())
-        throw std::invalid_argument("--reply: expected TYPE=CODE[:DESCRIPTION], got " + spec);
-    std::string type = Lower(spec.substr(0, eq));
-    std::string rest = spec.substr(eq + 1);
+void ApplyReply(RelayOptions& options, const std::string& value) {
+    auto eq = value.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == value.size())
+        throw std::invalid_argument("--reply: expected TYPE=CODE[:DESCRIPTION], got " + value);
+    std::string type = Lower(value.substr(0, eq));
+    std::string rest = value.substr(eq + 1);
     PosReplyRule& rule = type == "*" ? options.defaultRule : options.rules[type];
     if (Lower(rest) == "none") {
         rule.reply = false;
@@ -43,15 +43,15 @@ void ApplyReply(RelayOptions& options, const std::string& spec) {
 }
 
 // "MS" (every type without its own delay) or "TYPE=MS".
-void ApplyDelays(RelayOptions& options, const std::vector<std::string>& specs) {
+void ApplyDelays(RelayOptions& options, const std::vector<std::string>& values) {
     int all = -1;
     std::map<std::string, int> byType;
-    for (const std::string& spec : specs) {
-        auto eq = spec.find('=');
+    for (const std::string& value : values) {
+        auto eq = value.find('=');
         if (eq == std::string::npos)
-            all = ParseMs(spec, "--delay");
+            all = ParseMs(value, "--delay");
         else
-            byType[Lower(spec.substr(0, eq))] = ParseMs(spec.substr(eq + 1), "--delay");
+            byType[Lower(value.substr(0, eq))] = ParseMs(value.substr(eq + 1), "--delay");
     }
     if (all >= 0) {
         options.defaultRule.delayMs = all;
@@ -69,14 +69,14 @@ void ApplyDelays(RelayOptions& options, const std::vector<std::string>& specs) {
 }
 
 // "CODE" or "CODE=online|offline".
-void ApplyPosStatus(RelayOptions& options, const std::vector<std::string>& specs) {
-    for (const std::string& spec : specs) {
-        auto eq = spec.find('=');
-        std::string code = spec.substr(0, eq);
-        std::string status = eq == std::string::npos ? "online" : Lower(spec.substr(eq + 1));
+void ApplyPosStatus(RelayOptions& options, const std::vector<std::string>& values) {
+    for (const std::string& value : values) {
+        auto eq = value.find('=');
+        std::string code = value.substr(0, eq);
+        std::string status = eq == std::string::npos ? "online" : Lower(value.substr(eq + 1));
         if (code.empty() || (status != "online" && status != "offline"))
             throw std::invalid_argument("--pos-status: expected CODE[=online|offline], got " +
-                                        spec);
+                                        value);
         options.posStatus.emplace_back(code, status);
     }
 }
