@@ -1,6 +1,8 @@
 #!/bin/sh
-# Builds the programs and starts the workstation on the demo installation
-# in ./demo (created with culinarotable-admin init --demo on first use).
+# Builds the programs, starts the relay server (kivserver) in the background
+# on the port the demo installation names, and runs the workstation on the
+# demo installation in ./demo (created with culinarotable-admin init --demo on
+# first use). The relay server stops when the workstation ends.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/build.sh release
@@ -8,4 +10,18 @@ root="${DEMO_ROOT:-$PWD/demo}"
 if [ ! -f "$root/Client/cfg/KIV4Connstr.ini" ]; then
   build/src/culinarotable-admin init "$root" --demo
 fi
-exec build/src/culinarotable --root "$root" "$@"
+port=$(build/src/culinarotable-admin sql --db "$root/Data/KIVDB1.db" \
+  "SELECT TOP 1 IPPort FROM tbl_ServiceServer WHERE RowStatus = 'A' ORDER BY ServiceID" | sed -n 2p)
+mkdir -p "$root/Client/Log"
+build/src/kivserver --port "${port:-7500}" --pos-status POS1=online --pos-status POS2=online \
+  --log "$root/Client/Log/kivserver.log" >/dev/null &
+kiv=$!
+trap 'kill "$kiv" 2>/dev/null || true; wait "$kiv" 2>/dev/null || true' EXIT
+trap 'exit 130' INT TERM
+sleep 0.2
+if ! kill -0 "$kiv" 2>/dev/null; then
+  echo "kivserver did not start; see $root/Client/Log/kivserver.log" >&2
+fi
+status=0
+build/src/culinarotable --root "$root" "$@" || status=$?
+exit "$status"

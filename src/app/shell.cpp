@@ -1,9 +1,11 @@
 #include "app/shell.h"
 
+#include "app/servercommands.h"
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/mltext.h"
 #include "core/userlog.h"
+#include "messaging/kiv.h"
 #include "platform/inifile.h"
 #include "platform/userinterface.h"
 #include "users/resignin.h"
@@ -41,7 +43,10 @@ Shell::Shell() {
     lastActivity_ = std::chrono::steady_clock::now();
     AddUserCommands(*this);
     AddVenueCommands(*this);
+    AddServerCommands(*this);
 }
+
+Shell::~Shell() = default;
 
 void Shell::Add(ShellCommand command) {
     commands_.push_back(std::move(command));
@@ -163,6 +168,7 @@ void Shell::EndSession(const std::string& method) {
 
 int Shell::Run() {
     if (!SignInLoop()) return 0;
+    hub_ = OpenHub();
     while (!quit_) {
         auto line = UI().ReadLine("CulinaroTable> ", false);
         if (!line) {
@@ -176,5 +182,6 @@ int Shell::Run() {
         lastActivity_ = std::chrono::steady_clock::now();
         Execute(*line);
     }
+    hub_.reset();  // disconnects every server
     return 0;
 }

@@ -4,9 +4,11 @@
 // capability registers its commands here.
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+class KIV;
 class Shell;
 
 struct ShellCommand {
@@ -19,6 +21,7 @@ struct ShellCommand {
 class Shell {
   public:
     Shell();
+    ~Shell();
 
     void Add(ShellCommand command);
     // Sign-in, then commands until quit or end of input; the exit status.
@@ -37,6 +40,8 @@ class Shell {
     void Out(const std::string& text) const;
     void Error(const std::string& text) const;
     const std::vector<ShellCommand>& Commands() const { return commands_; }
+    // The hub of the signed-in session; nullptr before sign-in.
+    KIV* Hub() const { return hub_.get(); }
 
     // Splits a line into words; double quotes group blanks into one word.
     static std::vector<std::string> SplitWords(const std::string& line);
@@ -50,8 +55,10 @@ class Shell {
     int mode_ = 1;
     bool quit_ = false;
     std::chrono::steady_clock::time_point lastActivity_;
+    std::unique_ptr<KIV> hub_;
 };
 
 // Command sets.
 void AddUserCommands(Shell& shell);
 void AddVenueCommands(Shell& shell);
+void AddServerCommands(Shell& shell);

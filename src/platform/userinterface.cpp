@@ -1,15 +1,19 @@
 #include "platform/userinterface.h"
 
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <iostream>
+
+#include "platform/eventloop.h"
 
 namespace {
 UserInterface* g_current = nullptr;
 
 ConsoleUserInterface& DefaultConsole() {
-    static ConsoleUserInterface console(std::cin, std::cout, ::isatty(0) != 0);
+    static ConsoleUserInterface console(std::cin, std::cout, ::isatty(0) != 0, 0);
     return console;
 }
 
@@ -33,6 +37,12 @@ class EchoOff {
     termios saved_{};
     bool on_ = false;
 };
+// True when `fd` has input, is closed or failed.
+bool Readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) != 0;
+}
+
 }  // namespace
 
 UserInterface& UI() {
@@ -43,12 +53,60 @@ void SetUserInterface(UserInterface* ui) {
     g_current = ui;
 }
 
-ConsoleUserInterface::ConsoleUserInterface(std::istream& in, std::ostream& out, bool interactive)
-    : in_(in), out_(out), interactive_(interactive) {}
+ConsoleUserInterface::ConsoleUserInterface(std::istream& in, std::ostream& out, bool interactive,
+                                           int inputFd)
+    : in_(in), out_(out), interactive_(interactive), inputFd_(inputFd) {}
+
+bool ConsoleUserInterface::NextLine(std::string& line, bool handleEvents) {
+    // Lines the stream already holds come first; without a descriptor the
+    // stream is all there is.
+    if (inputFd_ < 0 || (pending_.empty() && in_.rdbuf()->in_avail() > 0))
+        return static_cast<bool>(std::getline(in_, line));
+    if (handleEvents) MainLoop().Poll();
+    for (;;) {
+        std::size_t nl = pending_.find('\n');
+        if (nl != std::string::npos) {
+            line = pending_.substr(0, nl);
+            pending_.erase(0, nl + 1);
+            return true;
+        }
+        if (eof_) {
+            if (pending_.empty()) return false;
+            line.swap(pending_);
+            pending_.clear();
+            return true;
+        }
+        if (handleEvents) {
+            // Events run while we wait; a question one of them asks may read
+            // ahead into pending_, and its output leaves the prompt to repeat.
+            auto ready = [this] {
+                return promptBroken_ || pending_.find('\n') != std::string::npos || eof_ ||
+                       Readable(inputFd_);
+            };
+            while (!MainLoop().PumpUntil(ready, 1000, 20)) {
+            }
+            if (promptBroken_) {
+                promptBroken_ = false;
+                promptOpen_ = true;
+                out_ << openPrompt_ << std::flush;
+                continue;
+            }
+            if (pending_.find('\n') != std::string::npos || eof_) continue;
+        }
+        char buf[4096];
+        ssize_t n = ::read(inputFd_, buf, sizeof buf);
+        if (n > 0) {
+            pending_.append(buf, static_cast<std::size_t>(n));
+        } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {
+            eof_ = true;
+        }
+    }
+}
 
 void ConsoleUserInterface::MessageBox(const std::string& text, MsgIcon icon,
                                       const std::string& title) {
     (void)title;
+    BreakPrompt();
     const char* prefix = "";
     if (icon == MsgIcon::Critical) prefix = "[error] ";
     if (icon == MsgIcon::Exclamation) prefix = "[warning] ";
@@ -59,9 +117,10 @@ void ConsoleUserInterface::MessageBox(const std::string& text, MsgIcon icon,
 bool ConsoleUserInterface::AskYesNo(const std::string& text, const std::string& title,
                                     bool defaultYes) {
     (void)title;
+    BreakPrompt();
     out_ << text << (defaultYes ? " [Y/n] " : " [y/N] ") << std::flush;
     std::string line;
-    if (!std::getline(in_, line)) {
+    if (!NextLine(line, false)) {
         out_ << std::endl;
         return defaultYes;
     }
@@ -71,7 +130,15 @@ bool ConsoleUserInterface::AskYesNo(const std::string& text, const std::string& 
     return c == 'y' || c == 'Y';
 }
 
+void ConsoleUserInterface::BreakPrompt() {
+    if (!promptOpen_) return;
+    out_ << std::endl;
+    promptOpen_ = false;
+    promptBroken_ = true;
+}
+
 void ConsoleUserInterface::SetStatus(const std::string& text) {
+    BreakPrompt();
     out_ << text << std::endl;
 }
 
@@ -81,7 +148,10 @@ std::optional<std::string> ConsoleUserInterface::ReadLine(const std::string& pro
     bool ok = false;
     {
         EchoOff echo(secret && interactive_);
-        ok = static_cast<bool>(std::getline(in_, line));
+        openPrompt_ = prompt;
+        promptOpen_ = true;
+        ok = NextLine(line, true);
+        promptOpen_ = promptBroken_ = false;
         if (echo.Active()) out_ << std::endl;
     }
     if (!ok) {
@@ -95,6 +165,7 @@ std::optional<std::string> ConsoleUserInterface::ReadLine(const std::string& pro
 }
 
 void ConsoleUserInterface::Print(const std::string& text) {
+    BreakPrompt();
     out_ << text << std::endl;
 }
 

@@ -31,9 +31,11 @@ void SetUserInterface(UserInterface* ui);
 
 // Terminal front end. When input is not a terminal, questions take their
 // answer from the next input line, so a script can drive the program.
+// With `inputFd` (the descriptor behind `in`), ReadLine keeps handling the
+// main event loop's events (socket packets) while it waits for a line.
 class ConsoleUserInterface : public UserInterface {
   public:
-    ConsoleUserInterface(std::istream& in, std::ostream& out, bool interactive);
+    ConsoleUserInterface(std::istream& in, std::ostream& out, bool interactive, int inputFd = -1);
     void MessageBox(const std::string& text, MsgIcon icon, const std::string& title) override;
     bool AskYesNo(const std::string& text, const std::string& title, bool defaultYes) override;
     void SetStatus(const std::string& text) override;
@@ -41,9 +43,20 @@ class ConsoleUserInterface : public UserInterface {
     void Print(const std::string& text) override;
 
   private:
+    // The next input line without its line feed; false at end of input.
+    bool NextLine(std::string& line, bool handleEvents);
+    // Output while ReadLine waits starts on a new line; the prompt repeats.
+    void BreakPrompt();
+
     std::istream& in_;
     std::ostream& out_;
     bool interactive_;
+    int inputFd_;
+    std::string pending_;  // read from inputFd_, not yet returned
+    bool eof_ = false;
+    std::string openPrompt_;
+    bool promptOpen_ = false;    // ReadLine's prompt stands, waiting for input
+    bool promptBroken_ = false;  // something was printed under it meanwhile
 };
 
 // Records what was shown and answers from queues; for tests.

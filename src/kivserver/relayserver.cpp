@@ -1,0 +1,207 @@
+#include "kivserver/relayserver.h"
+
+#include <cctype>
+#include <vector>
+
+#include "messaging/scriptdocument.h"
+
+namespace kivsrv {
+
+namespace {
+
+using asio::ip::tcp;
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+RelayServer::RelayServer(asio::io_context& io, const RelayOptions& options, ServerLog& log)
+    : io_(io), options_(options), log_(log), acceptor_(io), acceptRetry_(io), pos_(options) {
+    std::string status = pos_.StatusPacket();
+    if (!status.empty()) statusFrame_ = std::make_shared<const Bytes>(FrameText(status));
+}
+
+RelayServer::~RelayServer() {
+    Stop();
+}
+
+bool RelayServer::Start(std::string& error) {
+    std::error_code ec;
+    asio::ip::address address = asio::ip::make_address(options_.bind, ec);
+    if (ec) {
+        error = "invalid bind address " + options_.bind + ": " + ec.message();
+        return false;
+    }
+    tcp::endpoint endpoint(address, static_cast<uint16_t>(options_.port));
+    // A restarted server takes its port back at once, even with connections
+    // of the previous run still in TIME_WAIT.
+    acceptor_.open(endpoint.protocol(), ec);
+    if (!ec) acceptor_.set_option(tcp::acceptor::reuse_address(true), ec);
+    if (!ec) acceptor_.bind(endpoint, ec);
+    if (!ec) acceptor_.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec) {
+        error = "cannot listen on " + options_.bind + ":" + std::to_string(options_.port) + ": " +
+                ec.message();
+        return false;
+    }
+    log_.Write(kLogEvents, "Listening on " + options_.bind + ":" + std::to_string(Port()));
+    Accept();
+    return true;
+}
+
+void RelayServer::Stop() {
+    if (stopped_) return;
+    stopped_ = true;
+    std::error_code ignored;
+    acceptor_.close(ignored);
+    acceptRetry_.cancel();
+    for (auto& timer : replyTimers_)
+        timer->cancel();
+    replyTimers_.clear();
+    auto connections = std::move(connections_);
+    connections_.clear();
+    for (auto& [id, c] : connections) {
+        c->Detach();
+        c->Close("server stopping");
+    }
+}
+
+uint16_t RelayServer::Port() const {
+    std::error_code ec;
+    auto endpoint = acceptor_.local_endpoint(ec);
+    return ec ? 0 : endpoint.port();
+}
+
+std::string RelayServer::Name(const RelayConnection& c) const {
+    return "#" + std::to_string(c.Id()) + " (" + c.Peer() + ")";
+}
+
+void RelayServer::Accept() {
+    acceptor_.async_accept([this](const std::error_code& ec, tcp::socket socket) {
+        if (stopped_ || ec == asio::error::operation_aborted) return;
+        if (ec) {
+            // Out of descriptors and the like: try again shortly rather than
+            // spinning on the same error.
+            log_.Write(kLogErrors, "Accept failed: " + ec.message());
+            acceptRetry_.expires_after(std::chrono::milliseconds(100));
+            acceptRetry_.async_wait([this](const std::error_code& e) {
+                if (!e && !stopped_) Accept();
+            });
+            return;
+        }
+        auto connection = std::make_shared<RelayConnection>(std::move(socket), nextId_++, this);
+        connections_.emplace(connection->Id(), connection);
+        log_.Write(kLogEvents, "Connection " + Name(*connection) + " opened; " +
+                                   std::to_string(connections_.size()) + " connected");
+        connection->Start();
+        if (statusFrame_) SendOrDrop(*connection, statusFrame_);
+        Accept();
+    });
+}
+
+void RelayServer::Removed(RelayConnection& connection, const std::string& reason) {
+    log_.Write(kLogEvents, "Connection " + Name(connection) + " closed: " + reason);
+    connections_.erase(connection.Id());
+}
+
+void RelayServer::HandleOversize(RelayConnection& from, std::size_t total) {
+    log_.Write(kLogEvents, "Message too large (" + std::to_string(total) + " bytes) from " +
+                               Name(from) + " dropped");
+}
+
+void RelayServer::HandleFrame(RelayConnection& from, const uint8_t* frame, std::size_t size) {
+    if (size < 3) {
+        log_.Write(kLogEvents, "Empty frame from " + Name(from) + " dropped");
+        return;
+    }
+    std::string text = DecodePayload(frame + 1, size - 2);
+    ScriptDocument doc;
+    if (!doc.LoadXML(text)) {
+        log_.Write(kLogEvents, "Unparsable packet from " + Name(from) + " dropped: " +
+                                   std::to_string(doc.ErrNumber()) + " " + doc.ErrMessage());
+        return;
+    }
+    std::shared_ptr<ScriptNode> root = doc.ScrRoot();
+    std::shared_ptr<ScriptNode> kivdata = root ? root->GetVarGrp("kivdata") : nullptr;
+    std::string type = root ? Upper(root->Var("type")) : std::string();
+    if (!kivdata) {
+        log_.Write(kLogEvents, "Packet without kivdata from " + Name(from) + " dropped");
+        return;
+    }
+    if (log_.Enabled(kLogPackets))
+        log_.Write(kLogPackets,
+                   type + " from " + Name(from) + ", " + std::to_string(size) + " bytes");
+    if (log_.Enabled(kLogPacketText)) log_.Write(kLogPacketText, text);
+    if (type == "DATACHANGE" || type == "BROADCAST") {
+        Relay(from, frame, size);
+    } else if (type == "FILTER") {
+        KeepFilter(from, *kivdata);
+    } else if (type == "POSREQUEST") {
+        AnswerPOS(from, *kivdata);
+    } else {
+        log_.Write(kLogEvents,
+                   "Packet of unknown type '" + type + "' from " + Name(from) + " dropped");
+    }
+}
+
+void RelayServer::Relay(RelayConnection& from, const uint8_t* frame, std::size_t size) {
+    // Passed on as received: one copy of the bytes shared by every receiver.
+    auto shared = std::make_shared<const Bytes>(frame, frame + size);
+    std::vector<std::shared_ptr<RelayConnection>> failed;
+    for (auto& [id, c] : connections_) {
+        if (id == from.Id()) continue;
+        if (!c->Send(shared)) failed.push_back(c);
+    }
+    for (auto& c : failed)
+        c->Close("send failed: " + c->LastError());
+}
+
+void RelayServer::SendOrDrop(RelayConnection& to, const std::shared_ptr<const Bytes>& frame) {
+    if (!to.Send(frame)) to.Close("send failed: " + to.LastError());
+}
+
+void RelayServer::KeepFilter(RelayConnection& from, const ScriptNode& kivdata) {
+    ActiveFilter& f = from.Filter();
+    std::shared_ptr<ScriptNode> filter = kivdata.GetVarGrp("filter");
+    f.set = filter != nullptr;
+    f.outletID = filter ? filter->Var("outletid") : "";
+    f.reserveDate = filter ? filter->Var("reservedate") : "";
+    f.mealPeriodID = filter ? filter->Var("mealperiodid") : "";
+    log_.Write(kLogPackets, Name(from) + " shows outlet " + f.outletID + ", date " + f.reserveDate +
+                                ", meal period " + f.mealPeriodID);
+}
+
+void RelayServer::AnswerPOS(RelayConnection& from, const ScriptNode& kivdata) {
+    const PlannedReply reply = pos_.ReplyFor(kivdata);
+    if (!reply.send) {
+        log_.Write(kLogPackets,
+                   "POS request '" + reply.type + "' from " + Name(from) + " taken without reply");
+        return;
+    }
+    if (reply.packet.empty()) {
+        log_.Write(kLogErrors, "Cannot build the POS reply for " + Name(from));
+        return;
+    }
+    auto frame = std::make_shared<const Bytes>(FrameText(reply.packet));
+    log_.Write(kLogPackets, "POS reply to '" + reply.type + "' for " + Name(from) + " in " +
+                                std::to_string(reply.delayMs) + " ms");
+    if (reply.delayMs <= 0) {
+        SendOrDrop(from, frame);
+        return;
+    }
+    auto timer =
+        std::make_shared<asio::steady_timer>(io_, std::chrono::milliseconds(reply.delayMs));
+    replyTimers_.insert(timer);
+    std::weak_ptr<RelayConnection> weak = from.shared_from_this();
+    timer->async_wait([this, timer, weak, frame](const std::error_code& ec) {
+        if (ec) return;
+        replyTimers_.erase(timer);
+        if (auto c = weak.lock()) SendOrDrop(*c, frame);
+    });
+}
+
+}  // namespace kivsrv

@@ -1,0 +1,41 @@
+#pragma once
+// One data-change notification ("msg" row of a DATACHANGE packet) and the
+// dispatcher that hands it to the handler registered for its table.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+
+class ScriptNode;
+
+struct DataChangeMsg {
+    int32_t DBServerID = 0;
+    std::string Module;
+    std::string Operation;  // lower case
+    std::string Field;      // the key column
+    std::string Table;      // lower case
+    int32_t FieldID = 0;    // 0 unless "fieldid" is a 32-bit integer
+
+    static DataChangeMsg FromGroup(const ScriptNode& msg);
+};
+
+// Handlers are registered by table name (case ignored). A table without a
+// handler is logged and ignored; a handler that throws is logged and the
+// next message still runs.
+class DataChangeDispatcher {
+  public:
+    using Handler = std::function<void(const DataChangeMsg&)>;
+
+    void Register(const std::string& table, Handler handler);
+    void Unregister(const std::string& table);
+    bool Has(const std::string& table) const;
+    // True when a handler ran (whatever it did).
+    bool Dispatch(const DataChangeMsg& msg) const;
+
+  private:
+    std::map<std::string, Handler> handlers_;
+};
+
+// Decimal text to a 32-bit integer; false for anything else (blanks, signs
+// alone, trailing characters, overflow).
+bool ParseInt32(const std::string& text, int32_t& value);

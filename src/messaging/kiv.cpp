@@ -1,0 +1,136 @@
+#include "messaging/kiv.h"
+
+#include <cctype>
+#include <exception>
+
+#include "core/config.h"
+#include "core/globals.h"
+#include "core/log.h"
+#include "data/dbconnections.h"
+#include "messaging/scriptdocument.h"
+
+namespace {
+
+constexpr const char* kClass = "KIV";
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// Calls `fn` for every group `group` held by a row of the list `list`.
+template <typename Fn>
+void ForEachRowGroup(const ScriptNode& kivdata, const std::string& list, const std::string& group,
+                     Fn&& fn) {
+    std::shared_ptr<ScriptVarList> rows = kivdata.GetVarList(list);
+    if (!rows) return;
+    for (int i = 0; i < rows->Count(); ++i) {
+        std::shared_ptr<ScriptNode> row = rows->Item(i);
+        std::shared_ptr<ScriptNode> node = row ? row->GetVarGrp(group) : nullptr;
+        if (node) fn(*node);
+    }
+}
+
+}  // namespace
+
+KIV::KIV(EventLoop& loop) {
+    InitObjects();
+    conn_ = std::make_unique<KIVConnections>(loop);
+    conn_->OnMessageArrival([this](int32_t serviceID, const Bytes& payload) {
+        ParseKIVSvrMsg(serviceID, Utf16LEToUtf8(payload));
+    });
+    conn_->OnSocketError([this](int32_t serviceID, int32_t number, const std::string& description,
+                                int32_t statusCode, const std::string& source) {
+        HandleSocketError(serviceID, number, description, statusCode, source);
+    });
+}
+
+KIV::~KIV() {
+    conn_->DisConnectAll();
+}
+
+bool KIV::InitObjects() {
+    sqldb_ = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    if (!posServers_.Load(sqldb_)) {
+        CopyErr(posServers_.ErrNumber(), posServers_.ErrDescription());
+        WriteLog("Load POSServers fail", kClass, "InitObjects");
+        return false;
+    }
+    return true;
+}
+
+void KIV::ParseKIVSvrMsg(int32_t serviceID, const std::string& text) {
+    try {
+        if (g_oConfig != nullptr && g_oConfig->WritePacketLog()) LogPacket(text);
+        ScriptDocument doc;
+        if (!doc.LoadXML(text)) {
+            WriteLog("Load Msg fail", kClass, "ParseKIVSvrMsg");
+            return;
+        }
+        std::shared_ptr<ScriptNode> root = doc.ScrRoot();
+        std::shared_ptr<ScriptNode> kivdata = root ? root->GetVarGrp("kivdata") : nullptr;
+        if (!kivdata) return;
+        std::string type = Upper(root->Var("type"));
+        if (KIVServer* server = conn_->GetKIVServer(serviceID)) {
+            server->SetInitConn(false);
+            server->SetConnected(true);
+        }
+        if (type == "POSREPLY") {
+            ApplyPOSReply(*kivdata);
+        } else if (type == "POSSTATUS") {
+            ApplyPOSStatus(*kivdata);
+        } else if (type == "DATACHANGE") {
+            ApplyDataChange(*kivdata);
+        }
+    } catch (const std::exception& e) {
+        WriteLog(std::string("Packet not handled: ") + e.what(), kClass, "ParseKIVSvrMsg");
+    } catch (...) {
+        WriteLog("Packet not handled", kClass, "ParseKIVSvrMsg");
+    }
+}
+
+void KIV::ApplyPOSReply(const ScriptNode& kivdata) {
+    ForEachRowGroup(kivdata, "replies", "reply", [this](const ScriptNode& reply) {
+        conn_->SetPOSReply(reply.Var("errcode"), reply.Var("errdesc"));
+    });
+}
+
+void KIV::ApplyPOSStatus(const ScriptNode& kivdata) {
+    ForEachRowGroup(kivdata, "statuses", "status", [this](const ScriptNode& status) {
+        POSServer* pos = posServers_.GetPOSServerByCode(status.Var("poscode"));
+        if (pos == nullptr) return;
+        pos->SetConnected(Lower(status.Var("status")) == "online");
+        pos->SetUnknownStatus(false);
+    });
+    if (posStatus_) {
+        POSStatusHandler handler = posStatus_;
+        handler();
+    }
+}
+
+void KIV::ApplyDataChange(const ScriptNode& kivdata) {
+    ForEachRowGroup(kivdata, "msgs", "msg", [this](const ScriptNode& msg) {
+        dispatcher_.Dispatch(DataChangeMsg::FromGroup(msg));
+    });
+}
+
+void KIV::MarkServerOffline(KIVServer& server) {
+    server.SetConnected(false);
+    for (auto& [posID, id] : server.POSServers())
+        if (POSServer* pos = posServers_.GetPOSServerByID(id)) pos->SetUnknownStatus(true);
+}
+
+void KIV::HandleSocketError(int32_t serviceID, int32_t number, const std::string& description,
+                            int32_t statusCode, const std::string& source) {
+    KIVServer* server = conn_->GetKIVServer(serviceID);
+    if (server == nullptr || !socketError_) return;
+    SocketErrorHandler handler = socketError_;
+    handler(server->ClientConnectIP(), number, description, statusCode, source);
+}

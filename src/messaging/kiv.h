@@ -1,0 +1,66 @@
+#pragma once
+// KIV: the hub of a signed-in workstation. It holds the shared objects from
+// sign-in to sign-out, parses every packet a KIV server sends, applies POS
+// replies and POS status, and hands each data change to the handler
+// registered for its table. Releasing it disconnects every server.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/errorstate.h"
+#include "messaging/datachange.h"
+#include "messaging/kivconnections.h"
+#include "messaging/posservers.h"
+#include "platform/eventloop.h"
+
+class SQLDB;
+
+class KIV : public ErrorState {
+  public:
+    using POSStatusHandler = std::function<void()>;
+    // The server is named by its ClientConnectIP.
+    using SocketErrorHandler = std::function<void(const std::string& address, int32_t number,
+                                                  const std::string& description,
+                                                  int32_t statusCode, const std::string& source)>;
+
+    // Creates the shared objects and runs InitObjects; the caller then runs
+    // KIVConn().Load().
+    explicit KIV(EventLoop& loop = MainLoop());
+    ~KIV();
+    KIV(const KIV&) = delete;
+    KIV& operator=(const KIV&) = delete;
+
+    // Loads what the hub shares from the default database; a failed step is
+    // logged and the next one still runs. False when any step failed.
+    bool InitObjects();
+
+    KIVConnections& KIVConn() { return *conn_; }
+    POSServers& POSServerList() { return posServers_; }
+    DataChangeDispatcher& Dispatcher() { return dispatcher_; }
+    // The default database connection; nullptr without one.
+    SQLDB* GetSQLDB() { return sqldb_; }
+
+    // Handles one packet from the server `serviceID`.
+    void ParseKIVSvrMsg(int32_t serviceID, const std::string& text);
+
+    void OnPOSStatus(POSStatusHandler handler) { posStatus_ = std::move(handler); }
+    void OnSocketError(SocketErrorHandler handler) { socketError_ = std::move(handler); }
+
+    // Marks a KIV server offline: its POS servers' status becomes unknown.
+    void MarkServerOffline(KIVServer& server);
+
+  private:
+    void ApplyPOSReply(const ScriptNode& kivdata);
+    void ApplyPOSStatus(const ScriptNode& kivdata);
+    void ApplyDataChange(const ScriptNode& kivdata);
+    void HandleSocketError(int32_t serviceID, int32_t number, const std::string& description,
+                           int32_t statusCode, const std::string& source);
+
+    SQLDB* sqldb_ = nullptr;
+    POSServers posServers_;
+    DataChangeDispatcher dispatcher_;
+    std::unique_ptr<KIVConnections> conn_;
+    POSStatusHandler posStatus_;
+    SocketErrorHandler socketError_;
+};

@@ -1,0 +1,243 @@
+#include "messaging/kivconnections.h"
+
+#include <cctype>
+#include <chrono>
+
+#include "core/globals.h"
+#include "core/log.h"
+#include "core/mltext.h"
+#include "data/dbconnections.h"
+#include "data/sqldb.h"
+#include "platform/userinterface.h"
+
+namespace {
+
+constexpr const char* kClass = "KIVConnections";
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+}  // namespace
+
+KIVConnections::KIVConnections(EventLoop& loop) : loop_(loop), messenger_(loop) {
+    messenger_.OnMessageArrival(
+        [this](int index, const Bytes& payload) { HandleArrival(index, payload); });
+    messenger_.OnSocketError([this](int index, int32_t number, const std::string& description,
+                                    int32_t statusCode, const std::string& source) {
+        HandleSocketError(index, number, description, statusCode, source);
+    });
+}
+
+KIVConnections::~KIVConnections() = default;
+
+bool KIVConnections::Load() {
+    return Load(g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr);
+}
+
+bool KIVConnections::Load(SQLDB* db) {
+    if (db == nullptr) {
+        SetErr(kErrNoDefaultDB, kClass, "Load", "Fail to load Default DB Object");
+        WriteLog("Fail to load Default DB Object", kClass, "Load");
+        return false;
+    }
+    const std::string active = SQLDB::EscapeValue("A");
+    const std::string sql = "SELECT * FROM tbl_ServiceServer WHERE RowStatus =" + active +
+                            " AND ServiceID IN (SELECT DISTINCT(ServiceID) FROM tbl_Outlet "
+                            "WHERE RowStatus = " +
+                            active + ")";
+    std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
+    if (!rs) {
+        CopyErr(db->ErrNumber(), db->ErrDescription());
+        WriteSQLLog(db->ErrDescription(), sql, kClass, "Load");
+        return false;
+    }
+    for (; !rs->Eof(); rs->MoveNext()) {
+        auto server = std::make_unique<KIVServer>();
+        if (!server->AddFromRS(rs.get())) {
+            CopyErr(server->ErrNumber(), server->ErrDescription());
+            WriteLog(server->ErrDescription(), kClass, "Load");
+            continue;
+        }
+        const std::string posSql = "SELECT POSID FROM tbl_ServicePOS WHERE RowStatus=" + active +
+                                   " AND ServiceID = " + std::to_string(server->ServiceID());
+        std::shared_ptr<Recordset> pos = db->RunSQLReturnRS(posSql);
+        if (!pos) {
+            WriteSQLLog(db->ErrDescription(), posSql, kClass, "Load");
+        } else {
+            for (; !pos->Eof(); pos->MoveNext()) {
+                int32_t posID = FieldLng(pos.get(), "POSID");
+                server->POSServers().Add(posID, posID);
+            }
+        }
+        AddServer(std::move(server));
+    }
+    return true;
+}
+
+bool KIVConnections::AddServer(std::unique_ptr<KIVServer> server) {
+    if (!server || servers_.Exists(server->ServiceID())) return false;
+    server->SetIndex(messenger_.NewConnection());
+    int32_t id = server->ServiceID();
+    return servers_.Add(id, std::move(server));
+}
+
+KIVServer* KIVConnections::GetKIVServer(int32_t serviceID) {
+    auto* item = servers_.Item(serviceID);
+    return item != nullptr ? item->get() : nullptr;
+}
+
+KIVServer* KIVConnections::ServerOrFail(int32_t serviceID, const char* procedure) {
+    KIVServer* server = GetKIVServer(serviceID);
+    if (server == nullptr) {
+        std::string message = "Connection Item " + std::to_string(serviceID) + " not found";
+        SetErr(kErrItemNotFound, kClass, procedure, message);
+        WriteLog(message, kClass, procedure);
+    }
+    return server;
+}
+
+KIVServer* KIVConnections::ServerByIndex(int index) {
+    for (auto& [id, server] : servers_)
+        if (server->Index() == index) return server.get();
+    return nullptr;
+}
+
+bool KIVConnections::Connect(int32_t serviceID) {
+    KIVServer* server = ServerOrFail(serviceID, "Connect");
+    if (server == nullptr) return false;
+    messenger_.Disconnect(server->Index());
+    server->SetConnected(false);
+    if (!messenger_.Connect(server->ClientConnectIP(), server->IPPort(), server->Index(),
+                            kConnectTimeoutMs, "", "")) {
+        SetErr(messenger_.ErrNumber(), kClass, "Connect", messenger_.ErrDescription());
+        return false;
+    }
+    server->SetConnected(true);
+    return true;
+}
+
+bool KIVConnections::ConnectAll() {
+    for (auto& [id, server] : servers_) {
+        if (Upper(server->RowStatus()) != "A") continue;
+        server->SetConnected(messenger_.Connect(server->ClientConnectIP(), server->IPPort(),
+                                                server->Index(), kConnectTimeoutMs, "", ""));
+    }
+    return true;
+}
+
+bool KIVConnections::DisConnectAll() {
+    messenger_.DisConnectAll();
+    for (auto& [id, server] : servers_)
+        server->SetConnected(false);
+    return true;
+}
+
+bool KIVConnections::Reconnect(int32_t serviceID, int attempts, int pauseMs) {
+    KIVServer* server = ServerOrFail(serviceID, "Reconnect");
+    if (server == nullptr) return false;
+    server->SetReconnecting(true);
+    bool ok = false;
+    for (int i = 0; i < attempts && !ok; ++i) {
+        ok = Connect(serviceID);
+        // The pause keeps handling events; no pause after the last try.
+        if (!ok && i + 1 < attempts) loop_.PumpUntil([] { return false; }, pauseMs);
+    }
+    // The server may have been released by a handler during the pauses.
+    if (KIVServer* s = GetKIVServer(serviceID)) s->SetReconnecting(false);
+    return ok;
+}
+
+void KIVConnections::ShowConnectFail(const KIVServer& server) {
+    UI().MessageBox(GetMLText("Fail to connect ") + server.ClientConnectIP(), MsgIcon::Exclamation,
+                    GetMLText("Connection Fail"));
+}
+
+bool KIVConnections::SendMessage(int32_t serviceID, const std::string& text) {
+    KIVServer* server = ServerOrFail(serviceID, "SendMessage");
+    if (server == nullptr) return false;
+    if (server->InitConn()) {
+        if (!Connect(serviceID)) {
+            ShowConnectFail(*server);
+            return false;
+        }
+        server->SetConnected(true);
+        server->SetInitConn(false);
+    }
+    if (!server->Connected()) {
+        std::string question = server->ClientConnectIP() + GetMLText(" Is Offline") + "\n" +
+                               GetMLText("Are you sure to reconnect?");
+        if (!UI().AskYesNo(question, GetMLText("Connection Fail"), false)) return false;
+        if (!Connect(serviceID)) {
+            ShowConnectFail(*server);
+            return false;
+        }
+    }
+    if (!messenger_.SendMessage(server->Index(), text)) {
+        // Nobody received the packet: say so, so the caller does not
+        // announce a change that never left this workstation.
+        SetErr(messenger_.ErrNumber(), kClass, "SendMessage", messenger_.ErrDescription());
+        WriteErrLog(ErrNumber(), ErrDescription(), kClass, "SendMessage");
+        return false;
+    }
+    return true;
+}
+
+bool KIVConnections::SendMessageWithReply(int32_t serviceID, const std::string& text,
+                                          int timeoutMs) {
+    if (waiting_) {
+        SetErr(kErrSendFail, kClass, "SendMessageWithReply", "Waiting for POS reply");
+        WriteLog("Waiting for POS reply", kClass, "SendMessageWithReply", kLogWarning, 1);
+        return false;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    // The flag covers the send too: a connect inside it pumps the loop, and
+    // no second wait may begin meanwhile.
+    waiting_ = true;
+    replyCode_.clear();
+    replyDesc_.clear();
+    struct Cleanup {
+        KIVConnections& self;
+        ~Cleanup() {
+            self.waiting_ = false;
+            self.replyCode_.clear();
+            self.replyDesc_.clear();
+        }
+    } cleanup{*this};
+    if (!SendMessage(serviceID, text)) return false;
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now() - start)
+                       .count();
+    int remaining = timeoutMs - static_cast<int>(elapsed);
+    bool replied = loop_.PumpUntil([this] { return !replyCode_.empty() || !replyDesc_.empty(); },
+                                   remaining < 0 ? 0 : remaining, 2);
+    if (!replied) {
+        SetErr(kErrRequestTimeout, kClass, "SendMessageWithReply", "Request timeout");
+        WriteLog("Request timeout", kClass, "SendMessageWithReply");
+        return false;
+    }
+    CopyErr(kErrPOSReply, replyDesc_);
+    return replyCode_ == "0";
+}
+
+void KIVConnections::SetPOSReply(const std::string& errCode, const std::string& errDesc) {
+    replyCode_ = errCode;
+    replyDesc_ = errDesc;
+}
+
+void KIVConnections::HandleArrival(int index, const Bytes& payload) {
+    KIVServer* server = ServerByIndex(index);
+    if (server == nullptr || !messageArrival_) return;
+    MessageArrivalHandler handler = messageArrival_;
+    handler(server->ServiceID(), payload);
+}
+
+void KIVConnections::HandleSocketError(int index, int32_t number, const std::string& description,
+                                       int32_t statusCode, const std::string& source) {
+    KIVServer* server = ServerByIndex(index);
+    if (server == nullptr || server->Reconnecting() || !socketError_) return;
+    SocketErrorHandler handler = socketError_;
+    handler(server->ServiceID(), number, description, statusCode, source);
+}

@@ -1,0 +1,82 @@
+#pragma once
+// KIVConnections: the KIV servers of this workstation's active outlets, and
+// sending to them: connecting on the first send, asking to reconnect a server
+// that went offline, reconnecting, and waiting for one POS reply at a time.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/errorstate.h"
+#include "core/orderedmap.h"
+#include "messaging/frmmessager.h"
+#include "messaging/kivserver.h"
+#include "platform/eventloop.h"
+
+class SQLDB;
+
+// Time-outs the callers pass.
+inline constexpr int kConnectTimeoutMs = 5000;
+inline constexpr int kPOSReplyTimeoutMs = 5000;
+inline constexpr int kCheckEnquiryTimeoutMs = 10000;
+// The reconnect of the main window.
+inline constexpr int kReconnectAttempts = 5;
+inline constexpr int kReconnectPauseMs = 3000;
+
+class KIVConnections : public ErrorState {
+  public:
+    using MessageArrivalHandler = std::function<void(int32_t serviceID, const Bytes& payload)>;
+    using SocketErrorHandler =
+        std::function<void(int32_t serviceID, int32_t number, const std::string& description,
+                           int32_t statusCode, const std::string& source)>;
+
+    explicit KIVConnections(EventLoop& loop = MainLoop());
+    ~KIVConnections();
+    KIVConnections(const KIVConnections&) = delete;
+    KIVConnections& operator=(const KIVConnections&) = delete;
+
+    // Reads the servers of the active outlets from the default database.
+    bool Load();
+    // The same from a given database (nullptr fails like a missing default).
+    bool Load(SQLDB* sqldb);
+    // Registers a server made in code, as Load does for a row.
+    bool AddServer(std::unique_ptr<KIVServer> server);
+
+    bool ConnectAll();
+    bool DisConnectAll();
+    bool Connect(int32_t serviceID);
+    bool Reconnect(int32_t serviceID, int attempts, int pauseMs);
+
+    // False when the server is unknown, cannot be connected, the user keeps
+    // it offline, or the write fails (the error stays in ErrDescription).
+    bool SendMessage(int32_t serviceID, const std::string& text);
+    // Sends and waits for the POS reply: true when its code is "0"; the
+    // reply's description is left with ErrNumber 9033 either way.
+    bool SendMessageWithReply(int32_t serviceID, const std::string& text, int timeoutMs);
+    void SetPOSReply(const std::string& errCode, const std::string& errDesc);
+    bool WaitingForReply() const { return waiting_; }
+
+    OrderedMap<int32_t, std::unique_ptr<KIVServer>>& KIVServers() { return servers_; }
+    KIVServer* GetKIVServer(int32_t serviceID);
+    frmMessager& Messenger() { return messenger_; }
+
+    void OnMessageArrival(MessageArrivalHandler handler) { messageArrival_ = std::move(handler); }
+    void OnSocketError(SocketErrorHandler handler) { socketError_ = std::move(handler); }
+
+  private:
+    KIVServer* ServerOrFail(int32_t serviceID, const char* procedure);
+    KIVServer* ServerByIndex(int index);
+    void ShowConnectFail(const KIVServer& server);
+    void HandleArrival(int index, const Bytes& payload);
+    void HandleSocketError(int index, int32_t number, const std::string& description,
+                           int32_t statusCode, const std::string& source);
+
+    EventLoop& loop_;
+    frmMessager messenger_;
+    OrderedMap<int32_t, std::unique_ptr<KIVServer>> servers_;
+    std::string replyCode_;
+    std::string replyDesc_;
+    bool waiting_ = false;
+    MessageArrivalHandler messageArrival_;
+    SocketErrorHandler socketError_;
+};
