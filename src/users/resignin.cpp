@@ -21,16 +21,10 @@ bool ReSignIn::Check(const std::string& login, const std::string& password, int3
                      int32_t& userID) {
     errorLabel_.clear();
     userID = 0;
-    if (login.empty()) return Fail("ERROR: User name missing");
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
-    if (db == nullptr) return Fail("SYSTEM ERROR: Default database is not found");
-    std::string sql = UserQuery(login);
-    std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        WriteSQLLog(db->ErrDescription(), sql, kForm, "CheckLogin");
-        return Fail("SYSTEM ERROR: Cannot retrieve user information");
-    }
-    if (rs->Eof()) return Fail("ERROR: User name does not exist");
+    SQLDB* db = nullptr;
+    std::string error;
+    std::shared_ptr<Recordset> rs = ReadUserRow(login, kForm, db, error);
+    if (rs == nullptr) return Fail(error);
     if (FieldLng(rs.get(), "Disabled") != 0)
         return Fail(
             "ERROR: The account is disabled, please contact administrator to reset the account");
@@ -42,8 +36,8 @@ bool ReSignIn::Check(const std::string& login, const std::string& password, int3
     }
     db->RunSQLNoReturn("Update tbl_User Set FailLoginCount=0 Where UserID=" + std::to_string(id));
     if (outletID > 0) {
-        sql = PermittedOutletsQuery(FieldLng(rs.get(), "RoleLevel"), FieldLng(rs.get(), "RoleID"),
-                                    outletID);
+        std::string sql = PermittedOutletsQuery(FieldLng(rs.get(), "RoleLevel"),
+                                                FieldLng(rs.get(), "RoleID"), outletID);
         std::shared_ptr<Recordset> outlets = db->RunSQLReturnRS(sql);
         if (outlets == nullptr) {
             WriteSQLLog(db->ErrDescription(), sql, kForm, "CheckLogin");

@@ -110,16 +110,10 @@ bool SignIn::Fail(const std::string& english) {
 
 bool SignIn::CheckLogin(const std::string& login, const std::string& password, int mode) {
     errorLabel_.clear();
-    if (login.empty()) return Fail("ERROR: User name missing");
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
-    if (db == nullptr) return Fail("SYSTEM ERROR: Default database is not found");
-    std::string sql = UserQuery(login);
-    std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        WriteSQLLog(db->ErrDescription(), sql, kForm, "CheckLogin");
-        return Fail("SYSTEM ERROR: Cannot retrieve user information");
-    }
-    if (rs->Eof()) return Fail("ERROR: User name does not exist");
+    SQLDB* db = nullptr;
+    std::string error;
+    std::shared_ptr<Recordset> rs = ReadUserRow(login, kForm, db, error);
+    if (rs == nullptr) return Fail(error);
     std::string hash = HashPassword(password);
     if (!CheckInactivity(*db, *rs, login)) return false;
     int32_t userID = FieldLng(rs.get(), "UserID");

@@ -2,6 +2,8 @@
 
 #include "core/config.h"
 #include "core/globals.h"
+#include "core/log.h"
+#include "data/dbconnections.h"
 #include "data/sqldb.h"
 #include "platform/datetime.h"
 
@@ -23,6 +25,31 @@ std::string UserQuery(const std::string& login) {
            "tbl_UserRole R ON U.RoleID=R.RoleID AND R.RowStatus='A'\r\n"
            "Where U.LoginID='" +
            SQLEscape(login) + "' AND U.RowStatus='A'";
+}
+
+std::shared_ptr<Recordset> ReadUserRow(const std::string& login, const char* form, SQLDB*& db,
+                                       std::string& error) {
+    db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    if (login.empty()) {
+        error = "ERROR: User name missing";
+        return nullptr;
+    }
+    if (db == nullptr) {
+        error = "SYSTEM ERROR: Default database is not found";
+        return nullptr;
+    }
+    std::string sql = UserQuery(login);
+    std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
+    if (rs == nullptr) {
+        WriteSQLLog(db->ErrDescription(), sql, form, "CheckLogin");
+        error = "SYSTEM ERROR: Cannot retrieve user information";
+        return nullptr;
+    }
+    if (rs->Eof()) {
+        error = "ERROR: User name does not exist";
+        return nullptr;
+    }
+    return rs;
 }
 
 std::string PermittedOutletsQuery(int32_t roleLevel, int32_t roleID, int32_t outletID) {
