@@ -41,6 +41,8 @@ Shell::Shell() {
     lastActivity_ = std::chrono::steady_clock::now();
     AddUserCommands(*this);
     AddVenueCommands(*this);
+    AddResvCommands(*this);
+    AddGuestCommands(*this);
 }
 
 void Shell::Add(ShellCommand command) {

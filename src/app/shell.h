@@ -55,3 +55,5 @@ class Shell {
 // Command sets.
 void AddUserCommands(Shell& shell);
 void AddVenueCommands(Shell& shell);
+void AddResvCommands(Shell& shell);
+void AddGuestCommands(Shell& shell);

@@ -24,8 +24,8 @@ bool IsWholeNumber(const std::string& v) {
 }
 
 std::size_t Characters(const std::string& s) {
-    return static_cast<std::size_t>(std::count_if(
-        s.begin(), s.end(), [](unsigned char c) { return (c & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(
+        std::count_if(s.begin(), s.end(), [](unsigned char c) { return (c & 0xC0) != 0x80; }));
 }
 
 // The option a typed text names: its value exactly, else its value or name

@@ -43,10 +43,10 @@ bool Email(const ProfileField&, const std::string& v, std::string& message) {
 
 bool Numeric(const ProfileField&, const std::string& v, std::string& message) {
     std::size_t start = !v.empty() && v[0] == '-' ? 1 : 0;
-    const bool ok = v.empty() || (v.size() > start && std::all_of(v.begin() + static_cast<long>(start),
-                                                                  v.end(), [](unsigned char c) {
-                                                                      return std::isdigit(c) != 0;
-                                                                  }));
+    const bool ok =
+        v.empty() ||
+        (v.size() > start && std::all_of(v.begin() + static_cast<long>(start), v.end(),
+                                         [](unsigned char c) { return std::isdigit(c) != 0; }));
     if (!ok) message = "Please input a number";
     return ok;
 }
@@ -99,7 +99,9 @@ bool FieldRoutines::Validate(const ProfileField& field, const std::string& value
     if (code.empty()) return true;
     auto it = validators_.find(code);
     if (it == validators_.end()) {
-        if (!reported_[code]) WriteLog("Unknown validation routine " + code, "FieldRoutines", "Validate", kLogWarning);
+        if (!reported_[code])
+            WriteLog("Unknown validation routine " + code, "FieldRoutines", "Validate",
+                     kLogWarning);
         reported_[code] = true;
         return true;
     }
@@ -111,7 +113,8 @@ std::string FieldRoutines::RunAction(const ProfileField& field, const std::strin
     if (code.empty()) return value;
     auto it = actions_.find(code);
     if (it == actions_.end()) {
-        if (!reported_["A:" + code]) WriteLog("Unknown action routine " + code, "FieldRoutines", "RunAction", kLogWarning);
+        if (!reported_["A:" + code])
+            WriteLog("Unknown action routine " + code, "FieldRoutines", "RunAction", kLogWarning);
         reported_["A:" + code] = true;
         return value;
     }

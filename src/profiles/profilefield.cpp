@@ -123,6 +123,10 @@ InputControl& ProfileField::CreateInputControl() {
             UIInputObject->AddItem(option.Name, key);
     }
     if (inputType_ == kInputFC) UIInputObject->SetColumns(0, 1);
+    // A day-month-year entry checks its year against the list it offers:
+    // from 1900 (birthdays) to ten years ahead.
+    if (inputType_ == kInputDD)
+        UIInputObject->Date().FillYears(0, "1900-01-01", DateTime::Now().AddMonths(120).DateText());
     UIInputObject->SetCaption(Desc());
     return *UIInputObject;
 }

@@ -59,8 +59,9 @@ bool ProfileDefinition::LoadProfile(int operation, int subOperation) {
     if (operation == kProfileGuest && subOperation == kProfileGuestSearch)
         orderBy = " Order By PD.GuestSearchOrder, PD.GuestModeOrder";
     const std::string sql =
-        std::string("Select PD.*, PO.OptID, PO.OptSeq, PO.OptSubCode, PO.OptValue, PO.NameL1 as "
-                    "OptNameL1, PO.NameL2 as OptNameL2, PO.NameL3 as OptNameL3 ") +
+        std::string(
+            "Select PD.*, PO.OptID, PO.OptSeq, PO.OptSubCode, PO.OptValue, PO.NameL1 as "
+            "OptNameL1, PO.NameL2 as OptNameL2, PO.NameL3 as OptNameL3 ") +
         kCrLf + "From tbl_ProfileDefinition PD " + kCrLf +
         "Left OUTER Join tbl_ParaOption PO ON PD.ProfileCode=PO.OptCode AND PO.OptModule='PDEF' "
         "AND PO.RowStatus='A' " +

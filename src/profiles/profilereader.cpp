@@ -15,9 +15,9 @@ constexpr const char* kLoadFail = "fail in loading valprofile";
 
 std::string ProfileDefinition::ReservationSQL(int32_t reserveID) const {
     const std::string lang = std::to_string(language_ >= 1 && language_ <= 3 ? language_ : 1);
-    return "Select MG.MsgCode AS SYS_CancelCode, " + UserNameColumn("U1") +
-           " AS SYS_CreateUser, " + UserNameColumn("U2") + " AS SYS_UpdateUser, " +
-           UserNameColumn("U3") + " AS SYS_CancelUser, C.ClientCode + ' (' + C.NameL" + lang +
+    return "Select MG.MsgCode AS SYS_CancelCode, " + UserNameColumn("U1") + " AS SYS_CreateUser, " +
+           UserNameColumn("U2") + " AS SYS_UpdateUser, " + UserNameColumn("U3") +
+           " AS SYS_CancelUser, C.ClientCode + ' (' + C.NameL" + lang +
            " + ')' AS SYS_UpdateClient, O.NameL" + lang + " AS SYS_OutletName, MPO.NameL" + lang +
            " AS SYS_MPName, MPO.MPCode,  R.* " +
            ", convert(VarChar(19),  R.CreateDT, 121) As RCreateDT " +
@@ -42,9 +42,10 @@ bool ProfileDefinition::LoadReservation(SQLDB& db, int32_t reserveID, Reservatio
         WriteLog(kLoadFail, kClass, "LoadReservation");
         return false;
     }
-    const std::string bindSql = "SELECT * FROM tbl_TableReserve WHERE RowStatus <>  'D' AND "
-                                "ReserveID = " +
-                                std::to_string(reserveID) + " ORDER BY TableReserveID";
+    const std::string bindSql =
+        "SELECT * FROM tbl_TableReserve WHERE RowStatus <>  'D' AND "
+        "ReserveID = " +
+        std::to_string(reserveID) + " ORDER BY TableReserveID";
     auto binds = db.RunSQLReturnRS(bindSql);
     if (binds == nullptr) {
         WriteSQLLog(db.ErrDescription(), bindSql, kClass, "LoadReservation");
@@ -68,8 +69,8 @@ bool ProfileDefinition::LoadReservation(SQLDB& db, int32_t reserveID, Reservatio
 }
 
 bool ProfileDefinition::LoadGuest(SQLDB& db, int32_t guestID, Reservation& out) {
-    const std::string sql = "Select * from tbl_Guest Where GuestID=" + std::to_string(guestID) +
-                            " AND RowStatus='A'";
+    const std::string sql =
+        "Select * from tbl_Guest Where GuestID=" + std::to_string(guestID) + " AND RowStatus='A'";
     auto rs = db.RunSQLReturnRS(sql);
     if (rs == nullptr || rs->Eof() || !out.Load(rs.get(), *this)) {
         SetErr(rs == nullptr ? db.ErrNumber() : kErrRSEOF, kClass, "LoadGuest", kLoadFail);

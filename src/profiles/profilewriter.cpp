@@ -62,8 +62,8 @@ int32_t ReadCount(const std::shared_ptr<Recordset>& rs, const std::string& colum
 // Audit columns the write-back sets itself.
 bool IsAuditColumn(const std::string& column) {
     const std::string c = Upper(column);
-    return c == "UPDATEUSERID" || c == "UPDATECLIENTID" || c == "UPDATEDT" ||
-           c == "ROWMODIFIED" || c == "UPDATECOUNTBYUSER";
+    return c == "UPDATEUSERID" || c == "UPDATECLIENTID" || c == "UPDATEDT" || c == "ROWMODIFIED" ||
+           c == "UPDATECOUNTBYUSER";
 }
 
 std::string NullOr(const std::string& v, const std::string& literal) {
@@ -174,9 +174,10 @@ int32_t ProfileDefinition::SaveNewGuest(SQLDB& db) {
                          (values.empty() ? "" : ",") + "1,'A','" + SQLEscape(account) + "')" +
                          kCrLf + "   Select @@Identity AS RV" + kCrLf;
     if (uniquePhone && !phone.empty()) {
-        insert = "IF (Select Count(*) As PrevCount From tbl_Guest Where ContactPhone=" +
-                 SQLStr(phone) + " AND RowStatus='A') = 0 " + kCrLf + "Begin" + kCrLf + insert +
-                 "END" + kCrLf + "ELSE Select -102 AS RV" + kCrLf;
+        insert =
+            "IF (Select Count(*) As PrevCount From tbl_Guest Where ContactPhone=" + SQLStr(phone) +
+            " AND RowStatus='A') = 0 " + kCrLf + "Begin" + kCrLf + insert + "END" + kCrLf +
+            "ELSE Select -102 AS RV" + kCrLf;
     }
     // Guests without an account number are not duplicates of one another.
     std::string sql = insert;
@@ -215,9 +216,10 @@ bool ProfileDefinition::UpdateGuestProfile(SQLDB& db, int32_t guestID) {
         set += (set.empty() ? "" : ", ") + column + "=" + SqlValue(*field, field->GetValue());
         changed.push_back(field.get());
         if (Upper(column) != "CONTACTPHONE" || field->GetValue().empty()) continue;
-        const std::string check = "Select Count(*) AS PhoneCount From tbl_Guest Where ContactPhone=" +
-                                  SQLStr(field->GetValue()) + " AND RowStatus='A' AND GuestID<>" +
-                                  std::to_string(guestID);
+        const std::string check =
+            "Select Count(*) AS PhoneCount From tbl_Guest Where ContactPhone=" +
+            SQLStr(field->GetValue()) + " AND RowStatus='A' AND GuestID<>" +
+            std::to_string(guestID);
         auto rs = db.RunSQLReturnRS(check);
         if (rs != nullptr && FieldLng(rs.get(), "PhoneCount") > 0) {
             message_ = "Contact phone exists, please input  another contact phone";
@@ -226,9 +228,9 @@ bool ProfileDefinition::UpdateGuestProfile(SQLDB& db, int32_t guestID) {
     }
     if (changed.empty()) return true;  // nothing was edited
     // The count runs on a line of its own: glued to the id it would not parse.
-    const std::string sql = "Update tbl_Guest Set " + set + ", UpdateDT=GetDate()" +
-                            ", UpdateUserID=" + UserID() + " Where GuestID=" +
-                            std::to_string(guestID) + kCrLf + "Select @@ROWCOUNT AS RC";
+    const std::string sql =
+        "Update tbl_Guest Set " + set + ", UpdateDT=GetDate()" + ", UpdateUserID=" + UserID() +
+        " Where GuestID=" + std::to_string(guestID) + kCrLf + "Select @@ROWCOUNT AS RC";
     auto rs = db.RunSQLReturnRS(sql);
     if (rs == nullptr || ReadCount(rs, "RC") != 1) {
         if (rs == nullptr) WriteSQLLog(db.ErrDescription(), sql, kClass, "UpdateGuestProfile");
@@ -275,8 +277,8 @@ bool ProfileDefinition::UpdateResvGuestAccount(SQLDB& db, int32_t reserveID, int
         SetErr(db.ErrNumber(), kClass, "UpdateResvGuestAccount", "Reservation is not updated");
         return false;
     }
-    WriteLog("Change guest account (" + std::to_string(reserveID) + ", " +
-                 std::to_string(guestID) + ")",
-             kClass, "UpdateResvGuestAccount", kLogInfo);
+    WriteLog(
+        "Change guest account (" + std::to_string(reserveID) + ", " + std::to_string(guestID) + ")",
+        kClass, "UpdateResvGuestAccount", kLogInfo);
     return true;
 }

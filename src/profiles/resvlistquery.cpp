@@ -174,8 +174,9 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
         auto m = db.RunSQLReturnRS(q);
         if (m == nullptr) WriteSQLLog(db.ErrDescription(), q, kClass, "LoadResvList");
         if (m != nullptr && !m->Eof()) {
-            parts = PeriodParts{FieldDate(m.get(), "MPStartTime"), FieldDate(m.get(), "MPEndTime1"),
-                                FieldDate(m.get(), "MPStartTime2"), FieldDate(m.get(), "MPEndTime")};
+            parts =
+                PeriodParts{FieldDate(m.get(), "MPStartTime"), FieldDate(m.get(), "MPEndTime1"),
+                            FieldDate(m.get(), "MPStartTime2"), FieldDate(m.get(), "MPEndTime")};
         }
         return periods.emplace(mpOutletID, parts).first->second;
     };

@@ -46,8 +46,15 @@ bool Reservation::Load(const Recordset* rs, const ResvColumnPlan& plan) {
     }
     for (const auto& [key, index] : plan.columns) {
         const Variant* v = rs->Field(index);
-        // Long binary converts from its bytes; ToText gives them as they stand.
-        SetField(key, v == nullptr || v->IsNull() ? std::string() : v->ToText());
+        if (v == nullptr || v->IsNull()) {
+            SetField(key, std::string());
+        } else if (v->Type() == VarType::Boolean) {
+            // Bit columns read as "1"/"0", the form check boxes and writes use.
+            SetField(key, std::string(v->ToBool() ? "1" : "0"));
+        } else {
+            // Long binary converts from its bytes; ToText gives them as they stand.
+            SetField(key, v->ToText());
+        }
     }
     return true;
 }
