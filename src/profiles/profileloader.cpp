@@ -5,6 +5,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "core/mltext.h"
 #include "data/sqldb.h"
 #include "platform/inifile.h"
 #include "profiles/profiledefinition.h"
@@ -130,7 +131,7 @@ void ProfileDefinition::LoadNamedOptions(ProfileField& field, const std::string&
         return;
     }
     field.ClearOptions();
-    if (!firstChoice.empty()) field.AddOption({0, firstChoice, "", ""});
+    if (!firstChoice.empty()) field.AddOption({0, GetMLText(firstChoice), "", ""});
     int seq = 0;
     for (; !rs->Eof(); rs->MoveNext()) {
         field.AddOption({++seq, InLanguage(rs.get(), "NameL", language_),
