@@ -40,6 +40,11 @@ class ResvListTest : public ProfileTest {
 };
 
 TEST_F(ResvListTest, ListsTheDayWithItsBindingsAndTableNumbers) {
+    // A web booking has no updating user or workstation: it still lists.
+    inst.Sql(
+        "UPDATE tbl_Reservation SET UpdateClientID=NULL, UpdateUserID=NULL WHERE ReserveID="
+        "(SELECT MIN(ReserveID) FROM tbl_Reservation WHERE OutletID=1 AND ReserveDate='" +
+        Today() + "')");
     const Reservations list = List(1, Today());
     const std::string where =
         " FROM tbl_Reservation WHERE OutletID=1 AND RowStatus IN "
