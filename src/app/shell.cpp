@@ -44,6 +44,8 @@ Shell::Shell() {
     AddUserCommands(*this);
     AddVenueCommands(*this);
     AddServerCommands(*this);
+    AddResvCommands(*this);
+    AddGuestCommands(*this);
 }
 
 Shell::~Shell() = default;

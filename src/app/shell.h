@@ -62,3 +62,5 @@ class Shell {
 void AddUserCommands(Shell& shell);
 void AddVenueCommands(Shell& shell);
 void AddServerCommands(Shell& shell);
+void AddResvCommands(Shell& shell);
+void AddGuestCommands(Shell& shell);

@@ -1,0 +1,226 @@
+// Shell commands of the reservations: the list of a day, one reservation
+// with its fields and tables, and edits written back through the telephone
+// booking form.
+#include <algorithm>
+#include <cctype>
+#include <set>
+
+#include "app/profileargs.h"
+#include "app/shell.h"
+#include "app/venueargs.h"
+#include "core/globals.h"
+#include "core/mltext.h"
+#include "data/dbconnections.h"
+#include "data/sqldb.h"
+#include "profiles/profiledefinition.h"
+#include "reservations/reservations.h"
+#include "reservations/resvlistcriteria.h"
+#include "venue/outlets.h"
+
+namespace {
+
+const char* const kStatuses[] = {"A", "X", "C", "L", "N", "D"};
+
+// "--status A,X,C": one-letter row statuses; false (and a line) for others.
+bool ReadStatuses(Shell& shell, const std::string& list, ResvListCriteria& criteria) {
+    std::string item;
+    for (std::size_t i = 0; i <= list.size(); ++i) {
+        if (i < list.size() && list[i] != ',') {
+            item += static_cast<char>(std::toupper(static_cast<unsigned char>(list[i])));
+            continue;
+        }
+        if (std::find(std::begin(kStatuses), std::end(kStatuses), item) == std::end(kStatuses)) {
+            shell.Error(GetMLText("Invalid status") + ": " + item);
+            return false;
+        }
+        criteria.AddRowStatus(item);
+        item.clear();
+    }
+    return true;
+}
+
+constexpr const char* kListUsage = "resv list OUTLET DATE [PERIOD] [--status A,X,C]";
+
+void ListReservations(Shell& shell, const std::vector<std::string>& all) {
+    std::vector<std::string> args;
+    std::string statuses = "A,X,C";
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        if (all[i] == "--status" && i + 1 < all.size()) {
+            statuses = all[++i];
+        } else {
+            args.push_back(all[i]);
+        }
+    }
+    if (args.size() < 2 || args.size() > 3) {
+        shell.Error(GetMLText("Usage") + ": " + kListUsage);
+        return;
+    }
+    Outlets outlets;
+    const Outlet* outlet = FindOutlet(shell, outlets, args[0]);
+    if (outlet == nullptr) return;
+    const auto day = ParseDay(shell, args[1]);
+    if (!day) return;
+    ResvListCriteria criteria;
+    if (args.size() == 3) {
+        const MPOutlet* period = FindPeriod(shell, *outlet, args[2]);
+        if (period == nullptr) return;
+        criteria.AddMPOutletID(period->MPOutletID());
+    }
+    if (!ReadStatuses(shell, statuses, criteria)) return;
+    SQLDB* db = OutletSQLDB(shell, *outlet);
+    auto def = db != nullptr ? LoadDefinition(shell, kProfileResvList) : nullptr;
+    if (def == nullptr) return;
+    criteria.ResvBeginDate = criteria.ResvEndDate = day->DateText();
+    criteria.AddOutletID(outlet->OutletID());
+    criteria.AddOrder("R.ReserveTime", ResvListCriteria::kAscending);
+    criteria.AddOrder("R.ReserveID", ResvListCriteria::kAscending);
+    Reservations list;
+    if (!def->LoadResvList(*db, criteria, list)) {
+        shell.Error(GetMLText("Cannot load the reservations"));
+        return;
+    }
+    const std::vector<ProfileField*> columns = def->ListedFields();
+    std::string header = GetMLText("ID");
+    for (ProfileField* f : columns)
+        header += "\t" + OneField(f->ResvListHeader());
+    shell.Out(header);
+    for (const auto& [id, r] : list.Items()) {
+        std::string line = std::to_string(id);
+        for (ProfileField* f : columns)
+            line += "\t" + OneField(DisplayText(*f, r->GetFieldText(f->ProfileCode())));
+        shell.Out(line);
+    }
+}
+
+// Where a reservation lives: the outlet's server and the outlet.
+struct Found {
+    SQLDB* db = nullptr;
+    const Outlet* outlet = nullptr;
+};
+
+// The outlet of reservation `id` on `db` when it is one of the user's; nullptr else.
+const Outlet* OutletOf(SQLDB& db, Outlets& outlets, int32_t id) {
+    auto rs = db.RunSQLReturnRS("SELECT OutletID FROM tbl_Reservation WHERE ReserveID=" +
+                                std::to_string(id) + " AND RowStatus<>'D'");
+    if (rs == nullptr || rs->Eof()) return nullptr;
+    const int32_t outletID = FieldLng(rs.get(), "OutletID");
+    return Permitted(outletID) ? outlets.GetOutletByID(outletID) : nullptr;
+}
+
+// Reservation ids are numbered per database server: with OUTLET the
+// outlet's server is asked, without it every server of the user's outlets,
+// and an id found on two servers needs the outlet.
+bool FindReservation(Shell& shell, Outlets& outlets, const std::vector<std::string>& args,
+                     int32_t& id, Found& found) {
+    const std::string& idArg = args.back();
+    if (!AllDigits(idArg)) {
+        shell.Error(GetMLText("Invalid reservation ID") + ": " + idArg);
+        return false;
+    }
+    id = static_cast<int32_t>(std::stol(idArg));
+    std::vector<Found> hits;
+    if (args.size() == 2) {
+        const Outlet* outlet = FindOutlet(shell, outlets, args[0]);
+        if (outlet == nullptr) return false;
+        SQLDB* db = OutletSQLDB(shell, *outlet);
+        if (db == nullptr) return false;
+        const Outlet* of = OutletOf(*db, outlets, id);
+        if (of != nullptr && of->OutletID() == outlet->OutletID()) hits.push_back({db, of});
+    } else {
+        if (!LoadOutlets(shell, outlets)) return false;
+        std::set<int32_t> servers;
+        for (const auto& [outletID, outlet] : outlets.Items()) {
+            if (!Permitted(outletID) || !servers.insert(outlet->DBServerID()).second) continue;
+            SQLDB* db = g_oDBConns->GetSQLDB(outlet->DBServerID());
+            const Outlet* of = db != nullptr ? OutletOf(*db, outlets, id) : nullptr;
+            if (of != nullptr) hits.push_back({db, of});
+        }
+    }
+    if (hits.size() > 1) {
+        shell.Error(GetMLText("This reservation ID is used at more than one outlet; give the "
+                              "outlet first") +
+                    ": " + idArg);
+        return false;
+    }
+    if (hits.empty()) {
+        shell.Error(GetMLText("Reservation not found") + ": " + idArg);
+        return false;
+    }
+    found = hits.front();
+    return true;
+}
+
+void ShowReservation(Shell& shell, const std::vector<std::string>& args) {
+    if (args.empty() || args.size() > 2) {
+        shell.Error(GetMLText("Usage") + ": resv show [OUTLET] ID");
+        return;
+    }
+    Outlets outlets;
+    int32_t id = 0;
+    Found found;
+    if (!FindReservation(shell, outlets, args, id, found)) return;
+    auto def = LoadDefinition(shell, kProfileTelephone);
+    Reservation r;
+    if (def == nullptr) return;
+    if (!def->LoadReservation(*found.db, id, r)) {
+        shell.Error(GetMLText("Reservation not found") + ": " + std::to_string(id));
+        return;
+    }
+    shell.Out("reservation\t" + std::to_string(id) + "\t" + found.outlet->OutletCode() + "\t" +
+              r.GetFieldText("ReserveNo") + "\t" + r.GetFieldText("RowStatus"));
+    PrintFields(shell, *def, r);
+    for (const auto& [trID, tr] : r.TableReserves()) {
+        shell.Out("table\t" + tr->TableNo() + "\t" + std::to_string(trID) + "\t" + tr->RowStatus() +
+                  "\t" + std::to_string(tr->Capacity()) + "\t" + std::to_string(tr->Occupied()) +
+                  "\t" + (tr->R1() ? "1" : "0") + "\t" + (tr->R2() ? "1" : "0"));
+    }
+}
+
+void SetReservation(Shell& shell, const std::vector<std::string>& args) {
+    const auto firstValue = std::find_if(args.begin(), args.end(), [](const std::string& a) {
+        return a.find('=') != std::string::npos;
+    });
+    const std::vector<std::string> target(args.begin(), firstValue);
+    if (target.empty() || target.size() > 2 || firstValue == args.end()) {
+        shell.Error(GetMLText("Usage") + ": resv set [OUTLET] ID FIELD=VALUE ...");
+        return;
+    }
+    Assignments values;
+    if (!ReadAssignments(shell, std::vector<std::string>(firstValue, args.end()), values)) return;
+    Outlets outlets;
+    int32_t id = 0;
+    Found found;
+    if (!FindReservation(shell, outlets, target, id, found)) return;
+    auto def = LoadDefinition(shell, kProfileTelephone);
+    Reservation r;
+    if (def == nullptr) return;
+    if (!def->LoadReservation(*found.db, id, r)) {
+        shell.Error(GetMLText("Reservation not found") + ": " + std::to_string(id));
+        return;
+    }
+    if (!ApplyAssignments(shell, *def, values, false, false)) return;
+    if (def->ReservationUpdateSQL(id).empty()) {
+        shell.Out(GetMLText("No change"));
+        return;
+    }
+    if (!def->UpdateReservation(*found.db, r)) {
+        shell.Error(
+            GetMLText(def->Message().empty() ? "Reservation is not updated" : def->Message()));
+        return;
+    }
+    shell.Out(GetMLText("Reservation updated") + ": " + std::to_string(id));
+}
+
+}  // namespace
+
+void AddResvCommands(Shell& shell) {
+    shell.Add({"resv list", kListUsage,
+               "List the reservations of a day with the columns of the reservation list",
+               ListReservations});
+    shell.Add({"resv show", "resv show [OUTLET] ID",
+               "Show a reservation: every field of the telephone booking form and its tables",
+               ShowReservation});
+    shell.Add({"resv set", "resv set [OUTLET] ID FIELD=VALUE ...",
+               "Change fields of a reservation through the telephone booking form",
+               SetReservation});
+}
