@@ -254,7 +254,7 @@ bool SQLiteBatchRunner::BindParams(sqlite3_stmt* stmt, const std::vector<ParamRe
             auto it = vars_.find(r.Name);
             if (it != vars_.end()) {
                 v = it->second.Value;
-                kind = it->second.Spec.type;
+                kind = it->second.TypeSpecOf.type;
             }
         } else if (r.Kind == ParamKind::RowCount) {
             v = Variant(static_cast<long long>(rowCount_));
@@ -286,7 +286,7 @@ bool SQLiteBatchRunner::Assign(const std::string& var, const Variant& value,
                                const TypeSpec& source) {
     Var& slot = vars_[var];
     std::string error;
-    if (!ConvertForAssignment(value, source, slot.Spec, slot.Value, error))
+    if (!ConvertForAssignment(value, source, slot.TypeSpecOf, slot.Value, error))
         return Fail(kErrSql, error);
     return true;
 }
@@ -442,9 +442,9 @@ bool SQLiteBatchRunner::SelectInto(const SqlStatement& st) {
             return Fail(kErrSql,
                         "An object or column name is missing or empty in SELECT ... INTO.");
         }
-        TypeSpec spec = ParseTypeName(f.DeclaredType);
+        TypeSpec typeSpec = ParseTypeName(f.DeclaredType);
         cols += (cols.empty() ? "" : ", ") + QuoteName(f.Name) + " " + f.DeclaredType +
-                (spec.type == SqlType::Text ? " COLLATE NOCASE" : "");
+                (typeSpec.type == SqlType::Text ? " COLLATE NOCASE" : "");
     }
     std::string target = TableText(st.TargetSchema, st.TargetTable);
     bool ok = c_.ExecSimple("CREATE TABLE " + target + " (" + cols + ")", err_);

@@ -15,7 +15,7 @@ class SQLiteBatchRunner {
 
   private:
     struct Var {
-        TypeSpec Spec;
+        TypeSpec TypeSpecOf;
         Variant Value;
     };
 

@@ -263,12 +263,12 @@ SQLiteConnection::Prepared* SQLiteConnection::PrepareText(const std::string& sql
     auto fields = std::make_shared<std::vector<FieldInfo>>();
     for (int i = 0; i < n; ++i) {
         const char* decl = sqlite3_column_decltype(p.Stmt, i);
-        TypeSpec spec = ParseTypeName(decl != nullptr ? decl : "");
-        p.Types.push_back(spec.type);
-        p.ByValue = p.ByValue || spec.type == SqlType::Unknown;
+        TypeSpec typeSpec = ParseTypeName(decl != nullptr ? decl : "");
+        p.Types.push_back(typeSpec.type);
+        p.ByValue = p.ByValue || typeSpec.type == SqlType::Unknown;
         FieldInfo f;
         f.Name = sqlite3_column_name(p.Stmt, i);
-        f.Type = AdoTypeOf(spec);
+        f.Type = AdoTypeOf(typeSpec);
         f.DeclaredType = decl != nullptr ? decl : "";
         if (const char* t = sqlite3_column_table_name(p.Stmt, i)) f.BaseTable = t;
         if (const char* c = sqlite3_column_origin_name(p.Stmt, i)) f.BaseColumn = c;
@@ -299,7 +299,7 @@ SQLiteConnection::Prepared* SQLiteConnection::Prepare(const SqlStatement& st, DB
     auto fields = std::make_shared<std::vector<FieldInfo>>();
     for (int i = 0; i < n; ++i) {
         const char* decl = sqlite3_column_decltype(p.Stmt, i);
-        TypeSpec spec = ParseTypeName(decl != nullptr ? decl : "");
+        TypeSpec typeSpec = ParseTypeName(decl != nullptr ? decl : "");
         std::string name = sqlite3_column_name(p.Stmt, i);
         std::string declared = decl != nullptr ? decl : "";
         if (decl == nullptr) {
@@ -307,18 +307,18 @@ SQLiteConnection::Prepared* SQLiteConnection::Prepare(const SqlStatement& st, DB
             std::string lname = Lower(name);
             for (const auto& [hn, hs] : st.ColumnHints) {
                 if (hn == lname) {
-                    spec = hs;
+                    typeSpec = hs;
                     declared = DeclaredTypeText(hs.type);
                     break;
                 }
             }
         }
-        p.Types.push_back(spec.type);
+        p.Types.push_back(typeSpec.type);
         if (i == 0 && p.RowidFirst) continue;
-        p.ByValue = p.ByValue || spec.type == SqlType::Unknown;
+        p.ByValue = p.ByValue || typeSpec.type == SqlType::Unknown;
         FieldInfo f;
         f.Name = name;
-        f.Type = AdoTypeOf(spec);
+        f.Type = AdoTypeOf(typeSpec);
         f.DeclaredType = declared;
         if (const char* t = sqlite3_column_table_name(p.Stmt, i)) f.BaseTable = t;
         if (const char* c = sqlite3_column_origin_name(p.Stmt, i)) f.BaseColumn = c;

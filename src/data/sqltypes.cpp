@@ -174,12 +174,12 @@ TypeSpec ParseTypeName(const std::string& declared) {
     return t;
 }
 
-int AdoTypeOf(const TypeSpec& spec) {
-    if (spec.type == SqlType::Text) {
-        if (spec.isLong) return 203;
-        return spec.unicode ? 202 : 200;
+int AdoTypeOf(const TypeSpec& typeSpec) {
+    if (typeSpec.type == SqlType::Text) {
+        if (typeSpec.isLong) return 203;
+        return typeSpec.unicode ? 202 : 200;
     }
-    return AdoTypeOf(spec.type);
+    return AdoTypeOf(typeSpec.type);
 }
 
 int AdoTypeOf(SqlType type) {

@@ -37,7 +37,7 @@ struct TypeSpec {
 // "decimal(10, 2)" or "TEXT COLLATE NOCASE"; Unknown for an empty or unknown name.
 TypeSpec ParseTypeName(const std::string& declared);
 // The ADO type code of a declared type (202 for Unknown).
-int AdoTypeOf(const TypeSpec& spec);
+int AdoTypeOf(const TypeSpec& typeSpec);
 int AdoTypeOf(SqlType type);
 // The SQLite type text a column of this type is created with.
 std::string DeclaredTypeText(SqlType type);

@@ -248,13 +248,13 @@ class BatchParser {
             ++pos_;
             text += ")";
         }
-        TypeSpec spec = ParseTypeName(text);
-        if (spec.type == SqlType::Unknown) Unsupported("data type " + text);
+        TypeSpec typeSpec = ParseTypeName(text);
+        if (typeSpec.type == SqlType::Unknown) Unsupported("data type " + text);
         // A declared (N)VARCHAR or (N)CHAR without a length holds one character.
-        if (spec.type == SqlType::Text && spec.length == -1 &&
+        if (typeSpec.type == SqlType::Text && typeSpec.length == -1 &&
             Upper(text).find("CHAR") != std::string::npos)
-            spec.length = 1;
-        return spec;
+            typeSpec.length = 1;
+        return typeSpec;
     }
 
     BatchNode Declare() {

@@ -29,8 +29,8 @@ std::string TSqlParser::ColumnDef(bool& identity, std::string& name) {
         ExpectOp(")");
         type += ")";
     }
-    TypeSpec spec = ParseTypeName(type);
-    if (spec.type == SqlType::Unknown) Unsupported("data type " + type);
+    TypeSpec typeSpec = ParseTypeName(type);
+    if (typeSpec.type == SqlType::Unknown) Unsupported("data type " + type);
     identity = false;
     std::string opts, collate;
     while (!AtEnd() && !Op(",") && !Op(")")) {
@@ -55,7 +55,7 @@ std::string TSqlParser::ColumnDef(bool& identity, std::string& name) {
             AcceptWord("CLUSTERED") || AcceptWord("NONCLUSTERED");
             opts += " UNIQUE";
         } else if (AcceptWord("DEFAULT")) {
-            opts += " DEFAULT (" + Coerce(Expr(nullptr), spec).sql + ")";
+            opts += " DEFAULT (" + Coerce(Expr(nullptr), typeSpec).sql + ")";
         } else if (AcceptWord("COLLATE")) {
             if (!IsNameTok(Peek())) Fail(Near());
             collate = " COLLATE " + Collation(Take().text);
@@ -72,7 +72,7 @@ std::string TSqlParser::ColumnDef(bool& identity, std::string& name) {
     }
     if (identity) return QuoteName(name) + " INTEGER PRIMARY KEY AUTOINCREMENT";
     // Text compares ignoring case unless the column says otherwise.
-    if (spec.type == SqlType::Text && collate.empty()) collate = " COLLATE NOCASE";
+    if (typeSpec.type == SqlType::Text && collate.empty()) collate = " COLLATE NOCASE";
     return QuoteName(name) + " " + type + opts + collate;
 }
 

@@ -12,7 +12,7 @@ std::string Upper(const std::string& s) {
     return r;
 }
 
-TypeSpec Spec(SqlType t) {
+TypeSpec TypeSpecOf(SqlType t) {
     TypeSpec s;
     s.type = t;
     return s;
@@ -21,8 +21,8 @@ TypeSpec Spec(SqlType t) {
 Frag Call(const std::string& sql, SqlType type) {
     Frag f;
     f.sql = sql;
-    f.spec = Spec(type);
-    if (type == SqlType::Text) f.spec.unicode = true;
+    f.typeSpec = TypeSpecOf(type);
+    if (type == SqlType::Text) f.typeSpec.unicode = true;
     return f;
 }
 
@@ -81,7 +81,7 @@ TypeSpec Widest(const std::vector<Frag>& args) {
                                                : 0;
         if (r > rank) {
             rank = r;
-            best = a.spec;
+            best = a.typeSpec;
         }
     }
     return best;
@@ -160,7 +160,7 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
         Frag a = Expr(s);
         ExpectOp(")");
         Frag f;
-        f.spec = a.spec;
+        f.typeSpec = a.typeSpec;
         std::string inner = (distinct ? "DISTINCT " : "") + a.sql;
         f.sql = LowerName(n) + "(" + inner + ")";
         // SQL Server averages integers as integers.
@@ -207,16 +207,16 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
         Frag second = a[1];
         // The replacement takes the type of the first argument.
         if (a[0].Type() != SqlType::Unknown && a[0].Type() != SqlType::Null)
-            second = Coerce(second, a[0].spec);
+            second = Coerce(second, a[0].typeSpec);
         f.sql = "ifnull(" + a[0].sql + ", " + second.sql + ")";
-        f.spec =
-            a[0].Type() == SqlType::Unknown || a[0].Type() == SqlType::Null ? a[1].spec : a[0].spec;
+        f.typeSpec =
+            a[0].Type() == SqlType::Unknown || a[0].Type() == SqlType::Null ? a[1].typeSpec : a[0].typeSpec;
         return f;
     }
     if (n == "COALESCE") {
         if (a.size() < 2) Fail("The COALESCE function requires at least 2 arguments.");
         Frag f = Call("coalesce(" + Join(a) + ")", SqlType::Unknown);
-        f.spec = Widest(a);
+        f.typeSpec = Widest(a);
         return f;
     }
     if (n == "NULLIF") {
@@ -224,7 +224,7 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
         Frag l = a[0], r = a[1];
         AlignForCompare(l, r);
         Frag f = Call("nullif(" + l.sql + ", " + r.sql + ")", SqlType::Unknown);
-        f.spec = a[0].spec;
+        f.typeSpec = a[0].typeSpec;
         return f;
     }
     if (n == "IIF") {
@@ -232,7 +232,7 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
         Frag f =
             Call("(CASE WHEN " + a[0].sql + " THEN " + a[1].sql + " ELSE " + a[2].sql + " END)",
                  SqlType::Unknown);
-        f.spec = Widest({a[1], a[2]});
+        f.typeSpec = Widest({a[1], a[2]});
         return f;
     }
     if (n == "LEFT" || n == "RIGHT") {
@@ -299,13 +299,13 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
         arity(a, 1, 1);
         Frag f = Call((n == "ABS" ? "abs(" : "ct_" + LowerName(n) + "(") + a[0].sql + ")",
                       SqlType::Unknown);
-        f.spec = a[0].spec;
+        f.typeSpec = a[0].typeSpec;
         return f;
     }
     if (n == "ROUND") {
         arity(a, 2, 3);
         Frag f = Call("ct_round(" + Join(a) + ")", SqlType::Unknown);
-        f.spec = a[0].spec;
+        f.typeSpec = a[0].typeSpec;
         return f;
     }
     if (n == "POWER" || n == "SQRT") {
@@ -342,7 +342,7 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
 Frag TSqlParser::Convert(const Frag& v, const TypeSpec& target, int style, bool explicitStyle) {
     SqlType src = v.Type();
     Frag f;
-    f.spec = target;
+    f.typeSpec = target;
     if (v.isNull) {
         f.sql = "NULL";
         f.isNull = true;
@@ -359,7 +359,7 @@ Frag TSqlParser::Convert(const Frag& v, const TypeSpec& target, int style, bool 
                 Unsupported("CONVERT style " + std::to_string(st) + " on a number");
             if (v.isStringLit && !target.fixed && (len < 0 || CharCount(v.lit) <= len)) {
                 f = v;
-                f.spec = target;
+                f.typeSpec = target;
                 return f;
             }
             f.sql = "ct_tostr(" + v.sql + ", " + SourceCode(src) + ", " + std::to_string(st) +
@@ -429,7 +429,7 @@ Frag TSqlParser::Coerce(Frag f, const TypeSpec& target) {
         f.sql = "ct_tostr(" + f.sql + ", " + SourceCode(src) + ", 0, " +
                 std::to_string(target.length <= 0 ? -1 : target.length) + ", 0)";
     }
-    f.spec = target;
+    f.typeSpec = target;
     f.isStringLit = f.isColumn = false;
     return f;
 }

@@ -70,7 +70,7 @@ TypeSpec Wider(const TypeSpec& a, const TypeSpec& b) {
     return Rank(b.type) > Rank(a.type) ? b : a;
 }
 
-TypeSpec Spec(SqlType t) {
+TypeSpec TypeSpecOf(SqlType t) {
     TypeSpec s;
     s.type = t;
     return s;
@@ -79,7 +79,7 @@ TypeSpec Spec(SqlType t) {
 Frag Bool(std::string sql) {
     Frag f;
     f.sql = std::move(sql);
-    f.spec = Spec(SqlType::Bit);
+    f.typeSpec = TypeSpecOf(SqlType::Bit);
     return f;
 }
 
@@ -128,10 +128,10 @@ const ColumnInfo* TableInfo::Find(const std::string& name) const {
     return nullptr;
 }
 
-bool Source::Lookup(const std::string& column, TypeSpec& spec) const {
+bool Source::Lookup(const std::string& column, TypeSpec& typeSpec) const {
     if (info != nullptr) {
         if (const ColumnInfo* c = info->Find(column)) {
-            spec = c->Type;
+            typeSpec = c->Type;
             return true;
         }
         return false;
@@ -139,7 +139,7 @@ bool Source::Lookup(const std::string& column, TypeSpec& spec) const {
     std::string l = LowerName(column);
     for (const auto& [n, s] : columns) {
         if (LowerName(n) == l) {
-            spec = s;
+            typeSpec = s;
             return true;
         }
     }
@@ -378,7 +378,7 @@ void TSqlParser::AlignForCompare(Frag& l, Frag& r) {
         } else {
             Unsupported("comparison of a date-time with a number");
         }
-        o.spec = d.spec;
+        o.typeSpec = d.typeSpec;
         return;
     }
     auto toNumber = [](Frag& f) {
@@ -389,7 +389,7 @@ void TSqlParser::AlignForCompare(Frag& l, Frag& r) {
         } else {
             f.sql = "ct_num(" + f.sql + ")";
         }
-        f.spec = Spec(SqlType::Float);
+        f.typeSpec = TypeSpecOf(SqlType::Float);
         f.isColumn = false;
     };
     if (IsNumericKind(lt) && rt == SqlType::Text) return toNumber(r);
@@ -471,19 +471,19 @@ Frag TSqlParser::Plus(Frag l, Frag r) {
     Frag f;
     if (l.isNull || r.isNull) {
         f.sql = "NULL";
-        f.spec = l.isNull ? r.spec : l.spec;
+        f.typeSpec = l.isNull ? r.typeSpec : l.typeSpec;
         f.isNull = true;
         return f;
     }
     if (lt == SqlType::Text && rt == SqlType::Text) {
         f.sql = "(" + l.sql + " || " + r.sql + ")";
-        f.spec = Spec(SqlType::Text);
-        f.spec.unicode = true;
+        f.typeSpec = TypeSpecOf(SqlType::Text);
+        f.typeSpec.unicode = true;
         return f;
     }
     if (IsDateKind(lt) && IsNumericKind(rt)) {
         f.sql = "ct_dateadd('day', " + r.sql + ", " + l.sql + ")";
-        f.spec = Spec(SqlType::DateTime);
+        f.typeSpec = TypeSpecOf(SqlType::DateTime);
         return f;
     }
     if (IsDateKind(rt) && IsNumericKind(lt)) return Plus(r, l);
@@ -499,7 +499,7 @@ Frag TSqlParser::Arith(Frag l, const std::string& op, Frag r) {
     Frag f;
     if (op == "-" && IsDateKind(lt) && IsNumericKind(rt)) {
         f.sql = "ct_dateadd('day', -(" + r.sql + "), " + l.sql + ")";
-        f.spec = Spec(SqlType::DateTime);
+        f.typeSpec = TypeSpecOf(SqlType::DateTime);
         return f;
     }
     if (IsDateKind(lt) || IsDateKind(rt)) Unsupported("arithmetic " + op + " on date-time values");
@@ -508,12 +508,12 @@ Frag TSqlParser::Arith(Frag l, const std::string& op, Frag r) {
         std::string n;
         bool isFloat = false;
         x.sql = x.isStringLit && NumberText(x.lit, n, isFloat) ? n : "ct_num(" + x.sql + ")";
-        x.spec = Spec(SqlType::Float);
+        x.typeSpec = TypeSpecOf(SqlType::Float);
     };
     num(l);
     num(r);
-    f.spec = Wider(l.spec, r.spec);
-    if (!IsNumericKind(f.Type())) f.spec = Spec(SqlType::Unknown);
+    f.typeSpec = Wider(l.typeSpec, r.typeSpec);
+    if (!IsNumericKind(f.Type())) f.typeSpec = TypeSpecOf(SqlType::Unknown);
     if (op == "/" && !(r.isNumberLit && std::strtod(r.sql.c_str(), nullptr) != 0)) {
         f.sql = "ct_div(" + l.sql + ", " + r.sql + ")";
     } else if (op == "^") {
@@ -534,7 +534,7 @@ Frag TSqlParser::Primary(const Scope* s) {
             f.isNumberLit = true;
             bool isFloat = t.text.find_first_of(".eE") != std::string::npos;
             long long v = isFloat ? 0 : std::strtoll(t.text.c_str(), nullptr, 10);
-            f.spec = Spec(isFloat ? SqlType::Float
+            f.typeSpec = TypeSpecOf(isFloat ? SqlType::Float
                                   : (v > 2147483647LL ? SqlType::BigInt : SqlType::Int));
             return f;
         }
@@ -543,14 +543,14 @@ Frag TSqlParser::Primary(const Scope* s) {
             f.sql = QuoteLiteral(t.text);
             f.isStringLit = true;
             f.lit = t.text;
-            f.spec = Spec(SqlType::Text);
-            f.spec.unicode = t.unicode;
+            f.typeSpec = TypeSpecOf(SqlType::Text);
+            f.typeSpec.unicode = t.unicode;
             return f;
         case TokKind::Binary: {
             Take();
             std::string hex = t.text.size() % 2 != 0 ? "0" + t.text : t.text;
             f.sql = "X'" + hex + "'";
-            f.spec = Spec(SqlType::Binary);
+            f.typeSpec = TypeSpecOf(SqlType::Binary);
             return f;
         }
         case TokKind::Variable:
@@ -578,13 +578,13 @@ Frag TSqlParser::Primary(const Scope* s) {
     if (AcceptWord("NULL")) {
         f.sql = "NULL";
         f.isNull = true;
-        f.spec = Spec(SqlType::Null);
+        f.typeSpec = TypeSpecOf(SqlType::Null);
         return f;
     }
     if (Word("CASE")) return CaseExpr(s);
     if (AcceptWord("CURRENT_TIMESTAMP")) {
         f.sql = "ct_getdate()";
-        f.spec = Spec(SqlType::DateTime);
+        f.typeSpec = TypeSpecOf(SqlType::DateTime);
         return f;
     }
     if (Word("CAST") && Op("(", 1)) {
@@ -642,7 +642,7 @@ Frag TSqlParser::CaseExpr(const Scope* s) {
         }
         ExpectWord("THEN");
         Frag r = Expr(s);
-        if (!r.isNull) result = Wider(result, r.spec);
+        if (!r.isNull) result = Wider(result, r.typeSpec);
         whens.push_back(" WHEN " + w.sql + " THEN " + r.sql);
     }
     if (whens.empty()) Fail(Near());
@@ -652,13 +652,13 @@ Frag TSqlParser::CaseExpr(const Scope* s) {
         sql += w;
     if (AcceptWord("ELSE")) {
         Frag e = Expr(s);
-        if (!e.isNull) result = Wider(result, e.spec);
+        if (!e.isNull) result = Wider(result, e.typeSpec);
         sql += " ELSE " + e.sql;
     }
     ExpectWord("END");
     Frag f;
     f.sql = "(" + sql + " END)";
-    f.spec = result;
+    f.typeSpec = result;
     return f;
 }
 
@@ -684,7 +684,7 @@ Frag TSqlParser::ColumnRef(const Scope* s) {
         bool found = false;
         for (const Source& src : sc->sources) {
             if (!qual.empty() && src.alias != lq) continue;
-            if (src.Lookup(f.name, f.spec) || !qual.empty()) {
+            if (src.Lookup(f.name, f.typeSpec) || !qual.empty()) {
                 found = true;
                 break;
             }
@@ -701,14 +701,14 @@ Frag TSqlParser::Variable() {
     if (it == vars_.end()) Fail("Must declare the scalar variable \"@" + name + "\".");
     Frag f;
     f.sql = Param(ParamKind::Variable, name);
-    f.spec = it->second;
+    f.typeSpec = it->second;
     return f;
 }
 
 Frag TSqlParser::SysVariable() {
     std::string name = Upper(Take().text);
     Frag f;
-    f.spec = Spec(SqlType::Int);
+    f.typeSpec = TypeSpecOf(SqlType::Int);
     if (name == "@@ROWCOUNT") {
         f.sql = Param(ParamKind::RowCount, "");
     } else if (name == "@@IDENTITY") {
@@ -728,7 +728,7 @@ Frag TSqlParser::Subquery(const Scope* s) {
     ExpectOp(")");
     Frag f;
     f.sql = "(" + q.sql + ")";
-    if (!q.columns.empty()) f.spec = q.columns[0].spec;
+    if (!q.columns.empty()) f.typeSpec = q.columns[0].typeSpec;
     return f;
 }
 
@@ -743,7 +743,7 @@ TypeSpec TSqlParser::TypeName() {
         ExpectOp(")");
         text += ")";
     }
-    TypeSpec spec = ParseTypeName(text);
-    if (spec.type == SqlType::Unknown) Unsupported("data type " + text);
-    return spec;
+    TypeSpec typeSpec = ParseTypeName(text);
+    if (typeSpec.type == SqlType::Unknown) Unsupported("data type " + text);
+    return typeSpec;
 }

@@ -22,14 +22,14 @@ std::string QuoteLiteral(const std::string& value);
 // A translated expression.
 struct Frag {
     std::string sql;
-    TypeSpec spec;
+    TypeSpec typeSpec;
     bool isColumn = false;     // a plain column reference (carries its collation)
     bool isStringLit = false;  // lit holds the value
     bool isNumberLit = false;
     bool isNull = false;
     std::string lit;
     std::string name;  // the column's name, for a plain column reference
-    SqlType Type() const { return spec.type; }
+    SqlType Type() const { return typeSpec.type; }
 };
 
 // A table, derived table or function result visible to expressions.
@@ -38,7 +38,7 @@ struct Source {
     std::string table;  // lower-case table name ("" for derived tables)
     const TableInfo* info = nullptr;
     std::vector<std::pair<std::string, TypeSpec>> columns;  // derived tables, functions
-    bool Lookup(const std::string& column, TypeSpec& spec) const;
+    bool Lookup(const std::string& column, TypeSpec& typeSpec) const;
 };
 
 struct Scope {
@@ -58,7 +58,7 @@ struct FromItem {
 
 struct OutColumn {
     std::string name;
-    TypeSpec spec;
+    TypeSpec typeSpec;
     bool plainColumn = false;
 };
 

@@ -62,7 +62,7 @@ void TSqlParser::Expression(const TypeSpec& target) {
     if (!AtEnd()) Fail(Near());
     out_.Kind = StatementKind::Expression;
     out_.Sql = "SELECT " + e.sql;
-    out_.ExprType = e.spec;
+    out_.ExprType = e.typeSpec;
     (void)target;
 }
 
@@ -225,7 +225,7 @@ std::string TSqlParser::SelectList(Scope& scope, const std::vector<TypeSpec>* co
             out_.AssignTypes.push_back(it->second);
             assigning = true;
             piece = e.sql;
-            col.spec = e.spec;
+            col.typeSpec = e.typeSpec;
         } else {
             std::string alias;
             bool aliased = false;
@@ -250,7 +250,7 @@ std::string TSqlParser::SelectList(Scope& scope, const std::vector<TypeSpec>* co
             if (coerce != nullptr && index < coerce->size()) e = Coerce(e, (*coerce)[index]);
             retrieving = true;
             col.name = aliased ? alias : (e.isColumn ? e.name : "");
-            col.spec = e.spec;
+            col.typeSpec = e.typeSpec;
             col.plainColumn = e.isColumn && !aliased;
             piece = e.sql;
             if (aliased)
@@ -259,7 +259,7 @@ std::string TSqlParser::SelectList(Scope& scope, const std::vector<TypeSpec>* co
                 piece += " AS \"\"";  // SQL Server leaves such a column unnamed
             if (topLevel && !e.isColumn && e.Type() != SqlType::Unknown &&
                 e.Type() != SqlType::Null)
-                out_.ColumnHints.emplace_back(LowerName(col.name), e.spec);
+                out_.ColumnHints.emplace_back(LowerName(col.name), e.typeSpec);
         }
         if (piece != "*" && piece.find(".*") == std::string::npos) q.columns.push_back(col);
         text += (text.empty() ? "" : ", ") + piece;
@@ -351,7 +351,7 @@ FromItem TSqlParser::TablePrimary(Scope& scope) {
         it.primary = "(" + q.sql + ") AS " + QuoteName(alias);
         src.alias = LowerName(alias);
         for (const OutColumn& c : q.columns)
-            src.columns.emplace_back(c.name, c.spec);
+            src.columns.emplace_back(c.name, c.typeSpec);
     } else {
         std::string schema, name;
         std::string text = TableName(schema, name);
@@ -484,11 +484,11 @@ void TSqlParser::Insert() {
         for (std::size_t i = 0; i < info->Columns.size(); ++i)
             if (static_cast<int>(i) != info->IdentityColumn) cols.push_back(info->Columns[i].Name);
     }
-    std::vector<TypeSpec> specs;
+    std::vector<TypeSpec> typeSpecs;
     std::string colList;
     for (const auto& c : cols) {
         const ColumnInfo* ci = info != nullptr ? info->Find(c) : nullptr;
-        specs.push_back(ci != nullptr ? ci->Type : TypeSpec{});
+        typeSpecs.push_back(ci != nullptr ? ci->Type : TypeSpec{});
         colList += (colList.empty() ? "" : ", ") + QuoteName(c);
     }
     std::string head = "INSERT INTO " + table + (cols.empty() ? "" : " (" + colList + ")");
@@ -500,7 +500,7 @@ void TSqlParser::Insert() {
             std::size_t i = 0;
             do {
                 Frag v = Expr(nullptr);
-                if (i < specs.size()) v = Coerce(v, specs[i]);
+                if (i < typeSpecs.size()) v = Coerce(v, typeSpecs[i]);
                 row += (row.empty() ? "" : ", ") + v.sql;
                 ++i;
             } while (AcceptOp(","));
@@ -513,7 +513,7 @@ void TSqlParser::Insert() {
         } while (AcceptOp(","));
         out_.Sql = head + " VALUES " + rows;
     } else if (Word("SELECT") || Op("(")) {
-        QueryText q = Query(nullptr, &specs, false);
+        QueryText q = Query(nullptr, &typeSpecs, false);
         out_.Sql = head + " " + q.sql;
     } else if (Word("DEFAULT") && Word("VALUES", 1)) {
         pos_ += 2;

@@ -98,7 +98,7 @@ TEST(SqlTypes, DeclaredTypesGiveAdoCodes) {
 }
 
 TEST(SqlTypes, AssignmentsConvertToTheDeclaredType) {
-    auto spec = [](const char* decl) { return ParseTypeName(decl); };
+    auto typeSpec = [](const char* decl) { return ParseTypeName(decl); };
     struct {
         Variant value;
         const char* decl;
@@ -123,7 +123,7 @@ TEST(SqlTypes, AssignmentsConvertToTheDeclaredType) {
     for (const auto& c : kCases) {
         Variant out;
         std::string error;
-        bool ok = ConvertForAssignment(c.value, TypeSpec{}, spec(c.decl), out, error);
+        bool ok = ConvertForAssignment(c.value, TypeSpec{}, typeSpec(c.decl), out, error);
         if (c.text == nullptr) {
             EXPECT_FALSE(ok) << c.value.ToText() << " -> " << c.decl;
             EXPECT_NE(error.find("Conversion failed"), std::string::npos) << error;
