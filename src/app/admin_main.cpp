@@ -2,4 +2,6 @@
 
 #include "app/admin.h"
 
-int main(int argc, char** argv) { return RunAdmin(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+    return RunAdmin(argc, argv, std::cout, std::cerr);
+}

@@ -33,7 +33,7 @@ struct ProcedureResult {
 // What a procedure may do on the connection it was called on. Statements are
 // plain SQLite SQL with ? placeholders (not T-SQL).
 class ProcedureContext {
-public:
+  public:
     virtual ~ProcedureContext() = default;
     virtual std::shared_ptr<Recordset> Query(const std::string& sql,
                                              const std::vector<Variant>& params) = 0;

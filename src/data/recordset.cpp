@@ -37,7 +37,9 @@ int Recordset::FieldIndex(const std::string& name) const {
     return -1;
 }
 
-const Variant* Recordset::Field(const std::string& name) const { return Field(FieldIndex(name)); }
+const Variant* Recordset::Field(const std::string& name) const {
+    return Field(FieldIndex(name));
+}
 
 const Variant* Recordset::Field(int index) const {
     if (index < 0 || index >= FieldCount() || Eof() || pos_ < 0) return nullptr;

@@ -39,7 +39,7 @@ struct FieldInfo {
 std::vector<FieldInfo> FieldList(const std::vector<std::string>& names);
 
 class Recordset {
-public:
+  public:
     using Row = std::vector<Variant>;
 
     Recordset() = default;
@@ -102,7 +102,7 @@ public:
     Row& CurrentRow() { return rows_.at(static_cast<std::size_t>(pos_)); }
     const Row& OriginalRow() const { return original_; }
 
-private:
+  private:
     std::shared_ptr<const std::vector<FieldInfo>> fields_ =
         std::make_shared<const std::vector<FieldInfo>>();
     bool open_ = true;

@@ -20,7 +20,12 @@ class DBEngine;  // the engine behind a connection (data/dbengine.h)
 // in this order: name, type, direction, size, value.
 using ParamList = std::vector<Variant>;
 
-enum ParamDirection : int { adParamInput = 1, adParamOutput = 2, adParamInputOutput = 3, adParamReturnValue = 4 };
+enum ParamDirection : int {
+    adParamInput = 1,
+    adParamOutput = 2,
+    adParamInputOutput = 3,
+    adParamReturnValue = 4
+};
 
 struct OutputParam {
     std::string Name;
@@ -29,7 +34,7 @@ struct OutputParam {
 };
 
 class SQLDB {
-public:
+  public:
     SQLDB();
     ~SQLDB();
     SQLDB(const SQLDB&) = delete;
@@ -82,7 +87,7 @@ public:
     static std::string EscapeLike(const std::string& s);
     void SetLastError(int32_t number, const std::string& procedure, const std::string& description);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -109,7 +109,8 @@ bool FileToBlob(const std::string& path, Recordset& rs, const std::string& field
 }
 
 std::shared_ptr<Recordset> FirstOpenRecordset(std::shared_ptr<Recordset> rs) {
-    while (rs && !rs->IsOpen()) rs = rs->NextRecordset();
+    while (rs && !rs->IsOpen())
+        rs = rs->NextRecordset();
     return rs;
 }
 

@@ -317,11 +317,11 @@ bool InsertRows(SQLiteFile& db, const std::string& table, const std::vector<std:
 }
 
 std::shared_ptr<Recordset> FileProcedureContext::Query(const std::string& sql,
-                                                         const std::vector<Variant>& params) {
+                                                       const std::vector<Variant>& params) {
     return db_.Query(sql, params);
 }
 
 bool FileProcedureContext::Execute(const std::string& sql, const std::vector<Variant>& params,
-                                     int64_t* changes) {
+                                   int64_t* changes) {
     return db_.Execute(sql, params, changes);
 }

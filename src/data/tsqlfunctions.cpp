@@ -209,8 +209,9 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
         if (a[0].Type() != SqlType::Unknown && a[0].Type() != SqlType::Null)
             second = Coerce(second, a[0].typeSpec);
         f.sql = "ifnull(" + a[0].sql + ", " + second.sql + ")";
-        f.typeSpec =
-            a[0].Type() == SqlType::Unknown || a[0].Type() == SqlType::Null ? a[1].typeSpec : a[0].typeSpec;
+        f.typeSpec = a[0].Type() == SqlType::Unknown || a[0].Type() == SqlType::Null
+                         ? a[1].typeSpec
+                         : a[0].typeSpec;
         return f;
     }
     if (n == "COALESCE") {

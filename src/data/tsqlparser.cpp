@@ -535,7 +535,7 @@ Frag TSqlParser::Primary(const Scope* s) {
             bool isFloat = t.text.find_first_of(".eE") != std::string::npos;
             long long v = isFloat ? 0 : std::strtoll(t.text.c_str(), nullptr, 10);
             f.typeSpec = TypeSpecOf(isFloat ? SqlType::Float
-                                  : (v > 2147483647LL ? SqlType::BigInt : SqlType::Int));
+                                            : (v > 2147483647LL ? SqlType::BigInt : SqlType::Int));
             return f;
         }
         case TokKind::String:

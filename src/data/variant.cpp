@@ -37,13 +37,20 @@ Variant Variant::Currency(double v) {
 
 VarType Variant::Type() const {
     switch (value_.index()) {
-        case 0: return VarType::Null;
-        case 1: return VarType::Boolean;
-        case 2: return VarType::Integer;
-        case 3: return currency_ ? VarType::Currency : VarType::Double;
-        case 4: return VarType::Text;
-        case 5: return VarType::Date;
-        default: return VarType::Binary;
+        case 0:
+            return VarType::Null;
+        case 1:
+            return VarType::Boolean;
+        case 2:
+            return VarType::Integer;
+        case 3:
+            return currency_ ? VarType::Currency : VarType::Double;
+        case 4:
+            return VarType::Text;
+        case 5:
+            return VarType::Date;
+        default:
+            return VarType::Binary;
     }
 }
 
@@ -52,23 +59,30 @@ bool Variant::IsNumeric() const {
         case VarType::Boolean:
         case VarType::Integer:
         case VarType::Double:
-        case VarType::Currency: return true;
+        case VarType::Currency:
+            return true;
         case VarType::Text: {
             double d = 0;
             return ParseNumber(std::get<std::string>(value_), d);
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
 std::string Variant::ToText() const {
     switch (Type()) {
-        case VarType::Null: return {};
-        case VarType::Boolean: return std::get<bool>(value_) ? "True" : "False";
-        case VarType::Integer: return std::to_string(std::get<int64_t>(value_));
+        case VarType::Null:
+            return {};
+        case VarType::Boolean:
+            return std::get<bool>(value_) ? "True" : "False";
+        case VarType::Integer:
+            return std::to_string(std::get<int64_t>(value_));
         case VarType::Double:
-        case VarType::Currency: return DoubleText(std::get<double>(value_));
-        case VarType::Text: return std::get<std::string>(value_);
+        case VarType::Currency:
+            return DoubleText(std::get<double>(value_));
+        case VarType::Text:
+            return std::get<std::string>(value_);
         case VarType::Date: {
             const DateTime& d = std::get<DateTime>(value_);
             return d.ToText(d.Millisecond != 0);
@@ -84,16 +98,20 @@ std::string Variant::ToText() const {
 double Variant::ToDouble(bool* ok) const {
     if (ok != nullptr) *ok = true;
     switch (Type()) {
-        case VarType::Boolean: return std::get<bool>(value_) ? -1.0 : 0.0;  // VB's True is -1
-        case VarType::Integer: return static_cast<double>(std::get<int64_t>(value_));
+        case VarType::Boolean:
+            return std::get<bool>(value_) ? -1.0 : 0.0;  // VB's True is -1
+        case VarType::Integer:
+            return static_cast<double>(std::get<int64_t>(value_));
         case VarType::Double:
-        case VarType::Currency: return std::get<double>(value_);
+        case VarType::Currency:
+            return std::get<double>(value_);
         case VarType::Text: {
             double d = 0;
             if (ParseNumber(std::get<std::string>(value_), d)) return d;
             break;
         }
-        default: break;
+        default:
+            break;
     }
     if (ok != nullptr) *ok = false;
     return 0;
@@ -125,15 +143,18 @@ int32_t Variant::ToInt32(bool* ok) const {
 
 bool Variant::ToBool() const {
     switch (Type()) {
-        case VarType::Boolean: return std::get<bool>(value_);
+        case VarType::Boolean:
+            return std::get<bool>(value_);
         case VarType::Text: {
             std::string t = std::get<std::string>(value_);
-            for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            for (char& c : t)
+                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
             if (t == "true") return true;
             double d = 0;
             return ParseNumber(t, d) && d != 0;
         }
-        default: return ToDouble() != 0;
+        default:
+            return ToDouble() != 0;
     }
 }
 

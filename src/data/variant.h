@@ -12,7 +12,7 @@
 enum class VarType : uint8_t { Null, Boolean, Integer, Double, Currency, Text, Date, Binary };
 
 class Variant {
-public:
+  public:
     Variant() = default;
     Variant(std::nullptr_t) {}
     Variant(bool v) : value_(v) {}
@@ -50,7 +50,7 @@ public:
         return value_ == other.value_ && currency_ == other.currency_;
     }
 
-private:
+  private:
     std::variant<std::monostate, bool, int64_t, double, std::string, DateTime, Bytes> value_;
     bool currency_ = false;
 };
