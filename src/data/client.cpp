@@ -20,10 +20,6 @@ std::string GetComputerNameStr() {
     return PlatformComputerName();
 }
 
-std::string Client::Name(int language) const {
-    return language >= 1 && language <= 3 ? name_[language - 1] : std::string();
-}
-
 bool Client::Load(SQLDB* sqldb) {
     std::string computer = GetComputerNameStr();
     bool resolved = false;
@@ -60,9 +56,7 @@ void Client::ReadColumns(const Recordset* rs) {
     dbServerID_ = FieldLng(rs, "DBServerID");
     clientCode_ = FieldStr(rs, "ClientCode");
     clientType_ = FieldStr(rs, "ClientType");
-    name_[0] = FieldStr(rs, "NameL1");
-    name_[1] = FieldStr(rs, "NameL2");
-    name_[2] = FieldStr(rs, "NameL3");
+    name_.Read(rs, "Name");
     ipAddress_ = FieldStr(rs, "IPAddress");
     computerName_ = FieldStr(rs, "ComputerName");
     rowStatus_ = FieldStr(rs, "RowStatus");
@@ -70,16 +64,7 @@ void Client::ReadColumns(const Recordset* rs) {
 }
 
 bool Client::AddFromRS(const Recordset* rs) {
-    if (rs == nullptr) {
-        SetErr(kErrRSNothing, kClass, "AddFromRS", "oRS is nothing");
-        WriteLog("oRS is nothing", kClass, "AddFromRS", kLogError, 1);
-        return false;
-    }
-    if (rs->Eof()) {
-        SetErr(kErrRSEOF, kClass, "AddFromRS", "oRS is EOF");
-        WriteLog("oRS is EOF", kClass, "AddFromRS", kLogError, 1);
-        return false;
-    }
+    if (!HasCurrentRow(*this, rs, kClass, "oRS is EOF", RowLog::kText)) return false;
     ReadColumns(rs);
     location_ = FieldStr(rs, "Location");
     return true;

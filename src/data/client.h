@@ -6,6 +6,7 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 #include "platform/datetime.h"
 
@@ -19,10 +20,10 @@ class Client : public ErrorState {
     int32_t DBServerID() const { return dbServerID_; }
     const std::string& ClientCode() const { return clientCode_; }
     const std::string& ClientType() const { return clientType_; }
-    const std::string& NameL1() const { return name_[0]; }
-    const std::string& NameL2() const { return name_[1]; }
-    const std::string& NameL3() const { return name_[2]; }
-    std::string Name(int language) const;
+    const std::string& NameL1() const { return name_.L1(); }
+    const std::string& NameL2() const { return name_.L2(); }
+    const std::string& NameL3() const { return name_.L3(); }
+    std::string Name(int language) const { return name_.In(language); }
     const std::string& IPAddress() const { return ipAddress_; }
     const std::string& ComputerName() const { return computerName_; }
     const std::string& Location() const { return location_; }
@@ -37,7 +38,7 @@ class Client : public ErrorState {
     int32_t dbServerID_ = 0;
     std::string clientCode_;
     std::string clientType_;
-    std::string name_[3];
+    LangText name_;
     std::string ipAddress_;
     std::string computerName_;
     std::string location_;

@@ -13,24 +13,11 @@ DBServer::DBServer() : sqldb_(std::make_unique<SQLDB>()) {
     sqldb_->SetKeepConnection(true);
 }
 
-std::string DBServer::Name(int language) const {
-    return language >= 1 && language <= 3 ? name_[language - 1] : std::string();
-}
-
 bool DBServer::AddFromRS(const Recordset* rs) {
-    if (rs == nullptr) {
-        SetErr(kErrRSNothing, kClass, "AddFromRS", "oRS is nothing");
-        return false;
-    }
-    if (rs->Eof()) {
-        SetErr(kErrRSEOF, kClass, "AddFromRS", "oRS is EOF");
-        return false;
-    }
+    if (!HasCurrentRow(*this, rs, kClass, "oRS is EOF", RowLog::kNone)) return false;
     dbServerID_ = FieldLng(rs, "DBServerID");
     dbServerCode_ = FieldStr(rs, "DBServerCode");
-    name_[0] = FieldStr(rs, "NameL1");
-    name_[1] = FieldStr(rs, "NameL2");
-    name_[2] = FieldStr(rs, "NameL3");
+    name_.Read(rs, "Name");
     ipAddress_ = FieldStr(rs, "IPAddress");
     connStr_ = FieldStr(rs, "ConnStr");
     userID_ = FieldStr(rs, "UserID");

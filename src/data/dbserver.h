@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/errorstate.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 #include "platform/datetime.h"
 
@@ -20,11 +21,11 @@ class DBServer : public ErrorState {
 
     int32_t DBServerID() const { return dbServerID_; }
     const std::string& DBServerCode() const { return dbServerCode_; }
-    const std::string& NameL1() const { return name_[0]; }
-    const std::string& NameL2() const { return name_[1]; }
-    const std::string& NameL3() const { return name_[2]; }
+    const std::string& NameL1() const { return name_.L1(); }
+    const std::string& NameL2() const { return name_.L2(); }
+    const std::string& NameL3() const { return name_.L3(); }
     // Name in language 1..3; "" beyond.
-    std::string Name(int language) const;
+    std::string Name(int language) const { return name_.In(language); }
     const std::string& IPAddress() const { return ipAddress_; }
     const std::string& ConnStr() const { return connStr_; }
     const std::string& UserID() const { return userID_; }
@@ -39,7 +40,7 @@ class DBServer : public ErrorState {
   private:
     int32_t dbServerID_ = 0;
     std::string dbServerCode_;
-    std::string name_[3];
+    LangText name_;
     std::string ipAddress_;
     std::string connStr_;
     std::string userID_;

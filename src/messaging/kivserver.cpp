@@ -7,21 +7,12 @@ constexpr const char* kClass = "KIVServer";
 }
 
 bool KIVServer::AddFromRS(const Recordset* rs) {
-    if (rs == nullptr) {
-        SetErr(kErrRSNothing, kClass, "AddFromRS", "oRS is nothing");
-        return false;
-    }
-    if (rs->Eof()) {
-        SetErr(kErrRSEOF, kClass, "AddFromRS", "oRS is EOF");
-        return false;
-    }
+    if (!HasCurrentRow(*this, rs, kClass, "oRS is EOF", RowLog::kNone)) return false;
     rowModified_ = FieldDate(rs, "RowModified");
     rowStatus_ = FieldStr(rs, "RowStatus");
     serviceID_ = FieldLng(rs, "ServiceID");
     serviceCode_ = FieldStr(rs, "ServiceCode");
-    name_[0] = FieldStr(rs, "NameL1");
-    name_[1] = FieldStr(rs, "NameL2");
-    name_[2] = FieldStr(rs, "NameL3");
+    name_.Read(rs, "Name");
     ipAddress_ = FieldStr(rs, "IPAddress");
     computerName_ = FieldStr(rs, "ComputerName");
     ipPort_ = FieldLng(rs, "IPPort");

@@ -11,21 +11,12 @@ constexpr const char* kClass = "POSServers";
 }  // namespace
 
 bool POSServer::AddFromRS(const Recordset* rs) {
-    if (rs == nullptr) {
-        SetErr(kErrRSNothing, kServerClass, "AddFromRS", "oRS is nothing");
-        return false;
-    }
-    if (rs->Eof()) {
-        SetErr(kErrRSEOF, kServerClass, "AddFromRS", "oRS is at the end");
-        return false;
-    }
+    if (!HasCurrentRow(*this, rs, kServerClass, "oRS is at the end", RowLog::kNone)) return false;
     rowModified_ = FieldDate(rs, "RowModified");
     rowStatus_ = FieldStr(rs, "RowStatus");
     posID_ = FieldLng(rs, "POSID");
     posCode_ = FieldStr(rs, "POSCode");
-    name_[0] = FieldStr(rs, "NameL1");
-    name_[1] = FieldStr(rs, "NameL2");
-    name_[2] = FieldStr(rs, "NameL3");
+    name_.Read(rs, "Name");
     ipAddress_ = FieldStr(rs, "IPAddress");
     computerName_ = FieldStr(rs, "ComputerName");
     ipPort_ = FieldLng(rs, "IPPort");

@@ -7,10 +7,8 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
+#include "data/recordfields.h"
 #include "platform/datetime.h"
-
-class Recordset;
-class SQLDB;
 
 class POSServer : public ErrorState {
   public:
@@ -20,9 +18,9 @@ class POSServer : public ErrorState {
     const std::string& RowStatus() const { return rowStatus_; }
     int32_t POSID() const { return posID_; }
     const std::string& POSCode() const { return posCode_; }
-    const std::string& NameL1() const { return name_[0]; }
-    const std::string& NameL2() const { return name_[1]; }
-    const std::string& NameL3() const { return name_[2]; }
+    const std::string& NameL1() const { return name_.L1(); }
+    const std::string& NameL2() const { return name_.L2(); }
+    const std::string& NameL3() const { return name_.L3(); }
     const std::string& IPAddress() const { return ipAddress_; }
     const std::string& ComputerName() const { return computerName_; }
     int32_t IPPort() const { return ipPort_; }
@@ -38,7 +36,7 @@ class POSServer : public ErrorState {
     std::string rowStatus_;
     int32_t posID_ = 0;
     std::string posCode_;
-    std::string name_[3];
+    LangText name_;
     std::string ipAddress_;
     std::string computerName_;
     int32_t ipPort_ = 0;

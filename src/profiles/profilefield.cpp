@@ -7,6 +7,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/mltext.h"
+#include "data/recordfields.h"
 #include "data/recordset.h"
 #include "platform/datetime.h"
 #include "profiles/uiproperties.h"
@@ -49,11 +50,9 @@ std::string UserTimeFormat() {
 }  // namespace
 
 bool ProfileField::LoadDefinition(const Recordset* rs, int language) {
-    if (rs == nullptr || rs->Eof()) {
-        SetErr(rs == nullptr ? kErrRSNothing : kErrRSEOF, "ProfileField", "LoadDefinition",
-               rs == nullptr ? "oRS is nothing" : "oRS is at the end");
+    if (!HasCurrentRow(*this, rs, "ProfileField", "oRS is at the end", RowLog::kNone,
+                       "LoadDefinition"))
         return false;
-    }
     for (int i = 0; i < rs->FieldCount(); ++i) {
         const Variant* v = rs->Field(i);
         attrs_[Lower(rs->FieldAt(i).Name)] = v != nullptr ? *v : Variant();

@@ -38,12 +38,8 @@ bool Reservation::Load(const Recordset* rs, const ProfileDefinition& def) {
 }
 
 bool Reservation::Load(const Recordset* rs, const ResvColumnPlan& plan) {
-    if (rs == nullptr || rs->Eof()) {
-        const int32_t number = rs == nullptr ? kErrRSNothing : kErrRSEOF;
-        SetErr(number, kClass, "Load", rs == nullptr ? "oRS is nothing" : "oRS is at the end");
-        WriteErrLog(number, ErrDescription(), kClass, "Load");
+    if (!HasCurrentRow(*this, rs, kClass, "oRS is at the end", RowLog::kNumbered, "Load"))
         return false;
-    }
     for (const auto& [key, index] : plan.columns) {
         const Variant* v = rs->Field(index);
         if (v == nullptr || v->IsNull()) {

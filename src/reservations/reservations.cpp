@@ -1,6 +1,7 @@
 #include "reservations/reservations.h"
 
 #include "core/log.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 #include "profiles/profiledefinition.h"
 
@@ -35,11 +36,8 @@ Reservation* Reservations::LoadRow(const Recordset* rs, const ProfileDefinition&
 }
 
 Reservation* Reservations::LoadRow(const Recordset* rs, const ResvColumnPlan& plan) {
-    if (rs == nullptr || rs->Eof()) {
-        SetErr(rs == nullptr ? kErrRSNothing : kErrRSEOF, kClass, "LoadRow",
-               rs == nullptr ? "oRS is nothing" : "oRS is at the end");
+    if (!HasCurrentRow(*this, rs, kClass, "oRS is at the end", RowLog::kNone, "LoadRow"))
         return nullptr;
-    }
     const int32_t id = FieldLng(rs, "ReserveID");
     if (Reservation* existing = Item(id)) {
         return existing->Load(rs, plan) ? existing : nullptr;

@@ -3,6 +3,7 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "data/dbconnections.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 
 namespace {
@@ -32,12 +33,8 @@ PartFlags ComputePartFlags(const PeriodParts& p, const DateTime& reserveTime) {
 }
 
 bool TableReserve::LoadColumns(const Recordset* rs) {
-    if (rs == nullptr || rs->Eof()) {
-        const int32_t number = rs == nullptr ? kErrRSNothing : kErrRSEOF;
-        SetErr(number, kClass, "Load", rs == nullptr ? "oRS is nothing" : "oRS is at the end");
-        WriteErrLog(number, ErrDescription(), kClass, "Load");
+    if (!HasCurrentRow(*this, rs, kClass, "oRS is at the end", RowLog::kNumbered, "Load"))
         return false;
-    }
     rowModified_ = FieldDate(rs, "RowModified");
     rowStatus_ = FieldStr(rs, "RowStatus");
     tableReserveID_ = FieldLng(rs, "TableReserveID");

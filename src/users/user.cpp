@@ -12,17 +12,6 @@ std::unique_ptr<User> g_oUser;
 
 namespace {
 constexpr const char* kClass = "User";
-
-std::string NameOf(const std::string (&names)[3], int language) {
-    return language >= 1 && language <= 3 ? names[language - 1] : std::string();
-}
-}  // namespace
-
-std::string User::UserName(int language) const {
-    return NameOf(userName_, language);
-}
-std::string User::RoleName(int language) const {
-    return NameOf(roleName_, language);
 }
 
 int32_t User::FERightMask(int index) const {
@@ -34,19 +23,12 @@ int32_t User::BERightMask(int index) const {
 }
 
 bool User::AddFromRS(const Recordset* rs) {
-    if (rs == nullptr || rs->Eof()) {
-        const char* text = rs == nullptr ? "oRS is nothing" : "oRS is EOF";
-        SetErr(rs == nullptr ? kErrRSNothing : kErrRSEOF, kClass, "AddFromRS", text);
-        WriteLog(text, kClass, "AddFromRS", kLogError, 1);
-        return false;
-    }
+    if (!HasCurrentRow(*this, rs, kClass, "oRS is EOF", RowLog::kText)) return false;
     userID_ = FieldLng(rs, "UserID");
     loginID_ = FieldStr(rs, "LoginID");
     password_ = FieldStr(rs, "Password");
-    for (int i = 0; i < 3; ++i) {
-        userName_[i] = FieldStr(rs, "UserNameL" + std::to_string(i + 1));
-        roleName_[i] = FieldStr(rs, "RoleNameL" + std::to_string(i + 1));
-    }
+    userName_.Read(rs, "UserName");
+    roleName_.Read(rs, "RoleName");
     diffNamePwd_ = FieldLng(rs, "DiffNamePwd");
     pwdNextLogon_ = FieldLng(rs, "PwdNextLogon");
     disabled_ = FieldLng(rs, "Disabled");

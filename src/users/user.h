@@ -8,9 +8,8 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
+#include "data/recordfields.h"
 #include "platform/datetime.h"
-
-class Recordset;
 
 constexpr int32_t kTopRoleLevel = 255;
 
@@ -29,15 +28,15 @@ class User : public ErrorState {
     int32_t UserID() const { return userID_; }
     const std::string& LoginID() const { return loginID_; }
     const std::string& Password() const { return password_; }
-    std::string UserName(int language) const;
-    const std::string& UserNameL1() const { return userName_[0]; }
+    std::string UserName(int language) const { return userName_.In(language); }
+    const std::string& UserNameL1() const { return userName_.L1(); }
     int32_t DiffNamePwd() const { return diffNamePwd_; }
     int32_t PwdNextLogon() const { return pwdNextLogon_; }
     int32_t Disabled() const { return disabled_; }
     int32_t RoleID() const { return roleID_; }
     const std::string& RoleCode() const { return roleCode_; }
     int32_t RoleLevel() const { return roleLevel_; }
-    std::string RoleName(int language) const;
+    std::string RoleName(int language) const { return roleName_.In(language); }
     int32_t PwdSecurity() const { return pwdSecurity_; }
     int32_t SessionTimeout() const { return sessionTimeout_; }
     int32_t FERightMask(int index) const;
@@ -53,14 +52,14 @@ class User : public ErrorState {
     int32_t userID_ = 0;
     std::string loginID_;
     std::string password_;
-    std::string userName_[3];
+    LangText userName_;
     int32_t diffNamePwd_ = 0;
     int32_t pwdNextLogon_ = 0;
     int32_t disabled_ = 0;
     int32_t roleID_ = 0;
     std::string roleCode_;
     int32_t roleLevel_ = 0;
-    std::string roleName_[3];
+    LangText roleName_;
     int32_t pwdSecurity_ = 0;
     int32_t sessionTimeout_ = 0;
     std::array<int32_t, 11> feMask_{};

@@ -1,26 +1,11 @@
 #pragma once
-// Shared pieces of the venue record classes: the row check every AddFromRS
-// starts with, the flag readers of the outlet columns, and texts kept in
-// three languages.
-#include <array>
+// Shared pieces of the venue record classes: the flag readers of the outlet
+// columns and the upper-casing of table numbers, on top of the row check and
+// three-language texts of every record class.
 #include <cctype>
 #include <string>
 
-#include "core/errorstate.h"
-#include "core/log.h"
-#include "data/sqldb.h"
-
-// False (with 9015 or 9018 set and logged) when there is no current row.
-// `eofText` is the class's wording of the end-of-recordset message.
-inline bool HasCurrentRow(ErrorState& err, const Recordset* rs, const char* cls,
-                          const char* eofText) {
-    if (rs != nullptr && !rs->Eof()) return true;
-    const int32_t number = rs == nullptr ? kErrRSNothing : kErrRSEOF;
-    const char* text = rs == nullptr ? "oRS is nothing" : eofText;
-    err.SetErr(number, cls, "AddFromRS", text);
-    WriteErrLog(number, err.ErrDescription(), cls, "AddFromRS");
-    return false;
-}
+#include "data/recordfields.h"
 
 // Flags stored as text count only when the text is exactly "1": " 1" and
 // "01" are off. An integer 1 reads as the text "1" too.
@@ -42,24 +27,3 @@ inline std::string UpperAscii(std::string s) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
-
-// A name, description or address in languages 1 to 3.
-class LangText {
-  public:
-    // Reads prefix + "L1" .. "L3".
-    void Read(const Recordset* rs, const std::string& prefix) {
-        for (std::size_t i = 0; i < 3; ++i)
-            texts_[i] = FieldStr(rs, prefix + "L" + std::to_string(i + 1));
-    }
-    // "" for a language outside 1..3.
-    std::string In(int language) const {
-        return language >= 1 && language <= 3 ? texts_[static_cast<std::size_t>(language - 1)]
-                                              : std::string();
-    }
-    const std::string& L1() const { return texts_[0]; }
-    const std::string& L2() const { return texts_[1]; }
-    const std::string& L3() const { return texts_[2]; }
-
-  private:
-    std::array<std::string, 3> texts_;
-};
