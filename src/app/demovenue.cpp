@@ -6,6 +6,7 @@
 #include "app/demodata.h"
 #include "app/demomodel.h"
 #include "data/crypto.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -322,10 +323,8 @@ const std::vector<DemoGuest>& DemoGuests() {
             g.chineseName = Pick(r, kChineseLastNames);
             g.chineseName += Pick(r, kChineseFirstNames);
             g.phone = std::to_string(90000000 + id * 4099 % 9999991);
-            std::string mail = g.firstName + "." + g.lastName + std::to_string(id);
-            std::transform(mail.begin(), mail.end(), mail.begin(),
-                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-            g.email = mail + "@example.com";
+            g.email =
+                LowerAscii(g.firstName + "." + g.lastName + std::to_string(id)) + "@example.com";
             g.accountNo = "M" + std::to_string(100000 + id);
             g.holderNo = "01";
             const int c = r.Below(10);

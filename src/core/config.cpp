@@ -1,7 +1,6 @@
 #include "core/config.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdlib>
 
 #include "core/globals.h"
@@ -9,6 +8,7 @@
 #include "core/mltext.h"
 #include "core/version.h"
 #include "data/sqldb.h"
+#include "platform/textutil.h"
 #include "platform/userinterface.h"
 
 namespace {
@@ -29,18 +29,6 @@ const std::pair<const char*, const char*> kTimeFormats[] = {{"hh:nn", "HH:mm"},
                                                             {"h:n am/pm", "H:m tt"},
                                                             {"hh:nn:ss am/pm", "HH:mm:ss tt"},
                                                             {"h:n:s am/pm", "HH:mm:ss tt"}};
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The row's value typed by ParaDataType: "I" integer (0 when not a number), else text.
 Variant Typed(const std::string& dataType, const Variant& value) {
@@ -162,7 +150,7 @@ void Config::ReadConfigRow(const std::string& name, const Variant& value) {
     if (name == "PrinterName") printerName_ = text;
     if (name == "AppTitleSuffix") appTitleSuffix_ = text.empty() ? "" : " (" + text + ")";
     if (name == "ResvListQuickKeyEnable") resvListQuickKeyEnable_ = number == 1;
-    std::string upper = Upper(name);
+    std::string upper = UpperAscii(name);
     if (upper == "SMSVALIDSENDTIME") smsValidSendTime_ = number;
     if (upper == "WEBSVRREF") webSvrRef_ = text;
     if (upper == "WEBSVRTIMEOUT") webSvrTimeout_ = number;
@@ -219,7 +207,7 @@ void Config::CheckFormats(std::string& problems) {
                                              [&](const char* f) { return dateFormat_ == f; }))
         AddProblem(problems, "The date format is not defined correctly");
     if (timeFormat_.empty()) return;
-    std::string lower = Lower(timeFormat_);
+    std::string lower = LowerAscii(timeFormat_);
     for (const auto& [format, display] : kTimeFormats) {
         if (lower == format) {
             timeFormatDisplay_ = display;

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -12,6 +11,7 @@
 #include "core/globals.h"
 #include "platform/hostinfo.h"
 #include "platform/paths.h"
+#include "platform/textutil.h"
 
 namespace fs = std::filesystem;
 
@@ -68,9 +68,7 @@ bool EnsureMonthFolder(const DateTime& now) {
 
 bool EndsWithLogOrErr(const std::string& name) {
     if (name.size() < 3) return false;
-    std::string tail = name.substr(name.size() - 3);
-    for (char& c : tail)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string tail = LowerAscii(name.substr(name.size() - 3));
     return tail == "log" || tail == "err";
 }
 

@@ -1,6 +1,5 @@
 #include "core/startup.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "core/config.h"
@@ -18,6 +17,7 @@
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/textutil.h"
 #include "platform/userinterface.h"
 
 const char* const kRegistryKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvorin\\KIV4";
@@ -25,19 +25,6 @@ const char* const kRegistryKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvorin\\KIV4";
 namespace {
 
 constexpr const char* kModule = "modMain";
-
-std::string Trim(const std::string& s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    std::size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string StripQuotes(const std::string& s) {
     std::string out;
@@ -65,7 +52,7 @@ std::map<int, std::string> TokenizeCommandLine(const std::string& commandLine, b
     bool quoted = false;
     auto close = [&]() {
         int key = static_cast<int>(tokens.size());
-        tokens[key] = lowerCase ? Lower(current) : current;
+        tokens[key] = lowerCase ? LowerAscii(current) : current;
         current.clear();
     };
     for (char c : s) {
@@ -89,7 +76,7 @@ CommandLineOptions ReadCommandLine(const std::string& commandLine) {
     auto tokens = ParseCommandLine(commandLine);
     auto original = TokenizeCommandLine(commandLine, false);
     for (const auto& [pos, token] : tokens) {
-        std::string t = Trim(token);
+        std::string t = Trim(token, " ");
         if (t == "-si") {
             opt.singleInstance = true;
         } else if (t == "-i" && tokens.count(pos + 1) != 0) {
@@ -107,13 +94,13 @@ std::string GetConnStr(const std::string& path) {
         return GetPrivateProfileString("DB", key, "", path, kIniShortBuffer);
     };
     std::string conn = read("ConnStr") + ";Data Source=" + read("Data Source");
-    std::string user = Trim(read("User ID"));
+    std::string user = Trim(read("User ID"), " ");
     if (user.empty()) {
         conn += ";Integrated Security=SSPI";
     } else {
         std::string login, password;
         bool ok = DecryptCredential(user, login);
-        ok = ok && DecryptCredential(Trim(read("Password")), password);
+        ok = ok && DecryptCredential(Trim(read("Password"), " "), password);
         if (!ok) {
             WriteLog("Decrypt fail", kModule, "GetConnStr", kLogError, 1);
             return {};
@@ -131,7 +118,7 @@ bool InitSetting(const CommandLineOptions& options, const std::string& rootOverr
     std::string root =
         rootOverride.empty() ? ReadRegistryString(kRegistryKey, "Path") : rootOverride;
     // Without a root every path would land at the top of the file system.
-    if (Trim(root).empty()) {
+    if (Trim(root, " ").empty()) {
         ShowCritical("The installation root is not set (registry value Path or --root DIR)");
         return false;
     }

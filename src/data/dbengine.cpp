@@ -4,22 +4,7 @@
 
 #include "data/installprocedures.h"
 #include "data/sqliteengine.h"
-
-namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-std::string Trim(const std::string& s) {
-    std::size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
-}  // namespace
+#include "platform/textutil.h"
 
 ConnectionProperties ParseConnectionString(const std::string& text) {
     ConnectionProperties props;
@@ -27,7 +12,7 @@ ConnectionProperties ParseConnectionString(const std::string& text) {
     while (p < text.size()) {
         std::size_t eq = text.find('=', p);
         if (eq == std::string::npos) break;
-        std::string key = Lower(Trim(text.substr(p, eq - p)));
+        std::string key = LowerAscii(Trim(text.substr(p, eq - p)));
         std::size_t v = eq + 1;
         while (v < text.size() && (text[v] == ' ' || text[v] == '\t'))
             ++v;
@@ -60,7 +45,7 @@ ConnectionProperties ParseConnectionString(const std::string& text) {
 }
 
 std::unique_ptr<DBEngine> CreateDBEngine(const std::string& provider) {
-    if (Lower(Trim(provider)) == "sqlite") {
+    if (LowerAscii(Trim(provider)) == "sqlite") {
         // The installation database's procedures live "in the database": the
         // engine knows them from its first connection on.
         static std::once_flag registered;

@@ -3,12 +3,12 @@
 #include <map>
 #include <mutex>
 
+#include "platform/textutil.h"
+
 namespace {
 
 std::string Key(const std::string& name) {
-    std::string k;
-    for (char c : name)
-        k += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    std::string k = LowerAscii(name);
     if (k.rfind("dbo.", 0) == 0) k.erase(0, 4);
     if (k.size() >= 2 && k.front() == '[' && k.back() == ']') k = k.substr(1, k.size() - 2);
     return k;

@@ -2,8 +2,9 @@
 
 #include <strings.h>
 
-#include <algorithm>
 #include <cctype>
+
+#include "platform/textutil.h"
 
 namespace {
 
@@ -125,12 +126,7 @@ int64_t QueryInt(ProcedureContext& ctx, const std::string& sql, const std::vecto
 }
 
 std::string NormaliseTableNo(const std::string& tableNo) {
-    std::string t = tableNo;
-    t.erase(0, t.find_first_not_of(" \t"));
-    t.erase(t.find_last_not_of(" \t") + 1);
-    std::transform(t.begin(), t.end(), t.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return t;
+    return UpperAscii(Trim(tableNo, " \t"));
 }
 
 std::string BlockAppliesSql(const std::string& t) {

@@ -3,17 +3,12 @@
 #include <cstdio>
 
 #include "data/dbengine.h"
+#include "platform/textutil.h"
 
 namespace {
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 std::string ParamKey(const std::string& s) {
-    std::string r = Lower(s);
+    std::string r = LowerAscii(s);
     while (!r.empty() && r[0] == '@')
         r.erase(0, 1);
     return r;
@@ -50,7 +45,7 @@ std::vector<std::string> Segments(const std::string& text) {
 
 std::string SegmentKey(const std::string& seg) {
     std::size_t eq = seg.find('=');
-    std::string k = Lower(seg.substr(0, eq));
+    std::string k = LowerAscii(seg.substr(0, eq));
     std::size_t b = k.find_first_not_of(" \t"), e = k.find_last_not_of(" \t");
     return b == std::string::npos ? std::string() : k.substr(b, e - b + 1);
 }
@@ -136,7 +131,7 @@ struct SQLDBSession {
         // The platform drops the password from an opened connection's string
         // unless asked to keep it; ConnectionString puts the saved one back.
         auto persist = props.find("persist security info");
-        if (persist == props.end() || Lower(persist->second) != "true")
+        if (persist == props.end() || LowerAscii(persist->second) != "true")
             connStr = WithoutPassword(connStr);
         return true;
     }
@@ -193,7 +188,7 @@ void AttachWriter(const std::shared_ptr<Recordset>& rs, const std::string& table
         Recordset::Row& row = r.CurrentRow();
         for (int idx : r.ChangedFields()) {
             const FieldInfo& f = r.FieldAt(idx);
-            if (!f.BaseTable.empty() && Lower(f.BaseTable) != Lower(table)) continue;
+            if (!f.BaseTable.empty() && LowerAscii(f.BaseTable) != LowerAscii(table)) continue;
             values.emplace_back(f.BaseColumn.empty() ? f.Name : f.BaseColumn,
                                 row[static_cast<std::size_t>(idx)]);
         }

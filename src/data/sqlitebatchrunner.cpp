@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "data/sqliteprocedurecontext.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -12,12 +13,6 @@ std::string ParamName(const std::string& s) {
     while (!r.empty() && r[0] == '@')
         r.erase(0, 1);
     return r;
-}
-
-std::string Trimmed(const std::string& s) {
-    std::size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
 }
 
 std::string TableText(const std::string& schema, const std::string& name) {
@@ -76,7 +71,7 @@ bool ConvertForAssignment(const Variant& v, const TypeSpec& source, const TypeSp
                 return true;
             }
             if (vt == VarType::Text) {
-                std::string t = Trimmed(v.ToText());
+                std::string t = Trim(v.ToText());
                 long long i = 0;
                 const char* first = t.data() + (!t.empty() && t[0] == '+' ? 1 : 0);
                 auto r = std::from_chars(first, t.data() + t.size(), i);
@@ -90,7 +85,7 @@ bool ConvertForAssignment(const Variant& v, const TypeSpec& source, const TypeSp
         }
         case SqlType::Bit: {
             if (vt == VarType::Text) {
-                std::string t = LowerName(Trimmed(v.ToText()));
+                std::string t = LowerName(Trim(v.ToText()));
                 if (t == "true" || t == "false") {
                     out = Variant(t == "true");
                     return true;

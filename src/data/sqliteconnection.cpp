@@ -2,13 +2,11 @@
 
 #include <filesystem>
 
+#include "platform/textutil.h"
+
 namespace {
 
 constexpr std::size_t kMaxPrepared = 256;
-
-std::string Lower(const std::string& s) {
-    return LowerName(s);
-}
 
 // The SQL Server type a value read without a declared type reports.
 int AdoTypeOfValue(const Variant& v) {
@@ -188,7 +186,7 @@ const TableInfo* SQLiteConnection::FindTable(const std::string& schema, const st
         DBError e;
         if (!EnsureTempdb(e)) return nullptr;
     }
-    std::string key = db + "." + Lower(name);
+    std::string key = db + "." + LowerAscii(name);
     if (!temp) {
         std::lock_guard<std::mutex> lock(cache_->Mutex);
         auto it = cache_->Tables.find(key);
@@ -226,7 +224,7 @@ const TableInfo* SQLiteConnection::FindTable(const std::string& schema, const st
     if (info->Columns.empty()) return nullptr;
     // Only a lone INTEGER PRIMARY KEY is the row id, and so the identity.
     if (pkCount == 1 &&
-        Lower(info->Columns[static_cast<std::size_t>(pkIndex)].DeclType) == "integer")
+        LowerAscii(info->Columns[static_cast<std::size_t>(pkIndex)].DeclType) == "integer")
         info->IdentityColumn = pkIndex;
     std::shared_ptr<const TableInfo> shared = info;
     pins_.push_back(shared);
@@ -304,7 +302,7 @@ SQLiteConnection::Prepared* SQLiteConnection::Prepare(const SqlStatement& st, DB
         std::string declared = decl != nullptr ? decl : "";
         if (decl == nullptr) {
             // An expression: the translation knows its type.
-            std::string lname = Lower(name);
+            std::string lname = LowerAscii(name);
             for (const auto& [hn, hs] : st.ColumnHints) {
                 if (hn == lname) {
                     typeSpec = hs;

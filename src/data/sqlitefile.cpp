@@ -2,25 +2,18 @@
 
 #include <sqlite3.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 
 #include "data/embeddedfiles.h"
+#include "platform/textutil.h"
 
 namespace {
-
-std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return s;
-}
 
 // The ADO type a field reports, from the column's declared type, or from the
 // value's storage class for expressions.
 int AdoTypeOf(const char* declType, int storageClass) {
     if (declType != nullptr && *declType != '\0') {
-        const std::string t = Upper(declType);
+        const std::string t = UpperAscii(declType);
         if (t.find("DATE") != std::string::npos || t.find("TIME") != std::string::npos) {
             return adDBTimeStamp;
         }

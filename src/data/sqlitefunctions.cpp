@@ -14,6 +14,7 @@
 
 #include "data/sqltypes.h"
 #include "platform/textcodec.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -57,15 +58,9 @@ char32_t Fold(char32_t c) {
     return c >= U'A' && c <= U'Z' ? c - U'A' + U'a' : c;
 }
 
-std::string Trimmed(const std::string& s) {
-    std::size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(" \t\r\n") - b + 1);
-}
-
 // A text as SQL Server converts it to a number: integers stay integers.
 bool ParseNumber(const std::string& text, bool& isInt, int64_t& i, double& d) {
-    std::string t = Trimmed(text);
+    std::string t = Trim(text);
     if (t.empty()) return false;
     const char* first = t.data();
     const char* last = t.data() + t.size();
@@ -465,9 +460,7 @@ void ToInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void ToBit(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
-        std::string t = Trimmed(Text(argv[0]));
-        for (char& c : t)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        const std::string t = LowerAscii(Trim(Text(argv[0])));
         if (t == "true") return sqlite3_result_int(ctx, 1);
         if (t == "false") return sqlite3_result_int(ctx, 0);
     }

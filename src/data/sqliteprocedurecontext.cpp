@@ -1,6 +1,6 @@
 #include "data/sqliteprocedurecontext.h"
 
-#include <cctype>
+#include "platform/textutil.h"
 
 SQLiteConnection::Prepared* SQLiteProcedureContext::PrepareAndBind(
     const std::string& sql, const std::vector<Variant>& params) {
@@ -40,9 +40,7 @@ bool SQLiteProcedureContext::Execute(const std::string& sql, const std::vector<V
     lastCount_ = n;
     if (changes != nullptr) *changes = n;
     std::size_t b = sql.find_first_not_of(" \t\r\n");
-    std::string head = b == std::string::npos ? "" : sql.substr(b, 6);
-    for (char& ch : head)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    const std::string head = b == std::string::npos ? "" : UpperAscii(sql.substr(b, 6));
     if (head == "INSERT") {
         if (n > 0)
             c_.Identity = sqlite3_last_insert_rowid(c_.Db());

@@ -5,27 +5,13 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/textutil.h"
+
 namespace {
-
-std::string Upper(std::string_view s) {
-    std::string r(s);
-    for (char& c : r)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return r;
-}
-
-std::string Trim(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return std::string(s.substr(b, e - b));
-}
 
 // The base name and the numbers in parentheses of a declared type.
 void SplitTypeName(const std::string& declared, std::string& base, std::string& args) {
-    std::string u = Upper(Trim(declared));
+    std::string u = UpperAscii(Trim(declared, kSpaceChars));
     std::size_t paren = u.find('(');
     std::string head = paren == std::string::npos ? u : u.substr(0, paren);
     if (paren != std::string::npos) {
@@ -35,12 +21,12 @@ void SplitTypeName(const std::string& declared, std::string& base, std::string& 
     }
     // "DOUBLE PRECISION" keeps its second word; a COLLATE or NOT NULL tail does not.
     std::size_t sp = head.find_first_of(" \t\r\n");
-    base = Trim(head.substr(0, sp));
+    base = Trim(head.substr(0, sp), kSpaceChars);
     if (base == "DOUBLE") base = "FLOAT";
 }
 
 int Num(const std::string& s, int def) {
-    std::string t = Trim(s);
+    std::string t = Trim(s, kSpaceChars);
     if (t.empty()) return def;
     if (t == "MAX") return 0;
     char* end = nullptr;
@@ -77,11 +63,11 @@ bool Digits12(const std::string& t, std::size_t& p, int& v) {
 
 // Reads "H:M[:S[.fff]]" with an optional AM/PM into d.
 bool ParseClock(const std::string& text, DateTime& d) {
-    std::string t = Upper(Trim(text));
+    std::string t = UpperAscii(Trim(text, kSpaceChars));
     int add = -1;
     if (t.size() >= 2 && (t.ends_with("AM") || t.ends_with("PM"))) {
         add = t.ends_with("PM") ? 12 : 0;
-        t = Trim(t.substr(0, t.size() - 2));
+        t = Trim(t.substr(0, t.size() - 2), kSpaceChars);
     }
     std::size_t p = 0;
     int h = 0, mi = 0, sec = 0, ms = 0;
@@ -287,7 +273,7 @@ bool ParseStorageDate(const char* p, std::size_t n, DateTime& out) {
 }
 
 std::optional<DateTime> ParseDateValue(const std::string& text) {
-    std::string t = Trim(text);
+    std::string t = Trim(text, kSpaceChars);
     DateTime d;
     if (t.empty()) return d;  // SQL Server reads an empty text as 1900-01-01
     if (ParseStorageDate(t.data(), t.size(), d)) return d;
@@ -309,7 +295,7 @@ std::optional<DateTime> ParseDateValue(const std::string& text) {
         if (!dp) return std::nullopt;
         d = *dp;
     }
-    if (!Trim(timePart).empty() && !ParseClock(timePart, d)) return std::nullopt;
+    if (!Trim(timePart, kSpaceChars).empty() && !ParseClock(timePart, d)) return std::nullopt;
     if (!d.Valid()) return std::nullopt;
     return d;
 }

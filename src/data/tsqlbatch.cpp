@@ -3,15 +3,9 @@
 #include <cstdlib>
 
 #include "data/tsqlparser.h"
+#include "platform/textutil.h"
 
 namespace {
-
-std::string Upper(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
 
 bool IsNameTok(const Token& t) {
     return t.kind == TokKind::Name || t.kind == TokKind::QuotedName;
@@ -252,7 +246,7 @@ class BatchParser {
         if (typeSpec.type == SqlType::Unknown) Unsupported("data type " + text);
         // A declared (N)VARCHAR or (N)CHAR without a length holds one character.
         if (typeSpec.type == SqlType::Text && typeSpec.length == -1 &&
-            Upper(text).find("CHAR") != std::string::npos)
+            UpperAscii(text).find("CHAR") != std::string::npos)
             typeSpec.length = 1;
         return typeSpec;
     }
@@ -305,7 +299,7 @@ class BatchParser {
             pos_ = end;
             return n;
         }
-        std::string option = Upper(Peek().text);
+        std::string option = UpperAscii(Peek().text);
         ++pos_;
         if (option == "IDENTITY_INSERT") {
             // Explicit identity values are always accepted here.

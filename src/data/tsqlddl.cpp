@@ -2,17 +2,12 @@
 // indexes, and staging tables in tempdb or as #temporary tables.
 #include "data/tsqlparser.h"
 
+#include "platform/textutil.h"
+
 namespace {
 
 bool IsNameTok(const Token& t) {
     return t.kind == TokKind::Name || t.kind == TokKind::QuotedName;
-}
-
-std::string Upper(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
 }
 
 }  // namespace
@@ -158,7 +153,7 @@ void TSqlParser::Create() {
                    QuoteName(index) + " ON " + QuoteName(name) + " (" + cols + ")";
         return;
     }
-    Unsupported("CREATE " + Upper(Peek().text));
+    Unsupported("CREATE " + UpperAscii(Peek().text));
 }
 
 void TSqlParser::Drop() {
@@ -187,7 +182,7 @@ void TSqlParser::Drop() {
         out_.Sql = "DROP INDEX " + QuoteName(first);
         return;
     }
-    Unsupported("DROP " + Upper(Peek().text));
+    Unsupported("DROP " + UpperAscii(Peek().text));
 }
 
 void TSqlParser::Alter() {
@@ -196,7 +191,7 @@ void TSqlParser::Alter() {
     ExpectWord("TABLE");
     std::string schema, name;
     std::string table = TableName(schema, name);
-    if (!AcceptWord("ADD")) Unsupported("ALTER TABLE " + Upper(Peek().text));
+    if (!AcceptWord("ADD")) Unsupported("ALTER TABLE " + UpperAscii(Peek().text));
     bool identity = false;
     std::string col;
     std::string def = ColumnDef(identity, col);

@@ -3,14 +3,9 @@
 
 #include "data/tsqlparser.h"
 
-namespace {
+#include "platform/textutil.h"
 
-std::string Upper(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
+namespace {
 
 TypeSpec TypeSpecOf(SqlType t) {
     TypeSpec s;
@@ -134,7 +129,7 @@ std::string TSqlParser::DatePartName() {
 }
 
 Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
-    std::string n = Upper(rawName);
+    std::string n = UpperAscii(rawName);
     auto arity = [&](const std::vector<Frag>& a, std::size_t lo, std::size_t hi) {
         if (a.size() < lo || a.size() > hi)
             Fail("The " + n + " function requires " + std::to_string(lo) +

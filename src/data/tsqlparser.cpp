@@ -4,14 +4,9 @@
 #include <cstdlib>
 #include <unordered_set>
 
-namespace {
+#include "platform/textutil.h"
 
-std::string Upper(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
+namespace {
 
 const char* KindCode(SqlType t) {
     switch (t) {
@@ -106,10 +101,7 @@ std::string QuoteLiteral(const std::string& v) {
 }
 
 std::string LowerName(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return r;
+    return LowerAscii(s);
 }
 
 std::string QuoteName(const std::string& s) {
@@ -214,7 +206,7 @@ bool TSqlParser::IsReserved(const Token& t) const {
         "RETURN",   "RIGHT",   "ROLLBACK", "SELECT",  "SET",      "SOME",   "THEN",   "TOP",
         "TRUNCATE", "UNION",   "UNPIVOT",  "UPDATE",  "USE",      "VALUES", "WHEN",   "WHERE",
         "WHILE",    "WITH"};
-    return t.kind == TokKind::Name && kReserved.count(Upper(t.text)) > 0;
+    return t.kind == TokKind::Name && kReserved.count(UpperAscii(t.text)) > 0;
 }
 
 std::size_t TSqlParser::FindAtDepth0(const std::vector<const char*>& stops) const {
@@ -296,7 +288,7 @@ Frag TSqlParser::Predicate(const Scope* s) {
         if (Op(op)) {
             Take();
             if (Word("ALL") || Word("ANY") || Word("SOME"))
-                Unsupported("comparison with " + Upper(Peek().text) + " (subquery)");
+                Unsupported("comparison with " + UpperAscii(Peek().text) + " (subquery)");
             Frag r = Additive(s);
             return Compare(l, op, r);
         }
@@ -612,7 +604,7 @@ Frag TSqlParser::Primary(const Scope* s) {
         return Convert(v, target, style, explicitStyle);
     }
     if ((Word("TRY_CAST") || Word("TRY_CONVERT") || Word("PARSE")) && Op("(", 1))
-        Unsupported(Upper(t.text));
+        Unsupported(UpperAscii(t.text));
     if (Op("(", 1)) {
         std::string name = Take().text;
         return FunctionCall(s, name);
@@ -706,7 +698,7 @@ Frag TSqlParser::Variable() {
 }
 
 Frag TSqlParser::SysVariable() {
-    std::string name = Upper(Take().text);
+    std::string name = UpperAscii(Take().text);
     Frag f;
     f.typeSpec = TypeSpecOf(SqlType::Int);
     if (name == "@@ROWCOUNT") {

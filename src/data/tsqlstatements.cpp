@@ -3,15 +3,9 @@
 
 #include "data/dbprocedures.h"
 #include "data/tsqlparser.h"
+#include "platform/textutil.h"
 
 namespace {
-
-std::string Upper(const std::string& s) {
-    std::string r = s;
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return r;
-}
 
 bool IsNameTok(const Token& t) {
     return t.kind == TokKind::Name || t.kind == TokKind::QuotedName;
@@ -82,7 +76,7 @@ QueryText TSqlParser::Query(const Scope* outer, const std::vector<TypeSpec>* coe
     };
     std::string sql = wrap(first.sql, limit);
     while (Word("UNION") || Word("EXCEPT") || Word("INTERSECT")) {
-        std::string op = Upper(Take().text);
+        std::string op = UpperAscii(Take().text);
         if (AcceptWord("ALL")) op += " ALL";
         if (!order.empty()) Fail(Near());
         std::string lim;
@@ -412,14 +406,14 @@ std::vector<FromItem> TSqlParser::FromList(Scope& scope) {
             pos_ += 2;
             join = "JOIN";
         } else if (Word("LEFT") || Word("RIGHT") || Word("FULL")) {
-            join = Upper(Take().text) + " JOIN";
+            join = UpperAscii(Take().text) + " JOIN";
             AcceptWord("OUTER");
             ExpectWord("JOIN");
         } else if (Word("CROSS") && Word("JOIN", 1)) {
             pos_ += 2;
             join = "CROSS JOIN";
         } else if ((Word("CROSS") || Word("OUTER")) && Word("APPLY", 1)) {
-            Unsupported(Upper(Peek().text) + " APPLY");
+            Unsupported(UpperAscii(Peek().text) + " APPLY");
         } else {
             break;
         }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <limits>
 
+#include "platform/textutil.h"
+
 namespace {
 
 bool ParseNumber(const std::string& text, double& out) {
@@ -146,9 +148,7 @@ bool Variant::ToBool() const {
         case VarType::Boolean:
             return std::get<bool>(value_);
         case VarType::Text: {
-            std::string t = std::get<std::string>(value_);
-            for (char& c : t)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            const std::string t = LowerAscii(std::get<std::string>(value_));
             if (t == "true") return true;
             double d = 0;
             return ParseNumber(t, d) && d != 0;

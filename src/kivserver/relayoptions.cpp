@@ -1,20 +1,15 @@
 #include "kivserver/relayoptions.h"
 
 #include <CLI/CLI.hpp>
-#include <cctype>
 #include <charconv>
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/textutil.h"
+
 namespace kivsrv {
 
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 int ParseMs(const std::string& text, const std::string& what) {
     int value = -1;
@@ -29,10 +24,10 @@ void ApplyReply(RelayOptions& options, const std::string& value) {
     auto eq = value.find('=');
     if (eq == std::string::npos || eq == 0 || eq + 1 == value.size())
         throw std::invalid_argument("--reply: expected TYPE=CODE[:DESCRIPTION], got " + value);
-    std::string type = Lower(value.substr(0, eq));
+    std::string type = LowerAscii(value.substr(0, eq));
     std::string rest = value.substr(eq + 1);
     PosReplyRule& rule = type == "*" ? options.defaultRule : options.rules[type];
-    if (Lower(rest) == "none") {
+    if (LowerAscii(rest) == "none") {
         rule.reply = false;
         return;
     }
@@ -51,7 +46,7 @@ void ApplyDelays(RelayOptions& options, const std::vector<std::string>& values) 
         if (eq == std::string::npos)
             all = ParseMs(value, "--delay");
         else
-            byType[Lower(value.substr(0, eq))] = ParseMs(value.substr(eq + 1), "--delay");
+            byType[LowerAscii(value.substr(0, eq))] = ParseMs(value.substr(eq + 1), "--delay");
     }
     if (all >= 0) {
         options.defaultRule.delayMs = all;
@@ -73,7 +68,7 @@ void ApplyPosStatus(RelayOptions& options, const std::vector<std::string>& value
     for (const std::string& value : values) {
         auto eq = value.find('=');
         std::string code = value.substr(0, eq);
-        std::string status = eq == std::string::npos ? "online" : Lower(value.substr(eq + 1));
+        std::string status = eq == std::string::npos ? "online" : LowerAscii(value.substr(eq + 1));
         if (code.empty() || (status != "online" && status != "offline"))
             throw std::invalid_argument("--pos-status: expected CODE[=online|offline], got " +
                                         value);
@@ -90,7 +85,7 @@ RelayOptions::RelayOptions() {
 }
 
 PosReplyRule RelayOptions::RuleFor(const std::string& type) const {
-    auto it = rules.find(Lower(type));
+    auto it = rules.find(LowerAscii(type));
     return it != rules.end() ? it->second : defaultRule;
 }
 

@@ -1,21 +1,15 @@
 #include "kivserver/relayserver.h"
 
-#include <cctype>
 #include <vector>
 
 #include "messaging/scriptdocument.h"
+#include "platform/textutil.h"
 
 namespace kivsrv {
 
 namespace {
 
 using asio::ip::tcp;
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 }  // namespace
 
@@ -127,7 +121,7 @@ void RelayServer::HandleFrame(RelayConnection& from, const uint8_t* frame, std::
     }
     std::shared_ptr<ScriptNode> root = doc.ScrRoot();
     std::shared_ptr<ScriptNode> kivdata = root ? root->GetVarGrp("kivdata") : nullptr;
-    std::string type = root ? Upper(root->Var("type")) : std::string();
+    std::string type = root ? UpperAscii(root->Var("type")) : std::string();
     if (!kivdata) {
         log_.Write(kLogEvents, "Packet without kivdata from " + Name(from) + " dropped");
         return;

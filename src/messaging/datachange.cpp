@@ -1,21 +1,11 @@
 #include "messaging/datachange.h"
 
-#include <cctype>
 #include <charconv>
 #include <exception>
 
 #include "core/log.h"
 #include "messaging/scriptnode.h"
-
-namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-}  // namespace
+#include "platform/textutil.h"
 
 bool ParseInt32(const std::string& text, int32_t& value) {
     const char* begin = text.data();
@@ -32,23 +22,23 @@ DataChangeMsg DataChangeMsg::FromGroup(const ScriptNode& msg) {
     DataChangeMsg m;
     ParseInt32(msg.Var("dbserverid"), m.DBServerID);
     m.Module = msg.Var("module");
-    m.Operation = Lower(msg.Var("operation"));
+    m.Operation = LowerAscii(msg.Var("operation"));
     m.Field = msg.Var("field");
-    m.Table = Lower(msg.Var("table"));
+    m.Table = LowerAscii(msg.Var("table"));
     ParseInt32(msg.Var("fieldid"), m.FieldID);
     return m;
 }
 
 void DataChangeDispatcher::Register(const std::string& table, Handler handler) {
-    handlers_[Lower(table)] = std::move(handler);
+    handlers_[LowerAscii(table)] = std::move(handler);
 }
 
 void DataChangeDispatcher::Unregister(const std::string& table) {
-    handlers_.erase(Lower(table));
+    handlers_.erase(LowerAscii(table));
 }
 
 bool DataChangeDispatcher::Has(const std::string& table) const {
-    return handlers_.count(Lower(table)) != 0;
+    return handlers_.count(LowerAscii(table)) != 0;
 }
 
 bool DataChangeDispatcher::Dispatch(const DataChangeMsg& msg) const {

@@ -1,6 +1,5 @@
 #include "messaging/kiv.h"
 
-#include <cctype>
 #include <exception>
 
 #include "core/config.h"
@@ -8,22 +7,11 @@
 #include "core/log.h"
 #include "data/dbconnections.h"
 #include "messaging/scriptdocument.h"
+#include "platform/textutil.h"
 
 namespace {
 
 constexpr const char* kClass = "KIV";
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // Calls `fn` for every group `group` held by a row of the list `list`.
 template <typename Fn>
@@ -77,7 +65,7 @@ void KIV::ParseKIVSvrMsg(int32_t serviceID, const std::string& text) {
         std::shared_ptr<ScriptNode> root = doc.ScrRoot();
         std::shared_ptr<ScriptNode> kivdata = root ? root->GetVarGrp("kivdata") : nullptr;
         if (!kivdata) return;
-        std::string type = Upper(root->Var("type"));
+        std::string type = UpperAscii(root->Var("type"));
         if (KIVServer* server = conn_->GetKIVServer(serviceID)) {
             server->SetInitConn(false);
             server->SetConnected(true);
@@ -106,7 +94,7 @@ void KIV::ApplyPOSStatus(const ScriptNode& kivdata) {
     ForEachRowGroup(kivdata, "statuses", "status", [this](const ScriptNode& status) {
         POSServer* pos = posServers_.GetPOSServerByCode(status.Var("poscode"));
         if (pos == nullptr) return;
-        pos->SetConnected(Lower(status.Var("status")) == "online");
+        pos->SetConnected(LowerAscii(status.Var("status")) == "online");
         pos->SetUnknownStatus(false);
     });
     if (posStatus_) {

@@ -1,6 +1,5 @@
 #include "messaging/kivconnections.h"
 
-#include <cctype>
 #include <chrono>
 
 #include "core/globals.h"
@@ -8,17 +7,12 @@
 #include "core/mltext.h"
 #include "data/dbconnections.h"
 #include "data/sqldb.h"
+#include "platform/textutil.h"
 #include "platform/userinterface.h"
 
 namespace {
 
 constexpr const char* kClass = "KIVConnections";
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 }  // namespace
 
@@ -121,7 +115,7 @@ bool KIVConnections::Connect(int32_t serviceID) {
 
 bool KIVConnections::ConnectAll() {
     for (auto& [id, server] : servers_) {
-        if (Upper(server->RowStatus()) != "A") continue;
+        if (UpperAscii(server->RowStatus()) != "A") continue;
         server->SetConnected(messenger_.Connect(server->ClientConnectIP(), server->IPPort(),
                                                 server->Index(), kConnectTimeoutMs, "", ""));
     }

@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/datetime.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -60,20 +61,13 @@ VBValue Finite(double d) {
     return std::isfinite(d) ? VBValue(d) : VBValue(0);
 }
 
-std::string Trim(const std::string& s) {
-    std::size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    std::size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
 std::vector<std::string> SplitTrimmed(const std::string& s) {
     std::vector<std::string> out;
     if (s.empty()) return out;
     std::size_t start = 0;
     for (;;) {
         std::size_t comma = s.find(',', start);
-        out.push_back(Trim(s.substr(start, comma - start)));
+        out.push_back(Trim(s.substr(start, comma - start), " \t"));
         if (comma == std::string::npos) break;
         start = comma + 1;
     }

@@ -9,6 +9,7 @@
 
 #include "messaging/vbscriptparser.h"
 #include "platform/datetime.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -18,14 +19,6 @@ struct ScriptFailure {
 
 [[noreturn]] void Throw(int32_t number, std::string message) {
     throw ScriptFailure{{number, std::move(message)}};
-}
-
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
 }
 
 double Number(const VBValue& v, const char* what) {
@@ -105,20 +98,6 @@ std::optional<DateTime> DateOf(const VBValue& v) {
     return DateTime::Parse(v.AsString());
 }
 
-std::string Trimmed(const std::string& s, bool left, bool right) {
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    if (left) {
-        while (b < e && s[b] == ' ')
-            ++b;
-    }
-    if (right) {
-        while (e > b && s[e - 1] == ' ')
-            --e;
-    }
-    return s.substr(b, e - b);
-}
-
 using Builtin = std::function<VBValue(std::vector<VBValue>&)>;
 
 void Arity(const std::vector<VBValue>& args, std::size_t n, const char* name) {
@@ -133,7 +112,7 @@ const std::unordered_map<std::string, std::pair<const char*, Builtin>>& Builtins
     static const std::unordered_map<std::string, std::pair<const char*, Builtin>> kMap = [] {
         std::unordered_map<std::string, std::pair<const char*, Builtin>> m;
         auto add = [&m](const char* name, Builtin f) {
-            m.emplace(Lower(name), std::pair{name, f});
+            m.emplace(LowerAscii(name), std::pair{name, f});
         };
         add("CDbl", [](auto& a) {
             Arity(a, 1, "CDbl");
@@ -168,27 +147,23 @@ const std::unordered_map<std::string, std::pair<const char*, Builtin>>& Builtins
         });
         add("Trim", [](auto& a) {
             Arity(a, 1, "Trim");
-            return VBValue(Trimmed(a[0].ToText(), true, true));
+            return VBValue(Trim(a[0].ToText(), " "));
         });
         add("LTrim", [](auto& a) {
             Arity(a, 1, "LTrim");
-            return VBValue(Trimmed(a[0].ToText(), true, false));
+            return VBValue(TrimLeft(a[0].ToText(), " "));
         });
         add("RTrim", [](auto& a) {
             Arity(a, 1, "RTrim");
-            return VBValue(Trimmed(a[0].ToText(), false, true));
+            return VBValue(TrimRight(a[0].ToText(), " "));
         });
         add("UCase", [](auto& a) {
             Arity(a, 1, "UCase");
-            std::string s = a[0].ToText();
-            for (char& c : s) {
-                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-            }
-            return VBValue(s);
+            return VBValue(UpperAscii(a[0].ToText()));
         });
         add("LCase", [](auto& a) {
             Arity(a, 1, "LCase");
-            return VBValue(Lower(a[0].ToText()));
+            return VBValue(LowerAscii(a[0].ToText()));
         });
         add("Abs", [](auto& a) {
             Arity(a, 1, "Abs");
@@ -548,7 +523,7 @@ VBScriptEngine::~VBScriptEngine() = default;
 void VBScriptEngine::AddObject(const std::string& name, std::shared_ptr<VBObject> object,
                                bool globalMembers) {
     if (!object) return;
-    impl_->objects.push_back({Lower(name), std::move(object), globalMembers});
+    impl_->objects.push_back({LowerAscii(name), std::move(object), globalMembers});
 }
 
 void VBScriptEngine::SetTimeout(int64_t milliseconds) {
@@ -597,7 +572,7 @@ bool VBScriptEngine::Run(int compiled, VBValue& out) {
 }
 
 VBValue VBScriptEngine::Variable(std::string_view name) const {
-    auto it = impl_->locals.find(Lower(name));
+    auto it = impl_->locals.find(LowerAscii(std::string(name)));
     return it == impl_->locals.end() ? VBValue() : it->second;
 }
 

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "messaging/vbscriptvalue.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -169,9 +170,7 @@ class Lexer {
         std::size_t start = p_;
         while (p_ < s_.size() && IsIdentChar(s_[p_]))
             ++p_;
-        std::string name(s_.substr(start, p_ - start));
-        for (char& ch : name)
-            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        std::string name = LowerAscii(std::string(s_.substr(start, p_ - start)));
         if (name == "rem" && StatementStart()) {
             SkipComment();
             return;

@@ -8,26 +8,9 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/textutil.h"
+
 namespace {
-
-std::string Trim(const std::string& s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(s[b])))
-        ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1])))
-        --e;
-    return s.substr(b, e - b);
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 struct IniLine {
     std::string raw;      // line without its line ending
@@ -41,20 +24,20 @@ struct IniLine {
 IniLine ClassifyLine(const std::string& raw) {
     IniLine line;
     line.raw = raw;
-    std::string t = Trim(raw);
+    std::string t = Trim(raw, kSpaceChars);
     if (t.empty() || t[0] == ';') return line;
     if (t[0] == '[') {
         std::size_t close = t.find(']');
         line.isSection = true;
-        line.section =
-            Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+        line.section = Trim(t.substr(1, close == std::string::npos ? std::string::npos : close - 1),
+                            kSpaceChars);
         return line;
     }
     std::size_t eq = t.find('=');
     if (eq == std::string::npos) return line;
     line.isKey = true;
-    line.key = Trim(t.substr(0, eq));
-    line.value = Trim(t.substr(eq + 1));
+    line.key = Trim(t.substr(0, eq), kSpaceChars);
+    line.value = Trim(t.substr(eq + 1), kSpaceChars);
     return line;
 }
 
@@ -92,8 +75,8 @@ long FindKey(const IniText& ini, const std::string& section, const std::string& 
     for (std::size_t i = 0; i < ini.lines.size(); ++i) {
         const IniLine& l = ini.lines[i];
         if (l.isSection) {
-            inSection = SameText(l.section, section);
-        } else if (inSection && l.isKey && SameText(l.key, key)) {
+            inSection = EqualsNoCase(l.section, section);
+        } else if (inSection && l.isKey && EqualsNoCase(l.key, key)) {
             return static_cast<long>(i);
         }
     }
@@ -114,8 +97,8 @@ long SectionInsertPoint(const IniText& ini, const std::string& section) {
         const IniLine& l = ini.lines[i];
         if (l.isSection) {
             if (found >= 0) break;
-            if (SameText(l.section, section)) found = static_cast<long>(i);
-        } else if (found >= 0 && !Trim(l.raw).empty()) {
+            if (EqualsNoCase(l.section, section)) found = static_cast<long>(i);
+        } else if (found >= 0 && !Trim(l.raw, kSpaceChars).empty()) {
             found = static_cast<long>(i);
         }
     }
@@ -179,7 +162,7 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
     } else {
         long at = SectionInsertPoint(ini, section);
         if (at < 0) {
-            if (!ini.lines.empty() && !Trim(ini.lines.back().raw).empty())
+            if (!ini.lines.empty() && !Trim(ini.lines.back().raw, kSpaceChars).empty())
                 ini.lines.push_back(ClassifyLine(""));
             ini.lines.push_back(ClassifyLine("[" + section + "]"));
             ini.lines.push_back(ClassifyLine(line));

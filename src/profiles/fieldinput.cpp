@@ -4,17 +4,12 @@
 #include <cctype>
 
 #include "platform/datetime.h"
+#include "platform/textutil.h"
 #include "profiles/fieldroutines.h"
 #include "profiles/profilefield.h"
 #include "profiles/uiproperties.h"
 
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool IsWholeNumber(const std::string& v) {
     const std::size_t start = !v.empty() && v[0] == '-' ? 1 : 0;
@@ -33,7 +28,8 @@ std::size_t Characters(const std::string& s) {
 const ProfileOption* FindOption(const ProfileField& f, const std::string& typed) {
     if (const ProfileOption* o = f.FindOptionByValue(typed)) return o;
     for (const auto& [key, o] : f.Options()) {
-        if (Lower(o.Value) == Lower(typed) || Lower(o.Name) == Lower(typed)) return &o;
+        if (LowerAscii(o.Value) == LowerAscii(typed) || LowerAscii(o.Name) == LowerAscii(typed))
+            return &o;
     }
     return nullptr;
 }
@@ -72,7 +68,7 @@ bool StoredForm(const ProfileField& f, const std::string& typed, std::string& st
         return false;
     }
     if (type == kInputCB) {
-        const std::string t = Lower(typed);
+        const std::string t = LowerAscii(typed);
         if (t == "1" || t == "yes" || t == "true" || t == "y") stored = "1";
         if (t == "0" || t == "no" || t == "false" || t == "n") stored = "0";
         if (stored.empty()) message = "Please answer 1 (yes) or 0 (no)";

@@ -4,15 +4,10 @@
 #include <cctype>
 
 #include "core/log.h"
+#include "platform/textutil.h"
 #include "profiles/profilefield.h"
 
 namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 bool Phone(const ProfileField&, const std::string& v, std::string& message) {
     int digits = 0;
@@ -52,7 +47,7 @@ bool Numeric(const ProfileField&, const std::string& v, std::string& message) {
 }
 
 bool UpperOnly(const ProfileField&, const std::string& v, std::string& message) {
-    if (v == Upper(v)) return true;
+    if (v == UpperAscii(v)) return true;
     message = "Please input capital letters";
     return false;
 }
@@ -69,7 +64,8 @@ FieldRoutines::FieldRoutines() {
     RegisterValidator("EMAIL", Email);
     RegisterValidator("NUMERIC", Numeric);
     RegisterValidator("UPPER", UpperOnly);
-    RegisterAction("UPPERCASE", [](const ProfileField&, const std::string& v) { return Upper(v); });
+    RegisterAction("UPPERCASE",
+                   [](const ProfileField&, const std::string& v) { return UpperAscii(v); });
     RegisterAction("TRIM", [](const ProfileField&, const std::string& v) {
         const auto a = v.find_first_not_of(' ');
         if (a == std::string::npos) return std::string();
@@ -78,24 +74,24 @@ FieldRoutines::FieldRoutines() {
 }
 
 void FieldRoutines::RegisterValidator(const std::string& code, Validator v) {
-    validators_[Upper(code)] = std::move(v);
+    validators_[UpperAscii(code)] = std::move(v);
 }
 
 void FieldRoutines::RegisterAction(const std::string& code, Action a) {
-    actions_[Upper(code)] = std::move(a);
+    actions_[UpperAscii(code)] = std::move(a);
 }
 
 bool FieldRoutines::HasValidator(const std::string& code) const {
-    return validators_.count(Upper(code)) != 0;
+    return validators_.count(UpperAscii(code)) != 0;
 }
 
 bool FieldRoutines::HasAction(const std::string& code) const {
-    return actions_.count(Upper(code)) != 0;
+    return actions_.count(UpperAscii(code)) != 0;
 }
 
 bool FieldRoutines::Validate(const ProfileField& field, const std::string& value,
                              std::string& message) {
-    const std::string code = Upper(field.FieldValidateCode());
+    const std::string code = UpperAscii(field.FieldValidateCode());
     if (code.empty()) return true;
     auto it = validators_.find(code);
     if (it == validators_.end()) {
@@ -109,7 +105,7 @@ bool FieldRoutines::Validate(const ProfileField& field, const std::string& value
 }
 
 std::string FieldRoutines::RunAction(const ProfileField& field, const std::string& value) {
-    const std::string code = Upper(field.FieldActionCode());
+    const std::string code = UpperAscii(field.FieldActionCode());
     if (code.empty()) return value;
     auto it = actions_.find(code);
     if (it == actions_.end()) {

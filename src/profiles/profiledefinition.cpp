@@ -1,16 +1,9 @@
 #include "profiles/profiledefinition.h"
 
-#include <cctype>
-
 #include "core/log.h"
+#include "platform/textutil.h"
 
 namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // The prefix of the per-operation switch columns; "" when the operation
 // edits nothing.
@@ -41,7 +34,7 @@ void ProfileDefinition::SetIgnoreProfileList(const std::string& codes) {
         if (i == codes.size() || codes[i] == ',') {
             const auto a = item.find_first_not_of(' ');
             if (a != std::string::npos)
-                ignored_.push_back(Upper(item.substr(a, item.find_last_not_of(' ') - a + 1)));
+                ignored_.push_back(UpperAscii(item.substr(a, item.find_last_not_of(' ') - a + 1)));
             item.clear();
         } else {
             item += codes[i];
@@ -61,9 +54,9 @@ const ProfileField* ProfileDefinition::Field(const std::string& code) const {
 
 ProfileField* ProfileDefinition::FindField(const std::string& code) {
     if (ProfileField* f = Field(code)) return f;
-    const std::string wanted = Upper(code);
+    const std::string wanted = UpperAscii(code);
     for (auto& [key, field] : fields_) {
-        if (Upper(key) == wanted) return field.get();
+        if (UpperAscii(key) == wanted) return field.get();
     }
     return nullptr;
 }

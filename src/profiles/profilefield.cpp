@@ -10,22 +10,10 @@
 #include "data/recordfields.h"
 #include "data/recordset.h"
 #include "platform/datetime.h"
+#include "platform/textutil.h"
 #include "profiles/uiproperties.h"
 
 namespace {
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string Trim(const std::string& s) {
-    const auto a = s.find_first_not_of(" \t\r\n");
-    if (a == std::string::npos) return "";
-    const auto b = s.find_last_not_of(" \t\r\n");
-    return s.substr(a, b - a + 1);
-}
 
 bool AllDigits(const std::string& s) {
     return !s.empty() &&
@@ -55,7 +43,7 @@ bool ProfileField::LoadDefinition(const Recordset* rs, int language) {
         return false;
     for (int i = 0; i < rs->FieldCount(); ++i) {
         const Variant* v = rs->Field(i);
-        attrs_[Lower(rs->FieldAt(i).Name)] = v != nullptr ? *v : Variant();
+        attrs_[LowerAscii(rs->FieldAt(i).Name)] = v != nullptr ? *v : Variant();
     }
     code_ = AttrText("ProfileCode");
     inputType_ = InputTypeNumber(AttrText("InputType"));
@@ -68,7 +56,7 @@ void ProfileField::AddOption(ProfileOption option) {
 }
 
 const Variant& ProfileField::Attr(const std::string& column) const {
-    auto it = attrs_.find(Lower(column));
+    auto it = attrs_.find(LowerAscii(column));
     return it == attrs_.end() ? NullVariant() : it->second;
 }
 
@@ -89,9 +77,10 @@ bool ProfileField::AttrFlag(const std::string& column) const {
 }
 
 void ProfileField::SetAttr(const std::string& column, Variant value) {
-    attrs_[Lower(column)] = std::move(value);
-    if (Lower(column) == "profilecode") code_ = attrs_["profilecode"].ToText();
-    if (Lower(column) == "inputtype") inputType_ = InputTypeNumber(attrs_["inputtype"].ToText());
+    attrs_[LowerAscii(column)] = std::move(value);
+    if (LowerAscii(column) == "profilecode") code_ = attrs_["profilecode"].ToText();
+    if (LowerAscii(column) == "inputtype")
+        inputType_ = InputTypeNumber(attrs_["inputtype"].ToText());
 }
 
 std::string ProfileField::ColumnName() const {
@@ -100,7 +89,7 @@ std::string ProfileField::ColumnName() const {
 }
 
 bool ProfileField::IsPseudo() const {
-    return code_.size() >= 4 && Lower(code_.substr(0, 4)) == "sys_";
+    return code_.size() >= 4 && LowerAscii(code_.substr(0, 4)) == "sys_";
 }
 
 std::string ProfileField::Desc() const {

@@ -1,6 +1,5 @@
 // Loading a profile definition: the field rows of one operation with their
 // options, and the options some fields take from tables.
-#include <cctype>
 
 #include "core/config.h"
 #include "core/globals.h"
@@ -8,6 +7,7 @@
 #include "core/mltext.h"
 #include "data/sqldb.h"
 #include "platform/inifile.h"
+#include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "users/user.h"
 #include "venue/outlets.h"
@@ -16,12 +16,6 @@ namespace {
 
 constexpr const char* kClass = "ProfileDefinition";
 constexpr const char* kCrLf = "\r\n";
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 std::string InLanguage(const Recordset* rs, const std::string& prefix, int language) {
     const std::string t = FieldStr(rs, prefix + std::to_string(language));
@@ -77,7 +71,7 @@ bool ProfileDefinition::LoadProfile(int operation, int subOperation) {
         const std::string code = FieldStr(rs.get(), "ProfileCode");
         bool skip = false;
         for (const auto& ignored : ignored_)
-            skip = skip || ignored == Upper(code);
+            skip = skip || ignored == UpperAscii(code);
         if (skip || code.empty()) continue;
         ProfileField* field = Field(code);
         if (field == nullptr) {
@@ -96,7 +90,7 @@ bool ProfileDefinition::LoadProfile(int operation, int subOperation) {
 }
 
 bool ProfileDefinition::LoadTableOptions(ProfileField& field) {
-    const std::string code = Upper(field.ProfileCode());
+    const std::string code = UpperAscii(field.ProfileCode());
     if (code == "SYS_CANCELCODE") {
         LoadCancelCodes(field);
     } else if (code == "OUTLETID" || code == "CREATEOUTLETID") {

@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "data/client.h"
 #include "data/sqldb.h"
+#include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservation.h"
 #include "users/user.h"
@@ -25,19 +26,13 @@ std::string ClientID() {
     return std::to_string(g_oClient != nullptr ? g_oClient->ClientID() : 0);
 }
 
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // The value as its DBDataType writes it. A number column never takes text
 // unquoted: a value that is not a number goes in quoted, so it cannot run
 // on as SQL.
 std::string SqlValue(const ProfileField& f, const std::string& v) {
     if (v.empty()) return "NULL";
     if (v == "NOW" && f.DefaultValue() == "NOW") return "GetDate()";
-    const std::string type = Upper(f.DBDataType());
+    const std::string type = UpperAscii(f.DBDataType());
     if (type == "NV") return SQLStr(v);
     if ((type == "I" || type == "M") && Variant(v).IsNumeric()) return v;
     return "'" + SQLEscape(v) + "'";
@@ -61,7 +56,7 @@ int32_t ReadCount(const std::shared_ptr<Recordset>& rs, const std::string& colum
 
 // Audit columns the write-back sets itself.
 bool IsAuditColumn(const std::string& column) {
-    const std::string c = Upper(column);
+    const std::string c = UpperAscii(column);
     return c == "UPDATEUSERID" || c == "UPDATECLIENTID" || c == "UPDATEDT" || c == "ROWMODIFIED" ||
            c == "UPDATECOUNTBYUSER";
 }
@@ -159,7 +154,7 @@ int32_t ProfileDefinition::SaveNewGuest(SQLDB& db) {
         const std::string column = field->DBField();
         const std::string v = field->GetValue();
         if (field->IsPseudo() || !PlainName(column) || !field->DataFromGuestTable()) continue;
-        const std::string c = Upper(column);
+        const std::string c = UpperAscii(column);
         if (c == "DYACCOUNTNO") account = v;
         if (c == "DYHOLDERNO") holder = v;
         if (c == "CONTACTPHONE") phone = v;
@@ -215,7 +210,7 @@ bool ProfileDefinition::UpdateGuestProfile(SQLDB& db, int32_t guestID) {
         }
         set += (set.empty() ? "" : ", ") + column + "=" + SqlValue(*field, field->GetValue());
         changed.push_back(field.get());
-        if (Upper(column) != "CONTACTPHONE" || field->GetValue().empty()) continue;
+        if (UpperAscii(column) != "CONTACTPHONE" || field->GetValue().empty()) continue;
         const std::string check =
             "Select Count(*) AS PhoneCount From tbl_Guest Where ContactPhone=" +
             SQLStr(field->GetValue()) + " AND RowStatus='A' AND GuestID<>" +

@@ -1,7 +1,6 @@
 // The reservation-list queries built from a profile definition: one column
 // per listed field, guest columns read from the guest profile, pseudo-fields
 // from the joined tables, and the table bindings of the listed reservations.
-#include <cctype>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "data/sqldb.h"
+#include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservations.h"
 #include "reservations/resvlistcriteria.h"
@@ -101,10 +101,7 @@ std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) con
     for (const ProfileField* f : ListedFields()) {
         const std::string code = f->ProfileCode();
         if (f->IsPseudo()) {
-            std::string upper = code;
-            for (char& c : upper)
-                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            auto it = sources.find(upper);
+            auto it = sources.find(UpperAscii(code));
             if (it == sources.end()) {
                 add("'' AS " + code);
             } else {

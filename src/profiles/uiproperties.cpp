@@ -1,23 +1,18 @@
 #include "profiles/uiproperties.h"
 
 #include <array>
-#include <cctype>
+
+#include "platform/textutil.h"
 
 namespace {
 
 constexpr std::array<const char*, 13> kCodes = {"TX", "TB", "D",  "DT", "TM", "FC", "C",
                                                 "CX", "L",  "CB", "DD", "TT", "IM"};
 
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 }  // namespace
 
 int InputTypeNumber(const std::string& code) {
-    const std::string c = Upper(code);
+    const std::string c = UpperAscii(code);
     for (std::size_t i = 0; i < kCodes.size(); ++i) {
         if (c == kCodes[i]) return static_cast<int>(i) + 1;
     }

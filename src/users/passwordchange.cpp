@@ -9,6 +9,7 @@
 #include "data/crypto.h"
 #include "data/dbconnections.h"
 #include "data/sqldb.h"
+#include "platform/textutil.h"
 #include "platform/userinterface.h"
 
 namespace {
@@ -18,11 +19,6 @@ SQLDB* DefaultDB() {
     return g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
 }
 
-std::string Upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 }  // namespace
 
 bool IsStrongPassword(const std::string& password) {
@@ -62,7 +58,7 @@ bool PasswordChange::CheckLocalRules(const std::string& pwd, const std::string& 
             return Refuse(
                 GetMLText("Password cannot be used. Password only allows alpha-numeric "
                           "characters and symbols"));
-    if (rules_.differentFromName && Upper(pwd) == Upper(login_))
+    if (rules_.differentFromName && UpperAscii(pwd) == UpperAscii(login_))
         return Refuse(GetMLText("Login name and password must be different"));
     if (pwd.size() > 16) return Refuse(GetMLText("Password are limited to 16 characters"));
     if (pwd != confirmation)

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/textutil.h"
 #include "venue/textpattern.h"
 
 namespace {
@@ -49,12 +50,6 @@ std::string Show(const std::string& format, int minuteOfDay) {
     return Two(h) + ":" + Two(n);
 }
 
-std::string Lower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-
 }  // namespace
 
 std::string AMPMTime::Value() const {
@@ -92,7 +87,7 @@ void AMPMTime::SetValue(const std::string& text) {
 
 int AMPMTime::FillTimes(const std::string& format, const std::string& start,
                         const std::string& end) {
-    const std::string name = Lower(format);
+    const std::string name = LowerAscii(format);
     if (name == "hh:nn am/pm") displayFormat_ = "HH:NN";
     if (name == "h:n am/pm") displayFormat_ = "H:N";
     if (name == "h:n:s am/pm") displayFormat_ = "H:N:S";

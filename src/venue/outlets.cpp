@@ -4,22 +4,17 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "data/sqldb.h"
+#include "platform/textutil.h"
 
 namespace {
 
 constexpr const char* kClass = "Outlets";
 
-std::string Trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-}
-
 }  // namespace
 
 std::string OutletsQuery(const std::string& outletCode) {
     std::string sql = "SELECT * FROM tbl_Outlet WHERE RowStatus = " + SQLStr("A");
-    if (!Trim(outletCode).empty()) sql += " AND OutletCode = " + SQLStr(outletCode);
+    if (!Trim(outletCode, " \t").empty()) sql += " AND OutletCode = " + SQLStr(outletCode);
     const bool byName =
         g_oConfig != nullptr && g_oConfig->ConfigParam("OutletSorting").ToText() == "1";
     if (byName) {

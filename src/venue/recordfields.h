@@ -1,11 +1,11 @@
 #pragma once
 // Shared pieces of the venue record classes: the flag readers of the outlet
-// columns and the upper-casing of table numbers, on top of the row check and
-// three-language texts of every record class.
-#include <cctype>
+// columns, on top of the row check and three-language texts of every record
+// class. Table numbers and state codes compare upper-cased (UpperAscii).
 #include <string>
 
 #include "data/recordfields.h"
+#include "platform/textutil.h"
 
 // Flags stored as text count only when the text is exactly "1": " 1" and
 // "01" are off. An integer 1 reads as the text "1" too.
@@ -18,12 +18,4 @@ inline bool FieldFlagNonZero(const Recordset* rs, const char* field) {
 // Exactly the number 1 (2 is off, unlike the non-zero flags).
 inline bool FieldFlagIsOne(const Recordset* rs, const char* field) {
     return FieldDbl(rs, field) == 1.0;
-}
-
-// Table numbers and state codes compare upper-cased; only ASCII letters
-// change, so UTF-8 table names pass through intact.
-inline std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
 }
