@@ -171,6 +171,14 @@ class Room {
     uint8_t buffer_[256 * 1024];
 };
 
+// A relay with every workstation connected; false (the benchmark skipped) when
+// it cannot be had.
+bool StartRoom(benchmark::State& state, Relay& relay, Room& room) {
+    if (relay.Start() && room.Open(relay.port)) return true;
+    state.SkipWithError("kivserver did not start");
+    return false;
+}
+
 double Percentile(std::vector<double> v, double p) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
@@ -180,10 +188,7 @@ double Percentile(std::vector<double> v, double p) {
 void BM_DataChangeFanOutLatency(benchmark::State& state) {
     Relay relay;
     Room room;
-    if (!relay.Start() || !room.Open(relay.port)) {
-        state.SkipWithError("kivserver did not start");
-        return;
-    }
+    if (!StartRoom(state, relay, room)) return;
     const Bytes frame = DataChangeFrame();
     std::vector<double> each, all;
     for (auto _ : state) {
@@ -218,10 +223,7 @@ BENCHMARK(BM_DataChangeFanOutLatency)
 void BM_SustainedDataChange5000PerSecond(benchmark::State& state) {
     Relay relay;
     Room room;
-    if (!relay.Start() || !room.Open(relay.port)) {
-        state.SkipWithError("kivserver did not start");
-        return;
-    }
+    if (!StartRoom(state, relay, room)) return;
     const Bytes frame = DataChangeFrame();
     constexpr int kRate = 5000;
     constexpr int kPackets = 10000;

@@ -6,14 +6,10 @@
 // 50 ms per list.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <sstream>
 #include <string>
-#include <vector>
 
-#include "app/admininit.h"
+#include "benchsupport.h"
 #include "data/sqldb.h"
 #include "platform/datetime.h"
 #include "profiles/profiledefinition.h"
@@ -24,33 +20,8 @@ namespace {
 
 constexpr int kOutlet = 1;
 
-class BenchInstallation {
-  public:
-    BenchInstallation() {
-        std::string tmpl = std::filesystem::temp_directory_path().string() + "/ct-resv-XXXXXX";
-        if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-        dir_ = tmpl;
-        InitOptions options;
-        options.root = dir_ + "/install";
-        options.demo = true;
-        options.scale = 10;
-        options.computerName = "BENCH";
-        std::ostringstream out, err;
-        if (!InitInstallation(options, out, err)) std::abort();
-        db_ = InstallationDatabasePath(options.root, 1);
-    }
-    ~BenchInstallation() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    const std::string& Database() const { return db_; }
-
-  private:
-    std::string dir_, db_;
-};
-
 BenchInstallation& Install() {
-    static BenchInstallation install;
+    static BenchInstallation install("ct-resv");
     return install;
 }
 
@@ -87,27 +58,6 @@ void BM_ResvList_Profile(benchmark::State& state) {
     }
     state.counters["reservations"] = static_cast<double>(count);
     state.counters["bindings"] = static_cast<double>(bindings);
-}
-
-// Prepares, steps every row and reads every column as the recordset does.
-int64_t Run(sqlite3* db, const std::string& sql) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "%s\n%s\n", sqlite3_errmsg(db), sql.c_str());
-        std::abort();
-    }
-    int64_t sum = 0;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        for (int c = 0; c < sqlite3_column_count(st); ++c) {
-            if (sqlite3_column_type(st, c) == SQLITE_TEXT) {
-                sum += sqlite3_column_bytes(st, c);
-            } else {
-                sum += sqlite3_column_int64(st, c);
-            }
-        }
-    }
-    sqlite3_finalize(st);
-    return sum;
 }
 
 // The list statement in SQLite's own words, built from the same definition:
@@ -172,12 +122,12 @@ void BM_ResvList_RawSQLite(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(Install().Database().c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
     for (auto _ : state) {
-        int64_t sum = Run(db, list) + Run(db, bindings);
+        int64_t sum = StepAll(db, list) + StepAll(db, bindings);
         for (int mp : {11, 12, 13})
-            sum += Run(db,
-                       "SELECT MPStartTime,MPEndTime1,MPStartTime2,MPEndTime FROM tbl_MPOutlet"
-                       " WHERE MPOutletID=" +
-                           std::to_string(mp));
+            sum += StepAll(db,
+                           "SELECT MPStartTime,MPEndTime1,MPStartTime2,MPEndTime FROM tbl_MPOutlet"
+                           " WHERE MPOutletID=" +
+                               std::to_string(mp));
         benchmark::DoNotOptimize(sum);
     }
     sqlite3_close(db);

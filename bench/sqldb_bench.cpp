@@ -4,11 +4,10 @@
 // its connection).
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <string>
 
+#include "benchsupport.h"
 #include "data/sqldb.h"
 
 namespace {
@@ -18,11 +17,7 @@ constexpr int kRows = 10000;
 // A database file shared by all benchmarks of the run.
 class BenchDb {
   public:
-    BenchDb() {
-        std::string tmpl = std::filesystem::temp_directory_path().string() + "/ct-bench-XXXXXX";
-        if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-        dir_ = tmpl;
-        path_ = dir_ + "/bench.db";
+    BenchDb() : path_(dir_.Path() + "/bench.db") {
         sqlite3* db = nullptr;
         sqlite3_open(path_.c_str(), &db);
         sqlite3_exec(db,
@@ -54,14 +49,11 @@ class BenchDb {
         sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
         sqlite3_close(db);
     }
-    ~BenchDb() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
     const std::string& Path() const { return path_; }
 
   private:
-    std::string dir_, path_;
+    BenchTempDir dir_{"ct-bench"};
+    std::string path_;
 };
 
 BenchDb& Db() {

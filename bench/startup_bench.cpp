@@ -9,11 +9,10 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/admininit.h"
+#include "benchsupport.h"
 
 extern char** environ;
 
@@ -59,15 +58,9 @@ BENCHMARK(BM_EmptyProcess)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTim
 
 int main(int argc, char** argv) {
     ::setenv("COMPUTERNAME", "BENCHWS", 1);
-    char tmpl[] = "/tmp/ct-bench-XXXXXX";
-    g_root = std::string(::mkdtemp(tmpl)) + "/install";
-    InitOptions options;
-    options.root = g_root;
-    options.demo = true;
-    std::ostringstream out, err;
-    if (!InitInstallation(options, out, err)) return 1;
+    const BenchInstallation install("ct-bench", 1, "");
+    g_root = install.Root();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    std::filesystem::remove_all(std::filesystem::path(g_root).parent_path());
     return 0;
 }

@@ -5,14 +5,11 @@
 // tables in force at lunch; the target is under 20 ms per load.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
-#include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/admininit.h"
+#include "benchsupport.h"
 #include "data/sqldb.h"
 #include "platform/datetime.h"
 #include "venue/planloader.h"
@@ -23,24 +20,13 @@ constexpr int kOutlet = 1;
 constexpr int kLunch = 12;
 
 // A demo installation shared by the benchmarks of the run.
-class BenchInstallation {
+class VenueInstallation : public BenchInstallation {
   public:
-    BenchInstallation() {
-        std::string tmpl = std::filesystem::temp_directory_path().string() + "/ct-venue-XXXXXX";
-        if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
-        dir_ = tmpl;
-        InitOptions options;
-        options.root = dir_ + "/install";
-        options.demo = true;
-        options.scale = 10;
-        options.computerName = "BENCH";
-        std::ostringstream out, err;
-        if (!InitInstallation(options, out, err)) std::abort();
-        db_ = InstallationDatabasePath(options.root, 1);
+    VenueInstallation() : BenchInstallation("ct-venue") {
         // A plain weekday-or-weekend lunch (no holiday, no event), with a few holds.
         day_ = DateTime::Now().AddDays(12).DatePart();
         sqlite3* db = nullptr;
-        sqlite3_open(db_.c_str(), &db);
+        sqlite3_open(Database().c_str(), &db);
         for (int i = 1; i <= 20; ++i) {
             const std::string sql =
                 "INSERT INTO tbl_TableTemp (OutletID, MPOutletID, ReserveDate, TableNo, RowStatus)"
@@ -50,20 +36,14 @@ class BenchInstallation {
         }
         sqlite3_close(db);
     }
-    ~BenchInstallation() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    const std::string& Database() const { return db_; }
     const DateTime& Day() const { return day_; }
 
   private:
-    std::string dir_, db_;
     DateTime day_;
 };
 
-BenchInstallation& Install() {
-    static BenchInstallation install;
+VenueInstallation& Install() {
+    static VenueInstallation install;
     return install;
 }
 
@@ -91,28 +71,6 @@ void BM_LoadOutletTables_PlanLoader(benchmark::State& state) {
     state.counters["drawn"] = static_cast<double>(drawn);
 }
 
-// Prepares, binds, steps every row and reads every column.
-int64_t Run(sqlite3* db, const std::string& sql, const std::vector<std::string>& args,
-            std::vector<int64_t>* firstColumn = nullptr) {
-    sqlite3_stmt* st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) std::abort();
-    for (std::size_t i = 0; i < args.size(); ++i)
-        sqlite3_bind_text(st, static_cast<int>(i + 1), args[i].c_str(), -1, SQLITE_TRANSIENT);
-    int64_t sum = 0;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        if (firstColumn != nullptr) firstColumn->push_back(sqlite3_column_int64(st, 0));
-        for (int c = 0; c < sqlite3_column_count(st); ++c) {
-            if (sqlite3_column_type(st, c) == SQLITE_TEXT) {
-                sum += sqlite3_column_bytes(st, c);
-            } else {
-                sum += sqlite3_column_int64(st, c);
-            }
-        }
-    }
-    sqlite3_finalize(st);
-    return sum;
-}
-
 // The statements the loader's calls come down to, with the plans found by
 // the floor-plan procedure's own assignment query.
 void BM_LoadOutletTables_RawSQLite(benchmark::State& state) {
@@ -122,49 +80,50 @@ void BM_LoadOutletTables_RawSQLite(benchmark::State& state) {
     const std::string outlet = std::to_string(kOutlet), mp = std::to_string(kLunch);
     for (auto _ : state) {
         std::vector<int64_t> plans;
-        int64_t sum =
-            Run(db,
-                "SELECT FO.FPID, IFNULL(FO.SeqNo, 0), IFNULL(FO.Capacity, 0),"
-                " CASE WHEN FO.BizDate IS NOT NULL THEN (CASE WHEN FO.BizDate = ? THEN 1 END)"
-                " WHEN FO.CalendarGroupID IS NOT NULL THEN (CASE WHEN EXISTS (SELECT 1 FROM"
-                " tbl_Calendar C WHERE C.RowStatus = 'A' AND C.CalendarGroupID = FO.CalendarGroupID"
-                " AND C.CalendarDate = ?) THEN 2 END) ELSE 3 END AS Level,"
-                " (SELECT IFNULL(SUM(T.TCapacity), 0) FROM tbl_FPTable T WHERE T.FPID = FO.FPID"
-                " AND T.RowStatus = 'A') AS Seats FROM tbl_FPOutlet FO JOIN tbl_FloorPlan FP ON"
-                " FP.FPID = FO.FPID AND FP.RowStatus = 'A' WHERE FO.RowStatus = 'A' AND"
-                " FO.OutletID = ? AND (FO.MPOutletID = ? OR FO.MPOutletID IS NULL)"
-                " ORDER BY IFNULL(FO.SeqNo, 0), FO.FPID",
-                {day, day, outlet, mp}, &plans);
+        int64_t sum = StepAll(
+            db,
+            "SELECT FO.FPID, IFNULL(FO.SeqNo, 0), IFNULL(FO.Capacity, 0),"
+            " CASE WHEN FO.BizDate IS NOT NULL THEN (CASE WHEN FO.BizDate = ? THEN 1 END)"
+            " WHEN FO.CalendarGroupID IS NOT NULL THEN (CASE WHEN EXISTS (SELECT 1 FROM"
+            " tbl_Calendar C WHERE C.RowStatus = 'A' AND C.CalendarGroupID = FO.CalendarGroupID"
+            " AND C.CalendarDate = ?) THEN 2 END) ELSE 3 END AS Level,"
+            " (SELECT IFNULL(SUM(T.TCapacity), 0) FROM tbl_FPTable T WHERE T.FPID = FO.FPID"
+            " AND T.RowStatus = 'A') AS Seats FROM tbl_FPOutlet FO JOIN tbl_FloorPlan FP ON"
+            " FP.FPID = FO.FPID AND FP.RowStatus = 'A' WHERE FO.RowStatus = 'A' AND"
+            " FO.OutletID = ? AND (FO.MPOutletID = ? OR FO.MPOutletID IS NULL)"
+            " ORDER BY IFNULL(FO.SeqNo, 0), FO.FPID",
+            {day, day, outlet, mp}, &plans);
         std::string ids;
         for (int64_t id : plans) {
             const std::string fp = std::to_string(id);
-            sum += Run(db,
-                       "SELECT FP.*, 1 AS SeqNo, 0 AS Capacity FROM tbl_FloorPlan FP"
-                       " WHERE FP.FPID = ?",
-                       {fp});
-            sum += Run(db, "SELECT * FROM tbl_FPTable WHERE RowStatus='A' AND FPID = " + fp, {});
+            sum += StepAll(db,
+                           "SELECT FP.*, 1 AS SeqNo, 0 AS Capacity FROM tbl_FloorPlan FP"
+                           " WHERE FP.FPID = ?",
+                           {fp});
+            sum +=
+                StepAll(db, "SELECT * FROM tbl_FPTable WHERE RowStatus='A' AND FPID = " + fp, {});
             ids += (ids.empty() ? "" : ",") + fp;
         }
-        sum += Run(db,
-                   "SELECT TableNo FROM tbl_FPTable WHERE FPID IN (" + ids +
-                       ") AND RowStatus='A' GROUP BY TableNo HAVING COUNT(TableNo) > 1"
-                       " ORDER BY TableNo",
-                   {});
-        sum += Run(db, "SELECT * FROM tbl_TableStatus WHERE RowStatus='A' AND OutletID = " + outlet,
-                   {});
-        sum += Run(db,
-                   "SELECT TempID, TableNo, ClientID, UserID, HoldDT, OutletID, MPOutletID,"
-                   " ReserveDate FROM tbl_TableTemp WHERE RowStatus = 'A' AND OutletID = ?"
-                   " AND ReserveDate = ? AND MPOutletID = ? ORDER BY TableNo",
-                   {outlet, day, mp});
-        sum += Run(db,
-                   "SELECT * FROM tbl_TableBlock AS t LEFT OUTER JOIN (SELECT * FROM tbl_User"
-                   " WHERE RowStatus='A') u ON t.BlockUserID=u.UserID WHERE t.RowStatus='A' AND"
-                   " OutletID = " +
-                       outlet + " AND MPOutletID = " + mp +
-                       " AND ((BeginDate <= ?1 AND EndDate >= ?1) OR (BeginDate <= ?1 AND"
-                       " EndDate IS NULL) OR (BeginDate IS NULL AND EndDate >= ?1))",
-                   {day});
+        sum += StepAll(db,
+                       "SELECT TableNo FROM tbl_FPTable WHERE FPID IN (" + ids +
+                           ") AND RowStatus='A' GROUP BY TableNo HAVING COUNT(TableNo) > 1"
+                           " ORDER BY TableNo",
+                       {});
+        sum += StepAll(
+            db, "SELECT * FROM tbl_TableStatus WHERE RowStatus='A' AND OutletID = " + outlet, {});
+        sum += StepAll(db,
+                       "SELECT TempID, TableNo, ClientID, UserID, HoldDT, OutletID, MPOutletID,"
+                       " ReserveDate FROM tbl_TableTemp WHERE RowStatus = 'A' AND OutletID = ?"
+                       " AND ReserveDate = ? AND MPOutletID = ? ORDER BY TableNo",
+                       {outlet, day, mp});
+        sum += StepAll(db,
+                       "SELECT * FROM tbl_TableBlock AS t LEFT OUTER JOIN (SELECT * FROM tbl_User"
+                       " WHERE RowStatus='A') u ON t.BlockUserID=u.UserID WHERE t.RowStatus='A' AND"
+                       " OutletID = " +
+                           outlet + " AND MPOutletID = " + mp +
+                           " AND ((BeginDate <= ?1 AND EndDate >= ?1) OR (BeginDate <= ?1 AND"
+                           " EndDate IS NULL) OR (BeginDate IS NULL AND EndDate >= ?1))",
+                       {day});
         benchmark::DoNotOptimize(sum);
     }
     sqlite3_close(db);

@@ -1,0 +1,90 @@
+#pragma once
+// Fixtures the benchmark programs share. Header only: every .cpp in this
+// folder is a program of its own.
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "app/admininit.h"
+
+// A fresh folder in the temporary folder, removed with its contents.
+class BenchTempDir {
+  public:
+    explicit BenchTempDir(const std::string& prefix) {
+        std::string tmpl =
+            std::filesystem::temp_directory_path().string() + "/" + prefix + "-XXXXXX";
+        if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
+        path_ = tmpl;
+    }
+    ~BenchTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    BenchTempDir(const BenchTempDir&) = delete;
+    BenchTempDir& operator=(const BenchTempDir&) = delete;
+    const std::string& Path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+// A demo installation in a folder of its own; aborts when it cannot be made.
+// An empty `computer` registers this computer (COMPUTERNAME honoured).
+class BenchInstallation {
+  public:
+    explicit BenchInstallation(const std::string& prefix, int scale = 10,
+                               const std::string& computer = "BENCH")
+        : dir_(prefix), root_(dir_.Path() + "/install") {
+        InitOptions options;
+        options.root = root_;
+        options.demo = true;
+        options.scale = scale;
+        options.computerName = computer;
+        std::ostringstream out, err;
+        if (!InitInstallation(options, out, err)) std::abort();
+        db_ = InstallationDatabasePath(root_, 1);
+    }
+    const std::string& Root() const { return root_; }
+    // The default database server's file.
+    const std::string& Database() const { return db_; }
+
+  private:
+    BenchTempDir dir_;
+    std::string root_, db_;
+};
+
+// Prepares `sql`, binds `args` as text, steps every row and reads every
+// column as the recordset does (text by its length, anything else as an
+// integer); column 0 of each row goes to `firstColumn` when given. A
+// statement SQLite refuses ends the program with its message.
+inline int64_t StepAll(sqlite3* db, const std::string& sql,
+                       const std::vector<std::string>& args = {},
+                       std::vector<int64_t>* firstColumn = nullptr) {
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n%s\n", sqlite3_errmsg(db), sql.c_str());
+        std::abort();
+    }
+    for (std::size_t i = 0; i < args.size(); ++i)
+        sqlite3_bind_text(st, static_cast<int>(i + 1), args[i].c_str(), -1, SQLITE_TRANSIENT);
+    int64_t sum = 0;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        if (firstColumn != nullptr) firstColumn->push_back(sqlite3_column_int64(st, 0));
+        for (int c = 0; c < sqlite3_column_count(st); ++c) {
+            if (sqlite3_column_type(st, c) == SQLITE_TEXT) {
+                sum += sqlite3_column_bytes(st, c);
+            } else {
+                sum += sqlite3_column_int64(st, c);
+            }
+        }
+    }
+    sqlite3_finalize(st);
+    return sum;
+}
