@@ -1,12 +1,25 @@
 #pragma once
-// Shared pieces of the record classes: the row check their readers start
-// with, and texts kept in three languages.
+// Shared pieces of the record classes and their collections: the check of a
+// query's result, the row check every reader starts with, and texts kept in
+// three languages.
 #include <array>
 #include <string>
 
 #include "core/errorstate.h"
 #include "core/log.h"
 #include "data/sqldb.h"
+
+// True when the query returned a recordset; otherwise the database's failure
+// goes into `err` (as cls ":" procedure ":" its description) and, with the
+// statement, to the log.
+inline bool CheckQuery(ErrorState& err, const SQLDB& db, const Recordset* rs,
+                       const std::string& sql, const std::string& cls,
+                       const std::string& procedure) {
+    if (rs != nullptr) return true;
+    err.SetErr(db.ErrNumber(), cls, procedure, db.ErrDescription());
+    WriteSQLLog(db.ErrDescription(), sql, cls, procedure);
+    return false;
+}
 
 // How a record class writes a missing row to the log.
 enum class RowLog {

@@ -5,6 +5,7 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "core/mltext.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 #include "platform/inifile.h"
 #include "platform/textutil.h"
@@ -62,11 +63,7 @@ bool ProfileDefinition::LoadProfile(int operation, int subOperation) {
         "AND PO.RowStatus='A' " +
         kCrLf + "Where PD.RowStatus='A' " + kCrLf + orderBy + ", PD.ProfileCode, PO.OptSeq";
     auto rs = db_->RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db_->ErrNumber(), kClass, "LoadProfile", db_->ErrDescription());
-        WriteSQLLog(db_->ErrDescription(), sql, kClass, "LoadProfile");
-        return false;
-    }
+    if (!CheckQuery(*this, *db_, rs.get(), sql, kClass, "LoadProfile")) return false;
     for (; !rs->Eof(); rs->MoveNext()) {
         const std::string code = FieldStr(rs.get(), "ProfileCode");
         bool skip = false;

@@ -9,6 +9,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
@@ -141,11 +142,7 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
                                      Reservations& out) {
     const std::string sql = ResvListSQL(criteria);
     auto rs = db.RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db.ErrNumber(), kClass, "LoadResvList", db.ErrDescription());
-        WriteSQLLog(db.ErrDescription(), sql, kClass, "LoadResvList");
-        return false;
-    }
+    if (!CheckQuery(*this, db, rs.get(), sql, kClass, "LoadResvList")) return false;
     const ResvColumnPlan plan = MakeResvColumnPlan(*rs, *this);
     for (; !rs->Eof(); rs->MoveNext()) {
         if (out.LoadRow(rs.get(), plan) == nullptr)
@@ -153,11 +150,7 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
     }
     const std::string bindSql = ResvBindingsSQL(criteria);
     auto binds = db.RunSQLReturnRS(bindSql);
-    if (binds == nullptr) {
-        SetErr(db.ErrNumber(), kClass, "LoadResvList", db.ErrDescription());
-        WriteSQLLog(db.ErrDescription(), bindSql, kClass, "LoadResvList");
-        return false;
-    }
+    if (!CheckQuery(*this, db, binds.get(), bindSql, kClass, "LoadResvList")) return false;
     // Meal-period bounds are read once per period, not once per binding.
     std::map<int32_t, std::optional<PeriodParts>> periods;
     auto partsOf = [&](int32_t mpOutletID) -> const std::optional<PeriodParts>& {

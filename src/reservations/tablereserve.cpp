@@ -70,11 +70,7 @@ bool TableReserve::LoadPartFlags(SQLDB& db) {
         "left join tbl_Reservation r on r.MPOutletID=m.MPOutletID Where r.ReserveID =" +
         std::to_string(reserveID_);
     auto rs = db.RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db.ErrNumber(), kClass, "LoadPartFlags", db.ErrDescription());
-        WriteSQLLog(db.ErrDescription(), sql, kClass, "LoadPartFlags");
-        return false;
-    }
+    if (!CheckQuery(*this, db, rs.get(), sql, kClass, "LoadPartFlags")) return false;
     if (rs->Eof()) return true;
     const PeriodParts parts{FieldDate(rs.get(), "MPStartTime"), FieldDate(rs.get(), "MPEndTime1"),
                             FieldDate(rs.get(), "MPStartTime2"), FieldDate(rs.get(), "MPEndTime")};

@@ -1,6 +1,7 @@
 #include "venue/accounts.h"
 
 #include "core/log.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 
 namespace {
@@ -15,11 +16,7 @@ bool Accounts::Load(SQLDB* db) {
     }
     const std::string sql = "SELECT * FROM tbl_Account WHERE RowStatus =" + SQLStr("A");
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db->ErrNumber(), kClass, "Load", db->ErrDescription());
-        WriteSQLLog(db->ErrDescription(), sql, kClass, "Load");
-        return false;
-    }
+    if (!CheckQuery(*this, *db, rs.get(), sql, kClass, "Load")) return false;
     for (; !rs->Eof(); rs->MoveNext()) {
         Account account;
         if (!account.AddFromRS(rs.get())) continue;

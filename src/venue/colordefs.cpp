@@ -1,6 +1,7 @@
 #include "venue/colordefs.h"
 
 #include "core/log.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 
 namespace {
@@ -26,11 +27,7 @@ bool ColorDefs::Load(SQLDB& db) {
 bool ColorDefs::LoadModule(SQLDB& db, const std::string& sql, OrderedMap<int32_t, ColorDef>& into) {
     into = OrderedMap<int32_t, ColorDef>();
     std::shared_ptr<Recordset> rs = db.RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db.ErrNumber(), kClass, "Load", db.ErrDescription());
-        WriteSQLLog(db.ErrDescription(), sql, kClass, "Load");
-        return false;
-    }
+    if (!CheckQuery(*this, db, rs.get(), sql, kClass, "Load")) return false;
     for (; !rs->Eof(); rs->MoveNext()) {
         ColorDef colour;
         if (!colour.AddFromRS(rs.get())) continue;

@@ -1,6 +1,7 @@
 #include "venue/mpoutlets.h"
 
 #include "core/log.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 
 namespace {
@@ -11,11 +12,7 @@ bool MPOutlets::Load(SQLDB& db, int32_t outletID) {
     const std::string sql = "SELECT * FROM tbl_MPOutlet WHERE RowStatus=" + SQLStr("A") +
                             " AND OutletID = " + std::to_string(outletID) + " ORDER BY MPCode";
     std::shared_ptr<Recordset> rs = db.RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db.ErrNumber(), kClass, "Load", db.ErrDescription());
-        WriteSQLLog(db.ErrDescription(), sql, kClass, "Load");
-        return false;
-    }
+    if (!CheckQuery(*this, db, rs.get(), sql, kClass, "Load")) return false;
     for (; !rs->Eof(); rs->MoveNext()) {
         MPOutlet period;
         if (!period.AddFromRS(rs.get())) {

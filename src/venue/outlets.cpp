@@ -3,6 +3,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "data/recordfields.h"
 #include "data/sqldb.h"
 #include "platform/textutil.h"
 
@@ -29,11 +30,7 @@ std::string OutletsQuery(const std::string& outletCode) {
 bool Outlets::Load(SQLDB& db, const std::string& outletCode) {
     const std::string sql = OutletsQuery(outletCode);
     std::shared_ptr<Recordset> rs = db.RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db.ErrNumber(), kClass, "Load", db.ErrDescription());
-        WriteSQLLog(db.ErrDescription(), sql, kClass, "Load");
-        return false;
-    }
+    if (!CheckQuery(*this, db, rs.get(), sql, kClass, "Load")) return false;
     for (; !rs->Eof(); rs->MoveNext()) {
         auto outlet = std::make_unique<Outlet>();
         if (!outlet->AddFromRS(rs.get())) {

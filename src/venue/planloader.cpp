@@ -53,11 +53,8 @@ bool PlanLoader::LoadFloorplans() {
         {SQLDB::mp("BizDate", adDBTimeStamp, 8, Variant(resvDate_.Format("yyyy-m-d"))),
          SQLDB::mp("MPOutletID", adInteger, 4, Variant(mpOutletID_)),
          SQLDB::mp("OutletID", adInteger, 4, Variant(outletID_))});
-    if (rs == nullptr) {
-        SetErr(db->ErrNumber(), module_, "LoadFloorplans", db->ErrDescription());
-        WriteSQLLog(db->ErrDescription(), "sp_CT_GetFPByDate", module_, "LoadFloorplans");
+    if (!CheckQuery(*this, *db, rs.get(), "sp_CT_GetFPByDate", module_, "LoadFloorplans"))
         return false;
-    }
     for (; !rs->Eof(); rs->MoveNext()) {
         auto plan = std::make_shared<FloorPlan>();
         if (!plan->AddFromRS(rs.get())) {
@@ -78,11 +75,7 @@ bool PlanLoader::LoadPlanTables(SQLDB& db, FloorPlan& plan) {
     const std::string sql = "SELECT * FROM tbl_FPTable WHERE RowStatus=" + SQLStr("A") +
                             " AND FPID = " + std::to_string(plan.FPID());
     std::shared_ptr<Recordset> rs = db.RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db.ErrNumber(), module_, "LoadFloorplans", db.ErrDescription());
-        WriteSQLLog(db.ErrDescription(), sql, module_, "LoadFloorplans");
-        return false;
-    }
+    if (!CheckQuery(*this, db, rs.get(), sql, module_, "LoadFloorplans")) return false;
     for (; !rs->Eof(); rs->MoveNext()) {
         FPTable table;
         if (!table.AddFromRS(rs.get())) continue;
@@ -105,11 +98,7 @@ bool PlanLoader::LoadDuplicates(SQLDB& db) {
                             ") AND RowStatus='A' Group By TableNo having Count(TableNo) > 1 "
                             "Order By TableNo";
     std::shared_ptr<Recordset> rs = db.RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db.ErrNumber(), module_, "LoadFloorplans", db.ErrDescription());
-        WriteSQLLog(db.ErrDescription(), sql, module_, "LoadFloorplans");
-        return false;
-    }
+    if (!CheckQuery(*this, db, rs.get(), sql, module_, "LoadFloorplans")) return false;
     for (; !rs->Eof(); rs->MoveNext()) {
         const std::string no = UpperAscii(FieldStr(rs.get(), "TableNo"));
         if (!duplicateSet_.insert(no).second) continue;
@@ -124,11 +113,7 @@ bool PlanLoader::LoadTableStatuses() {
     const std::string sql = "SELECT * FROM tbl_TableStatus WHERE RowStatus=" + SQLStr("A") +
                             " AND OutletID = " + std::to_string(outletID_);
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db->ErrNumber(), module_, "LoadTableStatuses", db->ErrDescription());
-        WriteSQLLog(db->ErrDescription(), sql, module_, "LoadTableStatuses");
-        return false;
-    }
+    if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadTableStatuses")) return false;
     for (; !rs->Eof(); rs->MoveNext()) {
         const std::string no = UpperAscii(FieldStr(rs.get(), "TableNo"));
         if (std::shared_ptr<TableStatus>* held = statuses_.Item(no)) {
@@ -174,11 +159,8 @@ bool PlanLoader::LoadLockTable() {
         {SQLDB::mp("OutletID", adInteger, 4, Variant(outletID_)),
          SQLDB::mp("ReserveDate", adDBTimeStamp, 8, Variant(resvDate_.DateText())),
          SQLDB::mp("MPOutletID", adInteger, 4, Variant(mpOutletID_))});
-    if (rs == nullptr) {
-        SetErr(db->ErrNumber(), module_, "LoadLockTable", db->ErrDescription());
-        WriteSQLLog(db->ErrDescription(), "sp_CT_GetHoldTable", module_, "LoadLockTable");
+    if (!CheckQuery(*this, *db, rs.get(), "sp_CT_GetHoldTable", module_, "LoadLockTable"))
         return false;
-    }
     // Holds are only ever set here; a fresh load starts from new objects.
     for (; !rs->Eof(); rs->MoveNext()) {
         if (TableStatus* status = GetTableStatus(FieldStr(rs.get(), "TableNo")))
@@ -202,11 +184,7 @@ bool PlanLoader::LoadBlockTable() {
         "IS NULL  AND EndDate >=" +
         d + "))";
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db->ErrNumber(), module_, "LoadBlockTable", db->ErrDescription());
-        WriteSQLLog(db->ErrDescription(), sql, module_, "LoadBlockTable");
-        return false;
-    }
+    if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadBlockTable")) return false;
     const std::string nameColumn = "NameL" + std::to_string(NameLanguage());
     for (; !rs->Eof(); rs->MoveNext()) {
         TableStatus* status = GetTableStatus(FieldStr(rs.get(), "TableNo"));
@@ -229,11 +207,7 @@ bool PlanLoader::LoadSvrTimeDiff() {
     const std::string sql = "SELECT DateDiff(s," + SQLStr(clock_().Format("yyyy-mm-dd hh:nn")) +
                             ",GetDate()) AS SvrDateDiff";
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db->ErrNumber(), module_, "LoadSvrTimeDiff", db->ErrDescription());
-        WriteSQLLog(db->ErrDescription(), sql, module_, "LoadSvrTimeDiff");
-        return false;
-    }
+    if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadSvrTimeDiff")) return false;
     svrTimeDiff_ = FieldLng(rs.get(), "SvrDateDiff");
     return true;
 }
@@ -248,11 +222,7 @@ bool PlanLoader::LoadTableBookingDT() {
         " AND OS.RaceID=RS.RaceID AND OS.RowStatus=" + SQLStr("A") +
         " AND RS.RowStatus=" + SQLStr("A");
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
-    if (rs == nullptr) {
-        SetErr(db->ErrNumber(), module_, "LoadTableBookingDT", db->ErrDescription());
-        WriteSQLLog(db->ErrDescription(), sql, module_, "LoadTableBookingDT");
-        return false;
-    }
+    if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadTableBookingDT")) return false;
     if (rs->Eof()) return true;  // no meeting: the times stay as they were
     onCourseDT_ = FieldDate(rs.get(), "OnCourseDT");
     phoneBookingDT_ = FieldDate(rs.get(), "PhoneBookingDT");

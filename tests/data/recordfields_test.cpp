@@ -11,6 +11,8 @@
 #include "core/log.h"
 #include "data/client.h"
 #include "data/dbserver.h"
+#include "data/recordfields.h"
+#include "data/sqldb.h"
 #include "messaging/kivserver.h"
 #include "messaging/posservers.h"
 #include "support/tempdir.h"
@@ -119,6 +121,26 @@ TEST_F(RecordFieldsTest, MissingRowsAndNamesPerClass) {
         EXPECT_TRUE(read.ok);
         EXPECT_EQ(read.names, c.names);
     }
+}
+
+// A failed query leaves the database's error on the caller and logs the statement.
+TEST_F(RecordFieldsTest, CheckQueryReportsTheDatabaseFailure) {
+    SQLDB db;
+    db.SetConnectionString("Provider=SQLite;Data Source=" + dir.File("check.db"));
+    const std::string sql = "SELECT * FROM tbl_Missing";
+    std::shared_ptr<Recordset> rs = db.RunSQLReturnRS(sql);
+    ASSERT_EQ(rs, nullptr);
+    ErrorState err;
+    EXPECT_FALSE(CheckQuery(err, db, rs.get(), sql, "Outlets", "Load"));
+    EXPECT_EQ(err.ErrNumber(), db.ErrNumber());
+    EXPECT_EQ(err.ErrDescription(), "Outlets:Load:" + db.ErrDescription());
+    EXPECT_NE(DayLog().find("[Outlets:Load]:0:," + db.ErrDescription() + "; SQL=" + sql),
+              std::string::npos);
+
+    const Recordset empty;
+    ErrorState fine;
+    EXPECT_TRUE(CheckQuery(fine, db, &empty, sql, "Outlets", "Load"));
+    EXPECT_EQ(fine.ErrNumber(), 0);
 }
 
 }  // namespace
