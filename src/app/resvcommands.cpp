@@ -150,26 +150,38 @@ bool FindReservation(Shell& shell, Outlets& outlets, const std::vector<std::stri
     return true;
 }
 
+// A reservation found by [OUTLET] ID and read through the telephone booking form.
+struct Opened {
+    Outlets outlets;  // owns found.outlet
+    int32_t id = 0;
+    Found found;
+    std::unique_ptr<ProfileDefinition> def;
+    Reservation r;
+};
+
+// False (and a line saying why) when the reservation cannot be found or read.
+bool OpenReservation(Shell& shell, const std::vector<std::string>& target, Opened& o) {
+    if (!FindReservation(shell, o.outlets, target, o.id, o.found)) return false;
+    o.def = LoadDefinition(shell, kProfileTelephone);
+    if (o.def == nullptr) return false;
+    if (!o.def->LoadReservation(*o.found.db, o.id, o.r)) {
+        shell.Error(GetMLText("Reservation not found") + ": " + std::to_string(o.id));
+        return false;
+    }
+    return true;
+}
+
 void ShowReservation(Shell& shell, const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2) {
         shell.Error(GetMLText("Usage") + ": resv show [OUTLET] ID");
         return;
     }
-    Outlets outlets;
-    int32_t id = 0;
-    Found found;
-    if (!FindReservation(shell, outlets, args, id, found)) return;
-    auto def = LoadDefinition(shell, kProfileTelephone);
-    Reservation r;
-    if (def == nullptr) return;
-    if (!def->LoadReservation(*found.db, id, r)) {
-        shell.Error(GetMLText("Reservation not found") + ": " + std::to_string(id));
-        return;
-    }
-    shell.Out("reservation\t" + std::to_string(id) + "\t" + found.outlet->OutletCode() + "\t" +
-              r.GetFieldText("ReserveNo") + "\t" + r.GetFieldText("RowStatus"));
-    PrintFields(shell, *def, r);
-    for (const auto& [trID, tr] : r.TableReserves()) {
+    Opened o;
+    if (!OpenReservation(shell, args, o)) return;
+    shell.Out("reservation\t" + std::to_string(o.id) + "\t" + o.found.outlet->OutletCode() + "\t" +
+              o.r.GetFieldText("ReserveNo") + "\t" + o.r.GetFieldText("RowStatus"));
+    PrintFields(shell, *o.def, o.r);
+    for (const auto& [trID, tr] : o.r.TableReserves()) {
         shell.Out("table\t" + tr->TableNo() + "\t" + std::to_string(trID) + "\t" + tr->RowStatus() +
                   "\t" + std::to_string(tr->Capacity()) + "\t" + std::to_string(tr->Occupied()) +
                   "\t" + (tr->R1() ? "1" : "0") + "\t" + (tr->R2() ? "1" : "0"));
@@ -187,28 +199,20 @@ void SetReservation(Shell& shell, const std::vector<std::string>& args) {
     }
     Assignments values;
     if (!ReadAssignments(shell, std::vector<std::string>(firstValue, args.end()), values)) return;
-    Outlets outlets;
-    int32_t id = 0;
-    Found found;
-    if (!FindReservation(shell, outlets, target, id, found)) return;
-    auto def = LoadDefinition(shell, kProfileTelephone);
-    Reservation r;
-    if (def == nullptr) return;
-    if (!def->LoadReservation(*found.db, id, r)) {
-        shell.Error(GetMLText("Reservation not found") + ": " + std::to_string(id));
-        return;
-    }
-    if (!ApplyAssignments(shell, *def, values, false, false)) return;
-    if (def->ReservationUpdateSQL(id).empty()) {
+    Opened o;
+    if (!OpenReservation(shell, target, o)) return;
+    ProfileDefinition& def = *o.def;
+    if (!ApplyAssignments(shell, def, values, false, false)) return;
+    if (def.ReservationUpdateSQL(o.id).empty()) {
         shell.Out(GetMLText("No change"));
         return;
     }
-    if (!def->UpdateReservation(*found.db, r)) {
+    if (!def.UpdateReservation(*o.found.db, o.r)) {
         shell.Error(
-            GetMLText(def->Message().empty() ? "Reservation is not updated" : def->Message()));
+            GetMLText(def.Message().empty() ? "Reservation is not updated" : def.Message()));
         return;
     }
-    shell.Out(GetMLText("Reservation updated") + ": " + std::to_string(id));
+    shell.Out(GetMLText("Reservation updated") + ": " + std::to_string(o.id));
 }
 
 }  // namespace
