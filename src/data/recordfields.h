@@ -3,6 +3,7 @@
 // query's result, the row check every reader starts with, and texts kept in
 // three languages.
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "core/errorstate.h"
@@ -40,6 +41,11 @@ inline bool HasCurrentRow(ErrorState& err, const Recordset* rs, const char* cls,
     if (log == RowLog::kText) WriteLog(text, cls, procedure);
     if (log == RowLog::kNumbered) WriteErrLog(number, err.ErrDescription(), cls, procedure);
     return false;
+}
+
+// A small-integer column.
+inline int16_t FieldShort(const Recordset* rs, const std::string& field) {
+    return static_cast<int16_t>(FieldLng(rs, field));
 }
 
 // A name, description or address in languages 1 to 3.

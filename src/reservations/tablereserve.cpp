@@ -20,10 +20,6 @@ bool InPart(int t, int a, int b) {
     return a < b ? (a <= t && t < b) : (t >= a || t < b);
 }
 
-int16_t Short(const Recordset* rs, const char* field) {
-    return static_cast<int16_t>(FieldLng(rs, field));
-}
-
 }  // namespace
 
 PartFlags ComputePartFlags(const PeriodParts& p, const DateTime& reserveTime) {
@@ -40,16 +36,16 @@ bool TableReserve::LoadColumns(const Recordset* rs) {
     tableReserveID_ = FieldLng(rs, "TableReserveID");
     reserveID_ = FieldLng(rs, "ReserveID");
     tableNo_ = FieldStr(rs, "TableNo");
-    isShare_ = Short(rs, "IsShare");
+    isShare_ = FieldShort(rs, "IsShare");
     checkNo_ = FieldStr(rs, "CheckNo");
     checkOpenTime_ = FieldDate(rs, "CheckOpenTime");
     checkPrintTime_ = FieldDate(rs, "CheckPrintTime");
     checkCloseTime_ = FieldDate(rs, "CheckCloseTime");
     checkCover_ = FieldLng(rs, "CheckCover");
     checkTotal_ = FieldSng(rs, "CheckTotal");
-    capacity_ = Short(rs, "Capacity");
-    occupied_ = Short(rs, "Occupied");
-    reserved_ = Short(rs, "Reserved");
+    capacity_ = FieldShort(rs, "Capacity");
+    occupied_ = FieldShort(rs, "Occupied");
+    reserved_ = FieldShort(rs, "Reserved");
     posTableNo_ = FieldStr(rs, "POSTableNo");
     dbServerID_ = FieldLng(rs, "DBServerID");
     return true;

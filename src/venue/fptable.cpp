@@ -22,10 +22,6 @@ const NumberedColumns& Columns() {
     return columns;
 }
 
-int16_t Short(const Recordset* rs, const char* field) {
-    return static_cast<int16_t>(FieldLng(rs, field));
-}
-
 }  // namespace
 
 bool FPTable::AddFromRS(const Recordset* rs) {
@@ -49,11 +45,11 @@ bool FPTable::AddFromRS(const Recordset* rs) {
         mergeCover_[i] = FieldLng(rs, c.mergeCover[i]);
     }
     tableNoParent_ = FieldStr(rs, "TableNoParent");
-    isShare_ = Short(rs, "IsShare");
-    isShow_ = Short(rs, "IsShow");
+    isShare_ = FieldShort(rs, "IsShare");
+    isShow_ = FieldShort(rs, "IsShow");
     reserveMode_ = UpperAscii(FieldStr(rs, "ReserveMode"));
-    shareType_ = Short(rs, "ShareType");
-    shareCount_ = Short(rs, "ShareCount");
+    shareType_ = FieldShort(rs, "ShareType");
+    shareCount_ = FieldShort(rs, "ShareCount");
     minRCover_ = FieldLng(rs, "MinRCover");
     maxRCover_ = FieldLng(rs, "MaxRCover");
     priority_ = FieldLng(rs, "Priority");

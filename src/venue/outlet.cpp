@@ -66,7 +66,7 @@ bool Outlet::AddFromRS(const Recordset* rs) {
     resvCoverSmallerWarning_ = FieldLng(rs, "ResvCoverSmallerWarning");
     resvBufferTime_ = FieldLng(rs, "ResvBufferTime");
     reqLoginAction_ = FieldLng(rs, "ReqLoginAction");
-    fvResvDayLimit_ = static_cast<int16_t>(FieldLng(rs, "FVResvDayLimit"));
+    fvResvDayLimit_ = FieldShort(rs, "FVResvDayLimit");
     smsServerID_ = FieldLng(rs, "SMSServerID");
     mailServerID_ = FieldLng(rs, "MailServerID");
     showZeorAmtCheckTime_ = FieldLng(rs, "ShowZeorAmtCheckTime");
