@@ -13,7 +13,7 @@
 namespace {
 
 SQLDB* GuestDB() {
-    return g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    return DefaultSQLDB();
 }
 
 // Reads guest `arg` into the definition; false (and a line) when it is not there.

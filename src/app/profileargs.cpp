@@ -12,7 +12,7 @@
 
 std::unique_ptr<ProfileDefinition> LoadDefinition(Shell& shell, int operation) {
     auto def = std::make_unique<ProfileDefinition>();
-    def->SetSQLDB(g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr);
+    def->SetSQLDB(DefaultSQLDB());
     def->SetLanguage(g_nLanguage);
     if (!def->LoadProfile(operation)) {
         shell.Error(GetMLText("Cannot load the profile definition"));

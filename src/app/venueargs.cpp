@@ -44,7 +44,7 @@ bool CheckArgs(Shell& shell, const std::vector<std::string>& args, std::size_t c
 
 // Every active outlet, read on the default connection.
 bool LoadOutlets(Shell& shell, Outlets& outlets) {
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    SQLDB* db = DefaultSQLDB();
     if (db != nullptr && outlets.Load(*db)) return true;
     shell.Error(GetMLText("Cannot load the outlets"));
     return false;

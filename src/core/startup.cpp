@@ -239,7 +239,7 @@ bool UpdateKIV() {
         WriteLog("Create temp folder fail (" + temp + ")", kModule, proc, kLogError, 1);
         return false;
     }
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    SQLDB* db = DefaultSQLDB();
     const std::string sql = "Select UpdateFile From tbl_UpdateFile";
     std::shared_ptr<Recordset> rs = db != nullptr ? db->RunSQLReturnRS(sql) : nullptr;
     if (rs == nullptr || rs->Eof()) {

@@ -1,5 +1,6 @@
 #include "data/dbconnections.h"
 
+#include "core/globals.h"
 #include "core/log.h"
 
 namespace {
@@ -42,4 +43,8 @@ bool DBConnections::Connected(int32_t id) {
 
 void DBConnections::SetConnected(int32_t id, bool value) {
     if (DBServer* s = GetDBServer(id)) s->SetConnected(value);
+}
+
+SQLDB* DefaultSQLDB() {
+    return g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
 }

@@ -34,3 +34,7 @@ class DBConnections : public ErrorState {
     int32_t defaultDBID_ = 0;
     std::string defaultConnString_;
 };
+
+// The default server's connection of g_oDBConns; nullptr before start-up
+// has loaded the servers.
+SQLDB* DefaultSQLDB();

@@ -45,7 +45,7 @@ KIV::~KIV() {
 }
 
 bool KIV::InitObjects() {
-    sqldb_ = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    sqldb_ = DefaultSQLDB();
     if (!posServers_.Load(sqldb_)) {
         CopyErr(posServers_.ErrNumber(), posServers_.ErrDescription());
         WriteLog("Load POSServers fail", kClass, "InitObjects");

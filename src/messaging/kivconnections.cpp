@@ -28,7 +28,7 @@ KIVConnections::KIVConnections(EventLoop& loop) : loop_(loop), messenger_(loop) 
 KIVConnections::~KIVConnections() = default;
 
 bool KIVConnections::Load() {
-    return Load(g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr);
+    return Load(DefaultSQLDB());
 }
 
 bool KIVConnections::Load(SQLDB* db) {

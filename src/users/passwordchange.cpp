@@ -15,10 +15,6 @@
 namespace {
 constexpr const char* kForm = "frmChangePassword";
 
-SQLDB* DefaultDB() {
-    return g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
-}
-
 }  // namespace
 
 bool IsStrongPassword(const std::string& password) {
@@ -28,7 +24,7 @@ bool IsStrongPassword(const std::string& password) {
 
 PasswordRules ReadPasswordRules(int32_t userID) {
     PasswordRules rules;
-    SQLDB* db = DefaultDB();
+    SQLDB* db = DefaultSQLDB();
     if (db == nullptr) return rules;
     std::string sql = "SELECT * FROM tbl_User WHERE UserID=" + std::to_string(userID);
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
@@ -70,7 +66,7 @@ bool PasswordChange::CheckLocalRules(const std::string& pwd, const std::string& 
 
 bool PasswordChange::CheckHistory(const std::string& hash) {
     if (rules_.allowReuse) return true;
-    SQLDB* db = DefaultDB();
+    SQLDB* db = DefaultSQLDB();
     std::string sql =
         "SELECT * FROM tbl_UserPassword WHERE RowStatus='A' AND UserID =" + std::to_string(userID_);
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
@@ -85,7 +81,7 @@ bool PasswordChange::CheckHistory(const std::string& hash) {
 }
 
 bool PasswordChange::Save(const std::string& hash) {
-    SQLDB* db = DefaultDB();
+    SQLDB* db = DefaultSQLDB();
     std::string id = std::to_string(userID_);
     std::string sql = "UPDATE tbl_User SET RowModified=GETDATE(),PWUpdateDT=GETDATE(),Password=N" +
                       SQLDB::EscapeValue(hash) + " , PwdNextLogon =0 WHERE UserID=" + id +
@@ -106,7 +102,7 @@ bool PasswordChange::ValidatePassword(const std::string& oldPassword,
                                       const std::string& confirmation) {
     if (newPassword.empty()) return Refuse(GetMLText("Please input a new password!"), "Error");
     if (!CheckLocalRules(newPassword, confirmation)) return false;
-    SQLDB* db = DefaultDB();
+    SQLDB* db = DefaultSQLDB();
     if (db == nullptr) return Refuse(GetMLText("SYSTEM ERROR: Default database is not found"));
     std::string sql = "SELECT UserID FROM tbl_User WHERE UserID=" + std::to_string(userID_) +
                       " AND Password=N" + SQLDB::EscapeValue(HashPassword(oldPassword));

@@ -74,7 +74,7 @@ std::string OperationModeName(int mode) {
 }
 
 bool CheckLoginCount(int32_t userID, int& state, bool failedAttempt) {
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    SQLDB* db = DefaultSQLDB();
     CountRow r;
     if (db == nullptr || !ReadCountRow(*db, userID, r)) return false;
     if (state != kLoginAllowed) return true;
@@ -205,7 +205,7 @@ bool SignIn::CheckModeRights(int mode) {
 }
 
 bool LogInOutSignIn() {
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    SQLDB* db = DefaultSQLDB();
     if (db == nullptr || g_oUser == nullptr || g_oClient == nullptr) return false;
     std::string ip = g_oClient->IPList().Count() > 0 ? g_oClient->IPList().begin()->first
                                                      : g_oClient->IPAddress();
@@ -231,7 +231,7 @@ bool LogInOutSignOut(const std::string& method) {
         WriteLog("Client not exist LogID", "modGlobal", "LogInOut", kLogError, 1);
         return false;
     }
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    SQLDB* db = DefaultSQLDB();
     if (db == nullptr) return false;
     std::string sql =
         "update tbl_LogInOut set Logouttime=GetDate(), LogoutMethod=" + SQLStr(method) +
@@ -294,7 +294,7 @@ bool PasswordExpired(SQLDB& db, std::string& period) {
 }  // namespace
 
 bool CheckChangePasswd(const std::string& password) {
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    SQLDB* db = DefaultSQLDB();
     if (db == nullptr || g_oUser == nullptr) return false;
     std::string every;
     if (g_oConfig->ORBAMode()) {

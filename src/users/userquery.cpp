@@ -29,7 +29,7 @@ std::string UserQuery(const std::string& login) {
 
 std::shared_ptr<Recordset> ReadUserRow(const std::string& login, const char* form, SQLDB*& db,
                                        std::string& error) {
-    db = g_oDBConns != nullptr ? g_oDBConns->GetDefaultSQLDB() : nullptr;
+    db = DefaultSQLDB();
     if (login.empty()) {
         error = "ERROR: User name missing";
         return nullptr;
