@@ -4,6 +4,7 @@
 // that went offline, reconnecting, and waiting for one POS reply at a time.
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -56,6 +57,16 @@ class KIVConnections : public ErrorState {
     void SetPOSReply(const std::string& errCode, const std::string& errDesc);
     bool WaitingForReply() const { return waiting_; }
 
+    // The FILTER packet last sent to a server (what this workstation shows),
+    // kept so it can be sent again after a connect; nullptr when none was sent.
+    void SetCurrentFilter(int32_t serviceID, std::string packet) {
+        currentFilters_[serviceID] = std::move(packet);
+    }
+    const std::string* CurrentFilter(int32_t serviceID) const {
+        auto it = currentFilters_.find(serviceID);
+        return it == currentFilters_.end() ? nullptr : &it->second;
+    }
+
     OrderedMap<int32_t, std::unique_ptr<KIVServer>>& KIVServers() { return servers_; }
     KIVServer* GetKIVServer(int32_t serviceID);
     frmMessager& Messenger() { return messenger_; }
@@ -79,4 +90,5 @@ class KIVConnections : public ErrorState {
     bool waiting_ = false;
     MessageArrivalHandler messageArrival_;
     SocketErrorHandler socketError_;
+    std::map<int32_t, std::string> currentFilters_;
 };
