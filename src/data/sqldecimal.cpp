@@ -125,12 +125,37 @@ std::optional<SqlDecimal> SqlDecimal::Parse(std::string_view text) {
 
 std::optional<SqlDecimal> SqlDecimal::FromDouble(double value) {
     if (!std::isfinite(value)) return std::nullopt;
+    // Amounts with up to four places: the fewest places k for which some
+    // whole m makes m / 10^k read back as the value. Below 1e11 the doubles
+    // lie closer than 10^-4, so that m is the shortest text's digits.
+    static const double kPow[] = {1, 10, 100, 1000, 10000};
+    if (std::fabs(value) < 1e11) {
+        for (int k = 0; k < 5; ++k) {
+            double r = std::nearbyint(value * kPow[k]);
+            if (r / kPow[k] == value) {
+                SqlDecimal d;
+                d.negative_ = r < 0;
+                d.magnitude_ = static_cast<U128>(static_cast<uint64_t>(std::fabs(r)));
+                d.scale_ = k;
+                d.negative_ = d.negative_ && d.magnitude_ != 0;
+                return d;
+            }
+        }
+    }
     char buf[64];
     auto r = std::to_chars(buf, buf + sizeof buf, value);
     return Parse(std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
 }
 
 double SqlDecimal::ToDouble() const {
+    // Both parts exact as doubles: one correctly rounded division.
+    static const double kPow[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (magnitude_ < (U128(1) << 53) && scale_ <= 22) {
+        double v = static_cast<double>(static_cast<uint64_t>(magnitude_)) / kPow[scale_];
+        return negative_ ? -v : v;
+    }
     std::string s = ToString();
     double d = 0;
     std::from_chars(s.data(), s.data() + s.size(), d);

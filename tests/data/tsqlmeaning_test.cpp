@@ -1,6 +1,9 @@
 // Statements whose SQL Server answer differs from what SQLite would give
 // for the same text: the layer must keep SQL Server's answer (trailing
 // blanks, exact decimals, integer overflow, identities, aliases).
+#include <algorithm>
+#include <cstdlib>
+
 #include "data/sqldecimal.h"
 #include "data/sqlitecollation.h"
 #include "sqlfixture.h"
@@ -200,6 +203,36 @@ TEST(SqlDecimal, RoundsAndDividesAsSqlServer) {
     EXPECT_FALSE(SqlDecimal::FromDouble(1e300).has_value());
     EXPECT_TRUE(dec("999.99").FitsPrecision(5, 2));
     EXPECT_FALSE(dec("999.995").FitsPrecision(5, 2));  // rounds to 1000.00
+}
+
+// Amounts travel as doubles: the digits read back must be the ones written,
+// whichever way the conversion goes.
+TEST(SqlDecimal, AmountsSurviveTheDoubleTheyAreStoredIn) {
+    for (int64_t cents = -200000; cents <= 200000; cents += 7) {
+        for (int scale : {0, 2, 4}) {
+            std::string text = std::to_string(cents);
+            if (scale > 0) {
+                std::string digits = std::to_string(cents < 0 ? -cents : cents);
+                digits.insert(0,
+                              static_cast<std::size_t>(
+                                  std::max(0, scale + 1 - static_cast<int>(digits.size()))),
+                              '0');
+                text = (cents < 0 ? "-" : "") + digits.substr(0, digits.size() - scale) + "." +
+                       digits.substr(digits.size() - scale);
+            }
+            auto d = SqlDecimal::Parse(text);
+            ASSERT_TRUE(d.has_value()) << text;
+            double v = std::strtod(text.c_str(), nullptr);
+            ASSERT_EQ(d->ToDouble(), v) << text;
+            auto back = SqlDecimal::FromDouble(v);
+            ASSERT_TRUE(back.has_value()) << text;
+            ASSERT_EQ(back->WithScale(scale)->ToString(), text) << text;
+        }
+    }
+    EXPECT_EQ(SqlDecimal::FromDouble(123456789.1234)->ToString(), "123456789.1234");
+    EXPECT_EQ(SqlDecimal::FromDouble(0.12345)->ToString(), "0.12345");
+    EXPECT_EQ(SqlDecimal::FromDouble(-0.0)->ToString(), "0");
+    EXPECT_EQ(SqlDecimal::Parse("12345678901234567.25")->ToDouble(), 12345678901234567.25);
 }
 
 TEST(SqlDecimal, ResultShapesFollowSqlServer) {
