@@ -86,10 +86,16 @@ TypeSpec LiteralType(const std::string& text) {
     if (text.find_first_of("eE") != std::string::npos) return TypeSpecOf(SqlType::Float);
     std::size_t point = text.find('.');
     if (point == std::string::npos) {
-        // Digits alone: "99999999999" is past INT; a text too long for
-        // strtoll saturates, which is past it too.
-        long long v = std::strtoll(text.c_str(), nullptr, 10);
-        return TypeSpecOf(v > 2147483647LL ? SqlType::BigInt : SqlType::Int);
+        // Digits alone: INT, and past INT's range a DECIMAL(p,0), as SQL
+        // Server types such a constant ("99999999999" is DECIMAL(11,0)).
+        std::size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
+        int digits = static_cast<int>(text.size() - first);
+        if (digits < 10 || (digits == 10 && text.compare(first, 10, "2147483647") <= 0))
+            return TypeSpecOf(SqlType::Int);
+        TypeSpec t = TypeSpecOf(SqlType::Float);
+        t.scale = 0;
+        t.precision = std::min(digits, SqlDecimal::kMaxPrecision);
+        return t;
     }
     TypeSpec t = TypeSpecOf(SqlType::Float);
     std::size_t first = text.find_first_not_of("0.");

@@ -112,6 +112,8 @@ const Case kIntegerCases[] = {
      "ERROR: Arithmetic overflow error converting expression to data type int."},
     {"BIGINT holds it", "SELECT CAST(2147483647 AS BIGINT) + 1 AS A, 2147483647 - 1 AS B",
      "A\tB\n2147483648\t2147483646\n"},
+    {"a constant past INT is a DECIMAL", "SELECT 3000000000 * 2 AS A, 2147483648 + 1 AS B",
+     "A\tB\n6000000000\t2147483649\n"},
     {"BIGINT past its own range",
      "SELECT CAST(9223372036854775807 AS BIGINT) + CAST(1 AS BIGINT) AS A",
      "ERROR: Arithmetic overflow error converting expression to data type bigint."},
