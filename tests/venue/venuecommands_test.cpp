@@ -105,7 +105,7 @@ TEST_F(VenueCommandsTest, PlanOfTodayShowsTheLiveStatesAndColours) {
     const auto lines = Run("plan HBR today 02LUN");
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(Line(lines, "note"), "");
-    EXPECT_EQ(Line(lines, "table\tA13\t").substr(0, 21), "table\tA13\tMAIN\t2\tV\t");
+    EXPECT_NE(Line(lines, "table\tA13\tMAIN\t2\tV\t"), "");
     EXPECT_NE(Line(lines, "table\tA13\t").find("\t#FFFF80\t"), std::string::npos);
     EXPECT_NE(Line(lines, "table\tA5\t").find("\tO\t"), std::string::npos);
     EXPECT_NE(Line(lines, "table\tA2\t").find("\tV\t"), std::string::npos);
