@@ -35,16 +35,25 @@ std::size_t Utf8Sequence(const unsigned char* p, const unsigned char* end) {
 }
 
 // The offset of the first byte that is not valid UTF-8; npos when all are.
-// Packets are nearly always plain ASCII, so eight bytes are tested at a time.
+// Packets are nearly always plain ASCII, so whole words are tested at a time.
 std::size_t InvalidUtf8At(std::string_view text) {
     const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* p = begin;
     const unsigned char* end = begin + text.size();
+    constexpr uint64_t kHigh = 0x8080808080808080ULL;
     while (p < end) {
+        if (end - p >= 32) {
+            uint64_t w[4];
+            std::memcpy(w, p, sizeof w);
+            if (((w[0] | w[1] | w[2] | w[3]) & kHigh) == 0) {
+                p += 32;
+                continue;
+            }
+        }
         if (end - p >= 8) {
             uint64_t word;
             std::memcpy(&word, p, 8);
-            if ((word & 0x8080808080808080ULL) == 0) {
+            if ((word & kHigh) == 0) {
                 p += 8;
                 continue;
             }

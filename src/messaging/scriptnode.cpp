@@ -35,20 +35,25 @@ std::string NameAt(const V& v, int index) {
     return std::string(NameOf(v[static_cast<std::size_t>(index)]));
 }
 
-// Tells the four element names apart without a string comparison each.
+// Tells the four element names apart character by character: the names are
+// short, and a library call per child costs more than the comparison.
 enum class Tag { Var, Grp, List, Row, Other };
 Tag TagOf(const char* n) {
     if (n[0] != 'V' || n[1] != 'A' || n[2] != 'R') return Tag::Other;
-    if (n[3] == '\0') return Tag::Var;
-    if (std::strcmp(n + 3, "GRP") == 0) return Tag::Grp;
-    if (std::strcmp(n + 3, "LIST") == 0) return Tag::List;
-    if (std::strcmp(n + 3, "ROW") == 0) return Tag::Row;
+    const char* r = n + 3;
+    if (r[0] == '\0') return Tag::Var;
+    if (r[0] == 'G' && r[1] == 'R' && r[2] == 'P' && r[3] == '\0') return Tag::Grp;
+    if (r[0] == 'L' && r[1] == 'I' && r[2] == 'S' && r[3] == 'T' && r[4] == '\0') return Tag::List;
+    if (r[0] == 'R' && r[1] == 'O' && r[2] == 'W' && r[3] == '\0') return Tag::Row;
     return Tag::Other;
 }
 
 pugi::xml_attribute IdOf(pugi::xml_node el) {
     pugi::xml_attribute a = el.first_attribute();
-    if (a && std::strcmp(a.name(), "id") == 0) return a;  // written first by convention
+    if (a) {
+        const char* n = a.name();
+        if (n[0] == 'i' && n[1] == 'd' && n[2] == '\0') return a;  // written first by convention
+    }
     return el.attribute("id");
 }
 
