@@ -147,7 +147,7 @@ bool ScriptDocument::Loaded(const pugi::xml_parse_result& result, std::shared_pt
                       n.name() + " follows " + el.name();
         return false;
     }
-    auto root = std::make_shared<ScriptNode>(dom_, el, options_);
+    auto root = MakeNode<ScriptNode>(dom_, el, options_);
     bool ok = root->Parse(0);
     errNumber_ = root->ErrNumber();
     errMessage_ = root->ErrMessage();

@@ -48,6 +48,13 @@ Tag TagOf(const char* n) {
     return Tag::Other;
 }
 
+uint64_t NameBit(std::string_view name) {
+    if (name.empty()) return 1;
+    const auto first = static_cast<unsigned char>(name.front());
+    const auto last = static_cast<unsigned char>(name.back());
+    return uint64_t{1} << ((name.size() * 7 + first * 3 + last) & 63);
+}
+
 pugi::xml_attribute IdOf(pugi::xml_node el) {
     pugi::xml_attribute a = el.first_attribute();
     if (a) {
@@ -93,6 +100,7 @@ void ScriptNode::ReleaseAll(bool parked) {
     release(grps_);
     release(lists_);
     index_.reset();
+    nameBits_ = 0;
 }
 
 void ScriptNode::ParkHeldDescendants() {
@@ -112,6 +120,7 @@ bool ScriptNode::Fail(int32_t number, std::string message) {
 }
 
 std::optional<ScriptNode::Slot> ScriptNode::Find(std::string_view name) const {
+    if ((nameBits_ & NameBit(name)) == 0) return std::nullopt;
     if (index_) {
         auto it = index_->find(name);
         if (it == index_->end()) return std::nullopt;
@@ -139,6 +148,7 @@ std::optional<uint32_t> ScriptNode::FindOf(Kind kind, std::string_view name) con
 }
 
 void ScriptNode::Register(Kind kind, std::string_view name, uint32_t pos) {
+    nameBits_ |= NameBit(name);
     if (index_) {
         index_->emplace(name, Slot{kind, pos});
     } else if (vars_.size() + grps_.size() + lists_.size() > kIndexFrom) {
@@ -180,7 +190,7 @@ bool ScriptNode::Parse(int depth) {
             }
             PushVar(c, nullptr, name);
         } else if (kind == Tag::List) {
-            auto list = std::make_shared<ScriptVarList>(dom_, c, options_);
+            auto list = MakeNode<ScriptVarList>(dom_, c, options_);
             if (!list->Parse(depth + 1)) {
                 if (options_.IgnoreBadNode) continue;
                 return Fail(list->ErrNumber(), list->ErrMessage());
@@ -194,7 +204,7 @@ bool ScriptNode::Parse(int depth) {
             lists_.push_back(std::move(list));
             Register(Kind::List, lists_.back()->Name(), static_cast<uint32_t>(lists_.size() - 1));
         } else if (kind == Tag::Grp) {
-            auto grp = std::make_shared<ScriptNode>(dom_, c, options_);
+            auto grp = MakeNode<ScriptNode>(dom_, c, options_);
             if (!grp->Parse(depth + 1)) {
                 if (options_.IgnoreBadNode) continue;
                 return Fail(grp->ErrNumber(), grp->ErrMessage());
