@@ -55,6 +55,15 @@ uint64_t NameBit(std::string_view name) {
     return uint64_t{1} << ((name.size() * 7 + first * 3 + last) & 63);
 }
 
+// Identifiers are a few characters long: counting them here is cheaper than
+// a library call per child.
+std::string_view View(const char* s) {
+    std::size_t n = 0;
+    while (s[n] != '\0')
+        ++n;
+    return {s, n};
+}
+
 pugi::xml_attribute IdOf(pugi::xml_node el) {
     pugi::xml_attribute a = el.first_attribute();
     if (a) {
@@ -183,8 +192,8 @@ bool ScriptNode::Parse(int depth) {
         if (kind == Tag::Var) {
             pugi::xml_attribute id = IdOf(c);
             if (!id) return Fail(kScrErrMissingAttr, "Missing \"id\" attribute in variable node");
-            std::string_view name = id.value();
-            if (Find(name)) {
+            std::string_view name = View(id.value());
+            if ((nameBits_ & NameBit(name)) != 0 && Find(name)) {
                 if (options_.IgnoreDupNode) continue;
                 return Fail(kScrErrDuplicate, std::string("Duplicate variable node ") + id.value());
             }
@@ -222,7 +231,7 @@ bool ScriptNode::Parse(int depth) {
             return Fail(kScrErrBadNode, std::string("Invalid node ") + tag);
         }
     }
-    name_ = IdOf(el_).value();
+    name_ = View(IdOf(el_).value());
     errNumber_ = 0;
     errMessage_.clear();
     return true;
