@@ -181,6 +181,10 @@ bool Shell::ResumeSession() {
     for (;;) {
         auto login = UI().ReadLine(GetMLText("Login name") + ": ", false);
         if (!login) return false;
+        if (Trim(*login, " \t").empty()) {
+            Error(GetMLText("ERROR: User name missing"));
+            continue;
+        }
         auto password = UI().ReadLine(GetMLText("Password") + ": ", true);
         if (!password) return false;
         ReSignIn window;
