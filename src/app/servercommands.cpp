@@ -16,6 +16,7 @@ std::string StatusText(bool unknown, bool connected) {
 
 void Servers(Shell& shell, const std::vector<std::string>&) {
     if (shell.Hub() == nullptr) return;
+    shell.BeginTable(TableLayout({"Kind", "Code", "Address", "Status"}));
     for (const std::string& line : ServerStatusLines(*shell.Hub()))
         shell.Out(line);
 }

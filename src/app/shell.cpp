@@ -7,6 +7,7 @@
 #include "core/userlog.h"
 #include "messaging/kiv.h"
 #include "platform/inifile.h"
+#include "platform/textutil.h"
 #include "platform/userinterface.h"
 #include "users/resignin.h"
 #include "users/signin.h"
@@ -41,6 +42,7 @@ int ReadMode(bool& ok) {
 
 Shell::Shell() {
     lastActivity_ = std::chrono::steady_clock::now();
+    forPeople_ = UI().OutputIsTerminal();
     AddUserCommands(*this);
     AddVenueCommands(*this);
     AddServerCommands(*this);
@@ -54,12 +56,34 @@ void Shell::Add(ShellCommand command) {
     commands_.push_back(std::move(command));
 }
 
-void Shell::Out(const std::string& text) const {
+void Shell::Out(const std::string& text) {
+    if (table_) {
+        records_.push_back(text);
+        return;
+    }
     UI().Print(text);
 }
 
-void Shell::Error(const std::string& text) const {
+void Shell::Error(const std::string& text) {
+    // What was held comes first, so the error stands where it happened;
+    // later records of the same list get the header again.
+    FlushTable();
     UI().Print(text);
+}
+
+void Shell::BeginTable(TableLayout layout) {
+    FlushTable();
+    if (forPeople_) table_ = std::move(layout);
+}
+
+void Shell::FlushTable() {
+    if (!table_ || records_.empty()) return;
+    std::vector<std::string> header;
+    for (const std::string& caption : table_->Columns())
+        header.push_back(GetMLText(caption));
+    for (const std::string& line : AlignTable(*table_, header, records_))
+        UI().Print(line);
+    records_.clear();
 }
 
 std::vector<std::string> Shell::SplitWords(const std::string& line) {
@@ -91,6 +115,11 @@ bool Shell::SignInLoop() {
             GetMLText("Login name") + (iniUser.empty() ? "" : " [" + iniUser + "]") + ": ";
         auto login = UI().ReadLine(prompt, false);
         if (!login) return false;
+        // Asking for a password and a mode first would only delay the refusal.
+        if (Trim(*login, " \t").empty() && iniUser.empty()) {
+            Error(GetMLText("ERROR: User name missing"));
+            continue;
+        }
         auto password = UI().ReadLine(GetMLText("Password") + ": ", true);
         if (!password) return false;
         bool ok = true;
@@ -136,6 +165,8 @@ void Shell::Execute(const std::string& line) {
         return;
     }
     cmd->run(*this, std::vector<std::string>(words.begin() + static_cast<long>(used), words.end()));
+    FlushTable();
+    table_.reset();
 }
 
 bool Shell::SessionExpired() const {
@@ -150,6 +181,10 @@ bool Shell::ResumeSession() {
     for (;;) {
         auto login = UI().ReadLine(GetMLText("Login name") + ": ", false);
         if (!login) return false;
+        if (Trim(*login, " \t").empty()) {
+            Error(GetMLText("ERROR: User name missing"));
+            continue;
+        }
         auto password = UI().ReadLine(GetMLText("Password") + ": ", true);
         if (!password) return false;
         ReSignIn window;

@@ -5,8 +5,11 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "app/tableprint.h"
 
 class KIV;
 class Shell;
@@ -37,8 +40,18 @@ class Shell {
     void EndSession(const std::string& method);
     int OperationMode() const { return mode_; }
     // Prints one line of output / an error line.
-    void Out(const std::string& text) const;
-    void Error(const std::string& text) const;
+    void Out(const std::string& text);
+    void Error(const std::string& text);
+    // A list command declares the columns of the records it prints next.
+    // When a person reads the output (a terminal), the records are held until
+    // the command ends (or declares another list, or prints an error) and
+    // then shown aligned under the translated header; for scripts nothing
+    // changes.
+    void BeginTable(TableLayout layout);
+    // Whether lists are shown to a person; from the user interface, which
+    // tests may override.
+    bool ForPeople() const { return forPeople_; }
+    void SetForPeople(bool people) { forPeople_ = people; }
     const std::vector<ShellCommand>& Commands() const { return commands_; }
     // The hub of the signed-in session; nullptr before sign-in.
     KIV* Hub() const { return hub_.get(); }
@@ -50,12 +63,17 @@ class Shell {
     const ShellCommand* Find(const std::vector<std::string>& words, std::size_t& used) const;
     bool SessionExpired() const;
     bool ResumeSession();
+    // Prints the held records of the declared list, if any.
+    void FlushTable();
 
     std::vector<ShellCommand> commands_;
     int mode_ = 1;
     bool quit_ = false;
     std::chrono::steady_clock::time_point lastActivity_;
     std::unique_ptr<KIV> hub_;
+    bool forPeople_ = false;
+    std::optional<TableLayout> table_;  // the list being printed, for people
+    std::vector<std::string> records_;  // its records held so far
 };
 
 // Command sets.

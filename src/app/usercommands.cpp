@@ -18,12 +18,14 @@ void Help(Shell& shell, const std::vector<std::string>&) {
         list.push_back(&c);
     std::sort(list.begin(), list.end(),
               [](const ShellCommand* a, const ShellCommand* b) { return a->name < b->name; });
+    shell.BeginTable(TableLayout({"Usage", "Help"}));
     for (const ShellCommand* c : list)
         shell.Out(c->usage + "\t" + GetMLText(c->help));
 }
 
 void WhoAmI(Shell& shell, const std::vector<std::string>&) {
     const User& u = *g_oUser;
+    shell.BeginTable(TableLayout({"Login", "Name", "Role", "Level", "Mode", "Outlet IDs"}));
     shell.Out(u.LoginID() + "\t" + u.UserName(g_nLanguage) + "\t" + u.RoleCode() + "\t" +
               std::to_string(u.RoleLevel()) + "\t" +
               GetMLText(OperationModeName(shell.OperationMode())) + "\t" + u.OutletIDList());

@@ -28,19 +28,18 @@ std::string HourMinute(const DateTime& t) {
 void ListOutlets(Shell& shell, const std::vector<std::string>& args) {
     Outlets outlets;
     if (!CheckArgs(shell, args, 0, "outlets") || !LoadOutlets(shell, outlets)) return;
+    shell.BeginTable(TableLayout({"Code", "ID", "Name", "Server ID", "Server"}).SortBy({0}));
     for (const auto& [id, outlet] : outlets.Items()) {
         if (!Permitted(id)) continue;
         const DBServer* server = g_oDBConns->GetDBServer(outlet->DBServerID());
         shell.Out(outlet->OutletCode() + "\t" + std::to_string(id) + "\t" +
-                  LocalName(outlet->Name(g_nLanguage), outlet->NameL1()) + "\t" +
-                  std::to_string(outlet->DBServerID()) + "\t" +
+                  outlet->Name(g_nLanguage) + "\t" + std::to_string(outlet->DBServerID()) + "\t" +
                   (server != nullptr ? server->DBServerCode() : std::string()));
     }
 }
 
 std::string PeriodLine(const MPOutlet& p) {
-    return std::to_string(p.MPOutletID()) + "\t" + p.MPCode() + "\t" +
-           LocalName(p.Name(g_nLanguage), p.NameL1());
+    return std::to_string(p.MPOutletID()) + "\t" + p.MPCode() + "\t" + p.Name(g_nLanguage);
 }
 
 void ListPeriods(Shell& shell, const std::vector<std::string>& args) {
@@ -48,6 +47,8 @@ void ListPeriods(Shell& shell, const std::vector<std::string>& args) {
     if (!CheckArgs(shell, args, 1, "periods OUTLET")) return;
     const Outlet* outlet = FindOutlet(shell, outlets, args[0]);
     if (outlet == nullptr) return;
+    shell.BeginTable(
+        TableLayout({"ID", "Code", "Name", "Start", "End of part 1", "Start of part 2", "End"}));
     for (const auto& [id, p] : outlet->GetMPOutlets().Items()) {
         shell.Out(PeriodLine(p) + "\t" + HourMinute(p.MPStartTime()) + "\t" +
                   HourMinute(p.MPEndTime1()) + "\t" + HourMinute(p.MPStartTime2()) + "\t" +
@@ -68,6 +69,7 @@ void PeriodOfTime(Shell& shell, const std::vector<std::string>& args) {
         shell.Out(GetMLText("No meal period at this time"));
         return;
     }
+    shell.BeginTable(TableLayout({"ID", "Code", "Name"}));
     shell.Out(PeriodLine(*period));
 }
 
@@ -92,23 +94,41 @@ std::map<int32_t, DateTime> ArrivalTimes(SQLDB& db, const TableStatusMap& status
     return arrivals;
 }
 
-void PrintTables(Shell& shell, PlanLoader& loader, SQLDB& db) {
+// The state as people read it: the code and the caption of its colour row.
+std::string StateForPeople(const ColorDefs& colors, const std::string& code) {
+    const ColorDef* def = colors.GetStatusColorDef(code);
+    const std::string caption = def != nullptr ? def->Name(g_nLanguage) : std::string();
+    return caption.empty() ? code : code + " " + caption;
+}
+
+// The live states belong to today: for another day the state and its colour
+// are not known, while holds and blocks are read for that day.
+void PrintTables(Shell& shell, PlanLoader& loader, SQLDB& db, bool live) {
     ColorDefs colors;
     if (SQLDB* config = g_oDBConns->GetDefaultSQLDB()) colors.Load(*config);
     const std::map<int32_t, DateTime> arrivals = ArrivalTimes(db, loader.TableStatuses());
     const DateTime now = DateTime::Now();
+    shell.BeginTable(TableLayout({"Table", "Plan", "Seats", "State", "Held", "Blocked",
+                                  "Blocked by", "Remark", "Colour", "Shared"})
+                         .Skip(1)
+                         .SortBy({1, 0}));
     for (const auto& [fpID, plan] : loader.FloorPlans()) {
         for (const auto& [no, table] : plan->FPTables()) {
             const TableStatus& s = *loader.GetTableStatus(no);
-            auto arrival = arrivals.find(s.ReserveID());
-            std::optional<DateTime> arrived;
-            if (arrival != arrivals.end()) arrived = arrival->second;
-            const int32_t color = TableColor(colors, s, ColorMode::ByState, arrived, now);
+            std::string state = "-", color;
+            if (live) {
+                auto arrival = arrivals.find(s.ReserveID());
+                std::optional<DateTime> arrived;
+                if (arrival != arrivals.end()) arrived = arrival->second;
+                color = ColorHex(TableColor(colors, s, ColorMode::ByState, arrived, now));
+                state = shell.ForPeople() ? StateForPeople(colors, s.GetTableStatus())
+                                          : s.GetTableStatus();
+            }
             shell.Out("table\t" + no + "\t" + plan->FPCode() + "\t" +
-                      std::to_string(table.TCapacity()) + "\t" + s.GetTableStatus() + "\t" +
+                      std::to_string(table.TCapacity()) + "\t" + state + "\t" +
                       (s.TableLock() ? "1" : "0") + "\t" + (s.Block() ? "1" : "0") + "\t" +
                       OneField(s.BlockUserName()) + "\t" + OneField(s.BlockRemark()) + "\t" +
-                      ColorHex(color) + "\t" + (loader.IsDuplicate(no) ? "1" : "0"));
+                      color + "\t" + (loader.IsDuplicate(no) ? "1" : "0"));
         }
     }
 }
@@ -132,13 +152,16 @@ void ShowPlan(Shell& shell, const std::vector<std::string>& args) {
         shell.Error(GetMLText("Cannot load the floor plans") + ": " + loader.ErrDescription());
         return;
     }
+    const bool live = day->DateText() == DateTime::Now().DateText();
+    if (!live) shell.Out("note\t" + GetMLText("Live table states are shown for today only"));
     if (loader.FloorPlans().Count() == 0) shell.Out(GetMLText("No floor plan in force"));
+    shell.BeginTable(TableLayout({"Plan ID", "Plan", "Name", "Sequence", "Capacity"}).Skip(1));
     for (const auto& [id, plan] : loader.FloorPlans()) {
         shell.Out("plan\t" + std::to_string(id) + "\t" + plan->FPCode() + "\t" +
-                  LocalName(plan->Name(g_nLanguage), plan->NameL1()) + "\t" +
-                  std::to_string(plan->SeqNo()) + "\t" + std::to_string(plan->Capacity()));
+                  plan->Name(g_nLanguage) + "\t" + std::to_string(plan->SeqNo()) + "\t" +
+                  std::to_string(plan->Capacity()));
     }
-    PrintTables(shell, loader, *db);
+    PrintTables(shell, loader, *db, live);
 }
 
 }  // namespace

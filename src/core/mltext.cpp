@@ -45,24 +45,41 @@ struct MLReader {
 
     void EndElement(const std::string& name) {
         if (name == "DESC" && inMessage) {
-            for (const auto& kv : message)
-                if (kv.first == descKey) return;  // a key stands once per message
-            message.emplace_back(descKey, buffer);
+            AddText();
         } else if (name == "MESSAGE" && inMessage) {
             FinishMessage();
             inMessage = false;
         }
     }
 
+    // A language key stands once per message; a text without a key takes
+    // its place in the language order and never clashes with another.
+    void AddText() {
+        if (!descKey.empty()) {
+            for (const auto& kv : message) {
+                if (kv.first != descKey) continue;
+                WriteLog("Duplicate DESC \"" + descKey + "\" in message \"" +
+                             message.front().second + "\" ignored",
+                         "MLGlobal", "CreateMultiLang", kLogWarning, 1);
+                return;
+            }
+        }
+        message.emplace_back(descKey, buffer);
+    }
+
+    // Every language list gets one entry per message (empty where the message
+    // lacks that language), so a message without a translation cannot shift
+    // the translations of the messages after it.
     void FinishMessage() {
         if (message.empty()) return;
         auto& col = state->colML;
+        std::size_t count = col.empty() ? 0 : col[0].size();
         while (col.size() < message.size())
-            col.emplace_back();
-        int position = static_cast<int>(col[0].size()) + 1;
+            col.emplace_back(count);
+        int position = static_cast<int>(count) + 1;
         state->hash[static_cast<std::size_t>(MLHash(message[0].second))].push_back(position);
-        for (std::size_t i = 0; i < message.size(); ++i)
-            col[i].push_back(message[i].second);
+        for (std::size_t i = 0; i < col.size(); ++i)
+            col[i].push_back(i < message.size() ? message[i].second : std::string());
     }
 };
 
@@ -134,7 +151,9 @@ std::string GetMLText(const std::string& english) {
             std::size_t lang = static_cast<std::size_t>(g_nLanguage) - 1;
             if (g_nLanguage < 1 || lang >= st.colML.size() || i >= st.colML[lang].size())
                 return english;
-            return st.colML[lang][i];
+            // A message without this language shows its English text.
+            const std::string& text = st.colML[lang][i];
+            return text.empty() ? english : text;
         }
     }
     return english;

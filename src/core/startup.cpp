@@ -43,10 +43,27 @@ void ShowCritical(const std::string& english) {
 
 }  // namespace
 
+namespace {
+
+// Joins a hyphen and the blanks after it with the following word ("- i" is
+// "-i"). Inside double quotes only when `inQuotes`: there the blanks belong
+// to a file name ("My - Folder"). Blanks inside quotes never split a token,
+// so either way the tokens stand at the same positions.
+std::string JoinHyphens(const std::string& line, bool inQuotes) {
+    std::string s;
+    bool quoted = false;
+    for (char c : line) {
+        if (c == '"') quoted = !quoted;
+        if (c == ' ' && !s.empty() && s.back() == '-' && (inQuotes || !quoted)) continue;
+        s += c;
+    }
+    return s;
+}
+
+}  // namespace
+
 std::map<int, std::string> TokenizeCommandLine(const std::string& commandLine, bool lowerCase) {
-    std::string s = commandLine;
-    for (std::size_t p; (p = s.find("- ")) != std::string::npos;)
-        s.erase(p + 1, 1);
+    const std::string s = JoinHyphens(commandLine, lowerCase);
     std::map<int, std::string> tokens;
     std::string current;
     bool quoted = false;
@@ -299,6 +316,12 @@ int Main(const StartupOptions& options, const std::function<int()>& signIn) {
     CommandLineOptions cmd = ReadCommandLine(options.commandLine);
     static InstanceLock lock;
     if (cmd.singleInstance && !lock.TryAcquire(PlatformComputerName())) {
+        // A lock that cannot be made is no proof of another copy: say what failed.
+        if (!lock.Failure().empty()) {
+            UI().MessageBox(GetMLText("The single-instance check failed") + ": " + lock.Failure(),
+                            MsgIcon::Critical, "CulinaroTable");
+            return 1;
+        }
         UI().MessageBox(GetMLText("Another instance of KIV is already running"),
                         MsgIcon::Exclamation, "CulinaroTable");
         return 2;

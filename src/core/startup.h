@@ -8,7 +8,8 @@
 // the following word, blanks outside double quotes separate tokens (quotes
 // stay in the token), every token is lower-cased.
 std::map<int, std::string> ParseCommandLine(const std::string& commandLine);
-// The same split with the case kept (to open the file a user named).
+// The same split with the case kept and the blanks inside quotes kept as
+// typed, when `lowerCase` is false (to open the file a user named).
 std::map<int, std::string> TokenizeCommandLine(const std::string& commandLine, bool lowerCase);
 
 struct CommandLineOptions {

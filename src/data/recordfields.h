@@ -56,10 +56,13 @@ class LangText {
         for (std::size_t i = 0; i < 3; ++i)
             texts_[i] = FieldStr(rs, prefix + "L" + std::to_string(i + 1));
     }
-    // "" for a language outside 1..3.
+    // The text shown in a language: English (L1) when that language's text is
+    // blank, so a name is never shown empty for want of a translation; "" for
+    // a language outside 1..3.
     std::string In(int language) const {
-        return language >= 1 && language <= 3 ? texts_[static_cast<std::size_t>(language - 1)]
-                                              : std::string();
+        if (language < 1 || language > 3) return {};
+        const std::string& text = texts_[static_cast<std::size_t>(language - 1)];
+        return text.find_first_not_of(" \t") == std::string::npos ? texts_[0] : text;
     }
     const std::string& L1() const { return texts_[0]; }
     const std::string& L2() const { return texts_[1]; }

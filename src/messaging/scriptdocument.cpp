@@ -1,10 +1,73 @@
 #include "messaging/scriptdocument.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace {
 
 // Whitespace-only text is kept when it is an element's only content, so a
 // value of blanks survives a round trip while indentation is ignored.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
+
+// The length of the valid UTF-8 sequence starting at `p`, 0 when it is not
+// one (overlong forms, surrogates and code points past U+10FFFF included).
+std::size_t Utf8Sequence(const unsigned char* p, const unsigned char* end) {
+    const unsigned char c = p[0];
+    std::size_t len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;  // bounds of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (static_cast<std::size_t>(end - p) < len || p[1] < lo || p[1] > hi) return 0;
+    for (std::size_t i = 2; i < len; ++i)
+        if ((p[i] & 0xC0) != 0x80) return 0;
+    return len;
+}
+
+// The offset of the first byte that is not valid UTF-8; npos when all are.
+// Packets are nearly always plain ASCII, so whole words are tested at a time.
+std::size_t InvalidUtf8At(std::string_view text) {
+    const auto* begin = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* p = begin;
+    const unsigned char* end = begin + text.size();
+    constexpr uint64_t kHigh = 0x8080808080808080ULL;
+    while (p < end) {
+        if (end - p >= 32) {
+            uint64_t w[4];
+            std::memcpy(w, p, sizeof w);
+            if (((w[0] | w[1] | w[2] | w[3]) & kHigh) == 0) {
+                p += 32;
+                continue;
+            }
+        }
+        if (end - p >= 8) {
+            uint64_t word;
+            std::memcpy(&word, p, 8);
+            if ((word & kHigh) == 0) {
+                p += 8;
+                continue;
+            }
+        }
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        std::size_t len = Utf8Sequence(p, end);
+        if (len == 0) return static_cast<std::size_t>(p - begin);
+        p += len;
+    }
+    return std::string_view::npos;
+}
 
 }  // namespace
 
@@ -25,6 +88,15 @@ void ScriptDocument::RemoveScrRoot() {
 }
 
 bool ScriptDocument::LoadXML(std::string_view text) {
+    // The DOM parser passes bytes through unchecked; text that is not UTF-8
+    // is malformed and must not travel on in a packet.
+    if (std::size_t bad = InvalidUtf8At(text); bad != std::string_view::npos) {
+        root_.reset();
+        dom_ = std::make_shared<ScriptDom>();
+        errNumber_ = pugi::status_bad_pcdata;
+        errMessage_ = "Invalid UTF-8 byte sequence at offset " + std::to_string(bad);
+        return false;
+    }
     try {
         auto dom = std::make_shared<ScriptDom>();
         auto result =
@@ -67,7 +139,15 @@ bool ScriptDocument::Loaded(const pugi::xml_parse_result& result, std::shared_pt
         errMessage_ = "No document element found";
         return false;
     }
-    auto root = std::make_shared<ScriptNode>(dom_, el, options_);
+    // The DOM parser accepts a sequence of elements; a document has one.
+    for (pugi::xml_node n = el.next_sibling(); n; n = n.next_sibling()) {
+        if (n.type() != pugi::node_element) continue;
+        errNumber_ = pugi::status_bad_start_element;
+        errMessage_ = std::string("Only one top level element is allowed in a document: ") +
+                      n.name() + " follows " + el.name();
+        return false;
+    }
+    auto root = MakeNode<ScriptNode>(dom_, el, options_);
     bool ok = root->Parse(0);
     errNumber_ = root->ErrNumber();
     errMessage_ = root->ErrMessage();

@@ -15,6 +15,63 @@ class StringWriter : public pugi::xml_writer {
 
 }  // namespace
 
+#if defined(__SANITIZE_ADDRESS__)
+#define CT_NODE_BLOCK_CACHE 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CT_NODE_BLOCK_CACHE 0
+#endif
+#endif
+#ifndef CT_NODE_BLOCK_CACHE
+#define CT_NODE_BLOCK_CACHE 1
+#endif
+
+namespace {
+
+// Blocks of one size (the first size asked for: a node with its control
+// block); other sizes pass straight to the heap. Never freed, so a node that
+// dies during the thread's exit still has a cache to return to.
+struct NodeBlockCache {
+    std::size_t size = 0;
+    std::vector<void*> blocks;
+};
+constexpr std::size_t kMaxCachedBlocks = 256;
+
+NodeBlockCache& Cache() {
+    thread_local NodeBlockCache* cache = new NodeBlockCache;
+    return *cache;
+}
+
+}  // namespace
+
+void* TakeNodeBlock(std::size_t size) {
+    if (CT_NODE_BLOCK_CACHE) {
+        NodeBlockCache& c = Cache();
+        if (c.size == 0) c.size = size;
+        if (size == c.size && !c.blocks.empty()) {
+            void* p = c.blocks.back();
+            c.blocks.pop_back();
+            return p;
+        }
+    }
+    return ::operator new(size);
+}
+
+void GiveNodeBlock(void* block, std::size_t size) {
+    if (CT_NODE_BLOCK_CACHE) {
+        NodeBlockCache& c = Cache();
+        if (size == c.size && c.blocks.size() < kMaxCachedBlocks) {
+            try {
+                c.blocks.push_back(block);
+                return;
+            } catch (...) {
+                // no room to remember it: the heap takes it back
+            }
+        }
+    }
+    ::operator delete(block);
+}
+
 pugi::xml_node ScriptDom::Parking() {
     if (!parking_) parking_ = doc.append_child("free");
     return parking_;

@@ -35,20 +35,41 @@ std::string NameAt(const V& v, int index) {
     return std::string(NameOf(v[static_cast<std::size_t>(index)]));
 }
 
-// Tells the four element names apart without a string comparison each.
+// Tells the four element names apart character by character: the names are
+// short, and a library call per child costs more than the comparison.
 enum class Tag { Var, Grp, List, Row, Other };
 Tag TagOf(const char* n) {
     if (n[0] != 'V' || n[1] != 'A' || n[2] != 'R') return Tag::Other;
-    if (n[3] == '\0') return Tag::Var;
-    if (std::strcmp(n + 3, "GRP") == 0) return Tag::Grp;
-    if (std::strcmp(n + 3, "LIST") == 0) return Tag::List;
-    if (std::strcmp(n + 3, "ROW") == 0) return Tag::Row;
+    const char* r = n + 3;
+    if (r[0] == '\0') return Tag::Var;
+    if (r[0] == 'G' && r[1] == 'R' && r[2] == 'P' && r[3] == '\0') return Tag::Grp;
+    if (r[0] == 'L' && r[1] == 'I' && r[2] == 'S' && r[3] == 'T' && r[4] == '\0') return Tag::List;
+    if (r[0] == 'R' && r[1] == 'O' && r[2] == 'W' && r[3] == '\0') return Tag::Row;
     return Tag::Other;
+}
+
+uint64_t NameBit(std::string_view name) {
+    if (name.empty()) return 1;
+    const auto first = static_cast<unsigned char>(name.front());
+    const auto last = static_cast<unsigned char>(name.back());
+    return uint64_t{1} << ((name.size() * 7 + first * 3 + last) & 63);
+}
+
+// Identifiers are a few characters long: counting them here is cheaper than
+// a library call per child.
+std::string_view View(const char* s) {
+    std::size_t n = 0;
+    while (s[n] != '\0')
+        ++n;
+    return {s, n};
 }
 
 pugi::xml_attribute IdOf(pugi::xml_node el) {
     pugi::xml_attribute a = el.first_attribute();
-    if (a && std::strcmp(a.name(), "id") == 0) return a;  // written first by convention
+    if (a) {
+        const char* n = a.name();
+        if (n[0] == 'i' && n[1] == 'd' && n[2] == '\0') return a;  // written first by convention
+    }
     return el.attribute("id");
 }
 
@@ -88,6 +109,7 @@ void ScriptNode::ReleaseAll(bool parked) {
     release(grps_);
     release(lists_);
     index_.reset();
+    nameBits_ = 0;
 }
 
 void ScriptNode::ParkHeldDescendants() {
@@ -107,6 +129,7 @@ bool ScriptNode::Fail(int32_t number, std::string message) {
 }
 
 std::optional<ScriptNode::Slot> ScriptNode::Find(std::string_view name) const {
+    if ((nameBits_ & NameBit(name)) == 0) return std::nullopt;
     if (index_) {
         auto it = index_->find(name);
         if (it == index_->end()) return std::nullopt;
@@ -134,6 +157,7 @@ std::optional<uint32_t> ScriptNode::FindOf(Kind kind, std::string_view name) con
 }
 
 void ScriptNode::Register(Kind kind, std::string_view name, uint32_t pos) {
+    nameBits_ |= NameBit(name);
     if (index_) {
         index_->emplace(name, Slot{kind, pos});
     } else if (vars_.size() + grps_.size() + lists_.size() > kIndexFrom) {
@@ -168,14 +192,14 @@ bool ScriptNode::Parse(int depth) {
         if (kind == Tag::Var) {
             pugi::xml_attribute id = IdOf(c);
             if (!id) return Fail(kScrErrMissingAttr, "Missing \"id\" attribute in variable node");
-            std::string_view name = id.value();
-            if (Find(name)) {
+            std::string_view name = View(id.value());
+            if ((nameBits_ & NameBit(name)) != 0 && Find(name)) {
                 if (options_.IgnoreDupNode) continue;
                 return Fail(kScrErrDuplicate, std::string("Duplicate variable node ") + id.value());
             }
             PushVar(c, nullptr, name);
         } else if (kind == Tag::List) {
-            auto list = std::make_shared<ScriptVarList>(dom_, c, options_);
+            auto list = MakeNode<ScriptVarList>(dom_, c, options_);
             if (!list->Parse(depth + 1)) {
                 if (options_.IgnoreBadNode) continue;
                 return Fail(list->ErrNumber(), list->ErrMessage());
@@ -189,7 +213,7 @@ bool ScriptNode::Parse(int depth) {
             lists_.push_back(std::move(list));
             Register(Kind::List, lists_.back()->Name(), static_cast<uint32_t>(lists_.size() - 1));
         } else if (kind == Tag::Grp) {
-            auto grp = std::make_shared<ScriptNode>(dom_, c, options_);
+            auto grp = MakeNode<ScriptNode>(dom_, c, options_);
             if (!grp->Parse(depth + 1)) {
                 if (options_.IgnoreBadNode) continue;
                 return Fail(grp->ErrNumber(), grp->ErrMessage());
@@ -207,7 +231,7 @@ bool ScriptNode::Parse(int depth) {
             return Fail(kScrErrBadNode, std::string("Invalid node ") + tag);
         }
     }
-    name_ = IdOf(el_).value();
+    name_ = View(IdOf(el_).value());
     errNumber_ = 0;
     errMessage_.clear();
     return true;

@@ -124,6 +124,10 @@ class ScriptNode : public ScriptElement, public ScriptOwner {
     // Built once a node grows past a handful of children; keys view the
     // children's own names, which never change.
     std::unique_ptr<std::unordered_map<std::string_view, Slot>> index_;
+    // One bit per hash of the names registered since the last clear: a clear
+    // bit answers "no such child" without a scan, which is what the duplicate
+    // check of every parsed child asks.
+    uint64_t nameBits_ = 0;
     ScriptOptions options_;
     int32_t errNumber_ = 0;
     std::string errMessage_;

@@ -70,11 +70,14 @@ bool ScriptVarList::Parse(int depth) {
     rows_.reserve(children);
     for (pugi::xml_node c = el_.first_child(); c; c = c.next_sibling()) {
         if (c.type() != pugi::node_element) continue;
-        if (std::strcmp(c.name(), kElemRow) != 0) {
+        const char* tag = c.name();
+        const bool isRow = tag[0] == 'V' && tag[1] == 'A' && tag[2] == 'R' && tag[3] == 'R' &&
+                           tag[4] == 'O' && tag[5] == 'W' && tag[6] == '\0';
+        if (!isRow) {
             if (options_.IgnoreUnknownNode) continue;
             return Fail(kScrErrBadNode, std::string("Invalid node ") + c.name());
         }
-        auto row = std::make_shared<ScriptNode>(dom_, c, options_);
+        auto row = MakeNode<ScriptNode>(dom_, c, options_);
         if (!row->Parse(depth + 1)) {
             if (options_.IgnoreBadNode) continue;
             return Fail(row->ErrNumber(), row->ErrMessage());

@@ -4,7 +4,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 std::string InstanceLock::LockFolder() {
     for (const char* var : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
@@ -24,9 +26,16 @@ bool InstanceLock::TryAcquire(const std::string& name) {
     for (char c : name)
         safe += (c == '/' || c == '\0') ? '_' : c;
     std::string path = LockFolder() + "/culinarotable-" + safe + ".lock";
+    failure_.clear();
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        failure_ = "Cannot create the lock file " + path + ": " + std::strerror(errno);
+        return false;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // Only a lock held elsewhere means another copy runs.
+        if (errno != EWOULDBLOCK)
+            failure_ = "Cannot lock the file " + path + ": " + std::strerror(errno);
         ::close(fd);
         return false;
     }

@@ -14,6 +14,11 @@ UserInterface* g_current = nullptr;
 
 ConsoleUserInterface& DefaultConsole() {
     static ConsoleUserInterface console(std::cin, std::cout, ::isatty(0) != 0, 0);
+    static const bool terminal = [] {
+        console.SetOutputTerminal(::isatty(1) != 0);
+        return true;
+    }();
+    (void)terminal;
     return console;
 }
 

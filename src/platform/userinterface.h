@@ -22,6 +22,9 @@ class UserInterface {
     virtual std::optional<std::string> ReadLine(const std::string& prompt, bool secret) = 0;
     // A line of ordinary output (command results).
     virtual void Print(const std::string& text) = 0;
+    // True when a person reads the output on a terminal (lists are then
+    // aligned under a header); false for scripts and pipes.
+    virtual bool OutputIsTerminal() const { return false; }
 };
 
 // The interface in use; a console on stdin/stdout until another is set.
@@ -41,6 +44,8 @@ class ConsoleUserInterface : public UserInterface {
     void SetStatus(const std::string& text) override;
     std::optional<std::string> ReadLine(const std::string& prompt, bool secret) override;
     void Print(const std::string& text) override;
+    bool OutputIsTerminal() const override { return outputTerminal_; }
+    void SetOutputTerminal(bool terminal) { outputTerminal_ = terminal; }
 
   private:
     // The next input line without its line feed; false at end of input.
@@ -57,6 +62,7 @@ class ConsoleUserInterface : public UserInterface {
     std::string openPrompt_;
     bool promptOpen_ = false;    // ReadLine's prompt stands, waiting for input
     bool promptBroken_ = false;  // something was printed under it meanwhile
+    bool outputTerminal_ = false;
 };
 
 // Records what was shown and answers from queues; for tests.
@@ -75,6 +81,9 @@ class ScriptedUserInterface : public UserInterface {
     std::optional<std::string> ReadLine(const std::string& prompt, bool secret) override;
     void Print(const std::string& text) override;
 
+    bool OutputIsTerminal() const override { return outputTerminal_; }
+    void SetOutputTerminal(bool terminal) { outputTerminal_ = terminal; }
+
     void QueueAnswer(bool yes) { answers_.push_back(yes); }
     void QueueLine(const std::string& line) { lines_.push_back(line); }
 
@@ -89,6 +98,7 @@ class ScriptedUserInterface : public UserInterface {
     std::vector<Entry> entries_;
     std::deque<bool> answers_;
     std::deque<std::string> lines_;
+    bool outputTerminal_ = false;
 };
 
 // Installs a UI for the lifetime of a scope (tests, nested front ends).

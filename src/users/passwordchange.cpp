@@ -64,8 +64,12 @@ bool PasswordChange::CheckLocalRules(const std::string& pwd, const std::string& 
     return true;
 }
 
-bool PasswordChange::CheckHistory(const std::string& hash) {
+bool PasswordChange::CheckHistory(const std::string& hash, const std::string& currentHash) {
     if (rules_.allowReuse) return true;
+    // The password in use is not always in the history (an account made by
+    // the installation has no history row), and keeping it is reuse too.
+    if (hash == currentHash)
+        return Refuse(GetMLText("Please use a password that hasn't been used before."));
     SQLDB* db = DefaultSQLDB();
     std::string sql =
         "SELECT * FROM tbl_UserPassword WHERE RowStatus='A' AND UserID =" + std::to_string(userID_);
@@ -113,7 +117,7 @@ bool PasswordChange::ValidatePassword(const std::string& oldPassword,
     }
     if (rs->Eof()) return Refuse(GetMLText("Incorrect old password."));
     std::string hash = HashPassword(newPassword);
-    if (!CheckHistory(hash)) return false;
+    if (!CheckHistory(hash, HashPassword(oldPassword))) return false;
     if (rules_.strong && !IsStrongPassword(newPassword))
         return Refuse(GetMLText(
             "Password is not secure enough (At least one a-z, A-Z, 0-9, special characters)"));
@@ -124,7 +128,11 @@ bool PasswordChange::Run() {
     if (!caption_.empty()) UI().Print(caption_);
     for (;;) {
         auto oldPwd = UI().ReadLine(GetMLText("Old password: "), true);
-        if (!oldPwd || oldPwd->empty()) return false;
+        if (!oldPwd) return false;
+        if (oldPwd->empty()) {
+            UI().Print(GetMLText("Password not changed"));
+            return false;
+        }
         auto newPwd = UI().ReadLine(GetMLText("New password: "), true);
         if (!newPwd) return false;
         auto confirm = UI().ReadLine(GetMLText("Confirm new password: "), true);

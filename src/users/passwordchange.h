@@ -24,14 +24,14 @@ class PasswordChange {
     bool ValidatePassword(const std::string& oldPassword, const std::string& newPassword,
                           const std::string& confirmation);
     // Asks for the three entries through the user interface until the change
-    // is saved (true) or the user gives up with an empty old password or the
-    // input ends (false).
+    // is saved (true) or the user gives up with an empty old password ("Password
+    // not changed") or the input ends (false).
     bool Run();
 
   private:
     bool Refuse(const std::string& text, const char* title = "CulinaroTable");
     bool CheckLocalRules(const std::string& newPassword, const std::string& confirmation);
-    bool CheckHistory(const std::string& hash);
+    bool CheckHistory(const std::string& hash, const std::string& currentHash);
     bool Save(const std::string& hash);
 
     int32_t userID_;

@@ -79,19 +79,20 @@ bool CheckLoginCount(int32_t userID, int& state, bool failedAttempt) {
     if (db == nullptr || !ReadCountRow(*db, userID, r)) return false;
     if (state != kLoginAllowed) return true;
     if (r.retryCount <= 0) return true;  // no policy: the counter is not touched
-    // The top level is never locked by the counter.
-    if (r.roleLevel == 255) return true;
-    state = PolicyState(r);
+    // The top level is never locked by the counter, but its failures are
+    // recorded like everyone's so an administrator can see the attempts.
+    const bool exempt = r.roleLevel == 255;
+    if (!exempt) state = PolicyState(r);
     if (!failedAttempt) return true;
     int32_t count = r.failCount;
     if (count >= 1 && SecondsBetween(r.lastLogin, r.now) > r.retryInterval) count = 0;
     int32_t newCount = count + 1;
-    if (r.disabled > 0) state = kLoginDisabled;
+    if (r.disabled > 0 && !exempt) state = kLoginDisabled;
     std::string sql = "Update tbl_User Set FailLoginCount=" + std::to_string(newCount);
     if (newCount >= r.retryCount) {
         sql += ",LastLoginTime= GetDate() , FailLoginTime= GetDate() Where UserID=" +
                SQLStr(std::to_string(userID));
-        state = r.enableInterval != 0 ? kLoginLocked : kLoginDisabled;
+        if (!exempt) state = r.enableInterval != 0 ? kLoginLocked : kLoginDisabled;
     } else {
         sql += ", LastLoginTime= GetDate() , FailLoginTime= GetDate() Where UserID=" +
                SQLStr(std::to_string(userID));
@@ -144,7 +145,9 @@ bool SignIn::CheckLogin(const std::string& login, const std::string& password, i
         return Fail("ERROR: You are not allowed to login this system in the mode you selected");
     WritePrivateProfileString("KIVCnt", "Operation", std::to_string(mode),
                               g_oConfig->ClientIniPath());
-    if (!CheckChangePasswd(password)) return false;
+    // Giving up in the password window must not leave an empty error label.
+    if (!CheckChangePasswd(password))
+        return Fail("ERROR: The password must be changed before signing in");
     LogInOutSignIn();
     return true;
 }

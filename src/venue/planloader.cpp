@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "data/sqldb.h"
+#include "platform/textutil.h"
 #include "venue/recordfields.h"
 
 namespace {
@@ -194,7 +195,10 @@ bool PlanLoader::LoadBlockTable() {
         status->SetBlockUserID(FieldLng(rs.get(), "BlockUserID"));
         status->SetBlockTime(FieldDate(rs.get(), "BlockDT"));
         status->SetBlockRemark(FieldStr(rs.get(), "Remark"));
-        status->SetBlockUserName(FieldStr(rs.get(), nameColumn));
+        // The blocking user's name in the user's language, English when blank.
+        std::string name = FieldStr(rs.get(), nameColumn);
+        if (Trim(name).empty()) name = FieldStr(rs.get(), "NameL1");
+        status->SetBlockUserName(name);
     }
     return true;
 }

@@ -27,13 +27,25 @@ TEST(CommandLineTest, BlanksBetweenBlanksMakeEmptyTokens) {
 }
 
 TEST(CommandLineTest, OptionsKeepTheStoredTokenButOpenTheNamedFile) {
-    auto o = ReadCommandLine("-SI -i \"/My Files/Conn.ini\"");
-    EXPECT_TRUE(o.singleInstance);
-    EXPECT_EQ(o.connIniToken, "\"/my files/conn.ini\"");
-    EXPECT_EQ(o.connIniPath, "/My Files/Conn.ini");
-    auto trailing = ReadCommandLine("-si -i");
-    EXPECT_TRUE(trailing.singleInstance);
-    EXPECT_EQ(trailing.connIniPath, "");
+    struct Case {
+        const char* line;
+        bool singleInstance;
+        const char* token;
+        const char* path;
+    } cases[] = {
+        {"-SI -i \"/My Files/Conn.ini\"", true, "\"/my files/conn.ini\"", "/My Files/Conn.ini"},
+        {"-si -i", true, "", ""},
+        // A hyphen between blanks inside a quoted folder name is part of it.
+        {"-i \"/path/My - Folder/conn.ini\"", false, "\"/path/my -folder/conn.ini\"",
+         "/path/My - Folder/conn.ini"},
+        {"- i \"/a -  b/c.ini\" -si", true, "\"/a -b/c.ini\"", "/a -  b/c.ini"},
+    };
+    for (const Case& c : cases) {
+        auto o = ReadCommandLine(c.line);
+        EXPECT_EQ(o.singleInstance, c.singleInstance) << c.line;
+        EXPECT_EQ(o.connIniToken, c.token) << c.line;
+        EXPECT_EQ(o.connIniPath, c.path) << c.line;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "core/globals.h"
 #include "support/tempdir.h"
 
@@ -45,16 +48,42 @@ TEST_F(MLTextTest, FirstOfTwoEqualEnglishTextsWins) {
     EXPECT_EQ(GetMLText("Save"), "first");
 }
 
-TEST_F(MLTextTest, LanguagesOfUnequalLength) {
-    // The first message has English only; the second list is created at the
-    // second message and its first text lands at position 1: a file must give
-    // every message the same number of texts to stay aligned.
-    ASSERT_TRUE(
-        Load("<ML><MESSAGE><DESC a=\"en\">One</DESC></MESSAGE>"
-             "<MESSAGE><DESC a=\"en\">Two</DESC><DESC a=\"zh\">二</DESC></MESSAGE></ML>"));
-    g_nLanguage = 2;
-    EXPECT_EQ(GetMLText("One"), "二");
-    EXPECT_EQ(GetMLText("Two"), "Two");  // second list too short: English
+TEST_F(MLTextTest, AMissingTranslationShiftsNoOtherMessage) {
+    struct Case {
+        const char* what;
+        const char* xml;
+        std::vector<std::pair<const char*, const char*>> expected;  // English -> shown
+    } cases[] = {
+        {"first message English only",
+         "<ML><MESSAGE><DESC a=\"en\">One</DESC></MESSAGE>"
+         "<MESSAGE><DESC a=\"en\">Two</DESC><DESC a=\"zh\">二</DESC></MESSAGE></ML>",
+         {{"One", "One"}, {"Two", "二"}}},
+        {"a message in the middle English only",
+         "<ML><MESSAGE><DESC a=\"en\">One</DESC><DESC a=\"zh\">一</DESC></MESSAGE>"
+         "<MESSAGE><DESC a=\"en\">Two</DESC></MESSAGE>"
+         "<MESSAGE><DESC a=\"en\">Three</DESC><DESC a=\"zh\">三</DESC></MESSAGE></ML>",
+         {{"One", "一"}, {"Two", "Two"}, {"Three", "三"}}},
+        {"texts without an attribute keep their places",
+         "<ML><MESSAGE><DESC>Four</DESC><DESC>四</DESC></MESSAGE>"
+         "<MESSAGE><DESC>Five</DESC><DESC>五</DESC></MESSAGE></ML>",
+         {{"Four", "四"}, {"Five", "五"}}},
+        {"an empty translation shows English",
+         "<ML><MESSAGE><DESC a=\"en\">Six</DESC><DESC a=\"zh\"></DESC></MESSAGE>"
+         "<MESSAGE><DESC a=\"en\">Seven</DESC><DESC a=\"zh\">七</DESC></MESSAGE></ML>",
+         {{"Six", "Six"}, {"Seven", "七"}}},
+        {"a repeated language key keeps the first",
+         "<ML><MESSAGE><DESC a=\"en\">Eight</DESC><DESC a=\"zh\">八</DESC>"
+         "<DESC a=\"zh\">捌</DESC></MESSAGE>"
+         "<MESSAGE><DESC a=\"en\">Nine</DESC><DESC a=\"zh\">九</DESC></MESSAGE></ML>",
+         {{"Eight", "八"}, {"Nine", "九"}}},
+    };
+    for (const Case& c : cases) {
+        g_nLanguage = 1;
+        ASSERT_TRUE(Load(c.xml)) << c.what;
+        g_nLanguage = 2;
+        for (const auto& [english, shown] : c.expected)
+            EXPECT_EQ(GetMLText(english), shown) << c.what << ": " << english;
+    }
 }
 
 TEST_F(MLTextTest, SplitCharacterDataIsJoined) {

@@ -38,6 +38,19 @@ TEST(ScriptDocumentParse, ErrorCodesAndMessages) {
          30000, "Missing \"id\" attribute in variable node"},
         {"<R><VAR id=\"a\"></R>", pugi::status_end_element_mismatch, "Start-end tags mismatch"},
         {"", pugi::status_no_document_element, "No document element found"},
+        // Malformed text the DOM parser alone would let through.
+        {"<R><VAR id=\"a\">1</VAR></R><R2/>", pugi::status_bad_start_element,
+         "Only one top level element is allowed in a document: R2 follows R"},
+        {"<R/><!-- note --><R/>", pugi::status_bad_start_element,
+         "Only one top level element is allowed in a document: R follows R"},
+        {"<R><VAR id=\"a\">\xFF</VAR></R>", pugi::status_bad_pcdata,
+         "Invalid UTF-8 byte sequence at offset 15"},
+        {"<R><VAR id=\"a\">\xC0\xAF</VAR></R>", pugi::status_bad_pcdata,  // overlong "/"
+         "Invalid UTF-8 byte sequence at offset 15"},
+        {"<R><VAR id=\"a\">\xED\xA0\x80</VAR></R>", pugi::status_bad_pcdata,  // a surrogate
+         "Invalid UTF-8 byte sequence at offset 15"},
+        {"<R><VAR id=\"\xE4\xB8\">x</VAR></R>", pugi::status_bad_pcdata,  // cut short
+         "Invalid UTF-8 byte sequence at offset 12"},
     };
     for (const auto& c : cases) {
         ScriptDocument doc;
@@ -46,6 +59,15 @@ TEST(ScriptDocumentParse, ErrorCodesAndMessages) {
         EXPECT_EQ(doc.ErrMessage(), c.message) << c.xml;
         EXPECT_EQ(doc.ScrRoot(), nullptr);
     }
+}
+
+TEST(ScriptDocumentParse, ValidUtf8AndTrailingCommentsStillLoad) {
+    ScriptDocument doc;
+    ASSERT_TRUE(
+        doc.LoadXML("<R><VAR id=\"n\">\xE9\xA6\x99\xE6\xB8\xAF \xF0\x9F\x8D\xB7 caf"
+                    "\xC3\xA9</VAR></R><!-- end -->\n"))
+        << doc.ErrMessage();
+    EXPECT_EQ(doc.ScrRoot()->Var("n"), "\xE9\xA6\x99\xE6\xB8\xAF \xF0\x9F\x8D\xB7 caf\xC3\xA9");
 }
 
 TEST(ScriptDocumentParse, IgnoreOptionsSkipWhatTheyName) {

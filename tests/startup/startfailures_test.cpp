@@ -2,6 +2,9 @@
 // checked through the program's own output and logs.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
+#include "core/log.h"
 #include "data/crypto.h"
 #include "platform/instancelock.h"
 #include "platform/paths.h"
@@ -172,6 +175,27 @@ TEST_F(StartFailureTest, SecondCopyWithSingleInstanceSwitchEnds) {
               std::string::npos);
     held.Release();
     EXPECT_EQ(inst.Start("", {}, {"-si"}).exitCode, 0);
+}
+
+TEST_F(StartFailureTest, SingleInstanceCheckThatCannotLockSaysWhy) {
+    RunResult r = inst.Start("", {{"XDG_RUNTIME_DIR", "/nonexistent/culinarotable-run"}}, {"-si"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.output.find("Another instance"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("[error] The single-instance check failed: Cannot create the lock "
+                            "file /nonexistent/culinarotable-run/culinarotable-"),
+              std::string::npos)
+        << r.output;
+    EXPECT_NE(r.output.find("No such file or directory"), std::string::npos) << r.output;
+}
+
+TEST_F(StartFailureTest, ConnectionFileInAFolderWithAHyphenBetweenBlanks) {
+    const std::string folder = inst.Root() + "/My - Folder";
+    ASSERT_TRUE(CreateFolderPath(folder));
+    const std::string moved = folder + "/conn.ini";
+    ASSERT_EQ(std::rename(inst.Cfg("KIV4Connstr.ini").c_str(), moved.c_str()), 0);
+    RunResult r = inst.Start("", {}, {"-i", moved});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_NE(r.output.find("Login name: "), std::string::npos) << r.output;
 }
 
 }  // namespace

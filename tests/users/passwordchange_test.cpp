@@ -77,6 +77,30 @@ TEST_F(PasswordTest, ChangeSavesTheHashAndRefusesReuseAndWeakPasswords) {
     EXPECT_EQ(FieldLng(history.get(), "N"), 2);
 }
 
+TEST_F(PasswordTest, WithoutReuseTheCurrentPasswordIsRefusedToo) {
+    // The installation's accounts have no history row for their first password.
+    inst.Sql("UPDATE tbl_User SET ReusePassword=0 WHERE LoginID='manager'");
+    PasswordChange window(ManagerID(), "manager", ReadPasswordRules(ManagerID()));
+    EXPECT_FALSE(window.ValidatePassword("manager123", "manager123", "manager123"));
+    EXPECT_EQ(LastMessage(), "Please use a password that hasn't been used before.");
+    EXPECT_EQ(StoredHash("manager"), HashPassword("manager123"));
+    // Where reuse is allowed, keeping the password is a change like any other.
+    inst.Sql("UPDATE tbl_User SET ReusePassword=1 WHERE LoginID='manager'");
+    PasswordChange lenient(ManagerID(), "manager", ReadPasswordRules(ManagerID()));
+    EXPECT_TRUE(lenient.ValidatePassword("manager123", "manager123", "manager123"));
+}
+
+TEST_F(PasswordTest, ForcedChangeRefusesTheCurrentPasswordWithoutReuse) {
+    inst.Sql("UPDATE tbl_User SET PwdNextLogon=1, ReusePassword=0 WHERE LoginID='manager'");
+    SignIn signIn;
+    for (const char* line : {"manager123", "manager123", "manager123", ""})
+        ui.QueueLine(line);
+    EXPECT_FALSE(signIn.CheckLogin("manager", "manager123", 1));
+    EXPECT_TRUE(ui.Shown("Please use a password that hasn't been used before."));
+    EXPECT_TRUE(ui.Shown("Password not changed"));
+    EXPECT_EQ(signIn.ErrorLabel(), "ERROR: The password must be changed before signing in");
+}
+
 TEST_F(PasswordTest, ForcedChangeAtNextSignIn) {
     inst.Sql("UPDATE tbl_User SET PwdNextLogon=1 WHERE LoginID='manager'");
     SignIn signIn;

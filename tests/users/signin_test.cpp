@@ -78,8 +78,13 @@ TEST_F(SignInTest, NoPolicyWithoutRetryCountAndNoLockForTheTopLevel) {
         EXPECT_FALSE(Login("admin", "bad"));
     }
     EXPECT_EQ(UserInt("manager", "FailLoginCount"), 0);
+    // The top level is exempt from the lock, not from the record.
+    EXPECT_EQ(UserInt("admin", "FailLoginCount"), 4);
+    auto failed = inst.Query("SELECT FailLoginTime FROM tbl_User WHERE LoginID='admin'");
+    EXPECT_FALSE(failed->Field("FailLoginTime")->IsNull());
     EXPECT_TRUE(Login("manager", "manager123")) << signIn.ErrorLabel();
     EXPECT_TRUE(Login("admin", "admin123")) << signIn.ErrorLabel();
+    EXPECT_EQ(UserInt("admin", "FailLoginCount"), 0);
 }
 
 TEST_F(SignInTest, RetryPolicyWithoutReEnableIntervalLocksOnlyAtTheCount) {

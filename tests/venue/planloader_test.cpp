@@ -133,7 +133,7 @@ TEST_F(PlanLoaderTest, BlockDatesAreInclusiveAndOpenEnded) {
     EXPECT_EQ(a12.BlockRemark(), "from");
     EXPECT_EQ(a12.BlockUserID(), 3);
     EXPECT_GT(a12.TableBlockID(), 0);
-    EXPECT_EQ(a12.BlockUserName(), "");  // the user has no name in language 2
+    EXPECT_EQ(a12.BlockUserName(), "Rita Chan");  // no name in language 2: English
     g_nLanguage = 1;
     Load(kLunch, kDays + 1);
     EXPECT_EQ(Status("A12").BlockUserName(), "Rita Chan");

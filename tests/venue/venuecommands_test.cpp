@@ -2,6 +2,8 @@
 // demo installation.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/shell.h"
 #include "core/globals.h"
 #include "platform/userinterface.h"
@@ -21,6 +23,7 @@ class VenueCommandsTest : public ::testing::Test {
             started_ = true;
         }
         ui.Clear();
+        ui.SetOutputTerminal(people);
         Shell shell;
         shell.Execute(line);
         return ui.Texts("print");
@@ -34,6 +37,7 @@ class VenueCommandsTest : public ::testing::Test {
 
     TestInstallation inst;
     ScriptedUserInterface ui;
+    bool people = false;  // output read on a terminal
 
   private:
     bool started_ = false;
@@ -69,7 +73,7 @@ TEST_F(VenueCommandsTest, PeriodsAndThePeriodOfATime) {
     EXPECT_EQ(Run("period 2 1:15"), std::vector<std::string>{"23\t03SUP\tSupper"});
 }
 
-TEST_F(VenueCommandsTest, PlanShowsEveryTableWithItsFacts) {
+TEST_F(VenueCommandsTest, PlanOfAnotherDayShowsHoldsAndBlocksButNoLiveState) {
     const std::string day = DateTime::Now().AddDays(12).DateText();
     inst.Sql(
         "INSERT INTO tbl_TableBlock (OutletID, MPOutletID, TableNo, BeginDate, BlockUserID,"
@@ -78,21 +82,102 @@ TEST_F(VenueCommandsTest, PlanShowsEveryTableWithItsFacts) {
         "', 2, 'VIP\tcorner', 'A')"
         " INSERT INTO tbl_TableTemp (OutletID, MPOutletID, ReserveDate, TableNo, RowStatus)"
         " VALUES (1, 12, '" +
-        day +
-        "', 'A12', 'A')"
-        " UPDATE tbl_TableStatus SET TableStatus='V', ReserveID=0 WHERE OutletID=1"
-        " UPDATE tbl_TableStatus SET ReserveID=(SELECT MIN(ReserveID) FROM"
-        " tbl_Reservation WHERE ArrivalTime IS NOT NULL) WHERE OutletID=1 AND TableNo='A13'");
+        day + "', 'A12', 'A')");
     const auto lines = Run("plan HBR " + day + " 02LUN");
-    ASSERT_EQ(lines.size(), 2u + 40u + 17u);  // plans, then Main Dining's and the Terrace's tables
+    ASSERT_EQ(lines.size(),
+              1u + 2u + 40u + 17u);  // note, plans, Main Dining's and Terrace's tables
+    EXPECT_EQ(lines[0], "note\tLive table states are shown for today only");
     EXPECT_NE(Line(lines, "plan\t101\tMAIN\tMain Dining\t1\t"), "");
     EXPECT_NE(Line(lines, "plan\t102\tTERR\tTerrace\t2\t"), "");
     EXPECT_EQ(Line(lines, "table\tA11\t"),
-              "table\tA11\tMAIN\t4\tV\t0\t1\tMorgan Lee\tVIP corner\t#80E080\t0");
-    EXPECT_EQ(Line(lines, "table\tA12\t"), "table\tA12\tMAIN\t4\tV\t1\t0\t\t\t#80E080\t0");
-    EXPECT_EQ(Line(lines, "table\tA13\t"), "table\tA13\tMAIN\t2\tV\t0\t0\t\t\t#FFFF80\t0");
-    EXPECT_EQ(Line(lines, "table\tB16\tMAIN\t"), "table\tB16\tMAIN\t4\tV\t0\t0\t\t\t#80E080\t1");
+              "table\tA11\tMAIN\t4\t-\t0\t1\tMorgan Lee\tVIP corner\t\t0");
+    EXPECT_EQ(Line(lines, "table\tA12\t"), "table\tA12\tMAIN\t4\t-\t1\t0\t\t\t\t0");
+    EXPECT_EQ(Line(lines, "table\tB16\tMAIN\t"), "table\tB16\tMAIN\t4\t-\t0\t0\t\t\t\t1");
     EXPECT_NE(Line(lines, "table\tB16\tTERR\t"), "");
+}
+
+TEST_F(VenueCommandsTest, PlanOfTodayShowsTheLiveStatesAndColours) {
+    inst.Sql(
+        "UPDATE tbl_TableStatus SET TableStatus='V', ReserveID=0 WHERE OutletID=1"
+        " UPDATE tbl_TableStatus SET TableStatus='O' WHERE OutletID=1 AND TableNo='A5'"
+        " UPDATE tbl_TableStatus SET ReserveID=(SELECT MIN(ReserveID) FROM"
+        " tbl_Reservation WHERE ArrivalTime IS NOT NULL) WHERE OutletID=1 AND TableNo='A13'");
+    const auto lines = Run("plan HBR today 02LUN");
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(Line(lines, "note"), "");
+    EXPECT_NE(Line(lines, "table\tA13\tMAIN\t2\tV\t"), "");
+    EXPECT_NE(Line(lines, "table\tA13\t").find("\t#FFFF80\t"), std::string::npos);
+    EXPECT_NE(Line(lines, "table\tA5\t").find("\tO\t"), std::string::npos);
+    EXPECT_NE(Line(lines, "table\tA2\t").find("\tV\t"), std::string::npos);
+    EXPECT_NE(Line(lines, "table\tA2\t").find("\t#80E080\t"), std::string::npos);
+}
+
+TEST_F(VenueCommandsTest, NamesFallBackToEnglishWhereTheLanguageIsBlank) {
+    const std::string day = DateTime::Now().AddDays(12).DateText();
+    inst.Sql(
+        "UPDATE tbl_Outlet SET NameL2='' WHERE OutletCode='HBR'"
+        " UPDATE tbl_Outlet SET NameL2=N'\u7fe0\u5712' WHERE OutletCode='JDE'"
+        " UPDATE tbl_MPOutlet SET NameL2=' ' WHERE MPOutletID=21"
+        " UPDATE tbl_FloorPlan SET NameL2=NULL WHERE FPID=101"
+        " UPDATE tbl_User SET NameL2='' WHERE UserID=2 OR LoginID='reception'"
+        " INSERT INTO tbl_TableBlock (OutletID, MPOutletID, TableNo, BeginDate, BlockUserID,"
+        " RowStatus) VALUES (1, 12, 'A11', '" +
+        day + "', 2, 'A')");
+    Run("whoami");  // signs in while the language is still the first
+    g_nLanguage = 2;
+    struct Case {
+        const char* line;
+        const char* prefix;
+        const char* expected;
+    } cases[] = {
+        {"whoami", "reception\t", "reception\tRita Chan\t"},
+        {"outlets", "HBR\t", "HBR\t1\tHarbour Grill\t"},
+        {"outlets", "JDE\t", "JDE\t2\t\u7fe0\u5712\t"},
+        {"periods JDE", "21\t", "21\t01LUN\tLunch\t"},
+        {"plan HBR +12 02LUN", "plan\t101\t", "plan\t101\tMAIN\tMain Dining\t"},
+        {"plan HBR +12 02LUN", "table\tA11\t", "table\tA11\tMAIN\t4\t-\t0\t1\tMorgan Lee\t"},
+    };
+    for (const Case& c : cases) {
+        std::string line = c.line;
+        if (auto p = line.find("+12"); p != std::string::npos) line.replace(p, 3, day);
+        EXPECT_EQ(Line(Run(line), c.prefix).substr(0, std::string(c.expected).size()), c.expected)
+            << c.line;
+    }
+    g_nLanguage = 1;
+}
+
+TEST_F(VenueCommandsTest, ListsForPeopleAreAlignedUnderAHeaderAndInNaturalOrder) {
+    inst.Sql("UPDATE tbl_TableStatus SET TableStatus='V', ReserveID=0 WHERE OutletID=1");
+    people = true;
+    const auto outlets = Run("outlets");
+    ASSERT_EQ(outlets.size(), 3u);
+    EXPECT_EQ(outlets[0], "Code  ID  Name           Server ID  Server");
+    EXPECT_EQ(outlets[1], "HBR   1   Harbour Grill  1          DB1");
+    const auto lines = Run("plan HBR today 02LUN");
+    // The plans' block, then the tables' block, each under its header.
+    ASSERT_GE(lines.size(), 3u + 1u + 57u);
+    EXPECT_EQ(lines[0].substr(0, 18), "Plan ID  Plan  Nam");
+    std::vector<std::string> mainTables;
+    std::size_t header = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].rfind("Table ", 0) == 0) header = i;
+        if (header != 0 && i > header && lines[i].find(" MAIN ") != std::string::npos)
+            mainTables.push_back(lines[i].substr(0, lines[i].find(' ')));
+    }
+    ASSERT_NE(header, 0u);
+    EXPECT_NE(lines[header].find("State"), std::string::npos);
+    auto a2 = std::find(mainTables.begin(), mainTables.end(), "A2");
+    auto a10 = std::find(mainTables.begin(), mainTables.end(), "A10");
+    ASSERT_NE(a2, mainTables.end());
+    ASSERT_NE(a10, mainTables.end());
+    EXPECT_LT(a2, a10);
+    EXPECT_NE(Line(lines, "A2 ").find("V Vacant"), std::string::npos) << Line(lines, "A2 ");
+    // Every row of the tables' block starts its columns where the header does.
+    const std::size_t seats = lines[header].find("Seats");
+    for (std::size_t i = header + 1; i < lines.size(); ++i) {
+        ASSERT_GT(lines[i].size(), seats) << lines[i];
+        EXPECT_TRUE(lines[i][seats - 1] == ' ' && lines[i][seats] != ' ') << lines[i];
+    }
 }
 
 }  // namespace
