@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "data/sqldb.h"
 #include "venue/recordfields.h"
+#include "venue/tabletemp.h"
 
 namespace {
 
@@ -162,7 +163,9 @@ bool PlanLoader::LoadLockTable() {
     if (!CheckQuery(*this, *db, rs.get(), "sp_CT_GetHoldTable", module_, "LoadLockTable"))
         return false;
     // Holds are only ever set here; a fresh load starts from new objects.
+    const DateTime now = clock_();
     for (; !rs->Eof(); rs->MoveNext()) {
+        if (HoldExpired(FieldDate(rs.get(), "HoldDT"), now)) continue;
         if (TableStatus* status = PlanTableStatus(FieldStr(rs.get(), "TableNo")))
             status->SetTableLock(true);
     }
