@@ -46,6 +46,7 @@ Shell::Shell() {
     AddServerCommands(*this);
     AddResvCommands(*this);
     AddGuestCommands(*this);
+    AddOpsCommands(*this);
 }
 
 Shell::~Shell() = default;
