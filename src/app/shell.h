@@ -82,3 +82,4 @@ void AddVenueCommands(Shell& shell);
 void AddServerCommands(Shell& shell);
 void AddResvCommands(Shell& shell);
 void AddGuestCommands(Shell& shell);
+void AddOpsCommands(Shell& shell);

@@ -15,6 +15,10 @@
 #include "platform/eventloop.h"
 
 class SQLDB;
+class KIVFunc;
+class Outlets;
+class Accounts;
+class ColorDefs;
 
 class KIV : public ErrorState {
   public:
@@ -25,7 +29,8 @@ class KIV : public ErrorState {
                                                   int32_t statusCode, const std::string& source)>;
 
     // Creates the shared objects and runs InitObjects; the caller then runs
-    // KIVConn().Load().
+    // KIVConn().Load(). Releasing the hub releases this workstation's table
+    // holds, then disconnects every server.
     explicit KIV(EventLoop& loop = MainLoop());
     ~KIV();
     KIV(const KIV&) = delete;
@@ -34,8 +39,17 @@ class KIV : public ErrorState {
     // Loads what the hub shares from the default database; a failed step is
     // logged and the next one still runs. False when any step failed.
     bool InitObjects();
+    // Reads the receipt template (TemplateCode RECEIPT) from the default
+    // database; false (logged) when the query fails.
+    bool LoadTemplate();
+    const std::string& ReceiptTemplate() const { return receiptTemplate_; }
 
     KIVConnections& KIVConn() { return *conn_; }
+    // The reservation operations, announcing through KIVConn.
+    KIVFunc& Func() { return *func_; }
+    Outlets& OutletList() { return *outlets_; }
+    Accounts& AccountList() { return *accounts_; }
+    ColorDefs& Colors() { return *colorDefs_; }
     POSServers& POSServerList() { return posServers_; }
     DataChangeDispatcher& Dispatcher() { return dispatcher_; }
     // The default database connection; nullptr without one.
@@ -58,9 +72,14 @@ class KIV : public ErrorState {
                            int32_t statusCode, const std::string& source);
 
     SQLDB* sqldb_ = nullptr;
+    std::unique_ptr<KIVFunc> func_;
+    std::unique_ptr<Outlets> outlets_;
+    std::unique_ptr<Accounts> accounts_;
+    std::unique_ptr<ColorDefs> colorDefs_;
     POSServers posServers_;
     DataChangeDispatcher dispatcher_;
     std::unique_ptr<KIVConnections> conn_;
+    std::string receiptTemplate_;
     POSStatusHandler posStatus_;
     SocketErrorHandler socketError_;
 };

@@ -147,11 +147,37 @@ TEST_F(PlanLoaderTest, HoldsMarkTheirTablesOnly) {
         "', 'A4', 'A'),"
         " (1, 12, '" +
         day + "', 'A6', 'D'), (1, 12, '" + day + "', 'ZZ1', 'A')");
+    // A hold past the time-out (30 minutes) no longer counts.
+    Sql("INSERT INTO tbl_TableTemp (OutletID, MPOutletID, ReserveDate, TableNo, HoldDT, "
+        "RowStatus) VALUES (1, 12, '" +
+        day + "', 'A7', DATEADD(minute, -31, GetDate()), 'A'), (1, 12, '" + day +
+        "', 'A8', DATEADD(minute, -29, GetDate()), 'A')");
     Load();
     EXPECT_TRUE(Status("A3").TableLock());
+    EXPECT_FALSE(Status("A7").TableLock());
+    EXPECT_TRUE(Status("A8").TableLock());
     EXPECT_FALSE(Status("A4").TableLock());  // held for dinner
     EXPECT_FALSE(Status("A6").TableLock());  // released
     EXPECT_EQ(loader.GetTableStatus("ZZ1"), nullptr);
+}
+
+// R1 has a status row but stands on the Banquet Hall, not in force at a
+// weekday lunch: its entry exists, yet a hold or block of it flags nothing.
+TEST_F(PlanLoaderTest, HoldsAndBlocksOfTablesOffThePlanChangeNothing) {
+    const std::string day = Day(kDays);
+    Sql("INSERT INTO tbl_TableTemp (OutletID, MPOutletID, ReserveDate, TableNo, RowStatus) VALUES"
+        " (1, 12, '" +
+        day +
+        "', 'R1', 'A') INSERT INTO tbl_TableBlock (OutletID, MPOutletID, TableNo, BeginDate,"
+        " EndDate, BlockUserID, Remark, RowStatus) VALUES (1, 12, 'r1', '" +
+        day + "', '" + day + "', 3, 'off plan', 'A')");
+    Load();
+    const TableStatus& r1 = Status("R1");
+    EXPECT_FALSE(r1.ExistsInFP());
+    EXPECT_FALSE(r1.TableLock());
+    EXPECT_FALSE(r1.Block());
+    EXPECT_EQ(r1.TableBlockID(), 0);
+    EXPECT_EQ(r1.BlockRemark(), "");
 }
 
 TEST_F(PlanLoaderTest, SecondServerAndMissingServer) {
