@@ -8,15 +8,11 @@
 namespace kivsrv {
 
 namespace {
-constexpr std::size_t kReadChunk = 64 * 1024;
-// A workstation this far behind is not reading; it is dropped rather than
-// letting the server's memory grow without bound.
-constexpr std::size_t kMaxQueuedBytes = 32u << 20;
 constexpr std::size_t kMaxBuffersPerWrite = 64;
 }  // namespace
 
 RelayConnection::RelayConnection(asio::ip::tcp::socket socket, uint64_t id, RelayServer* server)
-    : socket_(std::move(socket)), id_(id), server_(server), readBuf_(kReadChunk) {
+    : socket_(std::move(socket)), id_(id), server_(server), idleTimer_(socket_.get_executor()) {
     std::error_code ec;
     auto remote = socket_.remote_endpoint(ec);
     peer_ =
@@ -25,30 +21,66 @@ RelayConnection::RelayConnection(asio::ip::tcp::socket socket, uint64_t id, Rela
     socket_.non_blocking(true, ec);
 }
 
-void RelayConnection::Start() {
+void RelayConnection::Start(int idleTimeoutSec) {
+    if (idleTimeoutSec > 0) {
+        idleTimer_.expires_after(std::chrono::seconds(idleTimeoutSec));
+        idleTimer_.async_wait(
+            [self = shared_from_this(), idleTimeoutSec](const std::error_code& ec) {
+                if (ec || self->closed_ || self->greeted_) return;
+                self->Close("no packet within " + std::to_string(idleTimeoutSec) + " s");
+            });
+    }
     Read();
 }
 
+void RelayConnection::MarkGreeted() {
+    if (greeted_) return;
+    greeted_ = true;
+    idleTimer_.cancel();
+}
+
 void RelayConnection::Read() {
+    // Wait for data first and read it into the server's buffer: an idle
+    // connection holds no read buffer of its own.
+    socket_.async_wait(asio::ip::tcp::socket::wait_read,
+                       [self = shared_from_this()](const std::error_code& ec) {
+                           if (self->closed_) return;
+                           if (ec) {
+                               self->Close(ec.message());
+                               return;
+                           }
+                           self->HandleReadable();
+                       });
+}
+
+void RelayConnection::HandleReadable() {
+    if (server_ == nullptr) return;
+    std::vector<uint8_t>& buffer = server_->ReadBuffer();
+    std::error_code ec;
+    std::size_t size = socket_.read_some(asio::buffer(buffer), ec);
+    if (ec == asio::error::would_block || ec == asio::error::try_again) {
+        Read();
+        return;
+    }
+    if (ec) {
+        Close(ec == asio::error::eof ? "closed by the workstation" : ec.message());
+        return;
+    }
+    // The handlers may close this connection (and so release it from the
+    // server's list): keep it alive until the feed is done.
     auto self = shared_from_this();
-    socket_.async_read_some(
-        asio::buffer(readBuf_), [self](const std::error_code& ec, std::size_t size) {
-            if (self->closed_) return;
-            if (ec) {
-                self->Close(ec == asio::error::eof ? "closed by the workstation" : ec.message());
-                return;
-            }
-            self->reassembler_.Feed(
-                self->readBuf_.data(), size,
-                [&](const uint8_t* frame, std::size_t n) {
-                    if (self->server_ != nullptr) self->server_->HandleFrame(*self, frame, n);
-                    return !self->closed_;
-                },
-                [&](std::size_t total) {
-                    if (self->server_ != nullptr) self->server_->HandleOversize(*self, total);
-                });
-            if (!self->closed_) self->Read();
+    reassembler_.Feed(
+        buffer.data(), size,
+        [&](const uint8_t* frame, std::size_t n) {
+            if (server_ != nullptr) server_->HandleFrame(*this, frame, n);
+            return !closed_;
+        },
+        [&](std::size_t total) {
+            if (server_ != nullptr) server_->HandleOversize(*this, total);
         });
+    if (closed_) return;
+    Account();
+    Read();
 }
 
 bool RelayConnection::Send(const std::shared_ptr<const Bytes>& frame) {
@@ -56,12 +88,9 @@ bool RelayConnection::Send(const std::shared_ptr<const Bytes>& frame) {
         lastError_ = "closed";
         return false;
     }
-    if (queuedBytes_ + frame->size() > kMaxQueuedBytes) {
-        lastError_ = "not reading (" + std::to_string(queuedBytes_) + " bytes waiting)";
-        return false;
-    }
     queuedBytes_ += frame->size();
     out_.push_back(frame);
+    Account();
     // The write starts once the current handler is done, so the frames of
     // one read (often several packets) leave in one system call.
     if (!writing_ && !flushPosted_) {
@@ -94,8 +123,21 @@ void RelayConnection::WriteQueued() {
             self->out_.pop_front();
         self->inFlight_ = 0;
         self->queuedBytes_ -= written;
+        if (self->out_.empty()) {
+            // A long queue leaves a large block behind; give it back.
+            std::deque<std::shared_ptr<const Bytes>>().swap(self->out_);
+        }
+        self->Account();
         if (!self->out_.empty()) self->WriteQueued();
     });
+}
+
+void RelayConnection::Account() {
+    std::size_t held = closed_ ? 0 : HeldBytes();
+    if (held == accounted_) return;
+    std::size_t before = accounted_;
+    accounted_ = held;
+    if (server_ != nullptr) server_->HeldChanged(before, held);
 }
 
 void RelayConnection::Close(const std::string& reason) {
@@ -103,8 +145,11 @@ void RelayConnection::Close(const std::string& reason) {
     closed_ = true;
     std::error_code ignored;
     socket_.close(ignored);
-    out_.clear();
+    idleTimer_.cancel();
+    std::deque<std::shared_ptr<const Bytes>>().swap(out_);
     queuedBytes_ = 0;
+    reassembler_.Reset();
+    Account();
     if (server_ != nullptr) server_->Removed(*this, reason);
 }
 

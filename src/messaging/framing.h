@@ -12,8 +12,11 @@
 
 inline constexpr uint8_t kFrameStart = 0x01;
 inline constexpr uint8_t kFrameEnd = 0x04;
-// The largest frame (markers included) a receiver reassembles.
-inline constexpr std::size_t kMaxFrameBytes = 10240;
+// The largest frame (markers included) a receiver reassembles and a sender
+// writes. A table enquiry of a large outlet or a DATACHANGE of many rows is
+// tens of kilobytes; the limit only guards against a peer that never ends a
+// frame.
+inline constexpr std::size_t kMaxFrameBytes = 1u << 20;
 
 Bytes EscapeBytes(const uint8_t* data, std::size_t size);
 inline Bytes EscapeBytes(const Bytes& raw) {
@@ -53,13 +56,16 @@ class FrameReassembler {
 
     void Reset() {
         state_ = State::Idle;
-        buffer_.clear();
+        Release();
         dropped_ = 0;
     }
     std::size_t Buffered() const { return buffer_.size(); }
 
   private:
     enum class State { Idle, InFrame, Oversize };
+    // Empties the buffer and gives its memory back: a connection that once
+    // sent a large frame must not keep a large buffer while it is quiet.
+    void Release() { Bytes().swap(buffer_); }
     static const uint8_t* NextMarker(const uint8_t* p, const uint8_t* end) {
         while (p < end && *p != kFrameStart && *p != kFrameEnd)
             ++p;
@@ -82,7 +88,7 @@ void FrameReassembler::Feed(const uint8_t* p, std::size_t size, OnFrame&& onFram
                 ++p;
             if (p == end) return;
             state_ = State::InFrame;
-            buffer_.clear();
+            Release();
             segment = p++;
         }
         const uint8_t* q = NextMarker(p, end);
@@ -99,14 +105,14 @@ void FrameReassembler::Feed(const uint8_t* p, std::size_t size, OnFrame&& onFram
         // In a frame: its bytes are buffer_ followed by [segment, q].
         std::size_t total = buffer_.size() + static_cast<std::size_t>(q - segment);
         if (q < end && *q == kFrameStart) {
-            buffer_.clear();  // the unfinished frame can never end
+            Release();  // the unfinished frame can never end
             segment = q;
             p = q + 1;
             continue;
         }
         if (q < end) ++total;  // the 0x04
         if (total > kMaxFrameBytes) {
-            buffer_.clear();
+            Release();
             if (q == end) {
                 state_ = State::Oversize;
                 dropped_ = total;

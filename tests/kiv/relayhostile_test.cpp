@@ -1,0 +1,188 @@
+// The relay server against peers that misbehave: peers that never read,
+// floods of bad frames, too many connections, connections that never speak.
+#include "kivserver/serverlog.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+#include "kiv/kivtestsupport.h"
+#include "messaging/framing.h"
+
+namespace {
+
+using kivsrv::RepeatLimiter;
+
+// Log lines of the server that contain `text`.
+std::vector<std::string> LogLines(const KivServerProcess& server, const std::string& text) {
+    std::istringstream in(server.Log());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        if (line.find(text) != std::string::npos) lines.push_back(line);
+    return lines;
+}
+
+bool WaitForLog(const KivServerProcess& server, const std::string& text, int count = 1,
+                int ms = 5000) {
+    return PumpFor([&] { return server.CountLog(text) >= count; }, ms);
+}
+
+TEST(RepeatLimiterTest, AFewLinesPerKindAndWindowThenOneSummary) {
+    TempDir dir;
+    const auto t0 = RepeatLimiter::Clock::time_point{} + std::chrono::hours(1);
+    const auto later = t0 + RepeatLimiter::kWindow;
+    {
+        kivsrv::ServerLog log;
+        ASSERT_TRUE(log.Open(dir.File("relay.log")));
+        RepeatLimiter limiter;
+        for (int i = 0; i < 8; ++i)
+            limiter.Write(log, kivsrv::kLogEvents, "empty", "empty " + std::to_string(i), t0);
+        // Another kind has its own budget.
+        limiter.Write(log, kivsrv::kLogEvents, "bad", "bad 0", t0);
+        // After the window: the summary of the held lines, then a fresh burst.
+        limiter.Write(log, kivsrv::kLogEvents, "empty", "empty 8", later);
+        for (int i = 0; i < 7; ++i)
+            limiter.Write(log, kivsrv::kLogEvents, "bad", "bad " + std::to_string(i + 1), t0);
+        limiter.Flush(log);
+        limiter.Flush(log);  // nothing is owed twice
+        // Below the log's verbosity nothing is written or counted.
+        limiter.Write(log, kivsrv::kLogPackets, "quiet", "quiet", t0);
+    }
+    std::vector<std::string> got;
+    std::istringstream in(ReadTextFile(dir.File("relay.log")));
+    for (std::string line; std::getline(in, line);)
+        got.push_back(line.substr(line.find(" INFO ") + 6));
+    const std::vector<std::string> want{"empty 0",
+                                        "empty 1",
+                                        "empty 2",
+                                        "empty 3",
+                                        "empty 4",
+                                        "bad 0",
+                                        "empty 7 \u2026 and 3 more like it",
+                                        "empty 8",
+                                        "bad 1",
+                                        "bad 2",
+                                        "bad 3",
+                                        "bad 4",
+                                        "bad 7 \u2026 and 3 more like it"};
+    EXPECT_EQ(got, want);
+}
+
+TEST(RelayHostileTest, PeersThatNeverReadAreDroppedAtTheMemoryCap) {
+    KivServerProcess server({"--max-queue-mb", "1"});
+    ASSERT_TRUE(server.Running());
+    // Each asks for POS replies by the thousand and reads none of them.
+    Bytes burst;
+    const Bytes request = FrameText(PosRequestPacket("edit_resv"));
+    for (int i = 0; i < 3000; ++i)  // about 1.8 MB of replies
+        burst.insert(burst.end(), request.begin(), request.end());
+    std::vector<std::unique_ptr<RawPeer>> hogs;
+    for (int i = 0; i < 10; ++i) {
+        hogs.push_back(std::make_unique<RawPeer>());
+        ASSERT_TRUE(hogs.back()->Connect(server.Port(), 4096));
+        hogs.back()->Send(burst);  // may fail once the server has dropped it
+    }
+    for (auto& hog : hogs)
+        EXPECT_TRUE(hog->WaitClosed(10000));
+    const std::string dropped = " bytes, the most, while all connections hold ";
+    WaitForLog(server, dropped, 10);
+    const auto drops = LogLines(server, dropped);
+    ASSERT_EQ(drops.size(), 10u);
+    // The cap holds to within one read's worth of replies.
+    const std::regex held("while all connections hold ([0-9]+) ");
+    for (const std::string& line : drops) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(line, m, held)) << line;
+        EXPECT_LT(std::stoul(m[1]), 2u << 20) << line;
+    }
+    // Peers that read are served as before.
+    RawPeer x, y;
+    ASSERT_TRUE(x.Connect(server.Port()));
+    ASSERT_TRUE(y.Connect(server.Port()));
+    ASSERT_TRUE(WaitForLog(server, "opened; 2 connected"));
+    ASSERT_TRUE(x.Send(FrameText(DataChangePacket({7}))));
+    EXPECT_EQ(y.ReadPacket(), DataChangePacket({7}));
+    ASSERT_TRUE(y.Send(request));
+    EXPECT_NE(y.ReadPacket().find("POSREPLY"), std::string::npos);
+}
+
+TEST(RelayHostileTest, FloodsOfBadFramesWriteAFewLinesEach) {
+    KivServerProcess server;
+    ASSERT_TRUE(server.Running());
+    RawPeer flood, reader;
+    ASSERT_TRUE(reader.Connect(server.Port()));
+    ASSERT_TRUE(flood.Connect(server.Port()));
+    Bytes empties;
+    for (int i = 0; i < (1 << 19); ++i) {
+        empties.push_back(kFrameStart);
+        empties.push_back(kFrameEnd);
+    }
+    ASSERT_TRUE(flood.Send(empties));  // 1 MiB of empty frames
+    for (int i = 0; i < 12; ++i)
+        ASSERT_TRUE(flood.Send(FrameText("<VARGRP id=\"kivp\"><VAR")));
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(flood.Send(FrameText(
+            "<VARGRP id=\"kivp\"><VAR id=\"type\">NOISE</VAR><VARGRP id=\"kivdata\"/></VARGRP>")));
+    // Good packets among the junk still pass.
+    ASSERT_TRUE(flood.Send(FrameText(DataChangePacket({3}))));
+    EXPECT_EQ(reader.ReadPacket(5000), DataChangePacket({3}));
+    flood.Close();
+    ASSERT_TRUE(WaitForLog(server, "closed by the workstation"));
+    struct Case {
+        const char* line;
+        std::string summary;
+    } cases[] = {
+        {"Empty frame from", "\u2026 and 524283 more like it"},
+        {"Unparsable packet from", "\u2026 and 7 more like it"},
+        {"Packet of unknown type 'NOISE'", "\u2026 and 3 more like it"},
+    };
+    for (const Case& c : cases) {
+        auto lines = LogLines(server, c.line);
+        ASSERT_EQ(lines.size(), 6u) << c.line;
+        EXPECT_NE(lines.back().find(c.summary), std::string::npos) << lines.back();
+    }
+    EXPECT_LT(server.Log().size(), 16u * 1024);
+}
+
+TEST(RelayHostileTest, ConnectionsBeyondTheLimitAreRefusedUntilOneLeaves) {
+    KivServerProcess server({"--max-connections", "3"});
+    ASSERT_TRUE(server.Running());
+    RawPeer peers[3], extra;
+    for (RawPeer& p : peers)
+        ASSERT_TRUE(p.Connect(server.Port()));
+    ASSERT_TRUE(WaitForLog(server, "opened; 3 connected"));
+    ASSERT_TRUE(extra.Connect(server.Port()));
+    EXPECT_TRUE(extra.WaitClosed(3000));
+    EXPECT_EQ(server.CountLog("refused: 3 connected, the limit"), 1);
+    peers[0].Close();
+    ASSERT_TRUE(WaitForLog(server, "closed by the workstation"));
+    RawPeer late;
+    ASSERT_TRUE(late.Connect(server.Port()));
+    ASSERT_TRUE(WaitForLog(server, "opened; 3 connected", 2));
+    ASSERT_TRUE(late.Send(FrameText(DataChangePacket({9}))));
+    EXPECT_EQ(peers[1].ReadPacket(), DataChangePacket({9}));
+    EXPECT_EQ(server.CountLog("refused"), 1);
+}
+
+TEST(RelayHostileTest, ConnectionsThatSendNoPacketAreClosedAfterTheTimeOut) {
+    KivServerProcess server({"--idle-timeout", "1"});
+    ASSERT_TRUE(server.Running());
+    RawPeer silent, junk, speaker;
+    ASSERT_TRUE(silent.Connect(server.Port()));
+    ASSERT_TRUE(junk.Connect(server.Port()));
+    ASSERT_TRUE(speaker.Connect(server.Port()));
+    // Frames that are no packet do not count; a FILTER does, even an empty one.
+    ASSERT_TRUE(junk.Send(std::string("\x01\x04 junk \x04\x01<x>\x04")));
+    ASSERT_TRUE(speaker.Send(FrameText(PosRequestPacket("edit_resv"))));
+    EXPECT_TRUE(silent.WaitClosed(4000));
+    EXPECT_TRUE(junk.WaitClosed(4000));
+    EXPECT_EQ(server.CountLog("closed: no packet within 1 s"), 2);
+    // The speaker is still served, long after the time-out.
+    EXPECT_NE(speaker.ReadPacket().find("POSREPLY"), std::string::npos);
+    PumpFor([] { return false; }, 500);
+    ASSERT_TRUE(speaker.Send(FrameText(PosRequestPacket("edit_resv"))));
+    EXPECT_NE(speaker.ReadPacket().find("POSREPLY"), std::string::npos);
+}
+
+}  // namespace
