@@ -43,10 +43,13 @@ bool UnframePayload(const uint8_t* frame, std::size_t size, Bytes& payload);
 // Cuts a byte stream into frames. Bytes outside a frame are discarded; a
 // 0x01 always starts a new frame (an unfinished one before it cannot be
 // completed any more, since its own 0x04 will never come); a frame longer
-// than kMaxFrameBytes is dropped as a whole, wherever the reads cut it, and
+// than the limit (kMaxFrameBytes) is dropped as a whole, wherever the reads cut it, and
 // the stream picks up again at the next frame.
 class FrameReassembler {
   public:
+    // `maxFrame`: the largest frame kept, markers included.
+    explicit FrameReassembler(std::size_t maxFrame = kMaxFrameBytes) : maxFrame_(maxFrame) {}
+
     // `onFrame(const uint8_t* frame, size_t size) -> bool` gets each complete
     // frame, markers included; returning false stops the feed (the owner
     // closed or reset the stream). `onOversize(size_t total)` reports a
@@ -72,6 +75,7 @@ class FrameReassembler {
         return p;
     }
 
+    std::size_t maxFrame_;
     State state_ = State::Idle;
     Bytes buffer_;
     std::size_t dropped_ = 0;
@@ -106,12 +110,15 @@ void FrameReassembler::Feed(const uint8_t* p, std::size_t size, OnFrame&& onFram
         std::size_t total = buffer_.size() + static_cast<std::size_t>(q - segment);
         if (q < end && *q == kFrameStart) {
             Release();  // the unfinished frame can never end
+            // Reported like an overlong frame the reads happened to cut
+            // before the limit, so the log does not depend on the reads.
+            if (total > maxFrame_) onOversize(total);
             segment = q;
             p = q + 1;
             continue;
         }
         if (q < end) ++total;  // the 0x04
-        if (total > kMaxFrameBytes) {
+        if (total > maxFrame_) {
             Release();
             if (q == end) {
                 state_ = State::Oversize;

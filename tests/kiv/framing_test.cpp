@@ -132,6 +132,14 @@ TEST(FramingTest, ReassemblyDeliversWholeFramesWhateverTheReads) {
          {"one"},
          {kMaxFrameBytes + 2}},
         {"empty frame delivered as two bytes", {B("\x01\x04")}, {""}, {}},
+        {"overlong unfinished frame cut by the next, in one read",
+         {Cat({Slice(big, 0, big.size() - 1), one})},
+         {"one"},
+         {kMaxFrameBytes + 1}},
+        {"overlong unfinished frame cut by the next, over two reads",
+         {Slice(big, 0, 600000), Slice(big, 600000, big.size() - 1), one},
+         {"one"},
+         {kMaxFrameBytes + 1}},
     };
     for (const Case& c : cases) {
         FrameReassembler r;
