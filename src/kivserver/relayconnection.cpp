@@ -9,6 +9,13 @@ namespace kivsrv {
 
 namespace {
 constexpr std::size_t kMaxBuffersPerWrite = 64;
+// A queue entry costs memory of its own, even for a frame shared with many:
+// a peer that asks for the same reply a million times and reads none of them
+// must still reach the cap.
+constexpr std::size_t kEntryBytes = sizeof(OutFramePtr);
+// A fixed kernel send buffer: left to grow on its own it can take megabytes
+// per peer that does not read, out of sight of the server's memory cap.
+constexpr int kSocketSendBuffer = 128 * 1024;
 }  // namespace
 
 RelayConnection::RelayConnection(asio::ip::tcp::socket socket, uint64_t id, RelayServer* server)
@@ -18,6 +25,7 @@ RelayConnection::RelayConnection(asio::ip::tcp::socket socket, uint64_t id, Rela
     peer_ =
         ec ? std::string("?") : remote.address().to_string() + ":" + std::to_string(remote.port());
     socket_.set_option(asio::ip::tcp::no_delay(true), ec);
+    socket_.set_option(asio::socket_base::send_buffer_size(kSocketSendBuffer), ec);
     socket_.non_blocking(true, ec);
 }
 
@@ -79,18 +87,20 @@ void RelayConnection::HandleReadable() {
             if (server_ != nullptr) server_->HandleOversize(*this, total);
         });
     if (closed_) return;
-    Account();
+    AccountInput();
     Read();
 }
 
-bool RelayConnection::Send(const std::shared_ptr<const Bytes>& frame) {
+bool RelayConnection::Send(const OutFramePtr& frame) {
     if (closed_) {
         lastError_ = "closed";
         return false;
     }
-    queuedBytes_ += frame->size();
+    queuedBytes_ += frame->bytes.size() + kEntryBytes;
+    std::size_t added = kEntryBytes;
+    if (frame->queues++ == 0) added += frame->bytes.size();
+    AddHeld(static_cast<std::ptrdiff_t>(added));
     out_.push_back(frame);
-    Account();
     // The write starts once the current handler is done, so the frames of
     // one read (often several packets) leave in one system call.
     if (!writing_ && !flushPosted_) {
@@ -107,7 +117,7 @@ void RelayConnection::WriteQueued() {
     std::vector<asio::const_buffer> buffers;
     buffers.reserve(std::min(out_.size(), kMaxBuffersPerWrite));
     for (std::size_t i = 0; i < out_.size() && i < kMaxBuffersPerWrite; ++i) {
-        buffers.push_back(asio::buffer(*out_[i]));
+        buffers.push_back(asio::buffer(out_[i]->bytes));
     }
     inFlight_ = buffers.size();
     writing_ = true;
@@ -119,25 +129,34 @@ void RelayConnection::WriteQueued() {
             self->Close("write failed: " + ec.message());
             return;
         }
-        for (std::size_t i = 0; i < self->inFlight_; ++i)
+        for (std::size_t i = 0; i < self->inFlight_; ++i) {
+            self->Release(*self->out_.front());
             self->out_.pop_front();
+        }
+        self->queuedBytes_ -= written + self->inFlight_ * kEntryBytes;
         self->inFlight_ = 0;
-        self->queuedBytes_ -= written;
         if (self->out_.empty()) {
             // A long queue leaves a large block behind; give it back.
-            std::deque<std::shared_ptr<const Bytes>>().swap(self->out_);
+            std::deque<OutFramePtr>().swap(self->out_);
         }
-        self->Account();
         if (!self->out_.empty()) self->WriteQueued();
     });
 }
 
-void RelayConnection::Account() {
-    std::size_t held = closed_ ? 0 : HeldBytes();
-    if (held == accounted_) return;
-    std::size_t before = accounted_;
-    accounted_ = held;
-    if (server_ != nullptr) server_->HeldChanged(before, held);
+void RelayConnection::Release(OutFrame& frame) {
+    std::size_t freed = kEntryBytes;
+    if (--frame.queues == 0) freed += frame.bytes.size();
+    AddHeld(-static_cast<std::ptrdiff_t>(freed));
+}
+
+void RelayConnection::AccountInput() {
+    std::size_t now = closed_ ? 0 : reassembler_.Buffered();
+    AddHeld(static_cast<std::ptrdiff_t>(now) - static_cast<std::ptrdiff_t>(inputAccounted_));
+    inputAccounted_ = now;
+}
+
+void RelayConnection::AddHeld(std::ptrdiff_t delta) {
+    if (delta != 0 && server_ != nullptr) server_->AddHeld(delta);
 }
 
 void RelayConnection::Close(const std::string& reason) {
@@ -146,10 +165,12 @@ void RelayConnection::Close(const std::string& reason) {
     std::error_code ignored;
     socket_.close(ignored);
     idleTimer_.cancel();
-    std::deque<std::shared_ptr<const Bytes>>().swap(out_);
+    for (const OutFramePtr& frame : out_)
+        Release(*frame);
+    std::deque<OutFramePtr>().swap(out_);
     queuedBytes_ = 0;
     reassembler_.Reset();
-    Account();
+    AccountInput();
     if (server_ != nullptr) server_->Removed(*this, reason);
 }
 

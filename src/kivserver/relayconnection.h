@@ -19,6 +19,15 @@ namespace kivsrv {
 
 class RelayServer;
 
+// A frame on its way out, shared by every connection it is queued for. Its
+// bytes count once towards the memory the server holds, while any queue has it.
+struct OutFrame {
+    explicit OutFrame(Bytes b) : bytes(std::move(b)) {}
+    Bytes bytes;
+    std::size_t queues = 0;  // connections it waits in
+};
+using OutFramePtr = std::shared_ptr<OutFrame>;
+
 // What a workstation said it is showing.
 struct ActiveFilter {
     bool set = false;
@@ -36,7 +45,7 @@ class RelayConnection : public std::enable_shared_from_this<RelayConnection> {
     void Start(int idleTimeoutSec);
     // Queues a whole frame (shared between the receivers of one relay).
     // False when the connection is closed.
-    bool Send(const std::shared_ptr<const Bytes>& frame);
+    bool Send(const OutFramePtr& frame);
     // Closes the socket and leaves the server's list; no effect when closed.
     void Close(const std::string& reason);
     // The server is gone: nothing is reported to it any more.
@@ -50,8 +59,8 @@ class RelayConnection : public std::enable_shared_from_this<RelayConnection> {
     const std::string& LastError() const { return lastError_; }
     ActiveFilter& Filter() { return filter_; }
     std::size_t QueuedBytes() const { return queuedBytes_; }
-    // Memory this connection holds: frames waiting for it and its unfinished
-    // incoming frame.
+    // What this connection is behind by: the frames waiting for it (shared
+    // ones included) and its unfinished incoming frame.
     std::size_t HeldBytes() const { return queuedBytes_ + reassembler_.Buffered(); }
     RepeatLimiter& Repeats() { return repeats_; }
 
@@ -59,17 +68,20 @@ class RelayConnection : public std::enable_shared_from_this<RelayConnection> {
     void Read();
     void HandleReadable();
     void WriteQueued();
-    // Tells the server how much this connection holds now.
-    void Account();
+    // A frame leaves the queue: sent, or dropped with the connection.
+    void Release(OutFrame& frame);
+    // Tells the server how much the unfinished incoming frame holds now.
+    void AccountInput();
+    void AddHeld(std::ptrdiff_t delta);
 
     asio::ip::tcp::socket socket_;
     uint64_t id_;
     RelayServer* server_;
     std::string peer_;
     FrameReassembler reassembler_;
-    std::deque<std::shared_ptr<const Bytes>> out_;
+    std::deque<OutFramePtr> out_;
     std::size_t queuedBytes_ = 0;
-    std::size_t accounted_ = 0;  // HeldBytes() as last reported to the server
+    std::size_t inputAccounted_ = 0;  // Buffered() as last reported to the server
     std::size_t inFlight_ = 0;
     bool writing_ = false;
     bool flushPosted_ = false;

@@ -35,7 +35,7 @@ RelayServer::RelayServer(asio::io_context& io, const RelayOptions& options, Serv
       maxHeldBytes_(static_cast<std::size_t>(std::max(options.maxQueueMB, 1)) << 20),
       trimTimer_(io) {
     std::string status = pos_.StatusPacket();
-    if (!status.empty()) statusFrame_ = std::make_shared<const Bytes>(FrameText(status));
+    if (!status.empty()) statusFrame_ = std::make_shared<OutFrame>(FrameText(status));
 }
 
 RelayServer::~RelayServer() {
@@ -138,8 +138,8 @@ void RelayServer::Removed(RelayConnection& connection, const std::string& reason
     ScheduleTrim();
 }
 
-void RelayServer::HeldChanged(std::size_t before, std::size_t after) {
-    heldBytes_ = heldBytes_ - before + after;
+void RelayServer::AddHeld(std::ptrdiff_t delta) {
+    heldBytes_ = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(heldBytes_) + delta);
     if (heldBytes_ <= maxHeldBytes_ || capCheckPosted_ || stopped_) return;
     // Checked once the current handler is done: dropping a connection now
     // would pull it out of a list the caller may be walking.
@@ -158,9 +158,10 @@ void RelayServer::EnforceMemoryCap() {
                                      });
         std::shared_ptr<RelayConnection> victim = most->second;
         if (victim->HeldBytes() == 0) break;
-        victim->Close("holds " + std::to_string(victim->HeldBytes()) +
-                      " bytes, the most, while all connections hold " + std::to_string(heldBytes_) +
-                      " (limit " + std::to_string(options_.maxQueueMB) + " MB)");
+        victim->Close(std::to_string(victim->HeldBytes()) +
+                      " bytes waiting, the most, when all connections held " +
+                      std::to_string(heldBytes_) + " (limit " +
+                      std::to_string(options_.maxQueueMB) + " MB)");
     }
 }
 
@@ -226,7 +227,7 @@ void RelayServer::HandleFrame(RelayConnection& from, const uint8_t* frame, std::
 
 void RelayServer::Relay(RelayConnection& from, const uint8_t* frame, std::size_t size) {
     // Passed on as received: one copy of the bytes shared by every receiver.
-    auto shared = std::make_shared<const Bytes>(frame, frame + size);
+    auto shared = std::make_shared<OutFrame>(Bytes(frame, frame + size));
     std::vector<std::shared_ptr<RelayConnection>> failed;
     for (auto& [id, c] : connections_) {
         if (id == from.Id()) continue;
@@ -236,7 +237,7 @@ void RelayServer::Relay(RelayConnection& from, const uint8_t* frame, std::size_t
         c->Close("send failed: " + c->LastError());
 }
 
-void RelayServer::SendOrDrop(RelayConnection& to, const std::shared_ptr<const Bytes>& frame) {
+void RelayServer::SendOrDrop(RelayConnection& to, const OutFramePtr& frame) {
     if (!to.Send(frame)) to.Close("send failed: " + to.LastError());
 }
 
@@ -263,7 +264,7 @@ void RelayServer::AnswerPOS(RelayConnection& from, const ScriptNode& kivdata) {
         log_.Write(kLogErrors, "Cannot build the POS reply for " + Name(from));
         return;
     }
-    std::shared_ptr<const Bytes> frame = ReplyFrame(reply);
+    OutFramePtr frame = ReplyFrame(reply);
     log_.Write(kLogPackets, "POS reply to '" + reply.type + "' for " + Name(from) + " in " +
                                 std::to_string(reply.delayMs) + " ms");
     if (reply.delayMs <= 0) {
@@ -281,13 +282,13 @@ void RelayServer::AnswerPOS(RelayConnection& from, const ScriptNode& kivdata) {
     });
 }
 
-std::shared_ptr<const Bytes> RelayServer::ReplyFrame(const PlannedReply& reply) {
+OutFramePtr RelayServer::ReplyFrame(const PlannedReply& reply) {
     // Replies differ by the configured code and description and by the minute
     // of "sendtime": a handful of texts, each framed once and shared.
     auto it = replyFrames_.find(reply.packet);
     if (it != replyFrames_.end()) return it->second;
     if (replyFrames_.size() >= 16) replyFrames_.clear();
-    auto frame = std::make_shared<const Bytes>(FrameText(reply.packet));
+    auto frame = std::make_shared<OutFrame>(FrameText(reply.packet));
     replyFrames_.emplace(reply.packet, frame);
     return frame;
 }

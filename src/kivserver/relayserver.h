@@ -42,8 +42,9 @@ class RelayServer {
     void HandleFrame(RelayConnection& from, const uint8_t* frame, std::size_t size);
     void HandleOversize(RelayConnection& from, std::size_t total);
     void Removed(RelayConnection& connection, const std::string& reason);
-    // A connection's held bytes went from `before` to `after`.
-    void HeldChanged(std::size_t before, std::size_t after);
+    // Memory held for the connections (frames waiting to go out, each
+    // counted once, and unfinished incoming frames) grew or shrank.
+    void AddHeld(std::ptrdiff_t delta);
     // The one read buffer of all connections (the loop has one thread).
     std::vector<uint8_t>& ReadBuffer() { return readBuffer_; }
     std::size_t HeldBytes() const { return heldBytes_; }
@@ -53,13 +54,13 @@ class RelayServer {
     void Relay(RelayConnection& from, const uint8_t* frame, std::size_t size);
     void KeepFilter(RelayConnection& from, const ScriptNode& kivdata);
     void AnswerPOS(RelayConnection& from, const ScriptNode& kivdata);
-    void SendOrDrop(RelayConnection& to, const std::shared_ptr<const Bytes>& frame);
+    void SendOrDrop(RelayConnection& to, const OutFramePtr& frame);
     std::string Name(const RelayConnection& c) const;
     // A line of a kind one connection may repeat without end.
     void LogRepeat(RelayConnection& from, const char* kind, const std::string& text);
     void EnforceMemoryCap();
     void ScheduleTrim();
-    std::shared_ptr<const Bytes> ReplyFrame(const PlannedReply& reply);
+    OutFramePtr ReplyFrame(const PlannedReply& reply);
 
     asio::io_context& io_;
     const RelayOptions& options_;
@@ -70,10 +71,10 @@ class RelayServer {
     std::set<std::shared_ptr<asio::steady_timer>> replyTimers_;
     uint64_t nextId_ = 1;
     PosSimulator pos_;
-    std::shared_ptr<const Bytes> statusFrame_;
+    OutFramePtr statusFrame_;
     // POSREPLY frames by text: one copy shared by every connection it is
     // queued for, however many ask.
-    std::map<std::string, std::shared_ptr<const Bytes>> replyFrames_;
+    std::map<std::string, OutFramePtr> replyFrames_;
     std::vector<uint8_t> readBuffer_;
     std::size_t heldBytes_ = 0;
     std::size_t maxHeldBytes_;
