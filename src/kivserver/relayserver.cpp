@@ -114,10 +114,10 @@ void RelayServer::Accept() {
             std::string peer =
                 e ? std::string("?")
                   : remote.address().to_string() + ":" + std::to_string(remote.port());
-            socket.close(e);
             refusals_.Write(log_, kLogErrors, "refused",
                             "Connection from " + peer + " refused: " +
                                 std::to_string(connections_.size()) + " connected, the limit");
+            socket.close(e);
             Accept();
             return;
         }
