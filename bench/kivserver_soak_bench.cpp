@@ -26,7 +26,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,17 @@ struct Relay {
             if (line.rfind(field, 0) == 0)
                 return std::atof(line.c_str() + std::strlen(field) + 1) / 1024.0;
         return 0;
+    }
+    // User and system time the relay used, in seconds.
+    double CpuSeconds() const {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::istringstream fields(all.substr(all.rfind(')') + 2));
+        std::string f;
+        double ticks = 0;
+        for (int i = 3; i <= 15 && fields >> f; ++i)
+            if (i == 14 || i == 15) ticks += std::atof(f.c_str());
+        return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
     }
     ~Relay() {
         if (pid > 0) {
@@ -448,6 +461,7 @@ void BM_RelaySoak(benchmark::State& state) {
         soak.Run(g_seconds);
     const double peak = relay.MemoryMB("VmHWM:");
     const double during = relay.MemoryMB("VmRSS:");
+    state.counters["relay_cpu_s"] = relay.CpuSeconds();
     soak.CloseHostile();
     ::usleep(1000000);  // the relay notices, frees and trims
     state.counters["seconds"] = soak.SendSeconds();
