@@ -462,6 +462,10 @@ void BM_RelaySoak(benchmark::State& state) {
     const double peak = relay.MemoryMB("VmHWM:");
     const double during = relay.MemoryMB("VmRSS:");
     state.counters["relay_cpu_s"] = relay.CpuSeconds();
+    // The machine's load: on a shared computer the times mean little when high.
+    double load = 0;
+    std::ifstream("/proc/loadavg") >> load;
+    state.counters["load_1min"] = load;
     soak.CloseHostile();
     ::usleep(1000000);  // the relay notices, frees and trims
     state.counters["seconds"] = soak.SendSeconds();
