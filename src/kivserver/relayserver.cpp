@@ -114,9 +114,10 @@ void RelayServer::Accept() {
             std::string peer =
                 e ? std::string("?")
                   : remote.address().to_string() + ":" + std::to_string(remote.port());
-            refusals_.Write(log_, kLogErrors, "refused",
-                            "Connection from " + peer + " refused: " +
-                                std::to_string(connections_.size()) + " connected, the limit");
+            refusals_.Write(log_, kLogErrors, "refused", [&] {
+                return "Connection from " + peer +
+                       " refused: " + std::to_string(connections_.size()) + " connected, the limit";
+            });
             socket.close(e);
             Accept();
             return;
@@ -178,34 +179,33 @@ void RelayServer::ScheduleTrim() {
     });
 }
 
-void RelayServer::LogRepeat(RelayConnection& from, const char* kind, const std::string& text) {
-    from.Repeats().Write(log_, kLogEvents, kind, text);
-}
-
 void RelayServer::HandleOversize(RelayConnection& from, std::size_t total) {
-    LogRepeat(
-        from, "oversize",
-        "Message too large (" + std::to_string(total) + " bytes) from " + Name(from) + " dropped");
+    LogRepeat(from, "oversize", [&] {
+        return "Message too large (" + std::to_string(total) + " bytes) from " + Name(from) +
+               " dropped";
+    });
 }
 
 void RelayServer::HandleFrame(RelayConnection& from, const uint8_t* frame, std::size_t size) {
     if (size < 3) {
-        LogRepeat(from, "empty", "Empty frame from " + Name(from) + " dropped");
+        LogRepeat(from, "empty", [&] { return "Empty frame from " + Name(from) + " dropped"; });
         return;
     }
     std::string text = DecodePayload(frame + 1, size - 2);
     ScriptDocument doc;
     if (!doc.LoadXML(text)) {
-        LogRepeat(from, "unparsable",
-                  "Unparsable packet from " + Name(from) +
-                      " dropped: " + std::to_string(doc.ErrNumber()) + " " + doc.ErrMessage());
+        LogRepeat(from, "unparsable", [&] {
+            return "Unparsable packet from " + Name(from) +
+                   " dropped: " + std::to_string(doc.ErrNumber()) + " " + doc.ErrMessage();
+        });
         return;
     }
     std::shared_ptr<ScriptNode> root = doc.ScrRoot();
     std::shared_ptr<ScriptNode> kivdata = root ? root->GetVarGrp("kivdata") : nullptr;
     std::string type = root ? UpperAscii(root->Var("type")) : std::string();
     if (!kivdata) {
-        LogRepeat(from, "nodata", "Packet without kivdata from " + Name(from) + " dropped");
+        LogRepeat(from, "nodata",
+                  [&] { return "Packet without kivdata from " + Name(from) + " dropped"; });
         return;
     }
     from.MarkGreeted();
@@ -220,8 +220,9 @@ void RelayServer::HandleFrame(RelayConnection& from, const uint8_t* frame, std::
     } else if (type == "POSREQUEST") {
         AnswerPOS(from, *kivdata);
     } else {
-        LogRepeat(from, "type",
-                  "Packet of unknown type '" + type + "' from " + Name(from) + " dropped");
+        LogRepeat(from, "type", [&] {
+            return "Packet of unknown type '" + type + "' from " + Name(from) + " dropped";
+        });
     }
 }
 

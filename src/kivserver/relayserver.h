@@ -57,7 +57,10 @@ class RelayServer {
     void SendOrDrop(RelayConnection& to, const OutFramePtr& frame);
     std::string Name(const RelayConnection& c) const;
     // A line of a kind one connection may repeat without end.
-    void LogRepeat(RelayConnection& from, const char* kind, const std::string& text);
+    template <typename MakeText>
+    void LogRepeat(RelayConnection& from, const char* kind, MakeText&& makeText) {
+        from.Repeats().Write(log_, kLogEvents, kind, makeText);
+    }
     void EnforceMemoryCap();
     void ScheduleTrim();
     OutFramePtr ReplyFrame(const PlannedReply& reply);

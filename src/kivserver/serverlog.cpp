@@ -45,9 +45,8 @@ void RepeatLimiter::Summarize(ServerLog& log, Kind& k) {
     k.held = 0;
 }
 
-void RepeatLimiter::Write(ServerLog& log, int level, const std::string& kind,
-                          const std::string& text, Clock::time_point now) {
-    if (!log.Enabled(level)) return;
+bool RepeatLimiter::Allow(ServerLog& log, int level, const char* kind, Clock::time_point now) {
+    if (!log.Enabled(level)) return false;
     auto [it, fresh] = kinds_.try_emplace(kind);
     Kind& k = it->second;
     if (fresh || now - k.start >= kWindow) {
@@ -55,14 +54,13 @@ void RepeatLimiter::Write(ServerLog& log, int level, const std::string& kind,
         k.start = now;
         k.written = 0;
     }
+    k.level = level;
     if (k.written < kBurst) {
         ++k.written;
-        log.Write(level, text);
-        return;
+        return true;
     }
     ++k.held;
-    k.level = level;
-    k.last = text;
+    return false;
 }
 
 void RepeatLimiter::Flush(ServerLog& log) {

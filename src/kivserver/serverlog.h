@@ -34,16 +34,25 @@ class ServerLog {
 
 // Keeps one source (a connection) from flooding the log with the same kind
 // of line: per kind, the first `burst` lines of a window are written; the
-// rest are counted and summed up as "<line> … and N more like it" when the
-// window has passed and that kind comes again, or at Flush.
+// rest are counted (their text is never built) and summed up as
+// "<last line written> … and N more like it" when the window has passed and
+// that kind comes again, or at Flush.
 class RepeatLimiter {
   public:
     using Clock = std::chrono::steady_clock;
     static constexpr int kBurst = 5;
     static constexpr std::chrono::seconds kWindow{10};
 
-    void Write(ServerLog& log, int level, const std::string& kind, const std::string& text,
-               Clock::time_point now = Clock::now());
+    // `makeText()` gives the line; it is called only for lines written.
+    template <typename MakeText>
+    void Write(ServerLog& log, int level, const char* kind, MakeText&& makeText,
+               Clock::time_point now = Clock::now()) {
+        if (Allow(log, level, kind, now)) {
+            Kind& k = kinds_[kind];
+            k.last = makeText();
+            log.Write(level, k.last);
+        }
+    }
     // Writes the summaries still owed (the source is going away).
     void Flush(ServerLog& log);
 
@@ -55,6 +64,8 @@ class RepeatLimiter {
         int level = 0;
         std::string last;
     };
+    // True when a line of `kind` may be written now; counts it otherwise.
+    bool Allow(ServerLog& log, int level, const char* kind, Clock::time_point now);
     static void Summarize(ServerLog& log, Kind& k);
 
     std::map<std::string, Kind> kinds_;

@@ -36,18 +36,23 @@ TEST(RepeatLimiterTest, AFewLinesPerKindAndWindowThenOneSummary) {
         kivsrv::ServerLog log;
         ASSERT_TRUE(log.Open(dir.File("relay.log")));
         RepeatLimiter limiter;
+        auto write = [&](int level, const char* kind, const std::string& text,
+                         RepeatLimiter::Clock::time_point when) {
+            limiter.Write(
+                log, level, kind, [&] { return text; }, when);
+        };
         for (int i = 0; i < 8; ++i)
-            limiter.Write(log, kivsrv::kLogEvents, "empty", "empty " + std::to_string(i), t0);
+            write(kivsrv::kLogEvents, "empty", "empty " + std::to_string(i), t0);
         // Another kind has its own budget.
-        limiter.Write(log, kivsrv::kLogEvents, "bad", "bad 0", t0);
+        write(kivsrv::kLogEvents, "bad", "bad 0", t0);
         // After the window: the summary of the held lines, then a fresh burst.
-        limiter.Write(log, kivsrv::kLogEvents, "empty", "empty 8", later);
+        write(kivsrv::kLogEvents, "empty", "empty 8", later);
         for (int i = 0; i < 7; ++i)
-            limiter.Write(log, kivsrv::kLogEvents, "bad", "bad " + std::to_string(i + 1), t0);
+            write(kivsrv::kLogEvents, "bad", "bad " + std::to_string(i + 1), t0);
         limiter.Flush(log);
         limiter.Flush(log);  // nothing is owed twice
         // Below the log's verbosity nothing is written or counted.
-        limiter.Write(log, kivsrv::kLogPackets, "quiet", "quiet", t0);
+        write(kivsrv::kLogPackets, "quiet", "quiet", t0);
     }
     std::vector<std::string> got;
     std::istringstream in(ReadTextFile(dir.File("relay.log")));
@@ -59,13 +64,13 @@ TEST(RepeatLimiterTest, AFewLinesPerKindAndWindowThenOneSummary) {
                                         "empty 3",
                                         "empty 4",
                                         "bad 0",
-                                        "empty 7 \u2026 and 3 more like it",
+                                        "empty 4 \u2026 and 3 more like it",
                                         "empty 8",
                                         "bad 1",
                                         "bad 2",
                                         "bad 3",
                                         "bad 4",
-                                        "bad 7 \u2026 and 3 more like it"};
+                                        "bad 4 \u2026 and 3 more like it"};
     EXPECT_EQ(got, want);
 }
 
@@ -86,12 +91,15 @@ TEST(RelayHostileTest, PeersThatNeverReadAreDroppedAtTheMemoryCap) {
         const Bytes f = FrameText(DataChangePacket(std::vector<int>(10, i)));
         burst.insert(burst.end(), f.begin(), f.end());
     }
-    ASSERT_TRUE(sender.Send(burst));
     EXPECT_GT(burst.size(), 2u << 20);
+    // More keeps coming while any of them is connected (bounded).
+    const std::string dropped = " bytes waiting, the most, when all connections held ";
+    for (int round = 0; round < 20 && server.CountLog(dropped) < 10; ++round) {
+        ASSERT_TRUE(sender.Send(burst));
+        WaitForLog(server, dropped, 10, 1000);
+    }
     for (auto& hog : hogs)
         EXPECT_TRUE(hog->WaitClosed(10000));
-    const std::string dropped = " bytes waiting, the most, when all connections held ";
-    WaitForLog(server, dropped, 10);
     const auto drops = LogLines(server, dropped);
     ASSERT_EQ(drops.size(), 10u);
     // The cap holds to within one read's worth of relayed frames.
@@ -160,7 +168,7 @@ TEST(RelayHostileTest, FloodsOfBadFramesWriteAFewLinesEach) {
             "<VARGRP id=\"kivp\"><VAR id=\"type\">NOISE</VAR><VARGRP id=\"kivdata\"/></VARGRP>")));
     // Good packets among the junk still pass.
     ASSERT_TRUE(flood.Send(FrameText(DataChangePacket({3}))));
-    EXPECT_EQ(reader.ReadPacket(5000), DataChangePacket({3}));
+    EXPECT_EQ(reader.ReadPacket(30000), DataChangePacket({3}));
     flood.Close();
     ASSERT_TRUE(WaitForLog(server, "closed by the workstation"));
     struct Case {
@@ -211,7 +219,7 @@ TEST(RelayHostileTest, ConnectionsThatSendNoPacketAreClosedAfterTheTimeOut) {
     ASSERT_TRUE(speaker.Send(FrameText(PosRequestPacket("edit_resv"))));
     EXPECT_TRUE(silent.WaitClosed(4000));
     EXPECT_TRUE(junk.WaitClosed(4000));
-    EXPECT_EQ(server.CountLog("closed: no packet within 1 s"), 2);
+    EXPECT_TRUE(WaitForLog(server, "closed: no packet within 1 s", 2));
     // The speaker is still served, long after the time-out.
     EXPECT_NE(speaker.ReadPacket().find("POSREPLY"), std::string::npos);
     PumpFor([] { return false; }, 500);
