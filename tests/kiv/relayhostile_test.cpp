@@ -114,7 +114,11 @@ TEST(RelayHostileTest, PeersThatNeverReadAreDroppedAtTheMemoryCap) {
     ASSERT_TRUE(reader.Connect(server.Port()));
     ASSERT_TRUE(WaitForLog(server, "opened; 2 connected"));
     ASSERT_TRUE(sender.Send(FrameText(DataChangePacket({7}))));
-    EXPECT_EQ(reader.ReadPacket(), DataChangePacket({7}));
+    // Behind the rest of the flood, which the relay may still be passing on.
+    std::string got;
+    while ((got = reader.ReadPacket(10000)) != DataChangePacket({7}) && !got.empty()) {
+    }
+    EXPECT_EQ(got, DataChangePacket({7}));
 }
 
 // Resident memory of a process in kilobytes.
