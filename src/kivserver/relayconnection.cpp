@@ -8,59 +8,98 @@
 namespace kivsrv {
 
 namespace {
-constexpr std::size_t kReadChunk = 64 * 1024;
-// A workstation this far behind is not reading; it is dropped rather than
-// letting the server's memory grow without bound.
-constexpr std::size_t kMaxQueuedBytes = 32u << 20;
 constexpr std::size_t kMaxBuffersPerWrite = 64;
+// A queue entry costs memory of its own, even for a frame shared with many:
+// a peer that asks for the same reply a million times and reads none of them
+// must still reach the cap.
+constexpr std::size_t kEntryBytes = sizeof(OutFramePtr);
+// A fixed kernel send buffer: left to grow on its own it can take megabytes
+// per peer that does not read, out of sight of the server's memory cap.
+constexpr int kSocketSendBuffer = 128 * 1024;
 }  // namespace
 
 RelayConnection::RelayConnection(asio::ip::tcp::socket socket, uint64_t id, RelayServer* server)
-    : socket_(std::move(socket)), id_(id), server_(server), readBuf_(kReadChunk) {
+    : socket_(std::move(socket)), id_(id), server_(server), idleTimer_(socket_.get_executor()) {
     std::error_code ec;
     auto remote = socket_.remote_endpoint(ec);
     peer_ =
         ec ? std::string("?") : remote.address().to_string() + ":" + std::to_string(remote.port());
     socket_.set_option(asio::ip::tcp::no_delay(true), ec);
+    socket_.set_option(asio::socket_base::send_buffer_size(kSocketSendBuffer), ec);
     socket_.non_blocking(true, ec);
 }
 
-void RelayConnection::Start() {
+void RelayConnection::Start(int idleTimeoutSec) {
+    if (idleTimeoutSec > 0) {
+        idleTimer_.expires_after(std::chrono::seconds(idleTimeoutSec));
+        idleTimer_.async_wait(
+            [self = shared_from_this(), idleTimeoutSec](const std::error_code& ec) {
+                if (ec || self->closed_ || self->greeted_) return;
+                self->Close("no packet within " + std::to_string(idleTimeoutSec) + " s");
+            });
+    }
     Read();
 }
 
-void RelayConnection::Read() {
-    auto self = shared_from_this();
-    socket_.async_read_some(
-        asio::buffer(readBuf_), [self](const std::error_code& ec, std::size_t size) {
-            if (self->closed_) return;
-            if (ec) {
-                self->Close(ec == asio::error::eof ? "closed by the workstation" : ec.message());
-                return;
-            }
-            self->reassembler_.Feed(
-                self->readBuf_.data(), size,
-                [&](const uint8_t* frame, std::size_t n) {
-                    if (self->server_ != nullptr) self->server_->HandleFrame(*self, frame, n);
-                    return !self->closed_;
-                },
-                [&](std::size_t total) {
-                    if (self->server_ != nullptr) self->server_->HandleOversize(*self, total);
-                });
-            if (!self->closed_) self->Read();
-        });
+void RelayConnection::MarkGreeted() {
+    if (greeted_) return;
+    greeted_ = true;
+    idleTimer_.cancel();
 }
 
-bool RelayConnection::Send(const std::shared_ptr<const Bytes>& frame) {
+void RelayConnection::Read() {
+    // Wait for data first and read it into the server's buffer: an idle
+    // connection holds no read buffer of its own.
+    socket_.async_wait(asio::ip::tcp::socket::wait_read,
+                       [self = shared_from_this()](const std::error_code& ec) {
+                           if (self->closed_) return;
+                           if (ec) {
+                               self->Close(ec.message());
+                               return;
+                           }
+                           self->HandleReadable();
+                       });
+}
+
+void RelayConnection::HandleReadable() {
+    if (server_ == nullptr) return;
+    std::vector<uint8_t>& buffer = server_->ReadBuffer();
+    std::error_code ec;
+    std::size_t size = socket_.read_some(asio::buffer(buffer), ec);
+    if (ec == asio::error::would_block || ec == asio::error::try_again) {
+        Read();
+        return;
+    }
+    if (ec) {
+        Close(ec == asio::error::eof ? "closed by the workstation" : ec.message());
+        return;
+    }
+    // The handlers may close this connection (and so release it from the
+    // server's list): keep it alive until the feed is done.
+    auto self = shared_from_this();
+    reassembler_.Feed(
+        buffer.data(), size,
+        [&](const uint8_t* frame, std::size_t n) {
+            if (server_ != nullptr) server_->HandleFrame(*this, frame, n);
+            return !closed_;
+        },
+        [&](std::size_t total) {
+            if (server_ != nullptr) server_->HandleOversize(*this, total);
+        });
+    if (closed_) return;
+    AccountInput();
+    Read();
+}
+
+bool RelayConnection::Send(const OutFramePtr& frame) {
     if (closed_) {
         lastError_ = "closed";
         return false;
     }
-    if (queuedBytes_ + frame->size() > kMaxQueuedBytes) {
-        lastError_ = "not reading (" + std::to_string(queuedBytes_) + " bytes waiting)";
-        return false;
-    }
-    queuedBytes_ += frame->size();
+    queuedBytes_ += frame->bytes.size() + kEntryBytes;
+    std::size_t added = kEntryBytes;
+    if (frame->queues++ == 0) added += frame->bytes.size();
+    AddHeld(static_cast<std::ptrdiff_t>(added));
     out_.push_back(frame);
     // The write starts once the current handler is done, so the frames of
     // one read (often several packets) leave in one system call.
@@ -78,7 +117,7 @@ void RelayConnection::WriteQueued() {
     std::vector<asio::const_buffer> buffers;
     buffers.reserve(std::min(out_.size(), kMaxBuffersPerWrite));
     for (std::size_t i = 0; i < out_.size() && i < kMaxBuffersPerWrite; ++i) {
-        buffers.push_back(asio::buffer(*out_[i]));
+        buffers.push_back(asio::buffer(out_[i]->bytes));
     }
     inFlight_ = buffers.size();
     writing_ = true;
@@ -90,12 +129,34 @@ void RelayConnection::WriteQueued() {
             self->Close("write failed: " + ec.message());
             return;
         }
-        for (std::size_t i = 0; i < self->inFlight_; ++i)
+        for (std::size_t i = 0; i < self->inFlight_; ++i) {
+            self->Release(*self->out_.front());
             self->out_.pop_front();
+        }
+        self->queuedBytes_ -= written + self->inFlight_ * kEntryBytes;
         self->inFlight_ = 0;
-        self->queuedBytes_ -= written;
+        if (self->out_.empty()) {
+            // A long queue leaves a large block behind; give it back.
+            std::deque<OutFramePtr>().swap(self->out_);
+        }
         if (!self->out_.empty()) self->WriteQueued();
     });
+}
+
+void RelayConnection::Release(OutFrame& frame) {
+    std::size_t freed = kEntryBytes;
+    if (--frame.queues == 0) freed += frame.bytes.size();
+    AddHeld(-static_cast<std::ptrdiff_t>(freed));
+}
+
+void RelayConnection::AccountInput() {
+    std::size_t now = closed_ ? 0 : reassembler_.Buffered();
+    AddHeld(static_cast<std::ptrdiff_t>(now) - static_cast<std::ptrdiff_t>(inputAccounted_));
+    inputAccounted_ = now;
+}
+
+void RelayConnection::AddHeld(std::ptrdiff_t delta) {
+    if (delta != 0 && server_ != nullptr) server_->AddHeld(delta);
 }
 
 void RelayConnection::Close(const std::string& reason) {
@@ -103,8 +164,13 @@ void RelayConnection::Close(const std::string& reason) {
     closed_ = true;
     std::error_code ignored;
     socket_.close(ignored);
-    out_.clear();
+    idleTimer_.cancel();
+    for (const OutFramePtr& frame : out_)
+        Release(*frame);
+    std::deque<OutFramePtr>().swap(out_);
     queuedBytes_ = 0;
+    reassembler_.Reset();
+    AccountInput();
     if (server_ != nullptr) server_->Removed(*this, reason);
 }
 

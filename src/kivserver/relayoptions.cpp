@@ -109,6 +109,20 @@ int ParseRelayOptions(int argc, const char* const* argv, RelayOptions& options,
     app.add_option("--pos-status", statuses,
                    "POS code announced to every new connection: CODE[=online|offline]");
     app.add_option("--log", options.logFile, "log file (default: standard error)");
+    app.add_option("--max-queue-mb", options.maxQueueMB,
+                   "megabytes waiting to be sent to all workstations together; beyond it the "
+                   "connection holding most is dropped")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1 << 20));
+    app.add_option("--max-connections", options.maxConnections,
+                   "workstations connected at once; more are refused")
+        ->capture_default_str()
+        ->check(CLI::Range(1, 1 << 20));
+    app.add_option("--idle-timeout", options.idleTimeoutSec,
+                   "seconds a new connection may take to send its first packet before it is "
+                   "closed (0: no limit)")
+        ->capture_default_str()
+        ->check(CLI::Range(0, 24 * 3600));
     int verbose = 0;
     bool quiet = false;
     app.add_flag("-v,--verbose", verbose, "more log lines (twice: packet texts too)");

@@ -26,6 +26,13 @@ struct RelayOptions {
     std::vector<std::pair<std::string, std::string>> posStatus;
     std::string logFile;
     int verbosity = 1;
+    // Hostile or stuck peers: bytes waiting in all the connections together
+    // (the connection holding most is dropped beyond it), connections at once,
+    // and seconds a new connection may take to send its first packet (0: no
+    // limit).
+    int maxQueueMB = 64;
+    int maxConnections = 256;
+    int idleTimeoutSec = 30;
 
     RelayOptions();
     PosReplyRule RuleFor(const std::string& type) const;

@@ -1,6 +1,12 @@
 #include "kivserver/relayserver.h"
 
+#include <algorithm>
+#include <asio/post.hpp>
 #include <vector>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "messaging/scriptdocument.h"
 #include "platform/textutil.h"
@@ -11,12 +17,25 @@ namespace {
 
 using asio::ip::tcp;
 
+constexpr std::size_t kReadChunk = 64 * 1024;
+// Closed connections free their queues in bursts; the heap is handed back to
+// the system a little later, once per burst.
+constexpr std::chrono::milliseconds kTrimDelay{300};
+
 }  // namespace
 
 RelayServer::RelayServer(asio::io_context& io, const RelayOptions& options, ServerLog& log)
-    : io_(io), options_(options), log_(log), acceptor_(io), acceptRetry_(io), pos_(options) {
+    : io_(io),
+      options_(options),
+      log_(log),
+      acceptor_(io),
+      acceptRetry_(io),
+      pos_(options),
+      readBuffer_(kReadChunk),
+      maxHeldBytes_(static_cast<std::size_t>(std::max(options.maxQueueMB, 1)) << 20),
+      trimTimer_(io) {
     std::string status = pos_.StatusPacket();
-    if (!status.empty()) statusFrame_ = std::make_shared<const Bytes>(FrameText(status));
+    if (!status.empty()) statusFrame_ = std::make_shared<OutFrame>(FrameText(status));
 }
 
 RelayServer::~RelayServer() {
@@ -53,6 +72,7 @@ void RelayServer::Stop() {
     std::error_code ignored;
     acceptor_.close(ignored);
     acceptRetry_.cancel();
+    trimTimer_.cancel();
     for (auto& timer : replyTimers_)
         timer->cancel();
     replyTimers_.clear();
@@ -87,45 +107,108 @@ void RelayServer::Accept() {
             });
             return;
         }
+        if (connections_.size() >= static_cast<std::size_t>(options_.maxConnections)) {
+            // Refused before anything is allocated for it.
+            std::error_code e;
+            auto remote = socket.remote_endpoint(e);
+            std::string peer =
+                e ? std::string("?")
+                  : remote.address().to_string() + ":" + std::to_string(remote.port());
+            refusals_.Write(log_, kLogErrors, "refused", [&] {
+                return "Connection from " + peer +
+                       " refused: " + std::to_string(connections_.size()) + " connected, the limit";
+            });
+            socket.close(e);
+            Accept();
+            return;
+        }
         auto connection = std::make_shared<RelayConnection>(std::move(socket), nextId_++, this);
         connections_.emplace(connection->Id(), connection);
         log_.Write(kLogEvents, "Connection " + Name(*connection) + " opened; " +
                                    std::to_string(connections_.size()) + " connected");
-        connection->Start();
+        connection->Start(options_.idleTimeoutSec);
         if (statusFrame_) SendOrDrop(*connection, statusFrame_);
         Accept();
     });
 }
 
 void RelayServer::Removed(RelayConnection& connection, const std::string& reason) {
+    connection.Repeats().Flush(log_);
     log_.Write(kLogEvents, "Connection " + Name(connection) + " closed: " + reason);
     connections_.erase(connection.Id());
+    ScheduleTrim();
+}
+
+void RelayServer::AddHeld(std::ptrdiff_t delta) {
+    heldBytes_ = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(heldBytes_) + delta);
+    if (heldBytes_ <= maxHeldBytes_ || capCheckPosted_ || stopped_) return;
+    // Checked once the current handler is done: dropping a connection now
+    // would pull it out of a list the caller may be walking.
+    capCheckPosted_ = true;
+    asio::post(io_, [this] {
+        capCheckPosted_ = false;
+        if (!stopped_) EnforceMemoryCap();
+    });
+}
+
+void RelayServer::EnforceMemoryCap() {
+    while (heldBytes_ > maxHeldBytes_ && !connections_.empty()) {
+        auto most = std::max_element(connections_.begin(), connections_.end(),
+                                     [](const auto& x, const auto& y) {
+                                         return x.second->HeldBytes() < y.second->HeldBytes();
+                                     });
+        std::shared_ptr<RelayConnection> victim = most->second;
+        if (victim->HeldBytes() == 0) break;
+        victim->Close(std::to_string(victim->HeldBytes()) +
+                      " bytes waiting, the most, when all connections held " +
+                      std::to_string(heldBytes_) + " (limit " +
+                      std::to_string(options_.maxQueueMB) + " MB)");
+    }
+}
+
+void RelayServer::ScheduleTrim() {
+    if (trimPending_ || stopped_) return;
+    trimPending_ = true;
+    trimTimer_.expires_after(kTrimDelay);
+    trimTimer_.async_wait([this](const std::error_code& ec) {
+        trimPending_ = false;
+        if (ec) return;
+#if defined(__GLIBC__)
+        malloc_trim(0);
+#endif
+    });
 }
 
 void RelayServer::HandleOversize(RelayConnection& from, std::size_t total) {
-    log_.Write(kLogEvents, "Message too large (" + std::to_string(total) + " bytes) from " +
-                               Name(from) + " dropped");
+    LogRepeat(from, "oversize", [&] {
+        return "Message too large (" + std::to_string(total) + " bytes) from " + Name(from) +
+               " dropped";
+    });
 }
 
 void RelayServer::HandleFrame(RelayConnection& from, const uint8_t* frame, std::size_t size) {
     if (size < 3) {
-        log_.Write(kLogEvents, "Empty frame from " + Name(from) + " dropped");
+        LogRepeat(from, "empty", [&] { return "Empty frame from " + Name(from) + " dropped"; });
         return;
     }
     std::string text = DecodePayload(frame + 1, size - 2);
     ScriptDocument doc;
     if (!doc.LoadXML(text)) {
-        log_.Write(kLogEvents, "Unparsable packet from " + Name(from) + " dropped: " +
-                                   std::to_string(doc.ErrNumber()) + " " + doc.ErrMessage());
+        LogRepeat(from, "unparsable", [&] {
+            return "Unparsable packet from " + Name(from) +
+                   " dropped: " + std::to_string(doc.ErrNumber()) + " " + doc.ErrMessage();
+        });
         return;
     }
     std::shared_ptr<ScriptNode> root = doc.ScrRoot();
     std::shared_ptr<ScriptNode> kivdata = root ? root->GetVarGrp("kivdata") : nullptr;
     std::string type = root ? UpperAscii(root->Var("type")) : std::string();
     if (!kivdata) {
-        log_.Write(kLogEvents, "Packet without kivdata from " + Name(from) + " dropped");
+        LogRepeat(from, "nodata",
+                  [&] { return "Packet without kivdata from " + Name(from) + " dropped"; });
         return;
     }
+    from.MarkGreeted();
     if (log_.Enabled(kLogPackets))
         log_.Write(kLogPackets,
                    type + " from " + Name(from) + ", " + std::to_string(size) + " bytes");
@@ -137,14 +220,15 @@ void RelayServer::HandleFrame(RelayConnection& from, const uint8_t* frame, std::
     } else if (type == "POSREQUEST") {
         AnswerPOS(from, *kivdata);
     } else {
-        log_.Write(kLogEvents,
-                   "Packet of unknown type '" + type + "' from " + Name(from) + " dropped");
+        LogRepeat(from, "type", [&] {
+            return "Packet of unknown type '" + type + "' from " + Name(from) + " dropped";
+        });
     }
 }
 
 void RelayServer::Relay(RelayConnection& from, const uint8_t* frame, std::size_t size) {
     // Passed on as received: one copy of the bytes shared by every receiver.
-    auto shared = std::make_shared<const Bytes>(frame, frame + size);
+    auto shared = std::make_shared<OutFrame>(Bytes(frame, frame + size));
     std::vector<std::shared_ptr<RelayConnection>> failed;
     for (auto& [id, c] : connections_) {
         if (id == from.Id()) continue;
@@ -154,15 +238,16 @@ void RelayServer::Relay(RelayConnection& from, const uint8_t* frame, std::size_t
         c->Close("send failed: " + c->LastError());
 }
 
-void RelayServer::SendOrDrop(RelayConnection& to, const std::shared_ptr<const Bytes>& frame) {
+void RelayServer::SendOrDrop(RelayConnection& to, const OutFramePtr& frame) {
     if (!to.Send(frame)) to.Close("send failed: " + to.LastError());
 }
 
 void RelayServer::KeepFilter(RelayConnection& from, const ScriptNode& kivdata) {
     ActiveFilter& f = from.Filter();
     std::shared_ptr<ScriptNode> filter = kivdata.GetVarGrp("filter");
-    f.set = filter != nullptr;
     f.outletID = filter ? filter->Var("outletid") : "";
+    // An empty filter is what a workstation without an open view sends.
+    f.set = !f.outletID.empty();
     f.reserveDate = filter ? filter->Var("reservedate") : "";
     f.mealPeriodID = filter ? filter->Var("mealperiodid") : "";
     log_.Write(kLogPackets, Name(from) + " shows outlet " + f.outletID + ", date " + f.reserveDate +
@@ -180,7 +265,7 @@ void RelayServer::AnswerPOS(RelayConnection& from, const ScriptNode& kivdata) {
         log_.Write(kLogErrors, "Cannot build the POS reply for " + Name(from));
         return;
     }
-    auto frame = std::make_shared<const Bytes>(FrameText(reply.packet));
+    OutFramePtr frame = ReplyFrame(reply);
     log_.Write(kLogPackets, "POS reply to '" + reply.type + "' for " + Name(from) + " in " +
                                 std::to_string(reply.delayMs) + " ms");
     if (reply.delayMs <= 0) {
@@ -196,6 +281,17 @@ void RelayServer::AnswerPOS(RelayConnection& from, const ScriptNode& kivdata) {
         replyTimers_.erase(timer);
         if (auto c = weak.lock()) SendOrDrop(*c, frame);
     });
+}
+
+OutFramePtr RelayServer::ReplyFrame(const PlannedReply& reply) {
+    // Replies differ by the configured code and description and by the minute
+    // of "sendtime": a handful of texts, each framed once and shared.
+    auto it = replyFrames_.find(reply.packet);
+    if (it != replyFrames_.end()) return it->second;
+    if (replyFrames_.size() >= 16) replyFrames_.clear();
+    auto frame = std::make_shared<OutFrame>(FrameText(reply.packet));
+    replyFrames_.emplace(reply.packet, frame);
+    return frame;
 }
 
 }  // namespace kivsrv

@@ -3,7 +3,9 @@
 // passes every DATACHANGE (and BROADCAST) on to all other workstations as
 // received, answers POSREQUEST through the POS simulator and announces the
 // configured POS status to each new connection. Bad frames and packets are
-// logged and dropped; they never affect another connection.
+// logged (a few lines per kind and connection) and dropped; they never affect
+// another connection. Hostile peers are bounded: connections at once, time to
+// the first packet, and the memory all connections hold together.
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
@@ -12,6 +14,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "kivserver/possimulator.h"
 #include "kivserver/relayconnection.h"
@@ -39,14 +42,28 @@ class RelayServer {
     void HandleFrame(RelayConnection& from, const uint8_t* frame, std::size_t size);
     void HandleOversize(RelayConnection& from, std::size_t total);
     void Removed(RelayConnection& connection, const std::string& reason);
+    // Memory held for the connections (frames waiting to go out, each
+    // counted once, and unfinished incoming frames) grew or shrank.
+    void AddHeld(std::ptrdiff_t delta);
+    // The one read buffer of all connections (the loop has one thread).
+    std::vector<uint8_t>& ReadBuffer() { return readBuffer_; }
+    std::size_t HeldBytes() const { return heldBytes_; }
 
   private:
     void Accept();
     void Relay(RelayConnection& from, const uint8_t* frame, std::size_t size);
     void KeepFilter(RelayConnection& from, const ScriptNode& kivdata);
     void AnswerPOS(RelayConnection& from, const ScriptNode& kivdata);
-    void SendOrDrop(RelayConnection& to, const std::shared_ptr<const Bytes>& frame);
+    void SendOrDrop(RelayConnection& to, const OutFramePtr& frame);
     std::string Name(const RelayConnection& c) const;
+    // A line of a kind one connection may repeat without end.
+    template <typename MakeText>
+    void LogRepeat(RelayConnection& from, const char* kind, MakeText&& makeText) {
+        from.Repeats().Write(log_, kLogEvents, kind, makeText);
+    }
+    void EnforceMemoryCap();
+    void ScheduleTrim();
+    OutFramePtr ReplyFrame(const PlannedReply& reply);
 
     asio::io_context& io_;
     const RelayOptions& options_;
@@ -57,7 +74,17 @@ class RelayServer {
     std::set<std::shared_ptr<asio::steady_timer>> replyTimers_;
     uint64_t nextId_ = 1;
     PosSimulator pos_;
-    std::shared_ptr<const Bytes> statusFrame_;
+    OutFramePtr statusFrame_;
+    // POSREPLY frames by text: one copy shared by every connection it is
+    // queued for, however many ask.
+    std::map<std::string, OutFramePtr> replyFrames_;
+    std::vector<uint8_t> readBuffer_;
+    std::size_t heldBytes_ = 0;
+    std::size_t maxHeldBytes_;
+    bool capCheckPosted_ = false;
+    asio::steady_timer trimTimer_;
+    bool trimPending_ = false;
+    RepeatLimiter refusals_;
     bool stopped_ = false;
 };
 

@@ -39,4 +39,33 @@ void ServerLog::Write(int level, const std::string& text) {
     std::fflush(out);
 }
 
+void RepeatLimiter::Summarize(ServerLog& log, Kind& k) {
+    if (k.held > 0)
+        log.Write(k.level, k.last + " \u2026 and " + std::to_string(k.held) + " more like it");
+    k.held = 0;
+}
+
+bool RepeatLimiter::Allow(ServerLog& log, int level, const char* kind, Clock::time_point now) {
+    if (!log.Enabled(level)) return false;
+    auto [it, fresh] = kinds_.try_emplace(kind);
+    Kind& k = it->second;
+    if (fresh || now - k.start >= kWindow) {
+        Summarize(log, k);
+        k.start = now;
+        k.written = 0;
+    }
+    k.level = level;
+    if (k.written < kBurst) {
+        ++k.written;
+        return true;
+    }
+    ++k.held;
+    return false;
+}
+
+void RepeatLimiter::Flush(ServerLog& log) {
+    for (auto& [kind, k] : kinds_)
+        Summarize(log, k);
+}
+
 }  // namespace kivsrv

@@ -3,7 +3,9 @@
 // to a file or to standard error. Verbosity 0 keeps errors only, 1 (the
 // default) adds connections and dropped packets, 2 every packet's type,
 // 3 every packet's text.
+#include <chrono>
 #include <cstdio>
+#include <map>
 #include <string>
 
 namespace kivsrv {
@@ -28,6 +30,45 @@ class ServerLog {
     std::FILE* file_ = nullptr;
     bool own_ = false;
     int verbosity_ = kLogEvents;
+};
+
+// Keeps one source (a connection) from flooding the log with the same kind
+// of line: per kind, the first `burst` lines of a window are written; the
+// rest are counted (their text is never built) and summed up as
+// "<last line written> … and N more like it" when the window has passed and
+// that kind comes again, or at Flush.
+class RepeatLimiter {
+  public:
+    using Clock = std::chrono::steady_clock;
+    static constexpr int kBurst = 5;
+    static constexpr std::chrono::seconds kWindow{10};
+
+    // `makeText()` gives the line; it is called only for lines written.
+    template <typename MakeText>
+    void Write(ServerLog& log, int level, const char* kind, MakeText&& makeText,
+               Clock::time_point now = Clock::now()) {
+        if (Allow(log, level, kind, now)) {
+            Kind& k = kinds_[kind];
+            k.last = makeText();
+            log.Write(level, k.last);
+        }
+    }
+    // Writes the summaries still owed (the source is going away).
+    void Flush(ServerLog& log);
+
+  private:
+    struct Kind {
+        Clock::time_point start;
+        int written = 0;
+        long held = 0;
+        int level = 0;
+        std::string last;
+    };
+    // True when a line of `kind` may be written now; counts it otherwise.
+    bool Allow(ServerLog& log, int level, const char* kind, Clock::time_point now);
+    static void Summarize(ServerLog& log, Kind& k);
+
+    std::map<std::string, Kind> kinds_;
 };
 
 }  // namespace kivsrv

@@ -12,8 +12,11 @@
 
 inline constexpr uint8_t kFrameStart = 0x01;
 inline constexpr uint8_t kFrameEnd = 0x04;
-// The largest frame (markers included) a receiver reassembles.
-inline constexpr std::size_t kMaxFrameBytes = 10240;
+// The largest frame (markers included) a receiver reassembles and a sender
+// writes. A table enquiry of a large outlet or a DATACHANGE of many rows is
+// tens of kilobytes; the limit only guards against a peer that never ends a
+// frame.
+inline constexpr std::size_t kMaxFrameBytes = 1u << 20;
 
 Bytes EscapeBytes(const uint8_t* data, std::size_t size);
 inline Bytes EscapeBytes(const Bytes& raw) {
@@ -40,10 +43,13 @@ bool UnframePayload(const uint8_t* frame, std::size_t size, Bytes& payload);
 // Cuts a byte stream into frames. Bytes outside a frame are discarded; a
 // 0x01 always starts a new frame (an unfinished one before it cannot be
 // completed any more, since its own 0x04 will never come); a frame longer
-// than kMaxFrameBytes is dropped as a whole, wherever the reads cut it, and
+// than the limit (kMaxFrameBytes) is dropped as a whole, wherever the reads cut it, and
 // the stream picks up again at the next frame.
 class FrameReassembler {
   public:
+    // `maxFrame`: the largest frame kept, markers included.
+    explicit FrameReassembler(std::size_t maxFrame = kMaxFrameBytes) : maxFrame_(maxFrame) {}
+
     // `onFrame(const uint8_t* frame, size_t size) -> bool` gets each complete
     // frame, markers included; returning false stops the feed (the owner
     // closed or reset the stream). `onOversize(size_t total)` reports a
@@ -53,19 +59,23 @@ class FrameReassembler {
 
     void Reset() {
         state_ = State::Idle;
-        buffer_.clear();
+        Release();
         dropped_ = 0;
     }
     std::size_t Buffered() const { return buffer_.size(); }
 
   private:
     enum class State { Idle, InFrame, Oversize };
+    // Empties the buffer and gives its memory back: a connection that once
+    // sent a large frame must not keep a large buffer while it is quiet.
+    void Release() { Bytes().swap(buffer_); }
     static const uint8_t* NextMarker(const uint8_t* p, const uint8_t* end) {
         while (p < end && *p != kFrameStart && *p != kFrameEnd)
             ++p;
         return p;
     }
 
+    std::size_t maxFrame_;
     State state_ = State::Idle;
     Bytes buffer_;
     std::size_t dropped_ = 0;
@@ -82,7 +92,7 @@ void FrameReassembler::Feed(const uint8_t* p, std::size_t size, OnFrame&& onFram
                 ++p;
             if (p == end) return;
             state_ = State::InFrame;
-            buffer_.clear();
+            Release();
             segment = p++;
         }
         const uint8_t* q = NextMarker(p, end);
@@ -99,14 +109,17 @@ void FrameReassembler::Feed(const uint8_t* p, std::size_t size, OnFrame&& onFram
         // In a frame: its bytes are buffer_ followed by [segment, q].
         std::size_t total = buffer_.size() + static_cast<std::size_t>(q - segment);
         if (q < end && *q == kFrameStart) {
-            buffer_.clear();  // the unfinished frame can never end
+            Release();  // the unfinished frame can never end
+            // Reported like an overlong frame the reads happened to cut
+            // before the limit, so the log does not depend on the reads.
+            if (total > maxFrame_) onOversize(total);
             segment = q;
             p = q + 1;
             continue;
         }
         if (q < end) ++total;  // the 0x04
-        if (total > kMaxFrameBytes) {
-            buffer_.clear();
+        if (total > maxFrame_) {
+            Release();
             if (q == end) {
                 state_ = State::Oversize;
                 dropped_ = total;

@@ -215,6 +215,13 @@ bool frmMessager::SendData(int index, const Bytes& escaped) {
     } catch (...) {
         return fail("out of memory");
     }
+    if (frame.size() > kMaxFrameBytes) {
+        // The server would drop it unread; better the caller knows it never left.
+        const std::string why = "Message too large " + std::to_string(frame.size());
+        SetErr(kErrSendFail, kClass, "SendData", why);
+        WriteLog(why, kClass, "SendData", kLogError, 1);
+        return false;
+    }
     if (e->outgoingBytes + frame.size() > kMaxQueuedBytes) return fail("send queue full");
     if (!e->writing) {
         // Try the write at once: a write the kernel refuses is reported to

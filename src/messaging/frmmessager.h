@@ -34,8 +34,8 @@ class frmMessager : public ErrorState {
     // Closes an element (no event is raised for a close we asked for).
     void Disconnect(int index);
     void DisConnectAll();
-    // Frames `text` and writes it; false when the element is not connected
-    // or the write fails (9004).
+    // Frames `text` and writes it; false (9004) when the element is not
+    // connected, the write fails, or the frame is over kMaxFrameBytes.
     bool SendMessage(int index, const std::string& text);
     // Writes 0x01 + `escaped` + 0x04.
     bool SendData(int index, const Bytes& escaped);

@@ -7,6 +7,7 @@
 #include "core/mltext.h"
 #include "data/dbconnections.h"
 #include "data/sqldb.h"
+#include "messaging/packetmaker.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 
@@ -102,22 +103,43 @@ KIVServer* KIVConnections::ServerByIndex(int index) {
 bool KIVConnections::Connect(int32_t serviceID) {
     KIVServer* server = ServerOrFail(serviceID, "Connect");
     if (server == nullptr) return false;
-    messenger_.Disconnect(server->Index());
-    server->SetConnected(false);
-    if (!messenger_.Connect(server->ClientConnectIP(), server->IPPort(), server->Index(),
+    return ConnectServer(*server, nullptr);
+}
+
+bool KIVConnections::ConnectServer(KIVServer& server, std::string* announced) {
+    messenger_.Disconnect(server.Index());
+    server.SetConnected(false);
+    if (!messenger_.Connect(server.ClientConnectIP(), server.IPPort(), server.Index(),
                             kConnectTimeoutMs, "", "")) {
         SetErr(messenger_.ErrNumber(), kClass, "Connect", messenger_.ErrDescription());
         return false;
     }
-    server->SetConnected(true);
+    server.SetConnected(true);
+    std::string sent = Announce(server);
+    if (announced != nullptr) *announced = std::move(sent);
     return true;
+}
+
+std::string KIVConnections::Announce(KIVServer& server) {
+    // Straight to the messenger: a send from here must not connect again.
+    const std::string* current = CurrentFilter(server.ServiceID());
+    std::string packet = current != nullptr && !current->empty()
+                             ? *current
+                             : PacketMaker().MakeActOutletPkt(PacketItem{});
+    if (packet.empty() || !messenger_.SendMessage(server.Index(), packet)) {
+        // The connection stays; its failure, if any, is reported as an event.
+        WriteLog("Cannot send the filter to " + server.ClientConnectIP() + ": " +
+                     messenger_.ErrDescription(),
+                 kClass, "Connect", kLogWarning, 1);
+        return {};
+    }
+    return packet;
 }
 
 bool KIVConnections::ConnectAll() {
     for (auto& [id, server] : servers_) {
         if (UpperAscii(server->RowStatus()) != "A") continue;
-        server->SetConnected(messenger_.Connect(server->ClientConnectIP(), server->IPPort(),
-                                                server->Index(), kConnectTimeoutMs, "", ""));
+        ConnectServer(*server, nullptr);
     }
     return true;
 }
@@ -152,8 +174,11 @@ void KIVConnections::ShowConnectFail(const KIVServer& server) {
 bool KIVConnections::SendMessage(int32_t serviceID, const std::string& text) {
     KIVServer* server = ServerOrFail(serviceID, "SendMessage");
     if (server == nullptr) return false;
+    // The connect below announces the current FILTER; when that is the very
+    // packet being sent, it has gone out already.
+    std::string announced;
     if (server->InitConn()) {
-        if (!Connect(serviceID)) {
+        if (!ConnectServer(*server, &announced)) {
             ShowConnectFail(*server);
             return false;
         }
@@ -164,11 +189,12 @@ bool KIVConnections::SendMessage(int32_t serviceID, const std::string& text) {
         std::string question = server->ClientConnectIP() + GetMLText(" Is Offline") + "\n" +
                                GetMLText("Are you sure to reconnect?");
         if (!UI().AskYesNo(question, GetMLText("Connection Fail"), false)) return false;
-        if (!Connect(serviceID)) {
+        if (!ConnectServer(*server, &announced)) {
             ShowConnectFail(*server);
             return false;
         }
     }
+    if (!announced.empty() && announced == text) return true;
     if (!messenger_.SendMessage(server->Index(), text)) {
         // Nobody received the packet: say so, so the caller does not
         // announce a change that never left this workstation.

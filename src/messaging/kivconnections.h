@@ -43,6 +43,9 @@ class KIVConnections : public ErrorState {
     // Registers a server made in code, as Load does for a row.
     bool AddServer(std::unique_ptr<KIVServer> server);
 
+    // Every successful connect (these, Reconnect and the connect of a send)
+    // first sends the server the current FILTER, or an empty one while no
+    // view is open: the server closes a connection that stays silent.
     bool ConnectAll();
     bool DisConnectAll();
     bool Connect(int32_t serviceID);
@@ -76,6 +79,10 @@ class KIVConnections : public ErrorState {
 
   private:
     KIVServer* ServerOrFail(int32_t serviceID, const char* procedure);
+    // Connects and announces the filter; `announced` gets the FILTER text
+    // sent (empty when none could be).
+    bool ConnectServer(KIVServer& server, std::string* announced);
+    std::string Announce(KIVServer& server);
     KIVServer* ServerByIndex(int index);
     void ShowConnectFail(const KIVServer& server);
     void HandleArrival(int index, const Bytes& payload);

@@ -95,7 +95,13 @@ Bytes FrameOfSize(std::size_t size) {
 
 TEST(FramingTest, ReassemblyDeliversWholeFramesWhateverTheReads) {
     const Bytes one = FrameText("one"), two = FrameText("two");
-    const Bytes big = FrameOfSize(10242), limit = FrameOfSize(kMaxFrameBytes);
+    const Bytes big = FrameOfSize(kMaxFrameBytes + 2), limit = FrameOfSize(kMaxFrameBytes);
+    const Bytes enquiry = FrameOfSize(27570);  // a table enquiry of 72 tables
+    std::vector<Bytes> byKilobyte;
+    for (std::size_t off = 0; off < enquiry.size(); off += 1024)
+        byKilobyte.push_back(Slice(enquiry, off, std::min(off + 1024, enquiry.size())));
+    std::vector<Bytes> limitInPieces{Slice(limit, 0, 1), Slice(limit, 1, 70000),
+                                     Slice(limit, 70000, limit.size())};
     struct Case {
         const char* name;
         std::vector<Bytes> chunks;
@@ -111,12 +117,29 @@ TEST(FramingTest, ReassemblyDeliversWholeFramesWhateverTheReads) {
         {"junk before a frame in the same read", {Cat({B("xy"), one})}, {"one"}, {}},
         {"a frame start abandons an unfinished frame", {Slice(one, 0, 4), two}, {"two"}, {}},
         {"frame of the largest size", {limit}, {std::string((kMaxFrameBytes - 2) / 2, 'x')}, {}},
-        {"oversized frame in one read, next one kept", {Cat({big, two})}, {"two"}, {10242}},
+        {"frame of the largest size over three reads",
+         limitInPieces,
+         {std::string((kMaxFrameBytes - 2) / 2, 'x')},
+         {}},
+        {"27 KB frame in one read", {enquiry}, {std::string(13784, 'x')}, {}},
+        {"27 KB frame in 1 KB reads", byKilobyte, {std::string(13784, 'x')}, {}},
+        {"oversized frame in one read, next one kept",
+         {Cat({big, two})},
+         {"two"},
+         {kMaxFrameBytes + 2}},
         {"oversized frame over many reads, next one kept",
-         {Slice(big, 0, 4000), Slice(big, 4000, 9000), Slice(big, 9000, big.size()), one},
+         {Slice(big, 0, 4000), Slice(big, 4000, 900000), Slice(big, 900000, big.size()), one},
          {"one"},
-         {10242}},
+         {kMaxFrameBytes + 2}},
         {"empty frame delivered as two bytes", {B("\x01\x04")}, {""}, {}},
+        {"overlong unfinished frame cut by the next, in one read",
+         {Cat({Slice(big, 0, big.size() - 1), one})},
+         {"one"},
+         {kMaxFrameBytes + 1}},
+        {"overlong unfinished frame cut by the next, over two reads",
+         {Slice(big, 0, 600000), Slice(big, 600000, big.size() - 1), one},
+         {"one"},
+         {kMaxFrameBytes + 1}},
     };
     for (const Case& c : cases) {
         FrameReassembler r;

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <thread>
+
 #include "core/config.h"
 #include "core/globals.h"
 #include "kiv/kivtestsupport.h"
 #include "messaging/framing.h"
+#include "messaging/packetmaker.h"
 #include "platform/userinterface.h"
 
 namespace {
@@ -85,7 +89,7 @@ TEST_F(KivRelayTest, BadFramesFromOneConnectionDoNotDisturbTheOthers) {
     Bytes pair = second;
     pair.insert(pair.end(), first.begin(), first.end());
     ASSERT_TRUE(raw.Send(pair));
-    ASSERT_TRUE(raw.Send(FrameText(DataChangePacket(std::vector<int>(60, 99)))));
+    ASSERT_TRUE(raw.Send(FrameText(DataChangePacket({99}, std::string(kMaxFrameBytes / 2, 'x')))));
     ASSERT_TRUE(raw.Send(third));
     ASSERT_TRUE(PumpFor([&] { return a.changes.size() == 4 && b.changes.size() == 4; }));
     const std::vector<std::string> want{"1 RESERVATION", "2 RESERVATION", "1 RESERVATION",
@@ -97,6 +101,82 @@ TEST_F(KivRelayTest, BadFramesFromOneConnectionDoNotDisturbTheOthers) {
     // The raw connection itself is still served.
     ASSERT_TRUE(a.conn.SendMessage(1, DataChangePacket({4})));
     EXPECT_EQ(raw.ReadPacket(), DataChangePacket({4}));
+}
+
+TEST_F(KivRelayTest, LargeMessagesArriveWholeAndTooLargeOnesAreRefusedBySending) {
+    ConnectBoth();
+    // 25 rows are well over ten kilobytes on the wire.
+    std::vector<int> rows(25);
+    std::iota(rows.begin(), rows.end(), 1);
+    ASSERT_TRUE(a.conn.SendMessage(1, DataChangePacket(rows)));
+    ASSERT_TRUE(PumpFor([&] { return b.changes.size() == 25; }));
+    EXPECT_EQ(b.changes.back(), "25 RESERVATION");
+
+    // The table enquiry of a 72-table outlet, in one write and in many.
+    const Bytes enquiry = FrameText(TableEnquiryPacket(72));
+    EXPECT_GT(enquiry.size(), 27000u);
+    RawPeer raw;
+    ASSERT_TRUE(raw.Connect(server.Port()));
+    ASSERT_TRUE(raw.Send(enquiry));
+    EXPECT_NE(raw.ReadPacket().find("POSREPLY"), std::string::npos);
+    for (std::size_t off = 0; off < enquiry.size(); off += 1000) {
+        ASSERT_TRUE(raw.Send(
+            Bytes(enquiry.begin() + static_cast<long>(off),
+                  enquiry.begin() + static_cast<long>(std::min(off + 1000, enquiry.size())))));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_NE(raw.ReadPacket().find("POSREPLY"), std::string::npos);
+
+    // Over the limit: refused before anything leaves, and the connection stays.
+    const std::string huge = DataChangePacket({1}, std::string(kMaxFrameBytes / 2, 'x'));
+    EXPECT_FALSE(a.conn.SendMessage(1, huge));
+    EXPECT_EQ(a.conn.ErrNumber(), kErrSendFail);
+    EXPECT_EQ(a.conn.ErrDescription().rfind(
+                  "KIVConnections:SendMessage:frmMessager:SendData:Message too large ", 0),
+              0u)
+        << a.conn.ErrDescription();
+    ASSERT_TRUE(a.conn.SendMessage(1, DataChangePacket({26})));
+    ASSERT_TRUE(PumpFor([&] { return b.changes.size() == 26; }));
+    EXPECT_EQ(b.changes.back(), "26 RESERVATION");
+    EXPECT_EQ(server.CountLog("Message too large"), 0);
+}
+
+TEST_F(KivRelayTest, EveryConnectTellsTheServerTheCurrentFilterOnce) {
+    const std::string none = "shows outlet , date , meal period ";
+    const std::string seven = "shows outlet 7, date 2024-05-01, meal period 2";
+    // No view open yet: an empty filter.
+    ASSERT_TRUE(a.conn.Connect(1));
+    ASSERT_TRUE(PumpFor([&] { return server.CountLog(none) == 1; }));
+    const std::string filter =
+        PacketMaker().MakeActOutletPkt(PacketMaker::CreateFilter(7, "2024-05-01", 2));
+    a.conn.SetCurrentFilter(1, filter);
+    struct Step {
+        const char* name;
+        std::function<bool()> run;
+    } steps[] = {
+        {"reconnect", [&] { return a.conn.Reconnect(1, 1, 0); }},
+        {"connect all", [&] { return a.conn.ConnectAll(); }},
+        // The first send connects; the filter it sends is not sent twice.
+        {"first send of the filter itself",
+         [&] {
+             a.Server().SetInitConn(true);
+             return a.conn.SendMessage(1, filter);
+         }},
+    };
+    // Only the steps connect, not the markers sent after them.
+    a.Server().SetInitConn(false);
+    int expected = 0;
+    for (const Step& step : steps) {
+        ASSERT_TRUE(step.run()) << step.name;
+        ++expected;
+        // A marker behind it, so that every FILTER before it has been logged.
+        ASSERT_TRUE(a.conn.SendMessage(1, PosRequestPacket("edit_resv"))) << step.name;
+        ASSERT_TRUE(PumpFor([&] { return server.CountLog("POS reply to") == expected; }))
+            << step.name;
+        EXPECT_EQ(server.CountLog(seven), expected) << step.name;
+    }
+    EXPECT_EQ(server.CountLog(none), 1);
+    EXPECT_FALSE(a.Server().InitConn());
 }
 
 TEST_F(KivRelayTest, POSRepliesEndTheWaitWithTheirCodeAndDescription) {

@@ -133,8 +133,10 @@ void RawPeer::Close() {
     pending_.clear();
 }
 
-bool RawPeer::Connect(int port) {
+bool RawPeer::Connect(int port, int receiveBuffer) {
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (receiveBuffer > 0)
+        ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<uint16_t>(port));
@@ -203,6 +205,20 @@ std::string RawPeer::ReadPacket(int ms) {
     }
 }
 
+bool RawPeer::WaitClosed(int ms) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        deadline - std::chrono::steady_clock::now())
+                        .count();
+        if (left <= 0) return false;
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left)) <= 0) continue;
+        uint8_t buf[65536];
+        if (::recv(fd_, buf, sizeof buf, 0) <= 0) return true;
+    }
+}
+
 std::string DataChangePacket(const std::vector<int>& fieldIDs, const std::string& module) {
     PacketMaker maker;
     PacketItem filter = PacketMaker::CreateFilter(1, "2024-05-01", 2);
@@ -218,4 +234,16 @@ std::string PosRequestPacket(const std::string& type) {
     PacketItem item = PacketMaker::CreatePOSCheckEnquriy("H01", "HBR", "A1", "E7", "POS1");
     item[0].second = type;
     return maker.MakePOSRequestPkt({item});
+}
+
+std::string TableEnquiryPacket(int tables) {
+    PacketMaker maker;
+    PacketItems items;
+    for (int i = 1; i <= tables; ++i)
+        items.push_back({{"type", "table_enquiry"},
+                         {"account", "HBR"},
+                         {"outlet", "HBR1"},
+                         {"poscode", "POS1"},
+                         {"table", "T" + std::to_string(i)}});
+    return maker.MakePOSRequestPkt(items);
 }

@@ -23,6 +23,7 @@ class KivServerProcess {
     KivServerProcess& operator=(const KivServerProcess&) = delete;
 
     bool Running() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
     int Port() const { return port_; }
     std::string Log() const;
     // Log lines containing `text`.
@@ -55,7 +56,9 @@ class RawPeer {
     RawPeer(const RawPeer&) = delete;
     RawPeer& operator=(const RawPeer&) = delete;
 
-    bool Connect(int port);
+    // `receiveBuffer` > 0 shrinks the socket's receive buffer first, so a
+    // peer that does not read makes the server queue almost at once.
+    bool Connect(int port, int receiveBuffer = 0);
     // Listens on a free loopback port (returned); Accept takes one connection.
     int Listen();
     bool Accept();
@@ -63,6 +66,9 @@ class RawPeer {
     bool Send(const std::string& bytes) { return Send(Bytes(bytes.begin(), bytes.end())); }
     // The next complete frame's text within `ms`; "" when none came.
     std::string ReadPacket(int ms = 3000);
+    // True when the other side closes the connection within `ms` (whatever
+    // arrives meanwhile is discarded).
+    bool WaitClosed(int ms);
     void Close();
 
   private:
@@ -76,3 +82,6 @@ std::string DataChangePacket(const std::vector<int>& fieldIDs,
                              const std::string& module = "RESERVATION");
 // A POSREQUEST packet with one request of `type`.
 std::string PosRequestPacket(const std::string& type);
+// The table enquiry of an outlet with `tables` tables: one POSREQUEST with a
+// "table_enquiry" request per table.
+std::string TableEnquiryPacket(int tables);

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "core/config.h"
 #include "core/globals.h"
@@ -66,12 +68,34 @@ TEST_F(MessengerTest, SplitReadsJunkAndOversizeAreHandledOnTheSocket) {
     ASSERT_TRUE(peer.Send(burst));
     ASSERT_TRUE(PumpFor([&] { return received.size() == 3; }));
     // Too large: dropped and logged; the next packet still arrives.
-    ASSERT_TRUE(peer.Send(FrameText(std::string(6000, 'z'))));
+    ASSERT_TRUE(peer.Send(FrameText(std::string(kMaxFrameBytes / 2, 'z'))));
     ASSERT_TRUE(peer.Send(two));
     ASSERT_TRUE(PumpFor([&] { return received.size() == 4; }));
     EXPECT_EQ(received, (std::vector<std::string>{"first", "second", "first", "second"}));
-    EXPECT_NE(DayLog().find("[frmMessager:sckClient_DataArrival]:0:,Message too large 12002"),
+    EXPECT_NE(DayLog().find("[frmMessager:sckClient_DataArrival]:0:,Message too large 1048578"),
               std::string::npos);
+}
+
+TEST_F(MessengerTest, AMessageOverTheLimitIsRefusedAndNothingIsWritten) {
+    const std::string huge(kMaxFrameBytes / 2, 'h');  // 1 MiB + 2 bytes framed
+    EXPECT_FALSE(messenger.SendMessage(index, huge));
+    EXPECT_EQ(messenger.ErrNumber(), kErrSendFail);
+    EXPECT_EQ(messenger.ErrDescription(), "frmMessager:SendData:Message too large 1048578");
+    // One byte less fits.
+    const std::string fits((kMaxFrameBytes - 2) / 2, 'f');
+    ASSERT_TRUE(messenger.SendMessage(index, fits));
+    ASSERT_TRUE(messenger.SendMessage(index, "next"));
+    // The peer reads on its own thread while the loop writes the rest.
+    std::atomic<bool> done{false};
+    std::vector<std::string> got;
+    std::thread reader([&] {
+        got.push_back(peer.ReadPacket(5000));
+        got.push_back(peer.ReadPacket(5000));
+        done = true;
+    });
+    PumpFor([&] { return done.load(); }, 10000);
+    reader.join();
+    EXPECT_EQ(got, (std::vector<std::string>{fits, "next"}));
 }
 
 TEST_F(MessengerTest, OutgoingPacketsAreFramedAndEscaped) {
