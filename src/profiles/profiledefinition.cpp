@@ -61,6 +61,12 @@ ProfileField* ProfileDefinition::FindField(const std::string& code) {
     return nullptr;
 }
 
+bool ProfileDefinition::AddField(std::shared_ptr<ProfileField> field) {
+    if (field == nullptr || field->ProfileCode().empty()) return false;
+    const std::string code = field->ProfileCode();
+    return fields_.Add(code, std::move(field));
+}
+
 std::string ProfileDefinition::OrderColumn() const {
     switch (operation_) {
         case kProfileAll:

@@ -12,9 +12,11 @@
 #include "data/recordfields.h"
 #include "data/sqldb.h"
 #include "platform/textutil.h"
+#include "profiles/datatype.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservations.h"
 #include "reservations/resvlistcriteria.h"
+#include "reservations/resvrules.h"
 
 namespace {
 
@@ -29,8 +31,8 @@ const char* const kKeyColumns[] = {"ReserveID", "DBServerID", "OutletID",    "MP
 std::string Converted(const std::string& dataType, const std::string& column) {
     if (dataType == "DT") return "convert(VarChar(19),  " + column + ", 121)";
     if (dataType == "D") return "left(convert(VarChar(19),  " + column + ", 121), 10)";
-    // Times are written "TM" by the installation (its "T" is text).
-    if (dataType == "TM") return "substring(convert(VarChar(19),  " + column + ", 121), 12, 5)";
+    if (ProfileDataType::IsTime(dataType))
+        return "substring(convert(VarChar(19),  " + column + ", 121), 12, 5)";
     return column;
 }
 
@@ -45,6 +47,10 @@ struct PseudoSource {
     std::string expression;
     std::string join;  // left outer join, so a row without the source still lists
 };
+
+bool IsIndicator(const std::string& code) {
+    return UpperAscii(code).rfind("SYS_RESVINDICATOR_", 0) == 0;
+}
 
 int32_t PseudoGuestID() {
     return g_oConfig != nullptr ? g_oConfig->PseudoGuestID() : 0;
@@ -99,8 +105,13 @@ std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) con
     auto add = [&](const std::string& expression) {
         select += (select.empty() ? "" : ",") + expression;
     };
+    bool indicators = false;
     for (const ProfileField* f : ListedFields()) {
         const std::string code = f->ProfileCode();
+        if (IsIndicator(code)) {
+            indicators = true;  // worked out from the row once it is read
+            continue;
+        }
         if (f->IsPseudo()) {
             auto it = sources.find(UpperAscii(code));
             if (it == sources.end()) {
@@ -122,6 +133,9 @@ std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) con
     }
     for (const char* key : kKeyColumns) {
         if (selected.insert(key).second) add(std::string("R.") + key);
+    }
+    for (const char* key : kResvIndicatorSources) {
+        if (indicators && selected.insert(key).second) add(std::string("R.") + key);
     }
     const std::string conditions = criteria.BuildConditions("R");
     return "Select " + select + " From tbl_Reservation R " +
@@ -145,8 +159,11 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
     if (!CheckQuery(*this, db, rs.get(), sql, kClass, "LoadResvList")) return false;
     const ResvColumnPlan plan = MakeResvColumnPlan(*rs, *this);
     for (; !rs->Eof(); rs->MoveNext()) {
-        if (out.LoadRow(rs.get(), plan) == nullptr)
+        Reservation* r = out.LoadRow(rs.get(), plan);
+        if (r == nullptr)
             WriteLog("Reservation load fail: " + out.ErrDescription(), kClass, "LoadResvList");
+        else
+            FillResvIndicators(*r);
     }
     const std::string bindSql = ResvBindingsSQL(criteria);
     auto binds = db.RunSQLReturnRS(bindSql);

@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "data/recordset.h"
 #include "profiles/profiledefinition.h"
+#include "reservations/resvrules.h"
 #include "venue/recordfields.h"
 
 namespace {
@@ -24,11 +25,15 @@ ResvColumnPlan MakeResvColumnPlan(const Recordset& rs, const ProfileDefinition& 
         const int index = rs.FieldIndex(field->ColumnName());
         if (index >= 0) plan.columns.emplace_back(code, index);
     }
-    for (const char* key : kKeyColumns) {
-        if (def.Fields().Exists(key)) continue;
+    auto addColumn = [&](const char* key) {
+        if (def.Fields().Exists(key)) return;
         const int index = rs.FieldIndex(key);
         if (index >= 0) plan.columns.emplace_back(key, index);
-    }
+    };
+    for (const char* key : kKeyColumns)
+        addColumn(key);
+    for (const char* key : kResvIndicatorSources)
+        addColumn(key);
     return plan;
 }
 
