@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -423,7 +424,14 @@ void ToStr(sqlite3_context* ctx, int, sqlite3_value** argv) {
     } else {
         s = Text(argv[0]);
     }
-    if (len >= 0 || fixed) {
+    // A plain ASCII text is cut by bytes: no need to decode it (every list
+    // date passes here).
+    const bool ascii = std::all_of(
+        s.begin(), s.end(), [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
+    if (ascii && !fixed) {
+        if (len >= 0 && s.size() > static_cast<std::size_t>(len))
+            s.resize(static_cast<std::size_t>(len));
+    } else if (len >= 0 || fixed) {
         std::u32string u = Decode(s);
         if (len >= 0 && u.size() > static_cast<std::size_t>(len))
             u.resize(static_cast<std::size_t>(len));

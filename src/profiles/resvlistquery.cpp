@@ -162,11 +162,14 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
     auto rs = db.RunSQLReturnRS(sql);
     if (!CheckQuery(*this, db, rs.get(), sql, kClass, "LoadResvList")) return false;
     const ResvColumnPlan plan = MakeResvColumnPlan(*rs, *this);
+    bool indicators = false;
+    for (const ProfileField* f : ListedFields())
+        indicators = indicators || IsIndicator(f->ProfileCode());
     for (; !rs->Eof(); rs->MoveNext()) {
         Reservation* r = out.LoadRow(rs.get(), plan);
         if (r == nullptr)
             WriteLog("Reservation load fail: " + out.ErrDescription(), kClass, "LoadResvList");
-        else
+        else if (indicators)
             FillResvIndicators(*r);
     }
     const std::string bindSql = ResvBindingsSQL(criteria);
@@ -191,13 +194,24 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
         }
         return periods.emplace(mpOutletID, parts).first->second;
     };
+    // The two columns the part flags need are found once, not per binding.
+    const int mpColumn = binds->FieldIndex("MPOutletID");
+    const int timeColumn = binds->FieldIndex("ReserveTime");
+    auto cell = [&](int column) -> const Variant& {
+        static const Variant kNull;
+        const Variant* v = column >= 0 ? binds->Field(column) : nullptr;
+        return v != nullptr ? *v : kNull;
+    };
     for (; !binds->Eof(); binds->MoveNext()) {
         auto tr = std::make_shared<TableReserve>();
         if (!tr->LoadColumns(binds.get())) continue;
         Reservation* r = out.Item(tr->ReserveID());
         if (r == nullptr || r->TableReserves().Exists(tr->TableReserveID())) continue;
-        if (const auto& parts = partsOf(FieldLng(binds.get(), "MPOutletID")))
-            tr->SetPartFlags(ComputePartFlags(*parts, FieldDate(binds.get(), "ReserveTime")));
+        bool ok = false;
+        const int32_t mp = cell(mpColumn).ToInt32(&ok);
+        const auto time = cell(timeColumn).ToDateTime();
+        if (const auto& parts = partsOf(ok ? mp : 0))
+            tr->SetPartFlags(ComputePartFlags(*parts, time ? *time : DateTime{}));
         r->TableReserves().Add(tr->TableReserveID(), tr);
     }
     for (const auto& [id, r] : out.Items()) {
