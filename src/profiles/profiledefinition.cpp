@@ -64,6 +64,7 @@ ProfileField* ProfileDefinition::FindField(const std::string& code) {
 bool ProfileDefinition::AddField(std::shared_ptr<ProfileField> field) {
     if (field == nullptr || field->ProfileCode().empty()) return false;
     const std::string code = field->ProfileCode();
+    listHead_.clear();
     return fields_.Add(code, std::move(field));
 }
 

@@ -83,6 +83,20 @@ std::string ProfileDefinition::GuestValueSQL(const ProfileField& f) const {
 }
 
 std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) const {
+    // The columns and joins depend on the fields and a few settings only: a
+    // list read again (every refresh of a view) reuses them.
+    const std::string key = std::to_string(language_) + "|" + std::to_string(PseudoGuestID()) +
+                            "|" + UserNameColumn("U");
+    if (listHead_.empty() || key != listHeadKey_) {
+        listHead_ = ResvListHead();
+        listHeadKey_ = key;
+    }
+    const std::string conditions = criteria.BuildConditions("R");
+    return listHead_ + (conditions.empty() ? "" : " WHERE " + conditions.substr(4)) +
+           criteria.SQLOrderByStatement();
+}
+
+std::string ProfileDefinition::ResvListHead() const {
     const std::map<std::string, PseudoSource> sources = {
         {"SYS_OUTLETNAME",
          {NameIn("O", language_), " Left Outer Join tbl_Outlet O On O.OutletID = R.OutletID "}},
@@ -141,11 +155,8 @@ std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) con
             std::find(ignored_.begin(), ignored_.end(), UpperAscii(key)) != ignored_.end();
         if (indicators && !ignored && selected.insert(key).second) add(std::string("R.") + key);
     }
-    const std::string conditions = criteria.BuildConditions("R");
     return "Select " + select + " From tbl_Reservation R " +
-           " Left Outer Join tbl_Guest G On G.GuestID=R.GuestID " + joins +
-           (conditions.empty() ? "" : " WHERE " + conditions.substr(4)) +
-           criteria.SQLOrderByStatement();
+           " Left Outer Join tbl_Guest G On G.GuestID=R.GuestID " + joins;
 }
 
 std::string ProfileDefinition::ResvBindingsSQL(const ResvListCriteria& criteria) const {
@@ -202,9 +213,10 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
         const Variant* v = column >= 0 ? binds->Field(column) : nullptr;
         return v != nullptr ? *v : kNull;
     };
+    const TableReserveColumns columns = TableReserveColumns::Of(*binds);
     for (; !binds->Eof(); binds->MoveNext()) {
         auto tr = std::make_shared<TableReserve>();
-        if (!tr->LoadColumns(binds.get())) continue;
+        if (!tr->LoadColumns(binds.get(), columns)) continue;
         Reservation* r = out.Item(tr->ReserveID());
         if (r == nullptr || r->TableReserves().Exists(tr->TableReserveID())) continue;
         bool ok = false;

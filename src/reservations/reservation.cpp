@@ -21,6 +21,7 @@ const char* const kKeyColumns[] = {"ReserveID", "DBServerID", "OutletID",    "MP
 ResvColumnPlan MakeResvColumnPlan(const Recordset& rs, const ProfileDefinition& def) {
     ResvColumnPlan plan;
     plan.fields = &def.Fields();
+    plan.reserveIDColumn = rs.FieldIndex("ReserveID");
     for (const auto& [code, field] : def.Fields()) {
         const int index = rs.FieldIndex(field->ColumnName());
         if (index >= 0) plan.columns.emplace_back(code, index);
