@@ -28,6 +28,7 @@ std::string SwitchPrefix(int operation) {
 
 void ProfileDefinition::SetIgnoreProfileList(const std::string& codes) {
     ignoreSet_ = true;
+    listHead_.clear();
     ignored_.clear();
     std::string item;
     for (std::size_t i = 0; i <= codes.size(); ++i) {
