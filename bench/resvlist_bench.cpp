@@ -65,7 +65,7 @@ void BM_ResvList_Profile(benchmark::State& state) {
 std::string RawListSql(const ProfileDefinition& def, const std::string& conditions) {
     auto conv = [](const std::string& dt, const std::string& col) {
         if (dt == "D") return "substr(" + col + ", 1, 10)";
-        if (dt == "TM") return "substr(" + col + ", 1, 5)";
+        if (dt == "T") return "substr(" + col + ", 1, 5)";
         return col;
     };
     std::string select, joins;

@@ -202,7 +202,9 @@ void SetReservation(Shell& shell, const std::vector<std::string>& args) {
     Opened o;
     if (!OpenReservation(shell, target, o)) return;
     ProfileDefinition& def = *o.def;
-    if (!ApplyAssignments(shell, def, values, false, false)) return;
+    if (!ApplyPeriodArgument(shell, def, o.r, *o.found.outlet, values)) return;
+    if (!values.empty() && !ApplyAssignments(shell, def, values, false, false)) return;
+    if (!CheckReservationEdit(shell, def, o.r, *o.found.outlet)) return;
     if (def.ReservationUpdateSQL(o.id).empty()) {
         shell.Out(GetMLText("No change"));
         return;

@@ -247,7 +247,9 @@ std::string ScriptVarList::MonthTerm(int year, int month) {
 std::string ScriptVarList::PeriodCondition(const std::string& condition, const std::string& period,
                                            bool wrap) {
     std::string part = wrap ? "(" + period + ")" : period;
-    return condition.empty() ? part : condition + " And " + part;
+    // The caller's condition goes in parentheses: "A Or B" joined bare would
+    // read "A Or (B And period)" and count rows of every period.
+    return condition.empty() ? part : "(" + condition + ") And " + part;
 }
 
 double ScriptVarList::AtYear(const std::string& aggregate, int year, const std::string& condition) {

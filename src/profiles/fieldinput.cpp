@@ -5,6 +5,7 @@
 
 #include "platform/datetime.h"
 #include "platform/textutil.h"
+#include "profiles/datatype.h"
 #include "profiles/fieldroutines.h"
 #include "profiles/profilefield.h"
 #include "profiles/uiproperties.h"
@@ -39,7 +40,7 @@ bool StoredForm(const ProfileField& f, const std::string& typed, std::string& st
                 std::string& message) {
     const int type = f.InputType();
     const std::string dataType = f.DataType();
-    if (type == kInputTM || type == kInputTT || dataType == "TM") {
+    if (type == kInputTM || type == kInputTT || ProfileDataType::IsTime(dataType)) {
         const std::string t = ProfileField::NormaliseTime(typed);
         const auto clock = DateTime::Parse(t);
         if (t.find(':') == std::string::npos || !clock || clock->Year != 1900) {
@@ -103,6 +104,7 @@ bool EnterFieldValue(ProfileField& field, const std::string& typed, bool must,
     }
     std::string stored;
     if (!StoredForm(field, value, stored, message)) return false;
+    if (!field.CanHold(stored, message)) return false;
     if (!FieldRoutines::Instance().Validate(field, stored, message)) return false;
     field.SetValue(stored);
     return true;

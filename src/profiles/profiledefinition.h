@@ -64,6 +64,9 @@ class ProfileDefinition : public ErrorState {
     const ProfileField* Field(const std::string& code) const;
     // By code ignoring case; nullptr when absent.
     ProfileField* FindField(const std::string& code);
+    // Adds a field the stored definition lacks (a form's extra argument);
+    // false when the code is taken.
+    bool AddField(std::shared_ptr<ProfileField> field);
     // The order column of the operation ("TelephoneModeOrder" ...).
     std::string OrderColumn() const;
     // The fields whose order in this operation is above 0, in that order.
@@ -113,6 +116,11 @@ class ProfileDefinition : public ErrorState {
                           const std::string& firstChoice);
     std::string UserNameColumn(const std::string& alias) const;
     std::string GuestValueSQL(const ProfileField& field) const;
+    // "Select" ... the joins of the list statement, without its conditions.
+    std::string ResvListHead() const;
+    // Whether an edit of the guest's account or holder number takes the
+    // pair of another active guest.
+    bool AccountTaken(SQLDB& db, int32_t guestID) const;
     void Fail(const std::string& procedure, const std::string& message);
 
     SQLDB* db_ = nullptr;
@@ -123,4 +131,5 @@ class ProfileDefinition : public ErrorState {
     int subOperation_ = 0;
     ProfileFieldMap fields_;
     std::string message_;
+    mutable std::string listHead_, listHeadKey_;  // the list statement's head, reused
 };

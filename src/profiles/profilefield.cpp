@@ -11,6 +11,7 @@
 #include "data/recordset.h"
 #include "platform/datetime.h"
 #include "platform/textutil.h"
+#include "profiles/datatype.h"
 #include "profiles/uiproperties.h"
 
 namespace {
@@ -124,7 +125,7 @@ InputControl& ProfileField::Control() {
 }
 
 bool ProfileField::TimeTyped() const {
-    return inputType_ == kInputTM || DataType() == "TM";
+    return inputType_ == kInputTM || ProfileDataType::IsTime(DataType());
 }
 
 std::string ProfileField::GetValue() const {
@@ -146,7 +147,11 @@ std::string ProfileField::GetValue() const {
         return inputType_ == kInputCX ? Trim(c.Text()) : "";
     }
     if (kind == "FPCOMBO") return c.ColList(c.ListIndex(), c.KeyColumn());
-    if (kind == "DMYDATE") return c.Date().Value();
+    if (kind == "DMYDATE") {
+        const DMYDate& d = c.Date();
+        const bool blank = d.Year().empty() && d.Month().empty() && d.Day().empty();
+        return blank && !heldValue_.empty() ? heldValue_ : d.Value();
+    }
     if (kind == "AMPMTIME") return c.Time().Value();
     if (kind == "CHECKBOX") return c.Value() == "1" ? "1" : "0";
     if (kind == "IMAGE") return c.Value();
@@ -180,6 +185,7 @@ std::string ProfileField::GetDisplayText() const {
 
 void ProfileField::SetValue(const std::string& value) {
     InputControl& c = Control();
+    heldValue_.clear();
     switch (inputType_) {
         case kInputD:
         case kInputDT: {
@@ -221,6 +227,10 @@ void ProfileField::SetValue(const std::string& value) {
         case kInputDD: {
             const auto d = DateTime::Parse(value);
             c.Date().SetValue(d ? d->DateText() : "");
+            if (d && c.Date().Value() != d->DateText()) {
+                c.Date().SetValue("");
+                heldValue_ = d->DateText();
+            }
             break;
         }
         case kInputTT: {
@@ -236,6 +246,17 @@ void ProfileField::SetValue(const std::string& value) {
             if (inputType_ == kInputCX) c.SetListIndex(-1);
             break;
     }
+}
+
+bool ProfileField::CanHold(const std::string& value, std::string& message) {
+    if (inputType_ != kInputDD || value.empty()) return true;
+    // The day-month-year control offers the years of its list only.
+    DMYDate probe = Control().Date();
+    const auto d = DateTime::Parse(value);
+    probe.SetValue(d ? d->DateText() : "");
+    if (d && probe.Value() == d->DateText()) return true;
+    message = "Date out of range";
+    return false;
 }
 
 const ProfileOption* ProfileField::FindOptionByValue(const std::string& value) const {

@@ -73,8 +73,14 @@ class ProfileField : public ErrorState {
     std::string GetValue() const;
     // The text to show: option names for codes, dates in the user's format.
     std::string GetDisplayText() const;
-    // Puts a stored value into the control.
+    // Puts a stored value into the control. A stored date that a
+    // day-month-year control cannot offer (a year outside its list) is kept
+    // as it stands: it shows and reads back unchanged until a new value is
+    // set, so an edit of another field never clears it.
     void SetValue(const std::string& value);
+    // Whether the control can take the stored value without losing it;
+    // false with an English message (to translate) when it cannot.
+    bool CanHold(const std::string& value, std::string& message);
 
     // The first option whose Value equals `value` exactly; nullptr when none.
     const ProfileOption* FindOptionByValue(const std::string& value) const;
@@ -100,4 +106,5 @@ class ProfileField : public ErrorState {
     std::map<std::string, Variant> attrs_;  // lower-case column name
     OrderedMap<int32_t, ProfileOption> options_;
     std::string loadedValue_;
+    std::string heldValue_;  // a stored value the control cannot show
 };

@@ -5,6 +5,7 @@
 #include "data/sqldb.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservation.h"
+#include "reservations/resvrules.h"
 
 namespace {
 
@@ -64,6 +65,7 @@ bool ProfileDefinition::LoadReservation(SQLDB& db, int32_t reserveID, Reservatio
     }
     out.SetField("SYS_TableNoList", tables);
     out.SetField("SYS_TableResvIDList", ids);
+    FillResvIndicators(out);
     FillFields(out);
     return true;
 }

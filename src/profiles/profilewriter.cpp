@@ -230,6 +230,10 @@ bool ProfileDefinition::UpdateGuestProfile(SQLDB& db, int32_t guestID) {
         }
     }
     if (changed.empty()) return true;  // nothing was edited
+    if (AccountTaken(db, guestID)) {
+        message_ = "Account number exists, please select another account number";
+        return false;
+    }
     // The count runs on a line of its own: glued to the id it would not parse.
     const std::string sql =
         "Update tbl_Guest Set " + set + ", UpdateDT=GetDate()" + ", UpdateUserID=" + UserID() +
@@ -254,6 +258,37 @@ bool ProfileDefinition::UpdateGuestProfile(SQLDB& db, int32_t guestID) {
         f->SetLoadedValue(f->GetValue());
     }
     return true;
+}
+
+bool ProfileDefinition::AccountTaken(SQLDB& db, int32_t guestID) const {
+    // The rule of new guests holds for edits too: no two active guests share
+    // an account number and holder number.
+    const ProfileField* account = nullptr;
+    const ProfileField* holder = nullptr;
+    for (const auto& [code, field] : fields_) {
+        if (field->IsPseudo() || !field->DataFromGuestTable()) continue;
+        const std::string c = UpperAscii(field->DBField());
+        if (c == "DYACCOUNTNO") account = field.get();
+        if (c == "DYHOLDERNO") holder = field.get();
+    }
+    const bool edited = (account != nullptr && IsUpdatable(*account) && account->Changed()) ||
+                        (holder != nullptr && IsUpdatable(*holder) && holder->Changed());
+    const std::string id = std::to_string(guestID);
+    const std::string accountValue =
+        account != nullptr ? "'" + SQLEscape(account->GetValue()) + "'"
+                           : "(Select DYAccountNo From tbl_Guest Where GuestID=" + id + ")";
+    const std::string holderValue =
+        holder != nullptr
+            ? "'" + SQLEscape(holder->GetValue()) + "'"
+            : "(Select IsNull(DYHolderNo,'') From tbl_Guest Where GuestID=" + id + ")";
+    if (!edited || (account != nullptr && account->GetValue().empty())) return false;
+    const std::string sql =
+        "Select Count(*) AS PrevCount From tbl_Guest Where DYAccountNo=" + accountValue +
+        " AND IsNull(DYHolderNo,'')=" + holderValue +
+        " AND IsNull(DYAccountNo,'')<>'' AND RowStatus='A' AND GuestID<>" + id;
+    auto rs = db.RunSQLReturnRS(sql);
+    if (rs == nullptr) WriteSQLLog(db.ErrDescription(), sql, kClass, "UpdateGuestProfile");
+    return rs != nullptr && !rs->Eof() && FieldLng(rs.get(), "PrevCount") > 0;
 }
 
 bool ProfileDefinition::UpdateResvGuestAccount(SQLDB& db, int32_t reserveID, int32_t guestID,

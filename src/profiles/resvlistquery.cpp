@@ -1,6 +1,7 @@
 // The reservation-list queries built from a profile definition: one column
 // per listed field, guest columns read from the guest profile, pseudo-fields
 // from the joined tables, and the table bindings of the listed reservations.
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -12,9 +13,11 @@
 #include "data/recordfields.h"
 #include "data/sqldb.h"
 #include "platform/textutil.h"
+#include "profiles/datatype.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservations.h"
 #include "reservations/resvlistcriteria.h"
+#include "reservations/resvrules.h"
 
 namespace {
 
@@ -29,8 +32,8 @@ const char* const kKeyColumns[] = {"ReserveID", "DBServerID", "OutletID",    "MP
 std::string Converted(const std::string& dataType, const std::string& column) {
     if (dataType == "DT") return "convert(VarChar(19),  " + column + ", 121)";
     if (dataType == "D") return "left(convert(VarChar(19),  " + column + ", 121), 10)";
-    // Times are written "TM" by the installation (its "T" is text).
-    if (dataType == "TM") return "substring(convert(VarChar(19),  " + column + ", 121), 12, 5)";
+    if (ProfileDataType::IsTime(dataType))
+        return "substring(convert(VarChar(19),  " + column + ", 121), 12, 5)";
     return column;
 }
 
@@ -45,6 +48,10 @@ struct PseudoSource {
     std::string expression;
     std::string join;  // left outer join, so a row without the source still lists
 };
+
+bool IsIndicator(const std::string& code) {
+    return UpperAscii(code).rfind("SYS_RESVINDICATOR_", 0) == 0;
+}
 
 int32_t PseudoGuestID() {
     return g_oConfig != nullptr ? g_oConfig->PseudoGuestID() : 0;
@@ -76,6 +83,20 @@ std::string ProfileDefinition::GuestValueSQL(const ProfileField& f) const {
 }
 
 std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) const {
+    // The columns and joins depend on the fields and a few settings only: a
+    // list read again (every refresh of a view) reuses them.
+    const std::string key = std::to_string(language_) + "|" + std::to_string(PseudoGuestID()) +
+                            "|" + UserNameColumn("U");
+    if (listHead_.empty() || key != listHeadKey_) {
+        listHead_ = ResvListHead();
+        listHeadKey_ = key;
+    }
+    const std::string conditions = criteria.BuildConditions("R");
+    return listHead_ + (conditions.empty() ? "" : " WHERE " + conditions.substr(4)) +
+           criteria.SQLOrderByStatement();
+}
+
+std::string ProfileDefinition::ResvListHead() const {
     const std::map<std::string, PseudoSource> sources = {
         {"SYS_OUTLETNAME",
          {NameIn("O", language_), " Left Outer Join tbl_Outlet O On O.OutletID = R.OutletID "}},
@@ -99,8 +120,13 @@ std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) con
     auto add = [&](const std::string& expression) {
         select += (select.empty() ? "" : ",") + expression;
     };
+    bool indicators = false;
     for (const ProfileField* f : ListedFields()) {
         const std::string code = f->ProfileCode();
+        if (IsIndicator(code)) {
+            indicators = true;  // worked out from the row once it is read
+            continue;
+        }
         if (f->IsPseudo()) {
             auto it = sources.find(UpperAscii(code));
             if (it == sources.end()) {
@@ -123,11 +149,14 @@ std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) con
     for (const char* key : kKeyColumns) {
         if (selected.insert(key).second) add(std::string("R.") + key);
     }
-    const std::string conditions = criteria.BuildConditions("R");
+    // A source this workstation leaves out stays out: its indicator is blank.
+    for (const char* key : kResvIndicatorSources) {
+        const bool ignored =
+            std::find(ignored_.begin(), ignored_.end(), UpperAscii(key)) != ignored_.end();
+        if (indicators && !ignored && selected.insert(key).second) add(std::string("R.") + key);
+    }
     return "Select " + select + " From tbl_Reservation R " +
-           " Left Outer Join tbl_Guest G On G.GuestID=R.GuestID " + joins +
-           (conditions.empty() ? "" : " WHERE " + conditions.substr(4)) +
-           criteria.SQLOrderByStatement();
+           " Left Outer Join tbl_Guest G On G.GuestID=R.GuestID " + joins;
 }
 
 std::string ProfileDefinition::ResvBindingsSQL(const ResvListCriteria& criteria) const {
@@ -144,9 +173,15 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
     auto rs = db.RunSQLReturnRS(sql);
     if (!CheckQuery(*this, db, rs.get(), sql, kClass, "LoadResvList")) return false;
     const ResvColumnPlan plan = MakeResvColumnPlan(*rs, *this);
+    bool indicators = false;
+    for (const ProfileField* f : ListedFields())
+        indicators = indicators || IsIndicator(f->ProfileCode());
     for (; !rs->Eof(); rs->MoveNext()) {
-        if (out.LoadRow(rs.get(), plan) == nullptr)
+        Reservation* r = out.LoadRow(rs.get(), plan);
+        if (r == nullptr)
             WriteLog("Reservation load fail: " + out.ErrDescription(), kClass, "LoadResvList");
+        else if (indicators)
+            FillResvIndicators(*r);
     }
     const std::string bindSql = ResvBindingsSQL(criteria);
     auto binds = db.RunSQLReturnRS(bindSql);
@@ -170,13 +205,25 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
         }
         return periods.emplace(mpOutletID, parts).first->second;
     };
+    // The two columns the part flags need are found once, not per binding.
+    const int mpColumn = binds->FieldIndex("MPOutletID");
+    const int timeColumn = binds->FieldIndex("ReserveTime");
+    auto cell = [&](int column) -> const Variant& {
+        static const Variant kNull;
+        const Variant* v = column >= 0 ? binds->Field(column) : nullptr;
+        return v != nullptr ? *v : kNull;
+    };
+    const TableReserveColumns columns = TableReserveColumns::Of(*binds);
     for (; !binds->Eof(); binds->MoveNext()) {
         auto tr = std::make_shared<TableReserve>();
-        if (!tr->LoadColumns(binds.get())) continue;
+        if (!tr->LoadColumns(binds.get(), columns)) continue;
         Reservation* r = out.Item(tr->ReserveID());
         if (r == nullptr || r->TableReserves().Exists(tr->TableReserveID())) continue;
-        if (const auto& parts = partsOf(FieldLng(binds.get(), "MPOutletID")))
-            tr->SetPartFlags(ComputePartFlags(*parts, FieldDate(binds.get(), "ReserveTime")));
+        bool ok = false;
+        const int32_t mp = cell(mpColumn).ToInt32(&ok);
+        const auto time = cell(timeColumn).ToDateTime();
+        if (const auto& parts = partsOf(ok ? mp : 0))
+            tr->SetPartFlags(ComputePartFlags(*parts, time ? *time : DateTime{}));
         r->TableReserves().Add(tr->TableReserveID(), tr);
     }
     for (const auto& [id, r] : out.Items()) {

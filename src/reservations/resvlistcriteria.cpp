@@ -17,6 +17,16 @@ bool IsTime(const std::string& s) {
            DateTime::Parse(s.substr(0, 2) + ":" + s.substr(3, 2) + ":" + s.substr(6, 2));
 }
 
+// Bounds may be written with "/" between their parts; the statement takes
+// them in the form the columns are compared in ("yyyy-mm-dd", "hh:nn:ss").
+std::string DateBound(const std::string& s) {
+    return s.substr(0, 4) + "-" + s.substr(5, 2) + "-" + s.substr(8, 2);
+}
+
+std::string TimeBound(const std::string& s) {
+    return s.substr(0, 2) + ":" + s.substr(3, 2) + ":" + s.substr(6, 2);
+}
+
 // Single quotes doubled, so a code can never end the literal early.
 std::string Quoted(const std::string& s) {
     std::string out = "'";
@@ -54,12 +64,12 @@ void ResvListCriteria::AddOrder(const std::string& column, int direction) {
 std::string ResvListCriteria::BuildConditions(const std::string& alias) const {
     std::string c;
     auto add = [&](const std::string& condition) { c += " AND " + alias + "." + condition; };
-    if (IsDate(ResvBeginDate)) add("ReserveDate >= '" + ResvBeginDate + "'");
-    if (IsDate(ResvEndDate)) add("ReserveDate <= '" + ResvEndDate + "'");
-    if (IsTime(ResvBeginTime)) add("ReserveTime >= '" + ResvBeginTime + "'");
-    if (IsTime(ResvEndTime)) add("ReserveTime <= '" + ResvEndTime + "'");
-    if (IsDate(RowModifiedBegin)) add("RowModified >= '" + RowModifiedBegin + "'");
-    if (IsDate(RowModifiedEnd)) add("RowModified <= '" + RowModifiedEnd + "'");
+    if (IsDate(ResvBeginDate)) add("ReserveDate >= '" + DateBound(ResvBeginDate) + "'");
+    if (IsDate(ResvEndDate)) add("ReserveDate <= '" + DateBound(ResvEndDate) + "'");
+    if (IsTime(ResvBeginTime)) add("ReserveTime >= '" + TimeBound(ResvBeginTime) + "'");
+    if (IsTime(ResvEndTime)) add("ReserveTime <= '" + TimeBound(ResvEndTime) + "'");
+    if (IsDate(RowModifiedBegin)) add("RowModified >= '" + DateBound(RowModifiedBegin) + "'");
+    if (IsDate(RowModifiedEnd)) add("RowModified <= '" + DateBound(RowModifiedEnd) + "'");
     if (!ReserveType.empty()) add("ReserveType= " + Quoted(ReserveType));
     if (mpOutletIDs_.Count() > 0) add("MPOutletID IN (" + Join(mpOutletIDs_, false) + ")");
     if (outletIDs_.Count() > 0) add("OutletID IN (" + Join(outletIDs_, false) + ")");

@@ -89,6 +89,7 @@ TEST_F(ScriptQuery, SumMaxAndMin) {
 }
 
 TEST_F(ScriptQuery, PeriodSumsCrossTheYearBoundary) {
+    const std::string kAOrB = "Var(\"Name\")=\"A\" Or Var(\"Name\")=\"B\"";
     const DateTime jan = DateTime::Date(2014, 1, 15);
     struct Case {
         const char* what;
@@ -111,6 +112,11 @@ TEST_F(ScriptQuery, PeriodSumsCrossTheYearBoundary) {
         {"LastM 3", list->LastM("Var(\"Amount\")", jan, 3, ""), 70},
         {"NextM 2", list->NextM("Var(\"Amount\")", jan, 2, ""), 35},
         {"LastM 0", list->LastM("Var(\"Amount\")", jan, 0, ""), 0},
+        // A condition with Or still counts the period's rows only.
+        {"AtYear 2014 A|B", list->AtYear("Var(\"Amount\")", 2014, kAOrB), 40},
+        {"AtMonth 2013-12 A|B", list->AtMonth("Var(\"Amount\")", 2013, 12, kAOrB), 20},
+        {"NextY 2 A|B", list->NextY("Var(\"Amount\")", jan, 2, kAOrB), 47.5},
+        {"AtLastM 1 A|B", list->AtLastM("Var(\"Amount\")", jan, 1, kAOrB), 20},
     };
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(c.got, c.want) << c.what;
@@ -120,7 +126,7 @@ TEST(ScriptQueryText, PeriodConditionsAreWrittenAsDocumented) {
     EXPECT_EQ(ScriptVarList::PeriodCondition("", ScriptVarList::YearTerm(2014), false),
               "Var(\"RowYear\")=\"2014\"");
     EXPECT_EQ(ScriptVarList::PeriodCondition("c", ScriptVarList::MonthTerm(2013, 12), true),
-              "c And ((Var(\"RowYear\")=\"2013\" And Var(\"RowMonth\")=\"12\"))");
+              "(c) And ((Var(\"RowYear\")=\"2013\" And Var(\"RowMonth\")=\"12\"))");
 }
 
 TEST_F(ScriptQuery, SortMergeAndMergeColumn) {
