@@ -5,6 +5,7 @@
 #include <cctype>
 #include <set>
 
+#include "app/printlines.h"
 #include "app/profileargs.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
@@ -79,17 +80,7 @@ void ListReservations(Shell& shell, const std::vector<std::string>& all) {
         shell.Error(GetMLText("Cannot load the reservations"));
         return;
     }
-    const std::vector<ProfileField*> columns = def->ListedFields();
-    std::string header = GetMLText("ID");
-    for (ProfileField* f : columns)
-        header += "\t" + OneField(f->ResvListHeader());
-    shell.Out(header);
-    for (const auto& [id, r] : list.Items()) {
-        std::string line = std::to_string(id);
-        for (ProfileField* f : columns)
-            line += "\t" + OneField(DisplayText(*f, r->GetFieldText(f->ProfileCode())));
-        shell.Out(line);
-    }
+    PrintResvList(shell, *def, list);
 }
 
 // Where a reservation lives: the outlet's server and the outlet.

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "app/shell.h"
+#include "app/viewcommands.h"
 #include "core/mltext.h"
 #include "messaging/kiv.h"
 #include "platform/userinterface.h"
@@ -34,6 +35,7 @@ std::unique_ptr<KIV> OpenHub() {
     UI().SetStatus(GetMLText("Connecting to servers..."));
     hub->KIVConn().Load();
     UI().SetStatus(GetMLText("Initializing user interface..."));
+    hub->SetViews(OpenViews(*hub));
     KIV* raw = hub.get();
     hub->OnSocketError([raw](const std::string& address, int32_t, const std::string& description,
                              int32_t,

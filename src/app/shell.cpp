@@ -46,6 +46,7 @@ Shell::Shell() {
     AddServerCommands(*this);
     AddResvCommands(*this);
     AddGuestCommands(*this);
+    AddViewCommands(*this);
 }
 
 Shell::~Shell() = default;

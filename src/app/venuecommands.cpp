@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "app/printlines.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/globals.h"
@@ -71,48 +72,6 @@ void PeriodOfTime(Shell& shell, const std::vector<std::string>& args) {
     shell.Out(PeriodLine(*period));
 }
 
-// Arrival times of the reservations seated on vacant tables: such a table
-// paints in the arrived colour.
-std::map<int32_t, DateTime> ArrivalTimes(SQLDB& db, const TableStatusMap& statuses) {
-    std::string ids;
-    for (const auto& [no, s] : statuses) {
-        if (s->ReserveID() >= 1 && s->GetTableStatus() == "V")
-            ids += (ids.empty() ? "" : ",") + std::to_string(s->ReserveID());
-    }
-    std::map<int32_t, DateTime> arrivals;
-    if (ids.empty()) return arrivals;
-    auto rs = db.RunSQLReturnRS(
-        "SELECT ReserveID, ArrivalTime FROM tbl_Reservation WHERE "
-        "ReserveID IN (" +
-        ids + ")");
-    for (; rs != nullptr && !rs->Eof(); rs->MoveNext()) {
-        auto arrival = DateTime::Parse(FieldStr(rs.get(), "ArrivalTime"));
-        if (arrival) arrivals[FieldLng(rs.get(), "ReserveID")] = *arrival;
-    }
-    return arrivals;
-}
-
-void PrintTables(Shell& shell, PlanLoader& loader, SQLDB& db) {
-    ColorDefs colors;
-    if (SQLDB* config = g_oDBConns->GetDefaultSQLDB()) colors.Load(*config);
-    const std::map<int32_t, DateTime> arrivals = ArrivalTimes(db, loader.TableStatuses());
-    const DateTime now = DateTime::Now();
-    for (const auto& [fpID, plan] : loader.FloorPlans()) {
-        for (const auto& [no, table] : plan->FPTables()) {
-            const TableStatus& s = *loader.GetTableStatus(no);
-            auto arrival = arrivals.find(s.ReserveID());
-            std::optional<DateTime> arrived;
-            if (arrival != arrivals.end()) arrived = arrival->second;
-            const int32_t color = TableColor(colors, s, ColorMode::ByState, arrived, now);
-            shell.Out("table\t" + no + "\t" + plan->FPCode() + "\t" +
-                      std::to_string(table.TCapacity()) + "\t" + s.GetTableStatus() + "\t" +
-                      (s.TableLock() ? "1" : "0") + "\t" + (s.Block() ? "1" : "0") + "\t" +
-                      OneField(s.BlockUserName()) + "\t" + OneField(s.BlockRemark()) + "\t" +
-                      ColorHex(color) + "\t" + (loader.IsDuplicate(no) ? "1" : "0"));
-        }
-    }
-}
-
 void ShowPlan(Shell& shell, const std::vector<std::string>& args) {
     Outlets outlets;
     if (!CheckArgs(shell, args, 3, "plan OUTLET DATE PERIOD")) return;
@@ -132,12 +91,7 @@ void ShowPlan(Shell& shell, const std::vector<std::string>& args) {
         shell.Error(GetMLText("Cannot load the floor plans") + ": " + loader.ErrDescription());
         return;
     }
-    if (loader.FloorPlans().Count() == 0) shell.Out(GetMLText("No floor plan in force"));
-    for (const auto& [id, plan] : loader.FloorPlans()) {
-        shell.Out("plan\t" + std::to_string(id) + "\t" + plan->FPCode() + "\t" +
-                  LocalName(plan->Name(g_nLanguage), plan->NameL1()) + "\t" +
-                  std::to_string(plan->SeqNo()) + "\t" + std::to_string(plan->Capacity()));
-    }
+    PrintPlans(shell, loader);
     PrintTables(shell, loader, *db);
 }
 

@@ -42,6 +42,7 @@ KIV::KIV(EventLoop& loop) {
 
 KIV::~KIV() {
     conn_->DisConnectAll();
+    views_.reset();
 }
 
 bool KIV::InitObjects() {

@@ -15,6 +15,7 @@
 #include "platform/eventloop.h"
 
 class SQLDB;
+class ViewSet;
 
 class KIV : public ErrorState {
   public:
@@ -50,6 +51,12 @@ class KIV : public ErrorState {
     // Marks a KIV server offline: its POS servers' status becomes unknown.
     void MarkServerOffline(KIVServer& server);
 
+    // The current, future and past views. They belong to a higher layer, so
+    // the front end makes them after sign-in and hands them over; released
+    // after the servers are disconnected. nullptr until then.
+    ViewSet* Views() { return views_.get(); }
+    void SetViews(std::shared_ptr<ViewSet> views) { views_ = std::move(views); }
+
   private:
     void ApplyPOSReply(const ScriptNode& kivdata);
     void ApplyPOSStatus(const ScriptNode& kivdata);
@@ -63,4 +70,5 @@ class KIV : public ErrorState {
     std::unique_ptr<KIVConnections> conn_;
     POSStatusHandler posStatus_;
     SocketErrorHandler socketError_;
+    std::shared_ptr<ViewSet> views_;  // shared: deleted where its type is known
 };

@@ -16,11 +16,11 @@
 
 // What tells the current and the future view apart.
 struct PlanViewKind {
-    const char* module;       // log module: "CurrentView", "FutureView"
-    bool completedOnPlans;    // the meal period's list holds completed ("C") bookings
-    bool walkInProfile;       // a walk-in profile is loaded beside the reservation one
-    bool fullListLogsID;      // a missing outlet of the full list is logged with its id
-    bool liveStates;          // the tables' state codes are the live ones of today
+    const char* module;     // log module: "CurrentView", "FutureView"
+    bool completedOnPlans;  // the meal period's list holds completed ("C") bookings
+    bool walkInProfile;     // a walk-in profile is loaded beside the reservation one
+    bool fullListLogsID;    // a missing outlet of the full list is logged with its id
+    bool liveStates;        // the tables' state codes are the live ones of today
 };
 
 inline constexpr PlanViewKind kCurrentViewKind{"CurrentView", true, true, false, true};

@@ -21,12 +21,12 @@ void Raise(const Handler& handler, const Arg& arg) {
 ViewDateCheck CheckViewDate(ViewKind kind, const DateTime& date, const DateTime& businessDate) {
     const DateTime day = date.DatePart(), business = businessDate.DatePart();
     switch (kind) {
-    case ViewKind::kCurrent:
-        return day == business ? ViewDateCheck::kOK : ViewDateCheck::kNotBusinessDate;
-    case ViewKind::kFuture:
-        return day > business ? ViewDateCheck::kOK : ViewDateCheck::kNotAfter;
-    case ViewKind::kPast:
-        return day < business ? ViewDateCheck::kOK : ViewDateCheck::kNotBefore;
+        case ViewKind::kCurrent:
+            return day == business ? ViewDateCheck::kOK : ViewDateCheck::kNotBusinessDate;
+        case ViewKind::kFuture:
+            return day > business ? ViewDateCheck::kOK : ViewDateCheck::kNotAfter;
+        case ViewKind::kPast:
+            return day < business ? ViewDateCheck::kOK : ViewDateCheck::kNotBefore;
     }
     return ViewDateCheck::kOK;
 }
@@ -60,12 +60,12 @@ bool ViewSet::Init(const Outlets* outlets) {
 
 ResvView& ViewSet::View(ViewKind kind) {
     switch (kind) {
-    case ViewKind::kCurrent:
-        return current_;
-    case ViewKind::kFuture:
-        return future_;
-    case ViewKind::kPast:
-        break;
+        case ViewKind::kCurrent:
+            return current_;
+        case ViewKind::kFuture:
+            return future_;
+        case ViewKind::kPast:
+            break;
     }
     return past_;
 }
@@ -88,7 +88,8 @@ bool ViewSet::Open(ViewKind kind, int32_t outletID, int32_t mpOutletID, const Da
 }
 
 void ViewSet::WireEvents() {
-    current_.OnFullResvUpdate([this](const Reservations& l) { Raise(events_.CVFullResvUpdate, l); });
+    current_.OnFullResvUpdate(
+        [this](const Reservations& l) { Raise(events_.CVFullResvUpdate, l); });
     current_.OnFPResvUpdate([this](const Reservations& l) { Raise(events_.CVFPResvUpdate, l); });
     current_.OnTableStatusUpdate(
         [this](const TableStatus& s) { Raise(events_.CVTableStatusUpdate, s); });
