@@ -111,6 +111,21 @@ bool PlanView::LoadFPResv() {
     return ok;
 }
 
+void PlanView::TakeFPResvFromFullList() {
+    fpResvs_.Clear();
+    for (const auto& [id, r] : FullResvs().Items()) {
+        const std::string status = r->GetFieldText("RowStatus");
+        const bool listed =
+            status == "A" || status == "X" || (status == "C" && kind_.completedOnPlans);
+        if (!listed || r->GetFieldLong("MPOutletID") != MPOutletID()) continue;
+        // A copy of its own, as a read would give: the two lists change apart.
+        auto copy = std::make_shared<Reservation>();
+        copy->CopyFrom(*r);
+        fpResvs_.Add(std::move(copy));
+    }
+    PlaceOnTables();
+}
+
 // The sets mirror the list just loaded: a reservation moved off a table
 // since the last load must not stay on it.
 void PlanView::PlaceOnTables() {
@@ -138,10 +153,17 @@ bool PlanView::Reload(int32_t outletID, int32_t mpOutletID, const DateTime& date
     SetAll(outletID, mpOutletID, date);
     // Statuses after the plans (the plans make the entries and decide
     // ExistsInFP); the meal period's reservations last, into those entries.
-    bool ok = LoadFullResv();
-    ok = LoadFloorplans() && ok;
+    const bool full = LoadFullResv();
+    bool ok = LoadFloorplans() && full;
     ok = LoadTableStatuses() && ok;
-    ok = LoadFPResv() && ok;
+    // A full list of every meal period, just read, already holds the meal
+    // period's reservations: they are taken from it instead of being read
+    // again (the same rows, with the same bindings).
+    if (full && FullListFilter().FilterMode() != TimeFilter::kOnePeriod) {
+        TakeFPResvFromFullList();
+    } else {
+        ok = LoadFPResv() && ok;
+    }
     SetOpen(ok);
     return ok;
 }

@@ -97,6 +97,7 @@ class PlanView : public ResvView {
     // Whether the outlet is known; logs "Cannot retrieve outlet :" otherwise.
     bool OutletKnown(const char* procedure);
     void PlaceOnTables();
+    void TakeFPResvFromFullList();
 
     PlanViewKind kind_;
     PlanLoader loader_;
