@@ -149,7 +149,10 @@ class BatchParser {
     BatchNode Statement() {
         if (Word("IF")) return If();
         if (Word("BEGIN")) {
-            if (Word("TRAN", 1) || Word("TRANSACTION", 1)) return Transaction("BEGIN");
+            // IMMEDIATE takes the write lock at once: a transaction that
+            // reads and then writes would otherwise fail, not wait, when
+            // another workstation wrote in between.
+            if (Word("TRAN", 1) || Word("TRANSACTION", 1)) return Transaction("BEGIN IMMEDIATE");
             if (Word("TRY", 1)) Unsupported("BEGIN TRY");
             ++pos_;
             BatchNode n;

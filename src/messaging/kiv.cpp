@@ -8,6 +8,10 @@
 #include "data/dbconnections.h"
 #include "messaging/scriptdocument.h"
 #include "platform/textutil.h"
+#include "reservations/kivfunc.h"
+#include "venue/accounts.h"
+#include "venue/colordefs.h"
+#include "venue/outlets.h"
 
 namespace {
 
@@ -28,9 +32,15 @@ void ForEachRowGroup(const ScriptNode& kivdata, const std::string& list, const s
 
 }  // namespace
 
-KIV::KIV(EventLoop& loop) {
+KIV::KIV(EventLoop& loop)
+    : func_(std::make_unique<KIVFunc>()),
+      outlets_(std::make_unique<Outlets>()),
+      accounts_(std::make_unique<Accounts>()),
+      colorDefs_(std::make_unique<ColorDefs>()) {
     InitObjects();
     conn_ = std::make_unique<KIVConnections>(loop);
+    func_->SetConnections(conn_.get());
+    func_->SetOutlets(outlets_.get());
     conn_->OnMessageArrival([this](int32_t serviceID, const Bytes& payload) {
         ParseKIVSvrMsg(serviceID, Utf16LEToUtf8(payload));
     });
@@ -41,18 +51,26 @@ KIV::KIV(EventLoop& loop) {
 }
 
 KIV::~KIV() {
+    // The tables this workstation still holds are free again for the others.
+    func_->ReleaseAllTempHoldTables();
     conn_->DisConnectAll();
     views_.reset();
 }
 
 bool KIV::InitObjects() {
     sqldb_ = DefaultSQLDB();
-    if (!posServers_.Load(sqldb_)) {
-        CopyErr(posServers_.ErrNumber(), posServers_.ErrDescription());
-        WriteLog("Load POSServers fail", kClass, "InitObjects");
-        return false;
-    }
-    return true;
+    bool ok = true;
+    auto step = [&](bool done, const ErrorState& from, const char* text) {
+        if (done) return;
+        CopyErr(from.ErrNumber(), from.ErrDescription());
+        WriteLog(text, kClass, "InitObjects");
+        ok = false;
+    };
+    step(sqldb_ != nullptr && outlets_->Load(*sqldb_), *outlets_, "Load Outlets Information fail");
+    step(accounts_->Load(sqldb_), *accounts_, "Load Accounts Information fail");
+    step(sqldb_ != nullptr && colorDefs_->Load(*sqldb_), *colorDefs_, "Load Colordefs Fail");
+    step(posServers_.Load(sqldb_), posServers_, "Load POSServers fail");
+    return ok;
 }
 
 void KIV::ParseKIVSvrMsg(int32_t serviceID, const std::string& text) {

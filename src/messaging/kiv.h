@@ -15,6 +15,10 @@
 #include "platform/eventloop.h"
 
 class SQLDB;
+class KIVFunc;
+class Outlets;
+class Accounts;
+class ColorDefs;
 class ViewSet;
 
 class KIV : public ErrorState {
@@ -26,7 +30,8 @@ class KIV : public ErrorState {
                                                   int32_t statusCode, const std::string& source)>;
 
     // Creates the shared objects and runs InitObjects; the caller then runs
-    // KIVConn().Load().
+    // KIVConn().Load(). Releasing the hub releases this workstation's table
+    // holds, then disconnects every server.
     explicit KIV(EventLoop& loop = MainLoop());
     ~KIV();
     KIV(const KIV&) = delete;
@@ -37,6 +42,11 @@ class KIV : public ErrorState {
     bool InitObjects();
 
     KIVConnections& KIVConn() { return *conn_; }
+    // The reservation operations, announcing through KIVConn.
+    KIVFunc& Func() { return *func_; }
+    Outlets& OutletList() { return *outlets_; }
+    Accounts& AccountList() { return *accounts_; }
+    ColorDefs& Colors() { return *colorDefs_; }
     POSServers& POSServerList() { return posServers_; }
     DataChangeDispatcher& Dispatcher() { return dispatcher_; }
     // The default database connection; nullptr without one.
@@ -65,6 +75,10 @@ class KIV : public ErrorState {
                            int32_t statusCode, const std::string& source);
 
     SQLDB* sqldb_ = nullptr;
+    std::unique_ptr<KIVFunc> func_;
+    std::unique_ptr<Outlets> outlets_;
+    std::unique_ptr<Accounts> accounts_;
+    std::unique_ptr<ColorDefs> colorDefs_;
     POSServers posServers_;
     DataChangeDispatcher dispatcher_;
     std::unique_ptr<KIVConnections> conn_;

@@ -63,6 +63,26 @@ class TableReserve : public ErrorState {
     void SetTableNo(std::string v) { tableNo_ = std::move(v); }
     void SetReserveID(int32_t v) { reserveID_ = v; }
     void SetRowStatus(std::string v) { rowStatus_ = std::move(v); }
+    void SetCapacity(int16_t v) { capacity_ = v; }
+    void SetIsShare(int16_t v) { isShare_ = v; }
+    void SetOccupied(int16_t v) { occupied_ = v; }
+    void SetReserved(int16_t v) { reserved_ = v; }
+    // The POS data a binding carries over when its table is bound again.
+    void CopyCheckData(const TableReserve& other) {
+        posTableNo_ = other.posTableNo_;
+        checkNo_ = other.checkNo_;
+        checkOpenTime_ = other.checkOpenTime_;
+        checkPrintTime_ = other.checkPrintTime_;
+        checkCloseTime_ = other.checkCloseTime_;
+        checkCover_ = other.checkCover_;
+        checkTotal_ = other.checkTotal_;
+    }
+    void SetCheck(std::string checkNo, const DateTime& openTime, int32_t cover, float total) {
+        checkNo_ = std::move(checkNo);
+        checkOpenTime_ = openTime;
+        checkCover_ = cover;
+        checkTotal_ = total;
+    }
 
   private:
     DateTime rowModified_;

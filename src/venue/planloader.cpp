@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "data/sqldb.h"
 #include "venue/recordfields.h"
+#include "venue/tabletemp.h"
 
 namespace {
 
@@ -162,8 +163,10 @@ bool PlanLoader::LoadLockTable() {
     if (!CheckQuery(*this, *db, rs.get(), "sp_CT_GetHoldTable", module_, "LoadLockTable"))
         return false;
     // Holds are only ever set here; a fresh load starts from new objects.
+    const DateTime now = clock_();
     for (; !rs->Eof(); rs->MoveNext()) {
-        if (TableStatus* status = GetTableStatus(FieldStr(rs.get(), "TableNo")))
+        if (HoldExpired(FieldDate(rs.get(), "HoldDT"), now)) continue;
+        if (TableStatus* status = PlanTableStatus(FieldStr(rs.get(), "TableNo")))
             status->SetTableLock(true);
     }
     return true;
@@ -187,8 +190,8 @@ bool PlanLoader::LoadBlockTable() {
     if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadBlockTable")) return false;
     const std::string nameColumn = "NameL" + std::to_string(NameLanguage());
     for (; !rs->Eof(); rs->MoveNext()) {
-        TableStatus* status = GetTableStatus(FieldStr(rs.get(), "TableNo"));
-        if (status == nullptr) continue;  // a table on no plan of the view
+        TableStatus* status = PlanTableStatus(FieldStr(rs.get(), "TableNo"));
+        if (status == nullptr) continue;
         status->SetBlock(true);
         status->SetTableBlockID(FieldLng(rs.get(), "TableBlockID"));
         status->SetBlockUserID(FieldLng(rs.get(), "BlockUserID"));
@@ -232,6 +235,12 @@ bool PlanLoader::LoadTableBookingDT() {
 TableStatus* PlanLoader::GetTableStatus(const std::string& tableNo) {
     std::shared_ptr<TableStatus>* status = statuses_.Item(UpperAscii(tableNo));
     return status == nullptr ? nullptr : status->get();
+}
+
+// A status row of a table on no plan in force has an entry too, but a hold
+// or block of such a table is nothing the view can show or act on.
+TableStatus* PlanLoader::PlanTableStatus(const std::string& tableNo) {
+    return FindTable(tableNo) != nullptr ? GetTableStatus(tableNo) : nullptr;
 }
 
 bool PlanLoader::IsDuplicate(const std::string& tableNo) const {

@@ -80,6 +80,8 @@ class PlanLoader : public ErrorState {
   private:
     SQLDB* Database(const char* procedure);
     bool LoadPlanTables(SQLDB& db, FloorPlan& plan);
+    // The entry of a table on a plan in force; nullptr for any other number.
+    TableStatus* PlanTableStatus(const std::string& tableNo);
     bool LoadDuplicates(SQLDB& db);
     void MarkPlanFacts();
 

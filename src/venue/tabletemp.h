@@ -34,3 +34,11 @@ class TableTemp : public ErrorState {
     int32_t userID_ = 0;
     DateTime reserveDate_;
 };
+
+// Minutes after which a standing hold no longer counts, so that a
+// workstation that ended without releasing its holds does not keep its
+// tables for good (system parameter "HoldTableTimeout", default 30).
+int HoldTimeoutMinutes();
+// Whether a hold taken at `holdDT` has run out at `now` (an unknown time
+// never runs out).
+bool HoldExpired(const DateTime& holdDT, const DateTime& now);

@@ -154,6 +154,25 @@ TEST_F(PlanLoaderTest, HoldsMarkTheirTablesOnly) {
     EXPECT_EQ(loader.GetTableStatus("ZZ1"), nullptr);
 }
 
+// R1 has a status row but stands on the Banquet Hall, not in force at a
+// weekday lunch: its entry exists, yet a hold or block of it flags nothing.
+TEST_F(PlanLoaderTest, HoldsAndBlocksOfTablesOffThePlanChangeNothing) {
+    const std::string day = Day(kDays);
+    Sql("INSERT INTO tbl_TableTemp (OutletID, MPOutletID, ReserveDate, TableNo, RowStatus) VALUES"
+        " (1, 12, '" +
+        day +
+        "', 'R1', 'A') INSERT INTO tbl_TableBlock (OutletID, MPOutletID, TableNo, BeginDate,"
+        " EndDate, BlockUserID, Remark, RowStatus) VALUES (1, 12, 'r1', '" +
+        day + "', '" + day + "', 3, 'off plan', 'A')");
+    Load();
+    const TableStatus& r1 = Status("R1");
+    EXPECT_FALSE(r1.ExistsInFP());
+    EXPECT_FALSE(r1.TableLock());
+    EXPECT_FALSE(r1.Block());
+    EXPECT_EQ(r1.TableBlockID(), 0);
+    EXPECT_EQ(r1.BlockRemark(), "");
+}
+
 TEST_F(PlanLoaderTest, SecondServerAndMissingServer) {
     loader.SetOutlet(3, 2, &db2);
     loader.SetMPOutletID(31);

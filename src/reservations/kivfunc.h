@@ -1,0 +1,119 @@
+#pragma once
+// KIVFunc: the operations that change reservations, their table bindings,
+// live table statuses and temporary holds in the database of the outlet's
+// server, and announce each changed row to the other workstations as one
+// data-change document. Every operation runs as one transaction and
+// announces only what was committed. Failures return false (or nothing),
+// keep ErrNumber/ErrDescription and write one log line under "KIVFunc".
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/errorstate.h"
+#include "messaging/packetmaker.h"
+#include "platform/datetime.h"
+#include "reservations/dbfields.h"
+#include "reservations/reservation.h"
+#include "venue/tabletemp.h"
+
+class KIVConnections;
+class Outlets;
+class Outlet;
+class SQLDB;
+class FloorPlan;
+
+// One data-change document per changed row, in the order of the changes.
+using PacketList = PacketItems;
+
+// Operation codes of the data-change documents.
+enum DataChangeOperation : int { kOpUnchange = 0, kOpInsert = 1, kOpUpdate = 2, kOpDelete = 3 };
+
+// Priorities of DATACHANGE packets.
+inline constexpr const char* kPriorityHold = "1";
+inline constexpr const char* kPriorityChange = "2";
+
+class KIVFunc : public ErrorState {
+  public:
+    KIVFunc();
+    ~KIVFunc();
+    KIVFunc(const KIVFunc&) = delete;
+    KIVFunc& operator=(const KIVFunc&) = delete;
+
+    // The servers to announce through; without them changes are written
+    // and the announcement is skipped with a log line.
+    void SetConnections(KIVConnections* conn) { conn_ = conn; }
+    // The outlets reservations are resolved against (read on first use
+    // from the default database when none are given).
+    void SetOutlets(Outlets* outlets) { outlets_ = outlets; }
+    PacketMaker& PackerMaker() { return maker_; }
+
+    bool DBResvUpdate(Reservation& resv, const DBFields& fields, PacketList& packets, bool sendNow);
+    bool DBResvDelete(Reservation& resv, PacketList& packets);
+    bool DBTableResvCancel(Reservation& resv, PacketList& packets);
+    // Replaces every live binding of the reservation by `newOnes`; a table
+    // bound before keeps its POS check data.
+    bool DBTableResvUpdate(Reservation& resv, TableReserveMap& newOnes, PacketList& packets,
+                           bool keepCheck);
+    // Moves a seated party's live status from the old table to the new one
+    // (one binding on each side; otherwise nothing happens).
+    bool DBTableStatusUpdate(Reservation& resv, const TableReserveMap& oldOnes,
+                             TableReserveMap& newOnes, PacketList& packets);
+    bool GetTableReserve(Reservation& resv);
+    // The new hold, or nothing when the table cannot be held (`result`
+    // receives the procedure's answer: the TempID, 0 held, -1 booked,
+    // -2 refused input). Announced at once.
+    std::unique_ptr<TableTemp> TempHoldTable(SQLDB& db, int32_t dbServerID, int32_t outletID,
+                                             const DateTime& date, int32_t mpOutletID,
+                                             const std::string& tableNo, int32_t userID,
+                                             int32_t clientID, int32_t webSessionID = 0,
+                                             int64_t* result = nullptr);
+    bool ReleaseTempHoldTable(const TableTemp& hold);
+    // Every standing hold of this workstation, announced outlet by outlet;
+    // `released` receives how many were released.
+    bool ReleaseAllTempHoldTables(int* released = nullptr);
+    bool ResvSettle(Reservation& resv, bool fillArrival);
+    // The POS is not asked yet: the check-table flag acts as for an outlet
+    // without a POS link.
+    bool ResvChangeArrivalCover(Reservation& resv, int32_t cover, const std::string& tableNo,
+                                bool checkTable);
+    bool SendFPChanged(const FloorPlan& plan);
+    bool SetActiveFilter(const DateTime& date, int32_t outletID, int32_t mpOutletID);
+
+    // Database work of a hold without the announcement (the caller may be
+    // inside a larger transaction): releases expired holds of that table
+    // first (their documents go to `released`), then calls the procedure.
+    int64_t HoldTableRow(SQLDB& db, int32_t dbServerID, int32_t outletID, const DateTime& date,
+                         int32_t mpOutletID, const std::string& tableNo, int32_t userID,
+                         int32_t clientID, int32_t webSessionID, PacketList& released);
+
+    // Sends `packets` as one DATACHANGE with the outlet/date/meal-period
+    // filter through the outlet's server. Nothing to send is success.
+    bool SendDataChange(const Outlet& outlet, const DateTime& date, int32_t mpOutletID,
+                        const std::string& priority, const PacketList& packets);
+    // The outlet of the reservation and its connection; nullptr (error set,
+    // logged under `procedure`) when either is unknown.
+    const Outlet* ResvOutlet(const Reservation& resv, const char* procedure, SQLDB** db);
+    const Outlet* GetOutlet(int32_t outletID);
+
+    // The document of one changed row.
+    static PacketItem DataChangeDoc(int32_t dbServerID, const std::string& module, int operation,
+                                    const std::string& table, const std::string& field, int64_t id);
+
+  private:
+    void Fail(const char* procedure, const std::string& message);
+    bool UpdateBindingStatus(Reservation& resv, SQLDB& db, const Outlet& outlet,
+                             const std::string& select, const std::string& status,
+                             const char* procedure, const std::string& invalidText,
+                             PacketList& packets);
+    bool SendPacket(int32_t serviceID, const std::string& packet, const char* procedure);
+
+    KIVConnections* conn_ = nullptr;
+    Outlets* outlets_ = nullptr;
+    std::unique_ptr<Outlets> ownOutlets_;
+    PacketMaker maker_;
+};
+
+// Audit columns every reservation update writes (RowModified and UpdateDT
+// GetDate(), UpdateUserID, UpdateClientID); columns already set stay.
+void AddResvAuditFields(DBFields& fields);
