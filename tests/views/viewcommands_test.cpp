@@ -54,8 +54,9 @@ TEST_F(ViewCommandsTest, TheCurrentViewPrintsPlansTablesBookingsAndTheDaysList) 
     }
     EXPECT_EQ(kinds, (std::vector<std::string>{"view", "plan", "table", "booking", "ID", "row"}));
     const auto bookings = Starting(lines, "booking\t");
-    EXPECT_NE(std::find(bookings.begin(), bookings.end(), "booking\tA1\t9001\t12:00\t2\tFirst\t1\t0"),
-              bookings.end());
+    EXPECT_NE(
+        std::find(bookings.begin(), bookings.end(), "booking\tA1\t9001\t12:00\t2\tFirst\t1\t0"),
+        bookings.end());
     EXPECT_NE(
         std::find(bookings.begin(), bookings.end(), "booking\tB16\t9002\t14:00\t2\tSecond\t0\t1"),
         bookings.end());
@@ -65,9 +66,9 @@ TEST_F(ViewCommandsTest, TheCurrentViewPrintsPlansTablesBookingsAndTheDaysList) 
     EXPECT_EQ(b16[0].substr(b16[0].find("\t4\t")), b16[1].substr(b16[1].find("\t4\t")));
     EXPECT_NE(b16[0].find("\t4\tV\t"), std::string::npos);
     // The whole day's list, not the meal period's.
-    auto rs = inst.Query(
-        "SELECT COUNT(*) AS N FROM tbl_Reservation WHERE OutletID=1 AND ReserveDate='" + Today() +
-        "' AND RowStatus IN ('A','X','L','N','C')");
+    auto rs =
+        inst.Query("SELECT COUNT(*) AS N FROM tbl_Reservation WHERE OutletID=1 AND ReserveDate='" +
+                   Today() + "' AND RowStatus IN ('A','X','L','N','C')");
     const auto header = std::find_if(lines.begin(), lines.end(),
                                      [](const std::string& l) { return l.rfind("ID\t", 0) == 0; });
     EXPECT_EQ(lines.end() - header - 1, FieldLng(rs.get(), "N"));
@@ -101,8 +102,9 @@ TEST_F(ViewCommandsTest, WrongDatesAndArgumentsGetAClearAnswer) {
         {"view current HBR today 21", "Unknown meal period: 21"},
         {"view sideways HBR today 02LUN",
          "Usage: view current|future|past OUTLET DATE PERIOD | view [current|future|past]"},
-        {"view past HBR", "Usage: view current|future|past OUTLET DATE PERIOD | view "
-                          "[current|future|past]"},
+        {"view past HBR",
+         "Usage: view current|future|past OUTLET DATE PERIOD | view "
+         "[current|future|past]"},
     };
     std::vector<std::string> commands, expected;
     for (const auto& [command, answer] : cases) {
@@ -127,10 +129,10 @@ TEST_F(ViewCommandsTest, AnOpenViewPrintsAgainAndItsListTakesAFilter) {
     // The past view has no plans; its filtered list holds dinners only.
     EXPECT_TRUE(Starting(lines, "plan\t").size() >= 2);  // the future view's, twice
     std::size_t dinners = 0, rows = 0;
-    auto rs = inst.Query("SELECT COUNT(*) AS N FROM tbl_Reservation WHERE OutletID=1 AND "
-                         "ReserveDate='" +
-                         past.DateText() +
-                         "' AND MPOutletID=13 AND RowStatus IN ('A','X','L','N','C')");
+    auto rs = inst.Query(
+        "SELECT COUNT(*) AS N FROM tbl_Reservation WHERE OutletID=1 AND "
+        "ReserveDate='" +
+        past.DateText() + "' AND MPOutletID=13 AND RowStatus IN ('A','X','L','N','C')");
     const std::size_t expected = static_cast<std::size_t>(FieldLng(rs.get(), "N"));
     bool inFiltered = false;
     int headers = 0;

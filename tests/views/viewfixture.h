@@ -33,8 +33,8 @@ class ViewTest : public ::testing::Test {
             "INSERT INTO tbl_Reservation (ReserveID, DBServerID, OutletID, MPOutletID, "
             "ReserveDate, ReserveTime, ReserveCover, RowStatus, ReserveType, DYLastName, "
             "GuestID) VALUES (" +
-            std::to_string(id) + ", 1, 1, " + std::to_string(mp) + ", '" + day.DateText() +
-            "', '" + time + ":00', 2, '" + status + "', 'N', '" + lastName + "', 0)");
+            std::to_string(id) + ", 1, 1, " + std::to_string(mp) + ", '" + day.DateText() + "', '" +
+            time + ":00', 2, '" + status + "', 'N', '" + lastName + "', 0)");
     }
     void Bind(int id, int resvID, const std::string& table, const std::string& status = "A") {
         inst.Sql(

@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
-#include "views/businessdate.h"
 #include "viewfixture.h"
+#include "views/businessdate.h"
 
 namespace {
 
@@ -68,9 +68,8 @@ class ViewsTest : public ViewTest {
 TEST_F(ViewsTest, EachKindListsAndPlacesWhatItShould) {
     WriteLunch();
     const std::set<int32_t> full = {9001, 9002, 9003, 9004, 9005, 9006, 9007, 9008};
-    const Placement placed = {{"A1", {{9001}, {9001}, {}}},
-                              {"A2", {{9002}, {}, {9002}}},
-                              {"B16", {{9008}, {}, {9008}}}};
+    const Placement placed = {
+        {"A1", {{9001}, {9001}, {}}}, {"A2", {{9002}, {}, {9002}}}, {"B16", {{9008}, {}, {9008}}}};
     CurrentView current;
     Open(current);
     EXPECT_EQ(Ids(current.FullResvs()), full);
@@ -167,7 +166,8 @@ TEST_F(ViewsTest, TwoViewsOfOneOutletOnDifferentDatesStayApart) {
     EXPECT_TRUE(future.GetTableStatus("A7")->Block());
 
     const TableStatus* before = current.GetTableStatus("A7");
-    const std::size_t listed = current.FullResvs().Count(), tables = current.TableStatuses().Count();
+    const std::size_t listed = current.FullResvs().Count(),
+                      tables = current.TableStatuses().Count();
     ASSERT_GT(listed, 0u);
     ASSERT_TRUE(future.Reload(kHBR, kDinner, Ahead(41)));
     EXPECT_EQ(current.GetTableStatus("A7"), before);
@@ -285,13 +285,13 @@ TEST_F(ViewsTest, AnUnknownOutletOrNoOutletLoadsNothing) {
 TEST_F(ViewsTest, BookingOpensAtTheRaceMeetingsTimes) {
     g_oConfig->SetORBAMode(true);
     const DateTime now = DateTime::Now();
-    inst.Sql(
-        "INSERT INTO tbl_ORBA_RaceSchedule (RaceID, MeetingDate, RowStatus) VALUES (1, '" +
-        Ahead().DateText() +
-        "', 'A') INSERT INTO tbl_ORBA_OutletSchedule (RaceID, OutletID, OnCourseDT, "
-        "PhoneBookingDT, RowStatus) VALUES (1, 1, '" +
-        now.AddSeconds(-3600).ToText() + "', '" + now.AddSeconds(3600).ToText() + "', 'A')"
-        " UPDATE tbl_FPTable SET ReserveMode='O' WHERE TableNo='A1'");
+    inst.Sql("INSERT INTO tbl_ORBA_RaceSchedule (RaceID, MeetingDate, RowStatus) VALUES (1, '" +
+             Ahead().DateText() +
+             "', 'A') INSERT INTO tbl_ORBA_OutletSchedule (RaceID, OutletID, OnCourseDT, "
+             "PhoneBookingDT, RowStatus) VALUES (1, 1, '" +
+             now.AddSeconds(-3600).ToText() + "', '" + now.AddSeconds(3600).ToText() +
+             "', 'A')"
+             " UPDATE tbl_FPTable SET ReserveMode='O' WHERE TableNo='A1'");
     FutureView view;
     DateTime clock = now;
     view.SetClock([&clock] { return clock; });
@@ -350,7 +350,7 @@ TEST_F(ViewsTest, TheViewSetSendsTheFilterAndPassesEventsOn) {
 }
 
 TEST_F(ViewsTest, TheBusinessDateRunsOnWhileASupperPastMidnightDoes) {
-    const MPOutlets& jade = outlets.GetOutletByID(2)->GetMPOutlets();  // supper 22:00-02:00
+    const MPOutlets& jade = outlets.GetOutletByID(2)->GetMPOutlets();     // supper 22:00-02:00
     const MPOutlets& harbour = outlets.GetOutletByID(1)->GetMPOutlets();  // no supper
     const DateTime day = DateTime::Date(2024, 3, 1);
     struct Case {
@@ -359,9 +359,8 @@ TEST_F(ViewsTest, TheBusinessDateRunsOnWhileASupperPastMidnightDoes) {
         int offset;
     };
     const Case cases[] = {
-        {&jade, "23:30", 0},  {&jade, "00:00", -1},   {&jade, "01:59", -1},
-        {&jade, "02:00", 0},  {&jade, "12:00", 0},    {&jade, "21:59", 0},
-        {&harbour, "01:00", 0}, {&harbour, "23:59", 0},
+        {&jade, "23:30", 0}, {&jade, "00:00", -1}, {&jade, "01:59", -1},   {&jade, "02:00", 0},
+        {&jade, "12:00", 0}, {&jade, "21:59", 0},  {&harbour, "01:00", 0}, {&harbour, "23:59", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.time);
