@@ -92,6 +92,8 @@ TEST_F(ViewsTest, TheMealPeriodsListTakenFromTheDaysListIsTheOneReadAlone) {
         FutureView f;
         PlanView& view = current ? static_cast<PlanView&>(c) : f;
         Open(view);
+        // One row, one object: what reaches it through one list shows in the other.
+        EXPECT_EQ(view.FPResvs().Item(9001), view.FullResvs().Item(9001));
         const std::set<int32_t> taken = Ids(view.FPResvs());
         const Placement placedTaken = Placed(view);
         std::map<int32_t, std::size_t> bindings;
@@ -102,9 +104,6 @@ TEST_F(ViewsTest, TheMealPeriodsListTakenFromTheDaysListIsTheOneReadAlone) {
         EXPECT_EQ(Placed(view), placedTaken);
         for (const auto& [id, r] : view.FPResvs().Items())
             EXPECT_EQ(r->TableReserves().Count(), bindings[id]) << id;
-        // Copies: changing one list's reservation leaves the other's alone.
-        view.FPResvs().Item(9001)->SetField("Remark", std::string("changed"));
-        EXPECT_EQ(view.FullResvs().Item(9001)->GetFieldText("Remark"), "");
     }
 }
 
