@@ -2,6 +2,7 @@
 // loads, where reservations are placed, and that reloads and views keep apart.
 #include "views/viewset.h"
 
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -339,6 +340,10 @@ TEST_F(ViewsTest, TheViewSetSendsTheFilterAndPassesEventsOn) {
     EXPECT_EQ(sent, (std::vector<std::string>{Ahead().DateText() + "/1/12",
                                               Ahead().DateText() + "/1/13"}));
     EXPECT_EQ(views.LastOpened(), ViewKind::kPast);
+    // The outlet's database clock.
+    const int64_t skew = views.Past().GetLastModifiedTime().SecondsSinceEpoch() -
+                         DateTime::SystemNow().SecondsSinceEpoch();
+    EXPECT_LE(std::abs(skew), 60);
     EXPECT_FALSE(views.Current().IsOpen());
 
     views.Future().UpdateTableStatus(*views.Future().GetTableStatus("A1"));
