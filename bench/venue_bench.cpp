@@ -7,11 +7,10 @@
 #include <sqlite3.h>
 
 #include <string>
-#include <vector>
 
-#include "benchsupport.h"
 #include "data/sqldb.h"
 #include "platform/datetime.h"
+#include "rawstatements.h"
 #include "venue/planloader.h"
 
 namespace {
@@ -79,51 +78,7 @@ void BM_LoadOutletTables_RawSQLite(benchmark::State& state) {
     const std::string day = Install().Day().DateText();
     const std::string outlet = std::to_string(kOutlet), mp = std::to_string(kLunch);
     for (auto _ : state) {
-        std::vector<int64_t> plans;
-        int64_t sum = StepAll(
-            db,
-            "SELECT FO.FPID, IFNULL(FO.SeqNo, 0), IFNULL(FO.Capacity, 0),"
-            " CASE WHEN FO.BizDate IS NOT NULL THEN (CASE WHEN FO.BizDate = ? THEN 1 END)"
-            " WHEN FO.CalendarGroupID IS NOT NULL THEN (CASE WHEN EXISTS (SELECT 1 FROM"
-            " tbl_Calendar C WHERE C.RowStatus = 'A' AND C.CalendarGroupID = FO.CalendarGroupID"
-            " AND C.CalendarDate = ?) THEN 2 END) ELSE 3 END AS Level,"
-            " (SELECT IFNULL(SUM(T.TCapacity), 0) FROM tbl_FPTable T WHERE T.FPID = FO.FPID"
-            " AND T.RowStatus = 'A') AS Seats FROM tbl_FPOutlet FO JOIN tbl_FloorPlan FP ON"
-            " FP.FPID = FO.FPID AND FP.RowStatus = 'A' WHERE FO.RowStatus = 'A' AND"
-            " FO.OutletID = ? AND (FO.MPOutletID = ? OR FO.MPOutletID IS NULL)"
-            " ORDER BY IFNULL(FO.SeqNo, 0), FO.FPID",
-            {day, day, outlet, mp}, &plans);
-        std::string ids;
-        for (int64_t id : plans) {
-            const std::string fp = std::to_string(id);
-            sum += StepAll(db,
-                           "SELECT FP.*, 1 AS SeqNo, 0 AS Capacity FROM tbl_FloorPlan FP"
-                           " WHERE FP.FPID = ?",
-                           {fp});
-            sum +=
-                StepAll(db, "SELECT * FROM tbl_FPTable WHERE RowStatus='A' AND FPID = " + fp, {});
-            ids += (ids.empty() ? "" : ",") + fp;
-        }
-        sum += StepAll(db,
-                       "SELECT TableNo FROM tbl_FPTable WHERE FPID IN (" + ids +
-                           ") AND RowStatus='A' GROUP BY TableNo HAVING COUNT(TableNo) > 1"
-                           " ORDER BY TableNo",
-                       {});
-        sum += StepAll(
-            db, "SELECT * FROM tbl_TableStatus WHERE RowStatus='A' AND OutletID = " + outlet, {});
-        sum += StepAll(db,
-                       "SELECT TempID, TableNo, ClientID, UserID, HoldDT, OutletID, MPOutletID,"
-                       " ReserveDate FROM tbl_TableTemp WHERE RowStatus = 'A' AND OutletID = ?"
-                       " AND ReserveDate = ? AND MPOutletID = ? ORDER BY TableNo",
-                       {outlet, day, mp});
-        sum += StepAll(db,
-                       "SELECT * FROM tbl_TableBlock AS t LEFT OUTER JOIN (SELECT * FROM tbl_User"
-                       " WHERE RowStatus='A') u ON t.BlockUserID=u.UserID WHERE t.RowStatus='A' AND"
-                       " OutletID = " +
-                           outlet + " AND MPOutletID = " + mp +
-                           " AND ((BeginDate <= ?1 AND EndDate >= ?1) OR (BeginDate <= ?1 AND"
-                           " EndDate IS NULL) OR (BeginDate IS NULL AND EndDate >= ?1))",
-                       {day});
+        const int64_t sum = StepPlanStatements(db, day, outlet, mp);
         benchmark::DoNotOptimize(sum);
     }
     sqlite3_close(db);

@@ -6,6 +6,7 @@
 #include <set>
 
 #include "app/opscommands.h"
+#include "app/printlines.h"
 #include "app/profileargs.h"
 #include "app/resvfind.h"
 #include "app/shell.h"
@@ -81,17 +82,7 @@ void ListReservations(Shell& shell, const std::vector<std::string>& all) {
         shell.Error(GetMLText("Cannot load the reservations"));
         return;
     }
-    const std::vector<ProfileField*> columns = def->ListedFields();
-    std::string header = GetMLText("ID");
-    for (ProfileField* f : columns)
-        header += "\t" + OneField(f->ResvListHeader());
-    shell.Out(header);
-    for (const auto& [id, r] : list.Items()) {
-        std::string line = std::to_string(id);
-        for (ProfileField* f : columns)
-            line += "\t" + OneField(DisplayText(*f, r->GetFieldText(f->ProfileCode())));
-        shell.Out(line);
-    }
+    PrintResvList(shell, *def, list);
 }
 
 // The outlet of reservation `id` on `db` when it is one of the user's; nullptr else.

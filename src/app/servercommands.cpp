@@ -4,6 +4,7 @@
 #include <set>
 
 #include "app/shell.h"
+#include "app/viewcommands.h"
 #include "core/mltext.h"
 #include "messaging/kiv.h"
 #include "platform/userinterface.h"
@@ -40,6 +41,7 @@ std::unique_ptr<KIV> OpenHub() {
     // releasing them.
     hub->Func().ReleaseAllTempHoldTables();
     UI().SetStatus(GetMLText("Initializing user interface..."));
+    hub->SetViews(OpenViews(*hub));
     KIV* raw = hub.get();
     hub->OnSocketError([raw](const std::string& address, int32_t, const std::string& description,
                              int32_t,

@@ -48,6 +48,7 @@ Shell::Shell() {
     AddServerCommands(*this);
     AddResvCommands(*this);
     AddGuestCommands(*this);
+    AddViewCommands(*this);
     AddOpsCommands(*this);
 }
 

@@ -82,4 +82,5 @@ void AddVenueCommands(Shell& shell);
 void AddServerCommands(Shell& shell);
 void AddResvCommands(Shell& shell);
 void AddGuestCommands(Shell& shell);
+void AddViewCommands(Shell& shell);
 void AddOpsCommands(Shell& shell);

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "app/printlines.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/globals.h"
@@ -73,66 +74,6 @@ void PeriodOfTime(Shell& shell, const std::vector<std::string>& args) {
     shell.Out(PeriodLine(*period));
 }
 
-// Arrival times of the reservations seated on vacant tables: such a table
-// paints in the arrived colour.
-std::map<int32_t, DateTime> ArrivalTimes(SQLDB& db, const TableStatusMap& statuses) {
-    std::string ids;
-    for (const auto& [no, s] : statuses) {
-        if (s->ReserveID() >= 1 && s->GetTableStatus() == "V")
-            ids += (ids.empty() ? "" : ",") + std::to_string(s->ReserveID());
-    }
-    std::map<int32_t, DateTime> arrivals;
-    if (ids.empty()) return arrivals;
-    auto rs = db.RunSQLReturnRS(
-        "SELECT ReserveID, ArrivalTime FROM tbl_Reservation WHERE "
-        "ReserveID IN (" +
-        ids + ")");
-    for (; rs != nullptr && !rs->Eof(); rs->MoveNext()) {
-        auto arrival = DateTime::Parse(FieldStr(rs.get(), "ArrivalTime"));
-        if (arrival) arrivals[FieldLng(rs.get(), "ReserveID")] = *arrival;
-    }
-    return arrivals;
-}
-
-// The state as people read it: the code and the caption of its colour row.
-std::string StateForPeople(const ColorDefs& colors, const std::string& code) {
-    const ColorDef* def = colors.GetStatusColorDef(code);
-    const std::string caption = def != nullptr ? def->Name(g_nLanguage) : std::string();
-    return caption.empty() ? code : code + " " + caption;
-}
-
-// The live states belong to today: for another day the state and its colour
-// are not known, while holds and blocks are read for that day.
-void PrintTables(Shell& shell, PlanLoader& loader, SQLDB& db, bool live) {
-    ColorDefs colors;
-    if (SQLDB* config = g_oDBConns->GetDefaultSQLDB()) colors.Load(*config);
-    const std::map<int32_t, DateTime> arrivals = ArrivalTimes(db, loader.TableStatuses());
-    const DateTime now = DateTime::Now();
-    shell.BeginTable(TableLayout({"Table", "Plan", "Seats", "State", "Held", "Blocked",
-                                  "Blocked by", "Remark", "Colour", "Shared"})
-                         .Skip(1)
-                         .SortBy({1, 0}));
-    for (const auto& [fpID, plan] : loader.FloorPlans()) {
-        for (const auto& [no, table] : plan->FPTables()) {
-            const TableStatus& s = *loader.GetTableStatus(no);
-            std::string state = "-", color;
-            if (live) {
-                auto arrival = arrivals.find(s.ReserveID());
-                std::optional<DateTime> arrived;
-                if (arrival != arrivals.end()) arrived = arrival->second;
-                color = ColorHex(TableColor(colors, s, ColorMode::ByState, arrived, now));
-                state = shell.ForPeople() ? StateForPeople(colors, s.GetTableStatus())
-                                          : s.GetTableStatus();
-            }
-            shell.Out("table\t" + no + "\t" + plan->FPCode() + "\t" +
-                      std::to_string(table.TCapacity()) + "\t" + state + "\t" +
-                      (s.TableLock() ? "1" : "0") + "\t" + (s.Block() ? "1" : "0") + "\t" +
-                      OneField(s.BlockUserName()) + "\t" + OneField(s.BlockRemark()) + "\t" +
-                      color + "\t" + (loader.IsDuplicate(no) ? "1" : "0"));
-        }
-    }
-}
-
 void ShowPlan(Shell& shell, const std::vector<std::string>& args) {
     Outlets outlets;
     if (!CheckArgs(shell, args, 3, "plan OUTLET DATE PERIOD")) return;
@@ -153,14 +94,8 @@ void ShowPlan(Shell& shell, const std::vector<std::string>& args) {
         return;
     }
     const bool live = day->DateText() == DateTime::Now().DateText();
-    if (!live) shell.Out("note\t" + GetMLText("Live table states are shown for today only"));
-    if (loader.FloorPlans().Count() == 0) shell.Out(GetMLText("No floor plan in force"));
-    shell.BeginTable(TableLayout({"Plan ID", "Plan", "Name", "Sequence", "Capacity"}).Skip(1));
-    for (const auto& [id, plan] : loader.FloorPlans()) {
-        shell.Out("plan\t" + std::to_string(id) + "\t" + plan->FPCode() + "\t" +
-                  plan->Name(g_nLanguage) + "\t" + std::to_string(plan->SeqNo()) + "\t" +
-                  std::to_string(plan->Capacity()));
-    }
+    if (!live) shell.Out("note	" + GetMLText("Live table states are shown for today only"));
+    PrintPlans(shell, loader);
     PrintTables(shell, loader, *db, live);
 }
 

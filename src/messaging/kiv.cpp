@@ -56,6 +56,7 @@ KIV::~KIV() {
     // The tables this workstation still holds are free again for the others.
     func_->ReleaseAllTempHoldTables();
     conn_->DisConnectAll();
+    views_.reset();
 }
 
 bool KIV::InitObjects() {

@@ -19,6 +19,7 @@ class KIVFunc;
 class Outlets;
 class Accounts;
 class ColorDefs;
+class ViewSet;
 
 class KIV : public ErrorState {
   public:
@@ -64,6 +65,12 @@ class KIV : public ErrorState {
     // Marks a KIV server offline: its POS servers' status becomes unknown.
     void MarkServerOffline(KIVServer& server);
 
+    // The current, future and past views. They belong to a higher layer, so
+    // the front end makes them after sign-in and hands them over; released
+    // after the servers are disconnected. nullptr until then.
+    ViewSet* Views() { return views_.get(); }
+    void SetViews(std::shared_ptr<ViewSet> views) { views_ = std::move(views); }
+
   private:
     void ApplyPOSReply(const ScriptNode& kivdata);
     void ApplyPOSStatus(const ScriptNode& kivdata);
@@ -82,4 +89,5 @@ class KIV : public ErrorState {
     std::string receiptTemplate_;
     POSStatusHandler posStatus_;
     SocketErrorHandler socketError_;
+    std::shared_ptr<ViewSet> views_;  // shared: deleted where its type is known
 };
