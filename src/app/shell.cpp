@@ -46,6 +46,7 @@ Shell::Shell() {
     AddServerCommands(*this);
     AddResvCommands(*this);
     AddGuestCommands(*this);
+    AddGuestCSVCommands(*this);
 }
 
 Shell::~Shell() = default;

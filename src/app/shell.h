@@ -64,3 +64,4 @@ void AddVenueCommands(Shell& shell);
 void AddServerCommands(Shell& shell);
 void AddResvCommands(Shell& shell);
 void AddGuestCommands(Shell& shell);
+void AddGuestCSVCommands(Shell& shell);
