@@ -145,7 +145,7 @@ bool CSV::LoadCSV(const std::string& path, const std::string& folder, CSVCharset
     message_.clear();
     ClearErr();
     std::string bytes, text, error;
-    if (!ReadWholeFile(path, bytes)) return Fail("LoadCSV", "Cannot read file " + path);
+    if (!ReadWholeFile(path, bytes)) return Fail("LoadCSV", "Cannot read file: " + path);
     if (!DecodeCSVText(bytes, charset, text, error))
         return Fail("LoadCSV", "Not a CSV text file: " + error);
     bytes.clear();
@@ -190,7 +190,7 @@ bool CSV::SaveCSVFile(const std::string& path, Recordset& rs,
     }
     if (!WriteWholeFile(path, w.Output())) {
         count = 0;
-        return Fail("SaveCSVFile", "Cannot write file " + path);
+        return Fail("SaveCSVFile", "Cannot write file: " + path);
     }
     return true;
 }

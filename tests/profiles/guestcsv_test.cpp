@@ -225,7 +225,7 @@ TEST_F(GuestCSVTest, FilesThatCannotBeImportedImportNothing) {
     GuestCSV csv(Db());
     GuestImportResult r;
     EXPECT_FALSE(csv.ImportGuestProfile(File("missing.csv"), CSVCharset::kUTF8, r));
-    EXPECT_EQ(csv.Message(), "Cannot read file " + File("missing.csv"));
+    EXPECT_EQ(csv.Message(), "Cannot read file: " + File("missing.csv"));
 }
 
 TEST_F(GuestCSVTest, TheReadingDescriptionKeepsOtherFilesSections) {
