@@ -227,7 +227,10 @@ void ProfileField::SetValue(const std::string& value) {
         case kInputDD: {
             const auto d = DateTime::Parse(value);
             c.Date().SetValue(d ? d->DateText() : "");
-            if (d && c.Date().Value() != d->DateText()) heldValue_ = d->DateText();
+            if (d && c.Date().Value() != d->DateText()) {
+                c.Date().SetValue("");
+                heldValue_ = d->DateText();
+            }
             break;
         }
         case kInputTT: {

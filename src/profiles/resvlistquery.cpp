@@ -1,6 +1,7 @@
 // The reservation-list queries built from a profile definition: one column
 // per listed field, guest columns read from the guest profile, pseudo-fields
 // from the joined tables, and the table bindings of the listed reservations.
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -134,8 +135,11 @@ std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) con
     for (const char* key : kKeyColumns) {
         if (selected.insert(key).second) add(std::string("R.") + key);
     }
+    // A source this workstation leaves out stays out: its indicator is blank.
     for (const char* key : kResvIndicatorSources) {
-        if (indicators && selected.insert(key).second) add(std::string("R.") + key);
+        const bool ignored =
+            std::find(ignored_.begin(), ignored_.end(), UpperAscii(key)) != ignored_.end();
+        if (indicators && !ignored && selected.insert(key).second) add(std::string("R.") + key);
     }
     const std::string conditions = criteria.BuildConditions("R");
     return "Select " + select + " From tbl_Reservation R " +

@@ -9,7 +9,7 @@
 
 namespace {
 
-ProfileField MakeField(const char* inputType, const char* dataType = "T",
+ProfileField MakeField(const char* inputType, const char* dataType = "S",
                        const char* defaultValue = "") {
     ProfileField f;
     f.SetAttr("ProfileCode", "F");
@@ -58,20 +58,24 @@ TEST(ProfileField, StoredValuesRoundTripThroughTheirControls) {
         const char* display;  // GetDisplayText (no date format loaded: yyyy-mm-dd)
     };
     const Case cases[] = {
-        {"TX", "T", "  Chan  ", "Chan", "Chan"},
+        {"TX", "S", "  Chan  ", "Chan", "Chan"},
         {"D", "D", "2024-03-07", "2024-03-07", "2024-03-07"},
         {"DT", "DT", "2024-03-07 19:30:00", "2024-03-07 19:30:00", "2024-03-07 19:30"},
-        {"TM", "TM", "19:30:00", "19:30", "19:30"},
-        {"C", "T", "YES", "YES", "Yes"},
-        {"C", "T", "MAYBE", "", ""},  // not an option: nothing selected
-        {"C", "T", "", "", "Unknown"},
-        {"L", "T", "NO", "NO", "No"},
-        {"CX", "T", "free text", "free text", "free text"},
+        {"TM", "T", "19:30:00", "19:30", "19:30"},
+        {"C", "T", "19:45", "19:45", "19:45"},  // a combo of times gives the typed time
+        {"C", "S", "YES", "YES", "Yes"},
+        {"C", "S", "MAYBE", "", ""},  // not an option: nothing selected
+        {"C", "S", "", "", "Unknown"},
+        {"L", "S", "NO", "NO", "No"},
+        {"CX", "S", "free text", "free text", "free text"},
         {"CB", "I", "1", "1", "Yes"},
         {"CB", "I", "Y", "0", "No"},  // only "1" ticks the box
         {"DD", "D", "2024-02-29", "2024-02-29", "2024-02-29"},
+        // Years the control does not offer are kept as stored, and shown.
+        {"DD", "D", "1899-12-31", "1899-12-31", "1899-12-31"},
+        {"DD", "D", "2150-06-01", "2150-06-01", "2150-06-01"},
         {"TT", "TT", "19:15", "19:15", "7:15 PM"},
-        {"IM", "T", " pic.png ", "pic.png", "pic.png"},
+        {"IM", "S", " pic.png ", "pic.png", "pic.png"},
     };
     for (const auto& c : cases) {
         ProfileField f = MakeField(c.inputType, c.dataType);
@@ -125,15 +129,20 @@ TEST(FieldInput, TypedValuesBecomeStoredValuesOrAreRefused) {
         const char* stored;
     };
     const Case cases[] = {
-        {"TM", "TM", "930", true, "09:30"},
-        {"TM", "TM", "1975", false, ""},
-        {"TM", "TM", "19:30", true, "19:30"},
+        {"TM", "T", "930", true, "09:30"},
+        {"TM", "T", "1975", false, ""},
+        {"TM", "T", "19:30", true, "19:30"},
+        {"TX", "T", "2015", true, "20:15"},  // a text box holding a time
+        {"TX", "S", "2015", true, "2015"},
+        {"DD", "D", "1899-12-31", false, ""},  // years the control does not offer
+        {"DD", "D", "2199-01-01", false, ""},
+        {"DD", "D", "1900-01-01", true, "1900-01-01"},
         {"D", "D", "2024-02-30", false, ""},
         {"D", "D", "2024-02-29", true, "2024-02-29"},
-        {"C", "T", "yes", true, "YES"},  // by value or name, any case
-        {"C", "T", "No", true, "NO"},
-        {"C", "T", "MAYBE", false, ""},
-        {"CX", "T", "MAYBE", true, "MAYBE"},
+        {"C", "S", "yes", true, "YES"},  // by value or name, any case
+        {"C", "S", "No", true, "NO"},
+        {"C", "S", "MAYBE", false, ""},
+        {"CX", "S", "MAYBE", true, "MAYBE"},
         {"TX", "I", "12", true, "12"},
         {"TX", "I", "12a", false, ""},
         {"CB", "I", "yes", true, "1"},
@@ -147,6 +156,17 @@ TEST(FieldInput, TypedValuesBecomeStoredValuesOrAreRefused) {
         EXPECT_EQ(c.accepted ? f.GetValue() : std::string(c.stored), c.stored) << c.typed;
         EXPECT_EQ(message.empty(), c.accepted) << c.typed;
     }
+    // A refused date leaves a stored one that the control cannot offer as it was.
+    ProfileField birthday = MakeField("DD", "D");
+    birthday.SetValue("1899-12-31");
+    birthday.SetLoadedValue(birthday.GetValue());
+    std::string refused;
+    EXPECT_FALSE(EnterFieldValue(birthday, "2199-12-31", false, refused));
+    EXPECT_EQ(refused, "Date out of range");
+    EXPECT_FALSE(birthday.Changed());
+    ASSERT_TRUE(EnterFieldValue(birthday, "", false, refused));
+    EXPECT_TRUE(birthday.Changed());  // cleared on purpose
+
     ProfileField must = MakeField("TX");
     std::string message;
     EXPECT_FALSE(EnterFieldValue(must, "", true, message));

@@ -15,6 +15,13 @@ class ResvCommandsTest : public ProfileTest {
         shell.Execute(line);
         return ui.Texts("print");
     }
+    // Today's first dinner (18:00-22:30) of the Harbour Grill.
+    std::string TodaysDinner() {
+        return One(
+            "SELECT MIN(ReserveID) FROM tbl_Reservation WHERE OutletID=1 AND MPOutletID=13 AND "
+            "RowStatus='A' AND ReserveDate='" +
+            Today() + "'");
+    }
     std::string TodaysFirst() {
         return One(
             "SELECT MIN(ReserveID) FROM tbl_Reservation WHERE OutletID=1 AND RowStatus='A'"
@@ -41,7 +48,7 @@ TEST_F(ResvCommandsTest, ListShowsTheListColumnsOfTheDay) {
 }
 
 TEST_F(ResvCommandsTest, SetWritesThroughTheFormAndShowReadsItBack) {
-    const std::string id = TodaysFirst();
+    const std::string id = TodaysDinner();
     EXPECT_EQ(Run("resv set " + id + " Remark=\"Late, by the window\" ReserveTime=1930"),
               std::vector<std::string>{"Reservation updated: " + id});
     EXPECT_EQ(One("SELECT convert(varchar(8), ReserveTime, 108) FROM tbl_Reservation WHERE "
@@ -116,6 +123,81 @@ TEST_F(ResvCommandsTest, GuestsAreCreatedShownAndChanged) {
           "field\tDYMemCategory\tMember category\tGold", "field\tReceiveSMS\tReceive SMS\tNo"}) {
         EXPECT_NE(std::find(shown.begin(), shown.end(), line), shown.end()) << line;
     }
+}
+
+TEST_F(ResvCommandsTest, CountsAndTimesOutsideTheRulesAreRefused) {
+    // A dinner booking (18:00-22:30) of the Harbour Grill.
+    const std::string id =
+        One("SELECT MIN(ReserveID) FROM tbl_Reservation WHERE OutletID=1 AND MPOutletID=13 AND "
+            "RowStatus='A' AND ReserveDate='" +
+            Today() + "'");
+    ASSERT_FALSE(id.empty());
+    const std::string before = One("SELECT RowModified FROM tbl_Reservation WHERE ReserveID=" + id);
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"ReserveCover=-5", {"The number of covers must be at least 1: ReserveCover=-5"}},
+        {"ReserveCover=0 DYAdult=-1 DYChildren=-2",
+         {"The number of covers must be at least 1: ReserveCover=0",
+          "The number of adults cannot be negative: DYAdult=-1",
+          "The number of children cannot be negative: DYChildren=-2"}},
+        {"ReserveTime=930", {"The time is outside the meal period: ReserveTime=09:30 (Dinner)"}},
+        {"ReserveTime=2230", {"The time is outside the meal period: ReserveTime=22:30 (Dinner)"}},
+        // Moving to breakfast keeps the dinner time unless a new one is given.
+        {"MPOutletID=01BRK",
+         {"The time is outside the meal period: ReserveTime=" +
+          One("SELECT convert(varchar(8), ReserveTime, 108) FROM tbl_Reservation WHERE "
+              "ReserveID=" +
+              id)
+              .substr(0, 5) +
+          " (Breakfast)"}},
+        {"MPOutletID=03SUP ReserveTime=2300", {"Unknown meal period: 03SUP"}},  // Jade Garden's
+    };
+    for (const auto& [values, answer] : cases)
+        EXPECT_EQ(Run("resv set " + id + " " + values), answer) << values;
+    EXPECT_EQ(One("SELECT RowModified FROM tbl_Reservation WHERE ReserveID=" + id), before);
+
+    // A period and a time of it move the booking; the period goes by code or id.
+    EXPECT_EQ(Run("resv set " + id + " MPOutletID=01brk ReserveTime=0800 ReserveCover=1"),
+              std::vector<std::string>{"Reservation updated: " + id});
+    EXPECT_EQ(One("SELECT MPOutletID FROM tbl_Reservation WHERE ReserveID=" + id), "11");
+    EXPECT_EQ(Run("resv set " + id + " MPOutletID=13 ReserveTime=2215"),
+              std::vector<std::string>{"Reservation updated: " + id});
+    EXPECT_EQ(One("SELECT MPOutletID FROM tbl_Reservation WHERE ReserveID=" + id), "13");
+    EXPECT_EQ(Run("resv set " + id + " MPOutletID=13"), std::vector<std::string>{"No change"});
+}
+
+TEST_F(ResvCommandsTest, DatesTheFormCannotOfferAreRefusedAndStoredOnesKept) {
+    const std::string birthday = "SELECT DateOfBirth FROM tbl_Guest WHERE GuestID=5";
+    const std::string before = One(birthday);
+    EXPECT_EQ(Run("guest set 5 DateOfBirth=1899-12-31"),
+              std::vector<std::string>{"Date out of range: DateOfBirth=1899-12-31"});
+    EXPECT_EQ(Run("guest new DYLastName=Later DateOfBirth=2199-01-01"),
+              std::vector<std::string>{"Date out of range: DateOfBirth=2199-01-01"});
+    EXPECT_EQ(One(birthday), before);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tbl_Guest WHERE DYLastName='Later'"), 0);
+
+    // A date stored by another program shows and outlives an edit of another field.
+    inst.Sql("UPDATE tbl_Guest SET DateOfBirth='1899-12-31' WHERE GuestID=5");
+    const auto shown = Run("guest show 5");
+    EXPECT_NE(
+        std::find(shown.begin(), shown.end(), "field\tDateOfBirth\tDate of birth\t31/12/1899"),
+        shown.end());
+    EXPECT_EQ(Run("guest set 5 DYFirstName=Yen"), std::vector<std::string>{"Guest updated: 5"});
+    EXPECT_EQ(One(birthday).substr(0, 10), "1899-12-31");
+}
+
+TEST_F(ResvCommandsTest, AnEditCannotTakeAnotherGuestsAccount) {
+    const std::string account = One("SELECT DYAccountNo FROM tbl_Guest WHERE GuestID=7");
+    const std::string holder = One("SELECT IsNull(DYHolderNo,'') FROM tbl_Guest WHERE GuestID=7");
+    const std::string mine = One("SELECT DYAccountNo FROM tbl_Guest WHERE GuestID=5");
+    const std::vector<std::string> taken{
+        "Account number exists, please select another account number"};
+    EXPECT_EQ(Run("guest set 5 DYAccountNo=" + account + " DYHolderNo=" + holder), taken);
+    EXPECT_EQ(One("SELECT DYAccountNo FROM tbl_Guest WHERE GuestID=5"), mine);
+    // Another holder of the same account is a different member.
+    EXPECT_EQ(Run("guest set 5 DYAccountNo=" + account + " DYHolderNo=99"),
+              std::vector<std::string>{"Guest updated: 5"});
+    // Taking guest 7's holder number now would make the pair equal.
+    EXPECT_EQ(Run("guest set 5 DYHolderNo=" + holder), taken);
 }
 
 }  // namespace

@@ -69,6 +69,28 @@ TEST_F(ResvListTest, ListsTheDayWithItsBindingsAndTableNumbers) {
     }
 }
 
+TEST_F(ResvListTest, TextsListInFullTimesAsClockTimesAndIndicatorsFilled) {
+    const std::string day = DateTime::Now().AddDays(40).DateText();  // no demo bookings
+    const int32_t id = Book(21, day, "12:45:00");
+    inst.Sql(
+        "UPDATE tbl_Reservation SET DYLastName='Montgomery-Whitfield', ReserveMode='I',"
+        " ReserveStatus='P', Remark='Cake at 13:30' WHERE ReserveID=" +
+        std::to_string(id));
+    const int32_t plain = Book(21, day, "13:30:00");
+    // A site's definition that still marks its time fields "T" reads the same way.
+    inst.Sql("UPDATE tbl_ProfileDefinition SET DataType='T' WHERE ProfileCode='ReserveTime'");
+    const Reservations list = List(2, day);
+    const Reservation* r = list.Item(id);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->GetFieldText("DYLastName"), "Montgomery-Whitfield");
+    EXPECT_EQ(r->GetFieldText("ReserveTime"), "12:45");
+    EXPECT_EQ(r->GetFieldText("SYS_ResvIndicator_Status"), "INTERNET PENDING");
+    EXPECT_EQ(r->GetFieldText("SYS_ResvIndicator_Remark"), "REMARK");
+    ASSERT_NE(list.Item(plain), nullptr);
+    EXPECT_EQ(list.Item(plain)->GetFieldText("SYS_ResvIndicator_Status"), "");
+    EXPECT_EQ(list.Item(plain)->GetFieldText("SYS_ResvIndicator_Remark"), "");
+}
+
 TEST_F(ResvListTest, GuestColumnsComeFromTheProfileUnlessThePlaceholderGuestBooked) {
     const std::string pseudo = std::to_string(g_oConfig->PseudoGuestID());
     const std::string day = " AND OutletID=1 AND RowStatus='A' AND ReserveDate='" + Today() + "'";

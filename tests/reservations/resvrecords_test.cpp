@@ -6,7 +6,9 @@
 
 #include "data/recordset.h"
 #include "reservations/reservations.h"
+#include "reservations/resvrules.h"
 #include "reservations/tablereserve.h"
+#include "venue/mpoutlet.h"
 
 namespace {
 
@@ -43,11 +45,20 @@ TEST(ResvListCriteria, BuildsConditionsInTheirOrderAndSkipsBadBounds) {
              c.AddMPOutletID(12);
              c.AddMPOutletID(13);
          },
-         " Where  R.ReserveDate >= '2024-03-01' AND R.ReserveDate <= '2024/03/02' AND"
+         " Where  R.ReserveDate >= '2024-03-01' AND R.ReserveDate <= '2024-03-02' AND"
          " R.ReserveTime >= '18:00:00' AND R.ReserveTime <= '23:59:59' AND"
          " R.RowModified >= '2024-03-04' AND R.RowModified <= '2024-03-05' AND"
          " R.ReserveType= 'N' AND R.MPOutletID IN (12,13) AND R.OutletID IN (1) AND"
          " R.RowStatus IN ('A','X') AND R.ReserveID IN ('7')"},
+        // "/" between the parts is read, and written as the columns compare.
+        {"slashes",
+         [](ResvListCriteria& c) {
+             c.ResvBeginTime = "19/30/00";
+             c.ResvEndTime = "21:00/00";
+             c.RowModifiedBegin = "2024/03/04";
+         },
+         " Where  R.ReserveTime >= '19:30:00' AND R.ReserveTime <= '21:00:00' AND"
+         " R.RowModified >= '2024-03-04'"},
         {"quote in a code", [](ResvListCriteria& c) { c.AddRowStatus("A' OR 'x'='x"); },
          " Where  R.RowStatus IN ('A'' OR ''x''=''x')"},
     };
@@ -134,6 +145,67 @@ TEST(TableReserve, PartFlagsOfSplitAndPastMidnightPeriods) {
         const PartFlags f = ComputePartFlags(*parts, at(time));
         EXPECT_EQ(f.r1, r1) << time;
         EXPECT_EQ(f.r2, r2) << time;
+    }
+}
+
+MPOutlet Period(const char* start, const char* end1, const char* start2, const char* end) {
+    Recordset rs(
+        FieldList({"MPOutletID", "MPStartTime", "MPEndTime1", "MPStartTime2", "MPEndTime"}),
+        {{Variant(1), Variant(start), Variant(end1), Variant(start2), Variant(end)}});
+    MPOutlet m;
+    EXPECT_TRUE(m.AddFromRS(&rs));
+    return m;
+}
+
+TEST(ResvRules, BookedTimesLieInTheirMealPeriod) {
+    const MPOutlet dinner = Period("18:00", "22:30", "22:30", "22:30");
+    const MPOutlet lunch = Period("11:00", "13:00", "13:15", "15:00");  // a pause at 13:00
+    const MPOutlet supper = Period("22:00", "02:00", "02:00", "02:00");
+    const MPOutlet late = Period("21:00", "23:30", "00:30", "03:00");   // pause over midnight
+    const MPOutlet unset = Period("18:00", "00:00", "00:00", "22:00");  // parts never filled in
+    const std::tuple<const MPOutlet*, const char*, bool> cases[] = {
+        {&dinner, "09:30", false}, {&dinner, "18:00", true},  {&dinner, "22:29", true},
+        {&dinner, "22:30", false}, {&lunch, "12:59", true},   {&lunch, "13:00", false},
+        {&lunch, "13:14", false},  {&lunch, "13:15", true},   {&lunch, "15:00", false},
+        {&supper, "23:30", true},  {&supper, "01:59", true},  {&supper, "02:00", false},
+        {&supper, "21:59", false}, {&supper, "12:00", false}, {&late, "23:29", true},
+        {&late, "23:45", false},   {&late, "00:15", false},   {&late, "00:30", true},
+        {&late, "02:59", true},    {&unset, "19:30", true},   {&unset, "23:00", false},
+    };
+    for (const auto& [period, time, in] : cases)
+        EXPECT_EQ(TimeInMealPeriod(*period, *DateTime::Parse(time)), in) << time;
+}
+
+TEST(ResvRules, PartyCountsHaveTheirLeastValues) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"ReserveCover", "1", true}, {"ReserveCover", "0", false},  {"ReserveCover", "-5", false},
+        {"ReserveCover", "", false}, {"ReserveCover", "2x", false}, {"reservecover", "12", true},
+        {"ArrivalCover", "", true},  {"ArrivalCover", "0", false},  {"ArrivalCover", "3", true},
+        {"DYAdult", "0", true},      {"DYAdult", "-1", false},      {"DYChildren", "", true},
+        {"DYChildren", "-2", false}, {"Remark", "-5", true},
+    };
+    for (const auto& [field, value, ok] : cases) {
+        std::string message;
+        EXPECT_EQ(CheckResvCount(field, value, message), ok) << field << "=" << value;
+        EXPECT_EQ(message.empty(), ok) << field << "=" << value;
+    }
+}
+
+TEST(ResvRules, IndicatorsOfInternetPendingAndRemarkedBookings) {
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
+        {"T", "N", "", "", ""},
+        {"I", "", "Window", "INTERNET", "REMARK"},
+        {"T", "P", "  ", "PENDING", ""},
+        {"I", "P", "", "INTERNET PENDING", ""},
+    };
+    for (const auto& [mode, status, remark, shown, remarkShown] : cases) {
+        Reservation r;
+        r.SetField("ReserveMode", mode);
+        r.SetField("ReserveStatus", status);
+        r.SetField("Remark", remark);
+        FillResvIndicators(r);
+        EXPECT_EQ(r.GetFieldText("SYS_ResvIndicator_Status"), shown) << mode << status;
+        EXPECT_EQ(r.GetFieldText("SYS_ResvIndicator_Remark"), remarkShown) << remark;
     }
 }
 
