@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/shell.h"
+#include "data/recordset.h"
 #include "profilefixture.h"
 
 namespace {
@@ -194,6 +195,8 @@ TEST_F(GuestCSVTest, BadRowsAreRefusedWithTheirLinesAndTheOthersImported) {
     EXPECT_EQ(Guest("A1", "convert(varchar(10), DateOfBirth, 121)"), "1980-02-29");
     EXPECT_EQ(Guest("A5", "DYLastName"), "two\r\nlines");
     EXPECT_EQ(Guest("A2", "DYLastName"), "Bad date again but first good");
+    EXPECT_EQ(
+        Count("SELECT COUNT(*) FROM tbl_Guest WHERE DYAccountNo='A2' AND DateOfBirth IS NULL"), 1);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM tbl_Guest WHERE DYAccountNo IN ('A3','A4','A6','A7')"),
               0);
     // A row without an account number never reached the guests without one.
@@ -263,6 +266,53 @@ TEST_F(GuestCSVTest, ConsoleImportsABig5FileAndListsTheRefusedRows) {
                                            "DYAccountNo<>'99999999'")) +
                           " guest profile is exported");
     EXPECT_NE(ReadBack(File("out.csv")).find("\"B1\""), std::string::npos);
+}
+
+TEST(GuestColumnRules, ValuesAreCheckedByTheColumnsTypes) {
+    const GuestCSVField text{"Remark", "S", "NV", 5};
+    const GuestCSVField date{"DateOfBirth", "D", "N", 10};
+    struct Case {
+        GuestColumnRule rule;
+        const char* text;
+        const char* value;  // nullptr: refused
+    };
+    const Case cases[] = {
+        {RuleFor(text, "INT", adInteger), "+12", "12"},
+        {RuleFor(text, "INT", adInteger), "-7", "-7"},
+        {RuleFor(text, "INT", adInteger), "2147483648", nullptr},
+        {RuleFor(text, "INT", adInteger), "1.5", nullptr},
+        {RuleFor(text, "MONEY", adCurrency), "12.50", "12.50"},
+        {RuleFor(text, "MONEY", adCurrency), "1e5", nullptr},
+        {RuleFor(text, "MONEY", adCurrency), ".", nullptr},
+        {RuleFor(text, "BIT", adBoolean), "True", "1"},
+        {RuleFor(text, "BIT", adBoolean), "Y", nullptr},
+        {RuleFor(text, "TIME", adDBTimeStamp), " 9:30 ", "09:30:00"},
+        {RuleFor(text, "TIME", adDBTimeStamp), "2024-01-01 09:30", nullptr},
+        {RuleFor(text, "DATETIME", adDBTimeStamp), "2024/3/1 19:30", "2024-03-01 19:30:00"},
+        {RuleFor(text, "DATE", adDBTimeStamp), "1753-01-01", "1753-01-01"},
+        {RuleFor(text, "DATE", adDBTimeStamp), "1752-12-31", nullptr},
+        {RuleFor(text, "DATE", adDBTimeStamp), "31/12/1999", nullptr},
+        // The field's size and the column's length: the smaller holds.
+        {RuleFor(text, "NVARCHAR(50)", adVarWChar), "陳大文中文", "陳大文中文"},
+        {RuleFor(text, "NVARCHAR(50)", adVarWChar), "陳大文中文字", nullptr},
+        {RuleFor(GuestCSVField{"Name", "S", "NV", 100}, "NVARCHAR(3)", adVarWChar), "abcd",
+         nullptr},
+        {RuleFor(text, "NVARCHAR(50)", adVarWChar), " kpt ", " kpt "},
+        // Without a declared type: the ADO type, then the field's own types.
+        {RuleFor(date, "", adDBTimeStamp), "1999-12-31 10:00", "1999-12-31"},
+        {RuleFor(date, "", 0), "10:30", nullptr},
+        {RuleFor(GuestCSVField{"N", "S", "I", 4}, "", 0), "x", nullptr},
+    };
+    for (const auto& c : cases) {
+        std::string value, reason;
+        const bool ok = NormaliseGuestValue(c.rule, c.text, value, reason);
+        EXPECT_EQ(ok, c.value != nullptr) << c.text;
+        if (ok && c.value != nullptr) {
+            EXPECT_EQ(value, c.value) << c.text;
+        } else if (!ok) {
+            EXPECT_FALSE(reason.empty()) << c.text;
+        }
+    }
 }
 
 }  // namespace
