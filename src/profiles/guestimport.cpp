@@ -96,9 +96,9 @@ class GuestCSV::Import {
         }
         if (!CheckColumns(table.Columns) || !ReadColumnRules()) return false;
         result_.RowsChecked = true;
+        placeholder_ = TrimRight(owner_.PlaceholderAccount(), " ");
         CheckRows(table.Records);
         if (rows_.empty()) return true;
-        placeholder_ = owner_.PlaceholderAccount();
         const bool staged = Stage();
         const bool ok = staged && Apply();
         DropStaging();
@@ -115,7 +115,7 @@ class GuestCSV::Import {
         owner_.message_ = message;
         return false;
     }
-    bool Run(const std::string& sql, const std::string& message) {
+    bool Exec(const std::string& sql, const std::string& message) {
         return db_.RunSQLNoReturn(sql) || Failed(message, sql);
     }
     // The count a batch ends with ("SELECT @@ROWCOUNT AS RC"); -1 on failure.
@@ -212,12 +212,11 @@ class GuestCSV::Import {
 
     void CheckRows(const std::vector<CSVRecord>& records) {
         std::map<std::string, int> lineOfKey;
-        const std::string placeholder = TrimRight(owner_.PlaceholderAccount(), " ");
         for (const CSVRecord& record : records) {
             std::vector<Cell> cells;
             if (!CheckRecord(record, cells)) continue;
             const Cell& account = cells[static_cast<std::size_t>(account_)];
-            if (!placeholder.empty() && EqualsNoCase(TrimRight(*account, " "), placeholder)) {
+            if (!placeholder_.empty() && EqualsNoCase(TrimRight(*account, " "), placeholder_)) {
                 ++result_.Skipped;  // the placeholder guest is never imported
                 continue;
             }
@@ -266,8 +265,8 @@ class GuestCSV::Import {
         std::string defs;
         for (const auto& f : columns_)
             defs += (defs.empty() ? "" : ",") + f.Column + StagingType(f) + " Collate " + collation;
-        if (!Run("CREATE TABLE tempdb.." + stage_ + " (" + defs + " )",
-                 "Fail to create staging table"))
+        if (!Exec("CREATE TABLE tempdb.." + stage_ + " (" + defs + " )",
+                  "Fail to create staging table"))
             return false;
         stageMade_ = true;
         const std::string insert =
@@ -283,18 +282,19 @@ class GuestCSV::Import {
                 }
                 sql += ")";
             }
-            if (!Run(sql, "Fail to stage the file")) return false;
+            if (!Exec(sql, "Fail to stage the file")) return false;
         }
         // A copy of the guest table's structure, identity included.
-        if (!Run("SELECT * INTO tempdb.." + full_ + " FROM tbl_Guest WHERE 1=0",
-                 "Fail to copy table structure"))
+        if (!Exec("SELECT * INTO tempdb.." + full_ + " FROM tbl_Guest WHERE 1=0",
+                  "Fail to copy table structure"))
             return false;
         fullMade_ = true;
         const std::string cols = ColumnList();
-        return Run("INSERT INTO tempdb.." + full_ + " (" + cols + ") SELECT " + cols +
-                       " FROM tempdb.." + stage_,
-                   "Fail to stage the file") &&
-               Run(" UPDATE tempdb.." + full_ + " SET " +
+        return Exec("INSERT INTO tempdb.." + full_ + " (" + cols + ") SELECT " + cols +
+                        " FROM tempdb.." + stage_,
+                    "Fail to stage the file") &&
+               Exec(
+                   " UPDATE tempdb.." + full_ + " SET " +
                        " UserID = CASE WHEN USERID IS NULL THEN 1 ELSE  UserID  END, " +
                        " RowStatus = CASE WHEN RowStatus IS NULL THEN 'A' ELSE  RowStatus END, " +
                        " DBServerID = CASE WHEN DBServerID IS NULL THEN 1 ELSE  DBServerID  END, " +
@@ -354,11 +354,11 @@ class GuestCSV::Import {
         if (rc < 0) return false;
         result_.Inserted = rc;
         // Numbers for the guests just inserted; other guests keep theirs.
-        return Run("UPDATE tbl_Guest SET RowModified = GetDate()," +
-                       std::string(" GuestNo = GuestID WHERE GuestNo <> CAST(GuestID AS "
-                                   "VARCHAR(10)) AND ") +
-                       " RowStatus = 'A' AND GuestID > " + std::to_string(lastBefore),
-                   "Fail to number the new guests");
+        return Exec("UPDATE tbl_Guest SET RowModified = GetDate()," +
+                        std::string(" GuestNo = GuestID WHERE GuestNo <> CAST(GuestID AS "
+                                    "VARCHAR(10)) AND ") +
+                        " RowStatus = 'A' AND GuestID > " + std::to_string(lastBefore),
+                    "Fail to number the new guests");
     }
 
     void DropStaging() {

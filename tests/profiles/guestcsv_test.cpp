@@ -122,7 +122,8 @@ TEST_F(GuestCSVTest, NewGuestsGetTheDefaultsAndAreMatchedTheSecondTime) {
     EXPECT_EQ(r.Skipped, 1);  // the placeholder row
     EXPECT_TRUE(r.Refused.empty());
     EXPECT_EQ(Guests(), before + 2);
-    const std::string id = Guest("N1' AND DYHolderNo IS NULL AND 'a'='a", "GuestID");
+    const std::string id =
+        One("SELECT GuestID FROM tbl_Guest WHERE DYAccountNo='N1' AND DYHolderNo IS NULL");
     const std::pair<const char*, std::string> defaults[] = {
         {"Gender", "N"}, {"DateOfBirthType", "7"}, {"DBServerID", "1"},
         {"UserID", "1"}, {"RowStatus", "A"},       {"GuestNo", id}};
