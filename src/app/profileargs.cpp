@@ -130,6 +130,10 @@ bool ApplyPeriodArgument(Shell& shell, ProfileDefinition& def, const Reservation
     const std::string arg = it->second;
     values.erase(it);
     ProfileField* field = def.Field(kPeriodField);
+    if (field != nullptr && !def.IsUpdatable(*field)) {
+        shell.Error(GetMLText("This field cannot be changed") + ": " + kPeriodField);
+        return false;
+    }
     if (field == nullptr) {
         def.AddField(PeriodField());
         field = def.Field(kPeriodField);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -43,6 +44,12 @@ std::u32string Decode(const std::string& s) {
     for (std::size_t p = 0; p < s.size();)
         r.push_back(NextCodePoint(s, p));
     return r;
+}
+
+// Plain ASCII texts (dates, times, codes) are cut by bytes without decoding.
+bool IsAscii(const std::string& s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0x80) == 0; });
 }
 
 std::string Encode(const std::u32string& s, std::size_t from = 0,
@@ -423,7 +430,12 @@ void ToStr(sqlite3_context* ctx, int, sqlite3_value** argv) {
     } else {
         s = Text(argv[0]);
     }
-    if (len >= 0 || fixed) {
+    // A plain ASCII text is cut by bytes: no need to decode it (every list
+    // date passes here).
+    if (IsAscii(s) && !fixed) {
+        if (len >= 0 && s.size() > static_cast<std::size_t>(len))
+            s.resize(static_cast<std::size_t>(len));
+    } else if (len >= 0 || fixed) {
         std::u32string u = Decode(s);
         if (len >= 0 && u.size() > static_cast<std::size_t>(len))
             u.resize(static_cast<std::size_t>(len));
@@ -525,7 +537,12 @@ void LeftRight(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
                           (left ? "left" : "right") + " function.";
         return sqlite3_result_error(ctx, msg.c_str(), -1);
     }
-    std::u32string s = Decode(Text(argv[0]));
+    const std::string text = Text(argv[0]);
+    if (IsAscii(text)) {
+        const std::size_t k = std::min<std::size_t>(text.size(), static_cast<std::size_t>(n));
+        return ResultText(ctx, left ? text.substr(0, k) : text.substr(text.size() - k));
+    }
+    std::u32string s = Decode(text);
     std::size_t k = std::min<std::size_t>(s.size(), static_cast<std::size_t>(n));
     ResultText(ctx, left ? Encode(s, 0, k) : Encode(s, s.size() - k));
 }
@@ -537,11 +554,17 @@ void Substring(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (len < 0)
         return sqlite3_result_error(
             ctx, "Invalid length parameter passed to the substring function.", -1);
-    std::u32string s = Decode(Text(argv[0]));
+    const std::string text = Text(argv[0]);
+    const bool ascii = IsAscii(text);
+    std::u32string s = ascii ? std::u32string() : Decode(text);
+    const std::size_t size = ascii ? text.size() : s.size();
     // Positions before 1 count towards the length but yield nothing.
     int64_t from = std::max<int64_t>(start, 1);
-    int64_t to = std::min<int64_t>(start + len, static_cast<int64_t>(s.size()) + 1);
+    int64_t to = std::min<int64_t>(start + len, static_cast<int64_t>(size) + 1);
     if (to <= from) return ResultText(ctx, "");
+    if (ascii)
+        return ResultText(ctx, text.substr(static_cast<std::size_t>(from - 1),
+                                           static_cast<std::size_t>(to - from)));
     ResultText(ctx,
                Encode(s, static_cast<std::size_t>(from - 1), static_cast<std::size_t>(to - from)));
 }

@@ -37,20 +37,33 @@ int Num(const std::string& s, int def) {
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
+// Dates are formatted for every row of a list: digits are written directly.
 std::string Two(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%02d", v % 100);
-    return b;
+    v %= 100;
+    if (v < 0) {
+        char b[8];
+        std::snprintf(b, sizeof b, "%02d", v);
+        return b;
+    }
+    return {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
 }
 std::string Four(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%04d", v);
-    return b;
+    if (v < 0 || v > 9999) {
+        char b[16];
+        std::snprintf(b, sizeof b, "%04d", v);
+        return b;
+    }
+    return {static_cast<char>('0' + v / 1000), static_cast<char>('0' + v / 100 % 10),
+            static_cast<char>('0' + v / 10 % 10), static_cast<char>('0' + v % 10)};
 }
 std::string Three(int v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "%03d", v);
-    return b;
+    if (v < 0 || v > 999) {
+        char b[16];
+        std::snprintf(b, sizeof b, "%03d", v);
+        return b;
+    }
+    return {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
+            static_cast<char>('0' + v % 10)};
 }
 
 // Reads 1 or 2 digits at p.

@@ -28,6 +28,7 @@ std::string SwitchPrefix(int operation) {
 
 void ProfileDefinition::SetIgnoreProfileList(const std::string& codes) {
     ignoreSet_ = true;
+    listHead_.clear();
     ignored_.clear();
     std::string item;
     for (std::size_t i = 0; i <= codes.size(); ++i) {
@@ -64,6 +65,7 @@ ProfileField* ProfileDefinition::FindField(const std::string& code) {
 bool ProfileDefinition::AddField(std::shared_ptr<ProfileField> field) {
     if (field == nullptr || field->ProfileCode().empty()) return false;
     const std::string code = field->ProfileCode();
+    listHead_.clear();
     return fields_.Add(code, std::move(field));
 }
 

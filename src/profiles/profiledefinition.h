@@ -113,6 +113,8 @@ class ProfileDefinition : public ErrorState {
                           const std::string& firstChoice);
     std::string UserNameColumn(const std::string& alias) const;
     std::string GuestValueSQL(const ProfileField& field) const;
+    // "Select" ... the joins of the list statement, without its conditions.
+    std::string ResvListHead() const;
     // Whether an edit of the guest's account or holder number takes the
     // pair of another active guest.
     bool AccountTaken(SQLDB& db, int32_t guestID) const;
@@ -126,4 +128,5 @@ class ProfileDefinition : public ErrorState {
     int subOperation_ = 0;
     ProfileFieldMap fields_;
     std::string message_;
+    mutable std::string listHead_, listHeadKey_;  // the list statement's head, reused
 };

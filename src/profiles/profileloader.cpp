@@ -34,6 +34,7 @@ bool Permitted(int32_t outletID) {
 
 bool ProfileDefinition::LoadProfile(int operation, int subOperation) {
     fields_.Clear();
+    listHead_.clear();
     ClearErr();
     if (db_ == nullptr) {
         Fail("LoadProfile", "DB is nothing");

@@ -83,6 +83,20 @@ std::string ProfileDefinition::GuestValueSQL(const ProfileField& f) const {
 }
 
 std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) const {
+    // The columns and joins depend on the fields and a few settings only: a
+    // list read again (every refresh of a view) reuses them.
+    const std::string key = std::to_string(language_) + "|" + std::to_string(PseudoGuestID()) +
+                            "|" + UserNameColumn("U");
+    if (listHead_.empty() || key != listHeadKey_) {
+        listHead_ = ResvListHead();
+        listHeadKey_ = key;
+    }
+    const std::string conditions = criteria.BuildConditions("R");
+    return listHead_ + (conditions.empty() ? "" : " WHERE " + conditions.substr(4)) +
+           criteria.SQLOrderByStatement();
+}
+
+std::string ProfileDefinition::ResvListHead() const {
     const std::map<std::string, PseudoSource> sources = {
         {"SYS_OUTLETNAME",
          {NameIn("O", language_), " Left Outer Join tbl_Outlet O On O.OutletID = R.OutletID "}},
@@ -141,11 +155,8 @@ std::string ProfileDefinition::ResvListSQL(const ResvListCriteria& criteria) con
             std::find(ignored_.begin(), ignored_.end(), UpperAscii(key)) != ignored_.end();
         if (indicators && !ignored && selected.insert(key).second) add(std::string("R.") + key);
     }
-    const std::string conditions = criteria.BuildConditions("R");
     return "Select " + select + " From tbl_Reservation R " +
-           " Left Outer Join tbl_Guest G On G.GuestID=R.GuestID " + joins +
-           (conditions.empty() ? "" : " WHERE " + conditions.substr(4)) +
-           criteria.SQLOrderByStatement();
+           " Left Outer Join tbl_Guest G On G.GuestID=R.GuestID " + joins;
 }
 
 std::string ProfileDefinition::ResvBindingsSQL(const ResvListCriteria& criteria) const {
@@ -162,11 +173,14 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
     auto rs = db.RunSQLReturnRS(sql);
     if (!CheckQuery(*this, db, rs.get(), sql, kClass, "LoadResvList")) return false;
     const ResvColumnPlan plan = MakeResvColumnPlan(*rs, *this);
+    bool indicators = false;
+    for (const ProfileField* f : ListedFields())
+        indicators = indicators || IsIndicator(f->ProfileCode());
     for (; !rs->Eof(); rs->MoveNext()) {
         Reservation* r = out.LoadRow(rs.get(), plan);
         if (r == nullptr)
             WriteLog("Reservation load fail: " + out.ErrDescription(), kClass, "LoadResvList");
-        else
+        else if (indicators)
             FillResvIndicators(*r);
     }
     const std::string bindSql = ResvBindingsSQL(criteria);
@@ -191,13 +205,25 @@ bool ProfileDefinition::LoadResvList(SQLDB& db, const ResvListCriteria& criteria
         }
         return periods.emplace(mpOutletID, parts).first->second;
     };
+    // The two columns the part flags need are found once, not per binding.
+    const int mpColumn = binds->FieldIndex("MPOutletID");
+    const int timeColumn = binds->FieldIndex("ReserveTime");
+    auto cell = [&](int column) -> const Variant& {
+        static const Variant kNull;
+        const Variant* v = column >= 0 ? binds->Field(column) : nullptr;
+        return v != nullptr ? *v : kNull;
+    };
+    const TableReserveColumns columns = TableReserveColumns::Of(*binds);
     for (; !binds->Eof(); binds->MoveNext()) {
         auto tr = std::make_shared<TableReserve>();
-        if (!tr->LoadColumns(binds.get())) continue;
+        if (!tr->LoadColumns(binds.get(), columns)) continue;
         Reservation* r = out.Item(tr->ReserveID());
         if (r == nullptr || r->TableReserves().Exists(tr->TableReserveID())) continue;
-        if (const auto& parts = partsOf(FieldLng(binds.get(), "MPOutletID")))
-            tr->SetPartFlags(ComputePartFlags(*parts, FieldDate(binds.get(), "ReserveTime")));
+        bool ok = false;
+        const int32_t mp = cell(mpColumn).ToInt32(&ok);
+        const auto time = cell(timeColumn).ToDateTime();
+        if (const auto& parts = partsOf(ok ? mp : 0))
+            tr->SetPartFlags(ComputePartFlags(*parts, time ? *time : DateTime{}));
         r->TableReserves().Add(tr->TableReserveID(), tr);
     }
     for (const auto& [id, r] : out.Items()) {

@@ -21,6 +21,7 @@ const char* const kKeyColumns[] = {"ReserveID", "DBServerID", "OutletID",    "MP
 ResvColumnPlan MakeResvColumnPlan(const Recordset& rs, const ProfileDefinition& def) {
     ResvColumnPlan plan;
     plan.fields = &def.Fields();
+    plan.reserveIDColumn = rs.FieldIndex("ReserveID");
     for (const auto& [code, field] : def.Fields()) {
         const int index = rs.FieldIndex(field->ColumnName());
         if (index >= 0) plan.columns.emplace_back(code, index);
@@ -45,6 +46,7 @@ bool Reservation::Load(const Recordset* rs, const ProfileDefinition& def) {
 bool Reservation::Load(const Recordset* rs, const ResvColumnPlan& plan) {
     if (!HasCurrentRow(*this, rs, kClass, "oRS is at the end", RowLog::kNumbered, "Load"))
         return false;
+    if (fields_.Count() == 0) fields_.Reserve(plan.columns.size() + 4);
     for (const auto& [key, index] : plan.columns) {
         const Variant* v = rs->Field(index);
         if (v == nullptr || v->IsNull()) {
@@ -61,11 +63,7 @@ bool Reservation::Load(const Recordset* rs, const ResvColumnPlan& plan) {
 }
 
 void Reservation::SetField(const std::string& name, Variant value) {
-    if (Variant* v = fields_.Item(name)) {
-        *v = std::move(value);
-        return;
-    }
-    fields_.Add(name, std::move(value));
+    fields_.Set(name, std::move(value));
 }
 
 Variant Reservation::GetField(const std::string& name) const {

@@ -23,6 +23,7 @@ using TableReserveMap = OrderedMap<int32_t, std::shared_ptr<TableReserve>>;
 struct ResvColumnPlan {
     std::vector<std::pair<std::string, int>> columns;  // field key, column index
     const void* fields = nullptr;                      // the field list it was made for
+    int reserveIDColumn = -1;                          // where ReserveID stands; -1 unknown
 };
 ResvColumnPlan MakeResvColumnPlan(const Recordset& rs, const ProfileDefinition& def);
 

@@ -38,7 +38,15 @@ Reservation* Reservations::LoadRow(const Recordset* rs, const ProfileDefinition&
 Reservation* Reservations::LoadRow(const Recordset* rs, const ResvColumnPlan& plan) {
     if (!HasCurrentRow(*this, rs, kClass, "oRS is at the end", RowLog::kNone, "LoadRow"))
         return nullptr;
-    const int32_t id = FieldLng(rs, "ReserveID");
+    int32_t id = 0;
+    if (plan.reserveIDColumn >= 0) {
+        const Variant* v = rs->Field(plan.reserveIDColumn);
+        bool ok = false;
+        id = v != nullptr && v->IsNumeric() ? v->ToInt32(&ok) : 0;
+        if (!ok) id = 0;
+    } else {
+        id = FieldLng(rs, "ReserveID");
+    }
     if (Reservation* existing = Item(id)) {
         return existing->Load(rs, plan) ? existing : nullptr;
     }

@@ -72,10 +72,15 @@ bool TimeInMealPeriod(const MPOutlet& period, const DateTime& time) {
 }
 
 void FillResvIndicators(Reservation& r) {
+    auto is = [&r](const char* field, const char* code) {
+        const Variant* v = r.Fields().Item(field);
+        return v != nullptr && v->ToText() == code;
+    };
+    const Variant* remark = r.Fields().Item("Remark");
     std::string status;
-    if (r.GetFieldText("ReserveMode") == "I") status = "INTERNET";
-    if (r.GetFieldText("ReserveStatus") == "P")
-        status += (status.empty() ? "" : " ") + std::string("PENDING");
+    if (is("ReserveMode", "I")) status = "INTERNET";
+    if (is("ReserveStatus", "P")) status += (status.empty() ? "" : " ") + std::string("PENDING");
     r.SetField("SYS_ResvIndicator_Status", status);
-    r.SetField("SYS_ResvIndicator_Remark", Blank(r.GetFieldText("Remark")) ? "" : "REMARK");
+    const bool remarked = remark != nullptr && !remark->IsNull() && !Blank(remark->ToText());
+    r.SetField("SYS_ResvIndicator_Remark", remarked ? "REMARK" : "");
 }

@@ -1,5 +1,9 @@
 #include "reservations/tablereserve.h"
 
+#include <iterator>
+#include <optional>
+#include <tuple>
+
 #include "core/globals.h"
 #include "core/log.h"
 #include "data/dbconnections.h"
@@ -28,26 +32,78 @@ PartFlags ComputePartFlags(const PeriodParts& p, const DateTime& reserveTime) {
             InPart(t, SecondOfDay(p.start2), SecondOfDay(p.end))};
 }
 
+namespace {
+
+// The columns in the order of TableReserveColumns::at.
+const char* const kColumns[] = {
+    "RowModified", "RowStatus",     "TableReserveID", "ReserveID",      "TableNo",    "IsShare",
+    "CheckNo",     "CheckOpenTime", "CheckPrintTime", "CheckCloseTime", "CheckCover", "CheckTotal",
+    "Capacity",    "Occupied",      "Reserved",       "POSTableNo",     "DBServerID"};
+
+// The readers of the field readers, by position: NULL, an absent column or a
+// value of the wrong kind gives "", 0 or the zero date.
+const Variant* Cell(const Recordset* rs, int index) {
+    const Variant* v = index >= 0 ? rs->Field(index) : nullptr;
+    return v == nullptr || v->IsNull() ? nullptr : v;
+}
+std::string Str(const Recordset* rs, int index) {
+    const Variant* v = Cell(rs, index);
+    return v == nullptr ? std::string() : v->ToText();
+}
+DateTime Date(const Recordset* rs, int index) {
+    const Variant* v = Cell(rs, index);
+    const auto d = v == nullptr ? std::nullopt : v->ToDateTime();
+    return d ? *d : DateTime{};
+}
+int32_t Lng(const Recordset* rs, int index) {
+    const Variant* v = Cell(rs, index);
+    if (v == nullptr || !v->IsNumeric()) return 0;
+    bool ok = false;
+    const int32_t r = v->ToInt32(&ok);
+    return ok ? r : 0;
+}
+float Sng(const Recordset* rs, int index) {
+    const Variant* v = Cell(rs, index);
+    return v == nullptr || !v->IsNumeric() ? 0.0f : static_cast<float>(v->ToDouble());
+}
+
+}  // namespace
+
+TableReserveColumns TableReserveColumns::Of(const Recordset& rs) {
+    static_assert(std::size(kColumns) == std::tuple_size_v<decltype(at)>);
+    TableReserveColumns c;
+    for (std::size_t i = 0; i < c.at.size(); ++i)
+        c.at[i] = rs.FieldIndex(kColumns[i]);
+    return c;
+}
+
 bool TableReserve::LoadColumns(const Recordset* rs) {
     if (!HasCurrentRow(*this, rs, kClass, "oRS is at the end", RowLog::kNumbered, "Load"))
         return false;
-    rowModified_ = FieldDate(rs, "RowModified");
-    rowStatus_ = FieldStr(rs, "RowStatus");
-    tableReserveID_ = FieldLng(rs, "TableReserveID");
-    reserveID_ = FieldLng(rs, "ReserveID");
-    tableNo_ = FieldStr(rs, "TableNo");
-    isShare_ = FieldShort(rs, "IsShare");
-    checkNo_ = FieldStr(rs, "CheckNo");
-    checkOpenTime_ = FieldDate(rs, "CheckOpenTime");
-    checkPrintTime_ = FieldDate(rs, "CheckPrintTime");
-    checkCloseTime_ = FieldDate(rs, "CheckCloseTime");
-    checkCover_ = FieldLng(rs, "CheckCover");
-    checkTotal_ = FieldSng(rs, "CheckTotal");
-    capacity_ = FieldShort(rs, "Capacity");
-    occupied_ = FieldShort(rs, "Occupied");
-    reserved_ = FieldShort(rs, "Reserved");
-    posTableNo_ = FieldStr(rs, "POSTableNo");
-    dbServerID_ = FieldLng(rs, "DBServerID");
+    return LoadColumns(rs, TableReserveColumns::Of(*rs));
+}
+
+bool TableReserve::LoadColumns(const Recordset* rs, const TableReserveColumns& columns) {
+    if (!HasCurrentRow(*this, rs, kClass, "oRS is at the end", RowLog::kNumbered, "Load"))
+        return false;
+    const auto& at = columns.at;
+    rowModified_ = Date(rs, at[0]);
+    rowStatus_ = Str(rs, at[1]);
+    tableReserveID_ = Lng(rs, at[2]);
+    reserveID_ = Lng(rs, at[3]);
+    tableNo_ = Str(rs, at[4]);
+    isShare_ = static_cast<int16_t>(Lng(rs, at[5]));
+    checkNo_ = Str(rs, at[6]);
+    checkOpenTime_ = Date(rs, at[7]);
+    checkPrintTime_ = Date(rs, at[8]);
+    checkCloseTime_ = Date(rs, at[9]);
+    checkCover_ = Lng(rs, at[10]);
+    checkTotal_ = Sng(rs, at[11]);
+    capacity_ = static_cast<int16_t>(Lng(rs, at[12]));
+    occupied_ = static_cast<int16_t>(Lng(rs, at[13]));
+    reserved_ = static_cast<int16_t>(Lng(rs, at[14]));
+    posTableNo_ = Str(rs, at[15]);
+    dbServerID_ = Lng(rs, at[16]);
     return true;
 }
 

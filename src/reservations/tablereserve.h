@@ -2,6 +2,7 @@
 // TableReserve: one tbl_TableReserve row, binding a reservation to one table,
 // with the part flags R1/R2 telling in which part of its meal period the
 // reservation's time falls.
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -26,6 +27,13 @@ struct PartFlags {
 // 23:30 and 01:00); a part whose start equals its end is empty.
 PartFlags ComputePartFlags(const PeriodParts& parts, const DateTime& reserveTime);
 
+// Where the binding's columns stand in a result set: found once, then read
+// by position for every row.
+struct TableReserveColumns {
+    std::array<int, 17> at{};
+    static TableReserveColumns Of(const Recordset& rs);
+};
+
 class TableReserve : public ErrorState {
   public:
     // Reads the current row, then the part flags from the reservation's meal
@@ -34,6 +42,7 @@ class TableReserve : public ErrorState {
     bool Load(const Recordset* rs);
     // Reads the columns only; the caller supplies the part flags.
     bool LoadColumns(const Recordset* rs);
+    bool LoadColumns(const Recordset* rs, const TableReserveColumns& columns);
     // Reads the meal period and time of the reservation on `db`; both flags
     // stay false when there is no such row.
     bool LoadPartFlags(SQLDB& db);
