@@ -50,6 +50,7 @@ Shell::Shell() {
     AddGuestCommands(*this);
     AddViewCommands(*this);
     AddOpsCommands(*this);
+    AddGuestCSVCommands(*this);
 }
 
 Shell::~Shell() = default;

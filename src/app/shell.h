@@ -84,3 +84,4 @@ void AddResvCommands(Shell& shell);
 void AddGuestCommands(Shell& shell);
 void AddViewCommands(Shell& shell);
 void AddOpsCommands(Shell& shell);
+void AddGuestCSVCommands(Shell& shell);
