@@ -9,6 +9,7 @@ namespace kivsrv {
 
 namespace {
 constexpr std::size_t kMaxBuffersPerWrite = 64;
+constexpr int kReadsPerTurn = 4;
 // A queue entry costs memory of its own, even for a frame shared with many:
 // a peer that asks for the same reply a million times and reads none of them
 // must still reach the cap.
@@ -62,33 +63,41 @@ void RelayConnection::Read() {
 }
 
 void RelayConnection::HandleReadable() {
-    if (server_ == nullptr) return;
-    std::vector<uint8_t>& buffer = server_->ReadBuffer();
-    std::error_code ec;
-    std::size_t size = socket_.read_some(asio::buffer(buffer), ec);
-    if (ec == asio::error::would_block || ec == asio::error::try_again) {
-        Read();
-        return;
-    }
-    if (ec) {
-        Close(ec == asio::error::eof ? "closed by the workstation" : ec.message());
-        return;
-    }
-    // The handlers may close this connection (and so release it from the
-    // server's list): keep it alive until the feed is done.
+    // Read until the socket is empty: the readiness wait reports new data,
+    // not data left behind, so anything unread now could wait for the
+    // peer's next packet. A peer with more than a few reads' worth waiting
+    // yields to the others and goes on from a posted turn.
     auto self = shared_from_this();
-    reassembler_.Feed(
-        buffer.data(), size,
-        [&](const uint8_t* frame, std::size_t n) {
-            if (server_ != nullptr) server_->HandleFrame(*this, frame, n);
-            return !closed_;
-        },
-        [&](std::size_t total) {
-            if (server_ != nullptr) server_->HandleOversize(*this, total);
-        });
-    if (closed_) return;
-    AccountInput();
-    Read();
+    for (int turn = 0; turn < kReadsPerTurn; ++turn) {
+        if (server_ == nullptr) return;
+        std::vector<uint8_t>& buffer = server_->ReadBuffer();
+        std::error_code ec;
+        std::size_t size = socket_.read_some(asio::buffer(buffer), ec);
+        if (ec == asio::error::would_block || ec == asio::error::try_again) {
+            Read();
+            return;
+        }
+        if (ec) {
+            Close(ec == asio::error::eof ? "closed by the workstation" : ec.message());
+            return;
+        }
+        // The handlers may close this connection (and so release it from the
+        // server's list); `self` keeps it alive until the feed is done.
+        reassembler_.Feed(
+            buffer.data(), size,
+            [&](const uint8_t* frame, std::size_t n) {
+                if (server_ != nullptr) server_->HandleFrame(*this, frame, n);
+                return !closed_;
+            },
+            [&](std::size_t total) {
+                if (server_ != nullptr) server_->HandleOversize(*this, total);
+            });
+        if (closed_) return;
+        AccountInput();
+    }
+    asio::post(socket_.get_executor(), [self] {
+        if (!self->closed_) self->HandleReadable();
+    });
 }
 
 bool RelayConnection::Send(const OutFramePtr& frame) {

@@ -150,6 +150,9 @@ TEST_F(KivHubTest, StatusFollowsTheRelayAndALostServerIsOfferedAReconnect) {
 
     // Declined: the server stays offline and its POS servers unknown.
     ui.QueueAnswer(false);
+    // The relay has read the filter sent on connect: killed with unread bytes,
+    // it would reset the connection instead of closing it.
+    ASSERT_TRUE(PumpFor([&] { return server.CountLog(" shows outlet ") == 1; }));
     server.Kill();
     ASSERT_TRUE(PumpFor([&] { return !ui.Texts("question").empty(); }));
     EXPECT_EQ(ui.Texts("question")[0],
@@ -162,6 +165,7 @@ TEST_F(KivHubTest, StatusFollowsTheRelayAndALostServerIsOfferedAReconnect) {
     EXPECT_EQ(ReconnectAll(*hub), std::vector<std::string>{"Connected to 127.0.0.1"});
     ui.Clear();
     ui.QueueAnswer(true);
+    ASSERT_TRUE(PumpFor([&] { return server.CountLog(" shows outlet ") == 2; }));
     server.Kill();
     ASSERT_TRUE(server.Restart());
     ASSERT_TRUE(PumpFor([&] { return ui.Shown("Connected to 127.0.0.1"); }, 10000));
