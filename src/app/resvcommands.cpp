@@ -6,7 +6,9 @@
 #include <set>
 
 #include "app/printlines.h"
+#include "app/opscommands.h"
 #include "app/profileargs.h"
+#include "app/resvfind.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/globals.h"
@@ -83,12 +85,6 @@ void ListReservations(Shell& shell, const std::vector<std::string>& all) {
     PrintResvList(shell, *def, list);
 }
 
-// Where a reservation lives: the outlet's server and the outlet.
-struct Found {
-    SQLDB* db = nullptr;
-    const Outlet* outlet = nullptr;
-};
-
 // The outlet of reservation `id` on `db` when it is one of the user's; nullptr else.
 const Outlet* OutletOf(SQLDB& db, Outlets& outlets, int32_t id) {
     auto rs = db.RunSQLReturnRS("SELECT OutletID FROM tbl_Reservation WHERE ReserveID=" +
@@ -97,6 +93,8 @@ const Outlet* OutletOf(SQLDB& db, Outlets& outlets, int32_t id) {
     const int32_t outletID = FieldLng(rs.get(), "OutletID");
     return Permitted(outletID) ? outlets.GetOutletByID(outletID) : nullptr;
 }
+
+}  // namespace
 
 // Reservation ids are numbered per database server: with OUTLET the
 // outlet's server is asked, without it every server of the user's outlets,
@@ -140,6 +138,8 @@ bool FindReservation(Shell& shell, Outlets& outlets, const std::vector<std::stri
     found = hits.front();
     return true;
 }
+
+namespace {
 
 // A reservation found by [OUTLET] ID and read through the telephone booking form.
 struct Opened {
@@ -198,11 +198,7 @@ void SetReservation(Shell& shell, const std::vector<std::string>& args) {
         shell.Out(GetMLText("No change"));
         return;
     }
-    if (!def.UpdateReservation(*o.found.db, o.r)) {
-        shell.Error(
-            GetMLText(def.Message().empty() ? "Reservation is not updated" : def.Message()));
-        return;
-    }
+    if (!UpdateResvAnnounced(shell, def, *o.found.db, *o.found.outlet, o.r)) return;
     shell.Out(GetMLText("Reservation updated") + ": " + std::to_string(o.id));
 }
 

@@ -8,6 +8,7 @@
 #include "core/mltext.h"
 #include "messaging/kiv.h"
 #include "platform/userinterface.h"
+#include "reservations/kivfunc.h"
 
 namespace {
 
@@ -34,6 +35,10 @@ std::unique_ptr<KIV> OpenHub() {
     auto hub = std::make_unique<KIV>();
     UI().SetStatus(GetMLText("Connecting to servers..."));
     hub->KIVConn().Load();
+    hub->KIVConn().ConnectAll();
+    // Holds left by an earlier run of this workstation that ended without
+    // releasing them.
+    hub->Func().ReleaseAllTempHoldTables();
     UI().SetStatus(GetMLText("Initializing user interface..."));
     hub->SetViews(OpenViews(*hub));
     KIV* raw = hub.get();

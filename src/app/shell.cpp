@@ -47,6 +47,7 @@ Shell::Shell() {
     AddResvCommands(*this);
     AddGuestCommands(*this);
     AddViewCommands(*this);
+    AddOpsCommands(*this);
 }
 
 Shell::~Shell() = default;

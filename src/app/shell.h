@@ -65,3 +65,4 @@ void AddServerCommands(Shell& shell);
 void AddResvCommands(Shell& shell);
 void AddGuestCommands(Shell& shell);
 void AddViewCommands(Shell& shell);
+void AddOpsCommands(Shell& shell);

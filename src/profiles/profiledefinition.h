@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/errorstate.h"
@@ -92,6 +93,8 @@ class ProfileDefinition : public ErrorState {
     // Write-backs (profilewriter.cpp).
     // The UPDATE of the edited reservation fields; "" when nothing changed.
     std::string ReservationUpdateSQL(int32_t reserveID) const;
+    // The edited columns of that UPDATE with their SQL values, in field order.
+    std::vector<std::pair<std::string, std::string>> ReservationUpdateColumns() const;
     bool UpdateReservation(SQLDB& db, Reservation& resv);
     bool UpdateReservationLog(SQLDB& db, const Reservation& resv);
     // The new GuestID, or kGuestAccountExists / kGuestPhoneExists, or 0.

@@ -67,16 +67,24 @@ std::string NullOr(const std::string& v, const std::string& literal) {
 
 }  // namespace
 
-std::string ProfileDefinition::ReservationUpdateSQL(int32_t reserveID) const {
-    std::string set;
+std::vector<std::pair<std::string, std::string>> ProfileDefinition::ReservationUpdateColumns()
+    const {
+    std::vector<std::pair<std::string, std::string>> columns;
     for (const auto& [code, field] : fields_) {
         const std::string column = field->DBField();
         if (field->IsPseudo() || !PlainName(column) || !field->DataFromResvTable() ||
             IsAuditColumn(column) || !IsUpdatable(*field) || !field->Changed()) {
             continue;
         }
-        set += ", " + column + "=" + SqlValue(*field, field->GetValue());
+        columns.emplace_back(column, SqlValue(*field, field->GetValue()));
     }
+    return columns;
+}
+
+std::string ProfileDefinition::ReservationUpdateSQL(int32_t reserveID) const {
+    std::string set;
+    for (const auto& [column, value] : ReservationUpdateColumns())
+        set += ", " + column + "=" + value;
     if (set.empty()) return "";
     return "Update tbl_Reservation Set UpdateCountByUser=ISNULL(UpdateCountByUser,0)+1" + set +
            ", UpdateUserID=" + UserID() + ", UpdateClientID=" + ClientID() +
