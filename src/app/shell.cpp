@@ -48,6 +48,7 @@ Shell::Shell() {
     AddGuestCommands(*this);
     AddViewCommands(*this);
     AddOpsCommands(*this);
+    AddBookCommands(*this);
 }
 
 Shell::~Shell() = default;

@@ -66,3 +66,4 @@ void AddResvCommands(Shell& shell);
 void AddGuestCommands(Shell& shell);
 void AddViewCommands(Shell& shell);
 void AddOpsCommands(Shell& shell);
+void AddBookCommands(Shell& shell);
