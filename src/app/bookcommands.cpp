@@ -304,12 +304,11 @@ void BookAsked(Shell& shell) {
         shell.Error(GetMLText("No meal period at this time"));
         return;
     }
-    auto form = std::move(b.def);
     if (!Start(shell, b, *outlet, *day, mp, FormOf(shell))) return;
     for (const auto& [code, value] : values)
         b.resv->Fields().SetField(code, Variant(value));
     Reservation& r = b.resv->Fields();
-    r.SetField("ReserveType", Variant("N"));
+    if (r.GetFieldText("ReserveType").empty()) r.SetField("ReserveType", Variant("N"));
     r.SetField("ReserveDate", Variant(day->DateText()));
     r.SetField("ReserveTime", Variant(time->Format("hh:nn")));
     r.SetField("ReserveCover", Variant(covers));

@@ -559,3 +559,71 @@ TEST_F(NewResvTest, TwoWorkstationsRacingForATableNeverBothBindIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// The console commands as a person types them, run by the workstation program.
+TEST_F(NewResvTest, ConsoleBooksWaitlistsAndAsksFieldByField) {
+    const std::string d = Day(45), e = Day(46);
+    const std::string script =
+        "reception\nreception123\n2\n"
+        "book HBR " +
+        d +
+        " 03DIN 19:30 6 Q1 --guest M100005 Remark=\"Window please\"\n"
+        "book HBR " +
+        d +
+        " 03DIN 19:30 6 Q1 DYLastName=Other\n"
+        "book HBR " +
+        d +
+        " 03DIN 20:00 2 Q2 --guest M100005\nn\n"
+        "book HBR " +
+        d +
+        " 03DIN 12:00 2 - DYLastName=Early\n"
+        "waitlist HBR,JDE " +
+        d +
+        " 19:45 3 DYLastName=Wong ContactPhone=92223333\nn\n"
+        // Field by field: outlet, date, time, covers, then the form's fields.
+        "book\nHBR\n" +
+        e +
+        "\n19:30\n6\n\n\n\nLau\n\n\n\n\n\n\n\n\n\n\n\n\n\nBirthday\n"
+        "Q1\nZZ9\n\nn\n"
+        "quit\ny\n";
+    const RunResult r = inst.Start(script);
+    const std::string& out = r.output;
+    auto has = [&](const std::string& text) { return out.find(text) != std::string::npos; };
+    EXPECT_TRUE(has("Table Q1 cannot be held: booked")) << out;
+    EXPECT_TRUE(has("duplicate\t")) << out;
+    EXPECT_TRUE(has("Cancel the previous reservations? (y = cancel, n = keep)")) << out;
+    EXPECT_TRUE(has("The time is not in the meal period: 12:00")) << out;
+    EXPECT_TRUE(has("Waiting list entry saved: ")) << out;
+    EXPECT_TRUE(has("Last name *: Lau")) << out;
+    EXPECT_TRUE(has("held\tQ1")) << out;
+    EXPECT_TRUE(has("Table ZZ9 cannot be held: not on a floor plan in force")) << out;
+    EXPECT_EQ(ActiveBindings("Q1", 45), 1);
+    EXPECT_EQ(ActiveBindings("Q2", 45), 1);
+    EXPECT_EQ(ActiveBindings("Q1", 46), 1);
+    EXPECT_EQ(One("SELECT Remark FROM tbl_Reservation WHERE ReserveDate='" + d +
+                  "' AND ReserveTime='19:30' AND RowStatus='A' AND OutletID=1"),
+              "Window please");
+    EXPECT_EQ(One("SELECT DYLastName FROM tbl_Reservation WHERE ReserveDate='" + e +
+                  "' AND RowStatus='A' AND OutletID=1"),
+              "Lau");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tbl_Reservation WHERE ReserveType='W' AND "
+                    "ReserveDate='" +
+                    d + "' AND DYLastName='Wong'"),
+              2);
+}
+
+TEST_F(NewResvTest, ConsoleTakesAWalkInNowOrSaysThereIsNoMealPeriod) {
+    const RunResult r =
+        inst.Start("reception\nreception123\n2\nwalkin HBR 6 Q1 DYLastName=Door\nquit\ny\n");
+    if (r.output.find("No meal period at this time") != std::string::npos) return;
+    ASSERT_NE(r.output.find("Reservation saved: "), std::string::npos) << r.output;
+    EXPECT_EQ(One("SELECT ReserveMode FROM tbl_Reservation WHERE DYLastName='Door'"), "W");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM tbl_TableReserve TR JOIN tbl_Reservation R ON "
+                    "R.ReserveID=TR.ReserveID WHERE R.DYLastName='Door' AND TR.TableNo='Q1' "
+                    "AND TR.RowStatus='A'"),
+              1);
+}
+
+}  // namespace
