@@ -6,6 +6,7 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "data/dbconnections.h"
+#include "data/sqldb.h"
 #include "messaging/scriptdocument.h"
 #include "platform/textutil.h"
 #include "reservations/kivfunc.h"
@@ -38,6 +39,7 @@ KIV::KIV(EventLoop& loop)
       accounts_(std::make_unique<Accounts>()),
       colorDefs_(std::make_unique<ColorDefs>()) {
     InitObjects();
+    LoadTemplate();
     conn_ = std::make_unique<KIVConnections>(loop);
     func_->SetConnections(conn_.get());
     func_->SetOutlets(outlets_.get());
@@ -71,6 +73,20 @@ bool KIV::InitObjects() {
     step(sqldb_ != nullptr && colorDefs_->Load(*sqldb_), *colorDefs_, "Load Colordefs Fail");
     step(posServers_.Load(sqldb_), posServers_, "Load POSServers fail");
     return ok;
+}
+
+bool KIV::LoadTemplate() {
+    if (sqldb_ == nullptr) return false;
+    const std::string sql =
+        "SELECT * FROM tbl_Template WHERE RowStatus='A' AND TemplateCode='RECEIPT'";
+    std::shared_ptr<Recordset> rs = sqldb_->RunSQLReturnRS(sql);
+    if (rs == nullptr) {
+        CopyErr(sqldb_->ErrNumber(), sqldb_->ErrDescription());
+        WriteSQLLog(sqldb_->ErrDescription(), sql, kClass, "LoadTemplate");
+        return false;
+    }
+    if (!rs->Eof()) receiptTemplate_ = FieldStr(rs.get(), "Template");
+    return true;
 }
 
 void KIV::ParseKIVSvrMsg(int32_t serviceID, const std::string& text) {

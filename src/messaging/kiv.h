@@ -40,6 +40,10 @@ class KIV : public ErrorState {
     // Loads what the hub shares from the default database; a failed step is
     // logged and the next one still runs. False when any step failed.
     bool InitObjects();
+    // Reads the receipt template (TemplateCode RECEIPT) from the default
+    // database; false (logged) when the query fails.
+    bool LoadTemplate();
+    const std::string& ReceiptTemplate() const { return receiptTemplate_; }
 
     KIVConnections& KIVConn() { return *conn_; }
     // The reservation operations, announcing through KIVConn.
@@ -82,6 +86,7 @@ class KIV : public ErrorState {
     POSServers posServers_;
     DataChangeDispatcher dispatcher_;
     std::unique_ptr<KIVConnections> conn_;
+    std::string receiptTemplate_;
     POSStatusHandler posStatus_;
     SocketErrorHandler socketError_;
     std::shared_ptr<ViewSet> views_;  // shared: deleted where its type is known

@@ -167,7 +167,7 @@ HoldRefusal HoldRule::Take(const std::string& tableNo, int32_t exceptReserveID) 
             return HoldRefusal::Failed;
         return bound ? HoldRefusal::None : HoldRefusal::Booked;
     }
-    return HoldRefusal::BadInput;
+    return result == kHoldError ? HoldRefusal::Failed : HoldRefusal::BadInput;
 }
 
 bool HoldRule::ReleaseTaken(PacketList& packets) {

@@ -29,6 +29,9 @@ using PacketList = PacketItems;
 // Operation codes of the data-change documents.
 enum DataChangeOperation : int { kOpUnchange = 0, kOpInsert = 1, kOpUpdate = 2, kOpDelete = 3 };
 
+// HoldTableRow's answer when the database failed (not a refusal).
+inline constexpr int64_t kHoldError = -99;
+
 // Priorities of DATACHANGE packets.
 inline constexpr const char* kPriorityHold = "1";
 inline constexpr const char* kPriorityChange = "2";
@@ -82,7 +85,8 @@ class KIVFunc : public ErrorState {
 
     // Database work of a hold without the announcement (the caller may be
     // inside a larger transaction): releases expired holds of that table
-    // first (their documents go to `released`), then calls the procedure.
+    // first (their documents go to `released`), then calls the procedure:
+    // the TempID, 0 held, -1 booked, -2 refused input, kHoldError.
     int64_t HoldTableRow(SQLDB& db, int32_t dbServerID, int32_t outletID, const DateTime& date,
                          int32_t mpOutletID, const std::string& tableNo, int32_t userID,
                          int32_t clientID, int32_t webSessionID, PacketList& released);

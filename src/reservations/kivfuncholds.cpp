@@ -50,7 +50,7 @@ int64_t KIVFunc::HoldTableRow(SQLDB& db, int32_t dbServerID, int32_t outletID, c
                               int32_t clientID, int32_t webSessionID, PacketList& released) {
     constexpr const char* kProc = "TempHoldTable";
     DBTransaction txn(db, kClass, kProc);
-    if (!txn.Ok()) return 0;
+    if (!txn.Ok()) return kHoldError;
     std::vector<int32_t> expired;
     const std::string select = ExpiredHoldsSQL(outletID, date, mpOutletID, tableNo);
     std::shared_ptr<Recordset> rs = db.RunSQLReturnRS(select);
@@ -58,7 +58,7 @@ int64_t KIVFunc::HoldTableRow(SQLDB& db, int32_t dbServerID, int32_t outletID, c
         CopyErr(db.ErrNumber(), db.ErrDescription());
         WriteSQLLog(db.ErrDescription(), select, kClass, kProc);
         txn.Fail();
-        return 0;
+        return kHoldError;
     }
     for (; !rs->Eof(); rs->MoveNext())
         expired.push_back(FieldLng(rs.get(), "TempID"));
@@ -70,7 +70,7 @@ int64_t KIVFunc::HoldTableRow(SQLDB& db, int32_t dbServerID, int32_t outletID, c
             CopyErr(db.ErrNumber(), db.ErrDescription());
             WriteSQLLog(db.ErrDescription(), sql, kClass, kProc);
             txn.Fail();
-            return 0;
+            return kHoldError;
         }
         docs.push_back(
             DataChangeDoc(dbServerID, "RESERVATION", kOpUpdate, "tbl_tabletemp", "tempid", id));
@@ -91,10 +91,10 @@ int64_t KIVFunc::HoldTableRow(SQLDB& db, int32_t dbServerID, int32_t outletID, c
         CopyErr(db.ErrNumber(), db.ErrDescription());
         WriteLog("sp_CT_HoldTable: " + db.ErrDescription(), kClass, kProc);
         txn.Fail();
-        return 0;
+        return kHoldError;
     }
     const int64_t tempID = FieldLng(open.get(), "TempID");
-    if (!txn.Commit()) return 0;
+    if (!txn.Commit()) return kHoldError;
     released.insert(released.end(), docs.begin(), docs.end());
     return tempID;
 }

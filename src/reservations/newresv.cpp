@@ -173,6 +173,7 @@ HoldRefusal NewResv::PickTable(const std::string& tableNoIn) {
         if (holder == 0) return HoldRefusal::Failed;
         if (holder != client) return HoldRefusal::HeldByOther;
     }
+    if (tempID == 0 && result == kHoldError) return HoldRefusal::Failed;
     if (tempID == 0) return result == -2 ? HoldRefusal::BadInput : HoldRefusal::Booked;
     PickedTable p;
     p.TableNo = table->TableNo();

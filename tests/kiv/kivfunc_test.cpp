@@ -10,7 +10,9 @@
 #include "kiv/opsfixture.h"
 #include "reservations/dbtransaction.h"
 #include "users/user.h"
+#include "venue/accounts.h"
 #include "venue/floorplan.h"
+#include "venue/outlets.h"
 #include "venue/tabletemp.h"
 
 namespace {
@@ -111,6 +113,15 @@ TEST(DBFieldsTest, SetListWritesEachValueByItsType) {
     EXPECT_EQ(sql, "");
 }
 
+TEST_F(KivFuncTest, TheHubHoldsTheSharedObjects) {
+    EXPECT_TRUE(hub->InitObjects());
+    EXPECT_NE(hub->OutletList().GetOutletByID(1), nullptr);
+    EXPECT_GT(hub->AccountList().Count(), 0u);
+    EXPECT_FALSE(hub->ReceiptTemplate().empty());
+    inst.Sql("UPDATE tbl_Template SET RowStatus='D' WHERE TemplateCode='RECEIPT'");
+    EXPECT_TRUE(hub->LoadTemplate());
+}
+
 TEST_F(KivFuncTest, ResvUpdateWritesAndAnnouncesAndARemovedRowAnnouncesNothing) {
     const int32_t id = NewReservation({});
     Reservation r = Load(id);
@@ -181,6 +192,14 @@ TEST_F(KivFuncTest, BindingsAreDeletedCancelledAndReplacedWithTheirCheckData) {
                   Doc(1, "RESERVATION", "INSERT", "tbl_tablereserve", "tablereserveid", after[0]),
                   Doc(1, "RESERVATION", "INSERT", "tbl_tablereserve", "tablereserveid", after[1]),
               }));
+
+    // The list goes out as one packet with the reservation's filter.
+    ASSERT_TRUE(Func().SendDataChange(*Func().GetOutlet(1), Date(40), kLunch, "2", packets));
+    Announced a = Next();
+    EXPECT_EQ(a.type, "DATACHANGE");
+    EXPECT_EQ(a.priority, "2");
+    EXPECT_EQ(a.filter, Filter(1, Day(40), kLunch));
+    EXPECT_EQ(a.msgs, packets);
 
     // A replacement that fails half way leaves the old bindings as they were.
     sqlite3* raw = nullptr;

@@ -147,8 +147,15 @@ TEST_F(PlanLoaderTest, HoldsMarkTheirTablesOnly) {
         "', 'A4', 'A'),"
         " (1, 12, '" +
         day + "', 'A6', 'D'), (1, 12, '" + day + "', 'ZZ1', 'A')");
+    // A hold past the time-out (30 minutes) no longer counts.
+    Sql("INSERT INTO tbl_TableTemp (OutletID, MPOutletID, ReserveDate, TableNo, HoldDT, "
+        "RowStatus) VALUES (1, 12, '" +
+        day + "', 'A7', DATEADD(minute, -31, GetDate()), 'A'), (1, 12, '" + day +
+        "', 'A8', DATEADD(minute, -29, GetDate()), 'A')");
     Load();
     EXPECT_TRUE(Status("A3").TableLock());
+    EXPECT_FALSE(Status("A7").TableLock());
+    EXPECT_TRUE(Status("A8").TableLock());
     EXPECT_FALSE(Status("A4").TableLock());  // held for dinner
     EXPECT_FALSE(Status("A6").TableLock());  // released
     EXPECT_EQ(loader.GetTableStatus("ZZ1"), nullptr);
