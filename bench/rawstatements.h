@@ -16,19 +16,19 @@
 inline int64_t StepPlanStatements(sqlite3* db, const std::string& day, const std::string& outlet,
                                   const std::string& mp) {
     std::vector<int64_t> plans;
-    int64_t sum = StepAll(
-        db,
-        "SELECT FO.FPID, IFNULL(FO.SeqNo, 0), IFNULL(FO.Capacity, 0),"
-        " CASE WHEN FO.BizDate IS NOT NULL THEN (CASE WHEN FO.BizDate = ? THEN 1 END)"
-        " WHEN FO.CalendarGroupID IS NOT NULL THEN (CASE WHEN EXISTS (SELECT 1 FROM"
-        " tbl_Calendar C WHERE C.RowStatus = 'A' AND C.CalendarGroupID = FO.CalendarGroupID"
-        " AND C.CalendarDate = ?) THEN 2 END) ELSE 3 END AS Level,"
-        " (SELECT IFNULL(SUM(T.TCapacity), 0) FROM tbl_FPTable T WHERE T.FPID = FO.FPID"
-        " AND T.RowStatus = 'A') AS Seats FROM tbl_FPOutlet FO JOIN tbl_FloorPlan FP ON"
-        " FP.FPID = FO.FPID AND FP.RowStatus = 'A' WHERE FO.RowStatus = 'A' AND"
-        " FO.OutletID = ? AND (FO.MPOutletID = ? OR FO.MPOutletID IS NULL)"
-        " ORDER BY IFNULL(FO.SeqNo, 0), FO.FPID",
-        {day, day, outlet, mp}, &plans);
+    int64_t sum =
+        StepAll(db,
+                "SELECT FO.FPID, IFNULL(FO.SeqNo, 0), IFNULL(FO.Capacity, 0),"
+                " CASE WHEN FO.BizDate IS NOT NULL THEN (CASE WHEN FO.BizDate = ? THEN 1 END)"
+                " WHEN FO.CalendarGroupID IS NOT NULL THEN (CASE WHEN EXISTS (SELECT 1 FROM"
+                " tbl_Calendar C WHERE C.RowStatus = 'A' AND C.CalendarGroupID = FO.CalendarGroupID"
+                " AND C.CalendarDate = ?) THEN 2 END) ELSE 3 END AS Level,"
+                " (SELECT IFNULL(SUM(T.TCapacity), 0) FROM tbl_FPTable T WHERE T.FPID = FO.FPID"
+                " AND T.RowStatus = 'A') AS Seats FROM tbl_FPOutlet FO JOIN tbl_FloorPlan FP ON"
+                " FP.FPID = FO.FPID AND FP.RowStatus = 'A' WHERE FO.RowStatus = 'A' AND"
+                " FO.OutletID = ? AND (FO.MPOutletID = ? OR FO.MPOutletID IS NULL)"
+                " ORDER BY IFNULL(FO.SeqNo, 0), FO.FPID",
+                {day, day, outlet, mp}, &plans);
     std::string ids;
     for (int64_t id : plans) {
         const std::string fp = std::to_string(id);
@@ -36,8 +36,7 @@ inline int64_t StepPlanStatements(sqlite3* db, const std::string& day, const std
                        "SELECT FP.*, 1 AS SeqNo, 0 AS Capacity FROM tbl_FloorPlan FP"
                        " WHERE FP.FPID = ?",
                        {fp});
-        sum +=
-            StepAll(db, "SELECT * FROM tbl_FPTable WHERE RowStatus='A' AND FPID = " + fp, {});
+        sum += StepAll(db, "SELECT * FROM tbl_FPTable WHERE RowStatus='A' AND FPID = " + fp, {});
         ids += (ids.empty() ? "" : ",") + fp;
     }
     sum += StepAll(db,
@@ -45,8 +44,8 @@ inline int64_t StepPlanStatements(sqlite3* db, const std::string& day, const std
                        ") AND RowStatus='A' GROUP BY TableNo HAVING COUNT(TableNo) > 1"
                        " ORDER BY TableNo",
                    {});
-    sum += StepAll(
-        db, "SELECT * FROM tbl_TableStatus WHERE RowStatus='A' AND OutletID = " + outlet, {});
+    sum += StepAll(db, "SELECT * FROM tbl_TableStatus WHERE RowStatus='A' AND OutletID = " + outlet,
+                   {});
     sum += StepAll(db,
                    "SELECT TempID, TableNo, ClientID, UserID, HoldDT, OutletID, MPOutletID,"
                    " ReserveDate FROM tbl_TableTemp WHERE RowStatus = 'A' AND OutletID = ?"

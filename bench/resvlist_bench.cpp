@@ -9,10 +9,10 @@
 
 #include <string>
 
-#include "rawstatements.h"
 #include "data/sqldb.h"
 #include "platform/datetime.h"
 #include "profiles/profiledefinition.h"
+#include "rawstatements.h"
 #include "reservations/reservations.h"
 #include "reservations/resvlistcriteria.h"
 

@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "rawstatements.h"
 #include "data/sqldb.h"
 #include "platform/datetime.h"
+#include "rawstatements.h"
 #include "venue/planloader.h"
 
 namespace {

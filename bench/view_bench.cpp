@@ -10,10 +10,10 @@
 
 #include <string>
 
-#include "rawstatements.h"
 #include "core/startup.h"
 #include "data/dbconnections.h"
 #include "platform/datetime.h"
+#include "rawstatements.h"
 #include "reservations/resvlistcriteria.h"
 #include "venue/outlets.h"
 #include "views/planview.h"

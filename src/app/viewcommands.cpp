@@ -6,11 +6,11 @@
 #include "app/printlines.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
-#include "core/log.h"
 #include "core/mltext.h"
 #include "messaging/kiv.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
+#include "reservations/kivfunc.h"
 #include "venue/outlets.h"
 #include "views/businessdate.h"
 #include "views/viewset.h"
@@ -182,17 +182,12 @@ void FilterCommand(Shell& shell, const std::vector<std::string>& args) {
 }  // namespace
 
 bool SendViewFilter(KIV& hub, const DateTime& date, int32_t outletID, int32_t mpOutletID) {
-    (void)hub;
-    (void)date;
-    (void)outletID;
-    (void)mpOutletID;
-    WriteLog("SetActiveFilter is not available", "ViewCommands", "SendViewFilter");
-    return false;
+    return hub.Func().SetActiveFilter(date, outletID, mpOutletID);
 }
 
 std::shared_ptr<ViewSet> OpenViews(KIV& hub) {
     auto views = std::make_shared<ViewSet>();
-    views->Init();
+    views->Init(&hub.OutletList());
     KIV* raw = &hub;
     views->SetFilterSender([raw](const DateTime& date, int32_t outletID, int32_t mpOutletID) {
         return SendViewFilter(*raw, date, outletID, mpOutletID);

@@ -1,7 +1,7 @@
 #pragma once
 // The collections of the program: dictionaries that keep insertion order,
 // where adding an existing key keeps the first member.
-#include <map>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -10,8 +10,7 @@ class OrderedMap {
   public:
     // False (and nothing changes) when the key is already present.
     bool Add(const K& key, V value) {
-        if (index_.count(key) != 0) return false;
-        index_.emplace(key, items_.size());
+        if (!index_.try_emplace(key, items_.size()).second) return false;
         items_.emplace_back(key, std::move(value));
         return true;
     }
@@ -51,5 +50,7 @@ class OrderedMap {
 
   private:
     std::vector<std::pair<K, V>> items_;
-    std::map<K, std::size_t> index_;
+    // Hashed: look-ups by key are the collections' hot path (a reservation
+    // list sets every field of every row through one).
+    std::unordered_map<K, std::size_t> index_;
 };

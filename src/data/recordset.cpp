@@ -32,7 +32,9 @@ Recordset Recordset::Closed(int64_t recordsAffected) {
 int Recordset::FieldIndex(const std::string& name) const {
     const auto& f = *fields_;
     for (std::size_t i = 0; i < f.size(); ++i) {
-        if (strcasecmp(f[i].Name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
+        // Lengths first: most names differ there, and this runs per field per row.
+        if (f[i].Name.size() == name.size() && strcasecmp(f[i].Name.c_str(), name.c_str()) == 0)
+            return static_cast<int>(i);
     }
     return -1;
 }
