@@ -134,8 +134,9 @@ class NewResv : public ErrorState {
 
     // Saving (newresvsave.cpp).
     bool SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList& packets);
+    // The column and value lists of the insert; `log` writes the step's lines.
     bool BuildInsert(const Outlet& outlet, int32_t mpOutletID, std::string& columns,
-                     std::string& values);
+                     std::string& values, bool log);
     bool GetReserveNo(SQLDB& db, const Outlet& outlet, std::string& number);
     bool TablesStillHeld(SQLDB& db);
     bool NewDuplicates(SQLDB& db);

@@ -111,7 +111,7 @@ int32_t NewResv::SaveNewReservation() {
     if (outletIDs.empty()) outletIDs.push_back(outlet_->OutletID());
     {
         std::string columns, values;
-        if (!BuildInsert(*outlet_, mpOutletID_, columns, values)) return 0;
+        if (!BuildInsert(*outlet_, mpOutletID_, columns, values, true)) return 0;
     }
     if (!CheckMustFields()) return 0;
     if (!declined_ && !CheckDuplicates()) return 0;
@@ -187,7 +187,7 @@ std::vector<int32_t> NewResv::WaitingOutletIDs() const {
 }
 
 bool NewResv::BuildInsert(const Outlet& outlet, int32_t mpOutletID, std::string& columns,
-                          std::string& values) {
+                          std::string& values, bool log) {
     std::set<std::string> written;
     auto add = [&](const std::string& column, const std::string& value) {
         if (!written.insert(UpperAscii(column)).second) return;
@@ -228,8 +228,9 @@ bool NewResv::BuildInsert(const Outlet& outlet, int32_t mpOutletID, std::string&
         add("HierID", Str(resv_.GetFieldLong("HierID")));
         add("HierGroupID", Str(resv_.GetFieldLong("HierGroupID")));
     }
-    Log(waiting ? "ReserveType=W,set sField and sValue seccess"
-                : "ReserveType=N,set sField and sValue seccess");
+    if (log)
+        Log(waiting ? "ReserveType=W,set sField and sValue seccess"
+                    : "ReserveType=N,set sField and sValue seccess");
     add("CreateClientID", Str(ClientID()));
     add("UpdateClientID", Str(ClientID()));
     add("CreateDT", "GetDate()");
@@ -246,7 +247,7 @@ bool NewResv::BuildInsert(const Outlet& outlet, int32_t mpOutletID, std::string&
     } else {
         add("RowStatus", SQLStr("A"));
     }
-    Log("GetNewResvSQL  seccess");
+    if (log) Log("GetNewResvSQL  seccess");
     return true;
 }
 
@@ -314,7 +315,7 @@ bool NewResv::SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList
         resv_.SetField("ReserveNo", Variant(number));
         resv_.SetField("ReserveGUID", Variant(NewGuid()));
         std::string columns, values;
-        BuildInsert(outlet, mpOutletID, columns, values);
+        BuildInsert(outlet, mpOutletID, columns, values, false);
         const std::string sql = "Insert Into tbl_Reservation (" + columns + ") Values (" + values +
                                 ")\r\nSelect @@Identity as ID";
         std::shared_ptr<Recordset> rs = FirstOpenRecordset(db.RunSQLReturnRS(sql));
@@ -446,5 +447,11 @@ void NewResv::OfferBookerProfile(SQLDB& db, int32_t reserveID) {
     const std::string sql = "Update tbl_Reservation Set GuestID = " + Str(id) +
                             ", DYBookerAccountNo = " + SQLStr(account) +
                             " Where ReserveID = " + Str(reserveID);
-    if (!db.RunSQLNoReturn(sql)) WriteSQLLog(db.ErrDescription(), sql, kClass, kProc);
+    if (!db.RunSQLNoReturn(sql)) {
+        WriteSQLLog(db.ErrDescription(), sql, kClass, kProc);
+        return;
+    }
+    PacketList docs{KIVFunc::DataChangeDoc(outlet_->DBServerID(), "RESERVATION", kOpUpdate,
+                                           "tbl_reservation", "reserveid", reserveID)};
+    func_.SendDataChange(*outlet_, date_, mpOutletID_, kPriorityChange, docs);
 }
