@@ -117,7 +117,7 @@ int32_t NewResv::SaveNewReservation() {
     if (!declined_ && !CheckDuplicates()) return 0;
 
     PacketList packets;
-    if (!SaveForOutlet(*outlet_, mpOutletID_, packets)) return 0;
+    if (!SaveForOutlet(*db_, *outlet_, mpOutletID_, packets)) return 0;
     const int32_t first = savedIDs_.front();
     if (!declined_ && prevAction_ == PrevResvAction::kCancel) CancelPrevious(packets);
     func_.SendDataChange(*outlet_, date_, mpOutletID_, kPriorityChange, packets);
@@ -142,11 +142,8 @@ int32_t NewResv::SaveNewReservation() {
                 continue;
             }
             PacketList more;
-            SQLDB* own = db_;
-            db_ = db;
-            const bool ok = SaveForOutlet(*other, mp, more);
-            db_ = own;
-            if (ok) func_.SendDataChange(*other, date_, mp, kPriorityChange, more);
+            if (SaveForOutlet(*db, *other, mp, more))
+                func_.SendDataChange(*other, date_, mp, kPriorityChange, more);
         }
         Log("UBound(aOutletID) > 0  and ReserveType= W  seccess");
     }
@@ -292,8 +289,8 @@ bool NewResv::NewDuplicates(SQLDB& db) {
     return false;
 }
 
-bool NewResv::SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList& packets) {
-    SQLDB& db = *db_;
+bool NewResv::SaveForOutlet(SQLDB& db, const Outlet& outlet, int32_t mpOutletID,
+                            PacketList& packets) {
     const bool own = &outlet == outlet_;
     int32_t id = 0;
     {
@@ -337,7 +334,7 @@ bool NewResv::SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList
     PacketList docs{KIVFunc::DataChangeDoc(outlet.DBServerID(), "RESERVATION", kOpInsert,
                                            "tbl_reservation", "reserveid", id)};
     if (own && !declined_ && !picked_.empty()) {
-        if (!BindTables(db, outlet, id, docs)) {
+        if (!BindTables(id, docs)) {
             Refuse("Fail to save reserve table for this reservation !");
             Withdraw(db, id);
             return false;
@@ -349,13 +346,11 @@ bool NewResv::SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList
     return true;
 }
 
-bool NewResv::BindTables(SQLDB& db, const Outlet& outlet, int32_t reserveID, PacketList& packets) {
+bool NewResv::BindTables(int32_t reserveID, PacketList& packets) {
     if (static_cast<int32_t>(picked_.size()) > std::max(Covers(), 1)) {
         Refuse("Too many tables selected");
         return false;
     }
-    (void)outlet;
-    (void)db;
     // The party fills the tables in the order they were picked.
     int32_t covers = std::max(1, resv_.GetFieldLong("ReserveCover"));
     TableReserveMap bindings;
