@@ -51,6 +51,7 @@ Shell::Shell() {
     AddViewCommands(*this);
     AddOpsCommands(*this);
     AddGuestCSVCommands(*this);
+    AddBookCommands(*this);
 }
 
 Shell::~Shell() = default;

@@ -85,3 +85,4 @@ void AddGuestCommands(Shell& shell);
 void AddViewCommands(Shell& shell);
 void AddOpsCommands(Shell& shell);
 void AddGuestCSVCommands(Shell& shell);
+void AddBookCommands(Shell& shell);

@@ -212,14 +212,17 @@ bool ProcGetAllotmentByDate(ProcedureContext& ctx, const std::vector<ProcedureAr
             c.Web += kind == 2 ? covers : (webTables[it->second].insert(t).second ? 1 : 0);
         }
     }
+    // AvailCapacity carries the reservation's own use, which the caller takes
+    // out again: counted once, an edit at full capacity still fits.
     std::vector<Recordset::Row> rows;
     for (const auto& [size, c] : classes) {
         const int64_t total = kind == 2 ? c.Seats : c.Tables;
         const int64_t blocked = kind == 2 ? c.BlockedSeats : c.BlockedTables;
         rows.push_back({Variant(size), Variant(size), Variant(c.Allot), Variant(c.All),
                         Variant(c.NoIn), Variant(c.Current), Variant(c.Web), Variant("P"),
-                        Variant(total - blocked - c.All), Variant(size == askSize ? askAmount : 0),
-                        Variant(total), Variant(blocked)});
+                        Variant(total - blocked - c.All + c.Current),
+                        Variant(size == askSize ? askAmount : 0), Variant(total),
+                        Variant(blocked)});
     }
     std::vector<int> types(kAllotColumns.size(), adInteger);
     types[7] = adVarWChar;

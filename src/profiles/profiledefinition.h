@@ -105,6 +105,9 @@ class ProfileDefinition : public ErrorState {
     bool UpdateGuestProfile(SQLDB& db, int32_t guestID);
     bool UpdateResvGuestAccount(SQLDB& db, int32_t reserveID, int32_t guestID,
                                 const std::vector<std::string>& columns);
+    // A value as the write-backs put it into a statement, by the field's
+    // DBDataType ("NULL" for an empty value).
+    static std::string ValueSQL(const ProfileField& field, const std::string& value);
     // The last refusal of a write-back, in English ("" when none).
     const std::string& Message() const { return message_; }
 

@@ -81,6 +81,10 @@ std::vector<std::pair<std::string, std::string>> ProfileDefinition::ReservationU
     return columns;
 }
 
+std::string ProfileDefinition::ValueSQL(const ProfileField& field, const std::string& value) {
+    return SqlValue(field, value);
+}
+
 std::string ProfileDefinition::ReservationUpdateSQL(int32_t reserveID) const {
     std::string set;
     for (const auto& [column, value] : ReservationUpdateColumns())

@@ -5,6 +5,8 @@
 #include "data/client.h"
 #include "data/sqldb.h"
 #include "platform/textutil.h"
+#include "reservations/dbtransaction.h"
+#include "reservations/tablereserve.h"
 #include "users/user.h"
 #include "venue/fptable.h"
 #include "venue/outlet.h"
@@ -151,6 +153,14 @@ HoldRefusal HoldRule::Take(const std::string& tableNo, int32_t exceptReserveID) 
         visible_.push_back(tempID);
         return HoldRefusal::None;
     }
+    if (result == -1 && part_ != 0) {
+        const int64_t inPart = HoldInPart(tableNo);
+        if (inPart > 0) {
+            taken_.push_back(static_cast<int32_t>(inPart));
+            return HoldRefusal::None;
+        }
+        if (inPart < 0) return HoldRefusal::Failed;
+    }
     if (result == -1) {
         bool bound = false;
         if (exceptReserveID > 0 && !BoundTo(tableNo, exceptReserveID, bound))
@@ -178,4 +188,88 @@ bool HoldRule::ReleaseTaken(PacketList& packets) {
     taken_.clear();
     visible_.clear();
     return true;
+}
+
+namespace {
+
+// The bounds of the meal period; nullptr when it is not the outlet's.
+const MPOutlet* PeriodOf(const Outlet& outlet, int32_t mpOutletID) {
+    const MPOutlet* period = outlet.GetMPOutlets().Item(mpOutletID);
+    return period != nullptr && period->OutletID() == outlet.OutletID() ? period : nullptr;
+}
+
+PeriodParts PartsOf(const MPOutlet& p) {
+    return {p.MPStartTime(), p.MPEndTime1(), p.MPStartTime2(), p.MPEndTime()};
+}
+
+// 1 or 2 for a time in one part only, 0 otherwise.
+int PartOf(const PeriodParts& parts, const DateTime& time) {
+    const PartFlags f = ComputePartFlags(parts, time);
+    if (f.r1 == f.r2) return 0;
+    return f.r1 ? 1 : 2;
+}
+
+}  // namespace
+
+void HoldRule::SetReserveTime(const DateTime& time) {
+    part_ = 0;
+    const MPOutlet* period = PeriodOf(outlet_, mpOutletID_);
+    // A period that is not split has an empty second part.
+    if (period == nullptr || period->MPEndTime1().TimeText() == period->MPEndTime().TimeText())
+        return;
+    part_ = PartOf(PartsOf(*period), time);
+}
+
+bool HoldRule::BookedInPart(const std::string& tableNo, bool& booked) {
+    booked = true;
+    const MPOutlet* period = PeriodOf(outlet_, mpOutletID_);
+    if (period == nullptr) return true;
+    const std::string sql =
+        "SELECT R.ReserveTime FROM tbl_TableReserve AS TR, tbl_Reservation AS R WHERE "
+        "TR.ReserveID = R.ReserveID AND TR.RowStatus = " +
+        SQLStr("A") + " AND R.RowStatus = " + SQLStr("A") + " AND TR.TableNo = " + SQLStr(tableNo) +
+        " AND R.OutletID = " + Str(outlet_.OutletID()) + " AND R.MPOutletID = " + Str(mpOutletID_) +
+        " AND R.ReserveDate = " + SQLStr(date_.DateText());
+    std::shared_ptr<Recordset> rs = db_.RunSQLReturnRS(sql);
+    if (rs == nullptr) {
+        WriteSQLLog(db_.ErrDescription(), sql, kClass, "HoldRule");
+        return false;
+    }
+    // A booking without a time, or one that spans both parts, takes both.
+    const PeriodParts parts = PartsOf(*period);
+    booked = false;
+    for (; !rs->Eof() && !booked; rs->MoveNext()) {
+        const std::optional<DateTime> time = rs->Field(0)->ToDateTime();
+        booked = !time || PartOf(parts, *time) != 3 - part_;
+    }
+    return true;
+}
+
+int64_t HoldRule::HoldInPart(const std::string& tableNo) {
+    if (part_ == 0) return 0;
+    DBTransaction txn(db_, kClass, "HoldRule");
+    if (!txn.Ok()) return -1;
+    bool booked = true;
+    if (!BookedInPart(tableNo, booked)) {
+        txn.Fail();
+        return -1;
+    }
+    int32_t tempID = 0;
+    if (booked || HeldBy(tableNo, tempID) != 0) return txn.Commit() ? 0 : -1;
+    const int32_t user = g_oUser != nullptr ? g_oUser->UserID() : 0;
+    const std::string sql =
+        "INSERT INTO tbl_TableTemp (RowModified, RowStatus, DBServerID, OutletID, MPOutletID, "
+        "ReserveDate, TableNo, HoldDT, UserID, ClientID) VALUES (GetDate(), " +
+        SQLStr("A") + ", " + Str(outlet_.DBServerID()) + ", " + Str(outlet_.OutletID()) + ", " +
+        Str(mpOutletID_) + ", " + SQLStr(date_.DateText()) + ", " + SQLStr(UpperAscii(tableNo)) +
+        ", GetDate(), " + Str(user) + ", " + Str(ThisClientID()) + ") SELECT @@IDENTITY AS ID";
+    std::shared_ptr<Recordset> rs = db_.RunSQLReturnRS(sql);
+    std::shared_ptr<Recordset> open = FirstOpenRecordset(rs);
+    if (open == nullptr || open->Eof()) {
+        WriteSQLLog(db_.ErrDescription(), sql, kClass, "HoldRule");
+        txn.Fail();
+        return -1;
+    }
+    const int64_t id = FieldLng(open.get(), "ID");
+    return txn.Commit() ? id : -1;
 }

@@ -54,9 +54,24 @@ class HoldRule {
     // Documents of expired holds released on the way.
     const PacketList& Expired() const { return expired_; }
 
-  private:
+    // The time of the reservation the tables are taken for. In a split meal
+    // period it names the part (seating): a table booked only in the other
+    // part stays free for this one.
+    void SetReserveTime(const DateTime& time);
+    // 1 or 2 in a split meal period with a time set, else 0 (the whole period).
+    int Part() const { return part_; }
+    // For a table the hold procedure refused as booked: a hold of this part
+    // when every active booking of the table lies in the other part. The new
+    // TempID, 0 when it is booked in this part (or held meanwhile), -1 when
+    // the database failed. Runs in its own transaction (or the caller's).
+    int64_t HoldInPart(const std::string& tableNo);
+    // Whether an active block applies to the table on the date.
     bool Blocked(const std::string& tableNo, bool& blocked);
+    // The workstation of the standing hold of the table (0 when none).
     int32_t HeldBy(const std::string& tableNo, int32_t& tempID);
+
+  private:
+    bool BookedInPart(const std::string& tableNo, bool& booked);
     bool BoundTo(const std::string& tableNo, int32_t reserveID, bool& bound);
 
     KIVFunc& func_;
@@ -70,4 +85,5 @@ class HoldRule {
     std::vector<int32_t> taken_;    // holds granted within the transaction
     std::vector<int32_t> visible_;  // holds of this workstation taken over
     PacketList expired_;
+    int part_ = 0;
 };

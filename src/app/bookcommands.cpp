@@ -1,0 +1,407 @@
+// Shell commands that take new bookings through the save chain: a booking
+// given on one line or asked field by field, waiting-list entries for one or
+// several outlets, and walk-in parties taken now.
+#include <algorithm>
+#include <memory>
+
+#include "app/profileargs.h"
+#include "app/shell.h"
+#include "app/venueargs.h"
+#include "core/globals.h"
+#include "core/mltext.h"
+#include "data/dbconnections.h"
+#include "data/sqldb.h"
+#include "messaging/kiv.h"
+#include "platform/textutil.h"
+#include "platform/userinterface.h"
+#include "profiles/fieldinput.h"
+#include "profiles/profiledefinition.h"
+#include "reservations/newresv.h"
+#include "reservations/tablereserve.h"
+#include "venue/outlets.h"
+#include "views/businessdate.h"
+
+namespace {
+
+constexpr const char* kBookUsage =
+    "book OUTLET DATE PERIOD TIME COVERS TABLES|- [FIELD=VALUE ...] [--guest ACCOUNT] "
+    "[--decline REASON]";
+constexpr const char* kWaitUsage = "waitlist OUTLET[,OUTLET...] DATE TIME COVERS [FIELD=VALUE ...]";
+constexpr const char* kWalkinUsage = "walkin OUTLET COVERS TABLES [FIELD=VALUE ...]";
+
+std::string Str(int64_t v) {
+    return std::to_string(v);
+}
+
+// The reservation operations of the session (a private set, which cannot
+// announce, when no hub was opened).
+class Booking {
+  public:
+    explicit Booking(Shell& shell) {
+        if (shell.Hub() != nullptr) {
+            func_ = &shell.Hub()->Func();
+        } else {
+            own_ = std::make_unique<KIVFunc>();
+            func_ = own_.get();
+        }
+        resv = std::make_unique<NewResv>(*func_);
+    }
+    Outlets outlets;
+    std::unique_ptr<ProfileDefinition> def;
+    std::unique_ptr<NewResv> resv;
+
+  private:
+    std::unique_ptr<KIVFunc> own_;
+    KIVFunc* func_ = nullptr;
+};
+
+// Positional words, FIELD=VALUE words and the two options.
+struct BookArgs {
+    std::vector<std::string> words;
+    Assignments values;
+    std::string guest, decline;
+};
+
+bool SplitArgs(Shell& shell, const std::vector<std::string>& args, BookArgs& out) {
+    std::vector<std::string> assigned;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if ((a == "--guest" || a == "--decline") && i + 1 < args.size()) {
+            (a == "--guest" ? out.guest : out.decline) = args[++i];
+        } else if (a.rfind("--", 0) == 0) {
+            shell.Error(GetMLText("Unknown option") + ": " + a);
+            return false;
+        } else if (a.find('=') != std::string::npos) {
+            assigned.push_back(a);
+        } else if (!assigned.empty()) {
+            shell.Error(GetMLText("Give values as FIELD=VALUE") + ": " + a);
+            return false;
+        } else {
+            out.words.push_back(a);
+        }
+    }
+    return assigned.empty() || ReadAssignments(shell, assigned, out.values);
+}
+
+// The booking form of the signed-in operation mode.
+int FormOf(const Shell& shell) {
+    return shell.OperationMode() == 1 ? kProfileInPerson : kProfileTelephone;
+}
+
+// Whether the time of day lies in the meal period (either part).
+bool InPeriod(const MPOutlet& p, const DateTime& time) {
+    const PartFlags f =
+        ComputePartFlags({p.MPStartTime(), p.MPEndTime1(), p.MPStartTime2(), p.MPEndTime()}, time);
+    return f.r1 || f.r2;
+}
+
+std::optional<int32_t> ReadCovers(Shell& shell, const std::string& arg) {
+    if (AllDigits(arg) && arg.size() < 6 && std::stoi(arg) >= 1) return std::stoi(arg);
+    shell.Error(GetMLText("Invalid covers") + ": " + arg);
+    return std::nullopt;
+}
+
+std::vector<std::string> SplitTables(const std::string& list) {
+    std::vector<std::string> tables;
+    if (list == "-") return tables;
+    std::string item;
+    for (std::size_t i = 0; i <= list.size(); ++i) {
+        if (i < list.size() && list[i] != ',') {
+            item += list[i];
+            continue;
+        }
+        if (!Trim(item).empty()) tables.push_back(UpperAscii(Trim(item)));
+        item.clear();
+    }
+    return tables;
+}
+
+// Prints the earlier bookings the duplicate rules found and asks what to do.
+PrevResvAction AskDuplicates(Shell& shell, const Reservations& previous) {
+    for (const auto& [id, r] : previous.Items()) {
+        const auto time = r->GetField("ReserveTime").ToDateTime();
+        shell.Out("duplicate\t" + Str(id) + "\t" + r->GetFieldText("ReserveNo") + "\t" +
+                  (time ? time->Format("hh:nn") : "") + "\t" + r->GetFieldText("ReserveCover") +
+                  "\t" + OneField(r->GetFieldText("DYLastName")) + "\t" +
+                  OneField(r->GetFieldText("ContactPhone")));
+    }
+    return UI().AskYesNo(GetMLText("Cancel the previous reservations? (y = cancel, n = keep)"),
+                         GetMLText("Duplicate reservation"), false)
+               ? PrevResvAction::kCancel
+               : PrevResvAction::kKeep;
+}
+
+// Opens the booking and loads the form with its defaults.
+bool Start(Shell& shell, Booking& b, const Outlet& outlet, const DateTime& date, int32_t mp,
+           int form) {
+    b.def = LoadDefinition(shell, form);
+    if (b.def == nullptr) return false;
+    if (!b.resv->Open(outlet, date, mp)) {
+        shell.Error(GetMLText("Cannot load the floor plans"));
+        return false;
+    }
+    b.def->FillDefaults();
+    b.resv->SetProfile(b.def.get());
+    b.resv->SetDuplicateHandler(
+        [&shell](const Reservations& previous) { return AskDuplicates(shell, previous); });
+    for (const auto& [code, f] : b.def->Fields()) {
+        const std::string v = f->GetValue();
+        if (!v.empty() && !f->IsPseudo() && v != "NOW") b.resv->Fields().SetField(code, Variant(v));
+    }
+    return true;
+}
+
+// The guest with the account number; false (and a line) when none.
+bool AttachGuest(Shell& shell, Booking& b, const std::string& account) {
+    SQLDB* db = DefaultSQLDB();
+    auto rs = db != nullptr ? db->RunSQLReturnRS(
+                                  "SELECT GuestID FROM tbl_Guest WHERE RowStatus='A' AND "
+                                  "DYAccountNo=" +
+                                  SQLStr(account) + " ORDER BY GuestID")
+                            : nullptr;
+    if (rs == nullptr || rs->Eof() || !b.resv->SetGuest(FieldLng(rs.get(), "GuestID"))) {
+        shell.Error(GetMLText("Guest not found") + ": " + account);
+        return false;
+    }
+    return true;
+}
+
+// FIELD=VALUE through the form, then into the booking.
+bool Assign(Shell& shell, Booking& b, const Assignments& values) {
+    if (values.empty()) return true;
+    if (!ApplyAssignments(shell, *b.def, values, true, false)) return false;
+    for (const auto& [name, value] : values) {
+        ProfileField* f = b.def->FindField(name);
+        b.resv->Fields().SetField(f->ProfileCode(), Variant(f->GetValue()));
+    }
+    return true;
+}
+
+// Holds each table; false (the holds released, a line printed) at the first refusal.
+bool PickTables(Shell& shell, NewResv& resv, const std::vector<std::string>& tables) {
+    for (const std::string& t : tables) {
+        const HoldRefusal refusal = resv.PickTable(t);
+        if (refusal == HoldRefusal::None) continue;
+        shell.Error(GetMLText("Table") + " " + t + " " + GetMLText("cannot be held:") + " " +
+                    GetMLText(HoldRefusalText(refusal)));
+        resv.ReleaseHolds();
+        return false;
+    }
+    return true;
+}
+
+void Save(Shell& shell, NewResv& resv) {
+    const int32_t id = resv.SaveNewReservation();
+    resv.ReleaseHolds();
+    if (id <= 0) {
+        shell.Error(GetMLText("Reservation not saved"));
+        return;
+    }
+    for (int32_t other : resv.SavedIDs())
+        if (other != id) shell.Out(GetMLText("Waiting list entry saved") + ": " + Str(other));
+    shell.Out(GetMLText("Reservation saved") + ": " + Str(id) + " " + resv.ReserveNo());
+}
+
+void BookAsked(Shell& shell);
+
+void Book(Shell& shell, const std::vector<std::string>& args) {
+    if (args.empty()) return BookAsked(shell);
+    BookArgs a;
+    if (!SplitArgs(shell, args, a)) return;
+    if (a.words.size() != 6) {
+        shell.Error(GetMLText("Usage") + ": " + kBookUsage);
+        return;
+    }
+    Booking b(shell);
+    const Outlet* outlet = FindOutlet(shell, b.outlets, a.words[0]);
+    if (outlet == nullptr) return;
+    const auto day = ParseDay(shell, a.words[1]);
+    const MPOutlet* period = day ? FindPeriod(shell, *outlet, a.words[2]) : nullptr;
+    const auto time = period != nullptr ? ParseTimeOfDay(shell, a.words[3]) : std::nullopt;
+    const auto covers = time ? ReadCovers(shell, a.words[4]) : std::nullopt;
+    if (!covers) return;
+    if (!InPeriod(*period, *time)) {
+        shell.Error(GetMLText("The time is not in the meal period") + ": " + a.words[3]);
+        return;
+    }
+    if (!Start(shell, b, *outlet, *day, period->MPOutletID(), FormOf(shell))) return;
+    Reservation& r = b.resv->Fields();
+    r.SetField("ReserveType", Variant("N"));
+    if (!a.guest.empty() && !AttachGuest(shell, b, a.guest)) return;
+    if (!Assign(shell, b, a.values)) return;
+    r.SetField("ReserveDate", Variant(day->DateText()));
+    r.SetField("ReserveTime", Variant(time->Format("hh:nn")));
+    r.SetField("ReserveCover", Variant(*covers));
+    if (!a.decline.empty() && !b.resv->SetDeclineReason(a.decline)) {
+        shell.Error(GetMLText("Unknown cancel reason") + ": " + a.decline);
+        return;
+    }
+    if (a.decline.empty() && !PickTables(shell, *b.resv, SplitTables(a.words[5]))) return;
+    Save(shell, *b.resv);
+}
+
+// One value asked through the field's control until it is accepted; false
+// at the end of input.
+bool AskField(Shell& shell, ProfileDefinition& def, ProfileField& f, std::string& value) {
+    std::string prompt = f.Desc();
+    if (f.Options().Count() != 0) {
+        std::string opts;
+        for (const auto& [key, o] : f.Options())
+            opts += (opts.empty() ? "" : ", ") + o.Value + "=" + o.Name;
+        prompt += " (" + opts + ")";
+    }
+    const std::string def0 = f.GetValue();
+    if (!def0.empty()) prompt += " [" + def0 + "]";
+    if (def.IsMust(f)) prompt += " *";
+    for (;;) {
+        const auto line = UI().ReadLine(prompt + ": ", false);
+        if (!line) return false;
+        const std::string typed = Trim(*line).empty() ? def0 : Trim(*line);
+        std::string message;
+        if (EnterFieldValue(f, typed, def.IsMust(f), message)) {
+            value = f.GetValue();
+            return true;
+        }
+        shell.Error(GetMLText(message) + ": " + f.ProfileCode() + "=" + typed);
+    }
+}
+
+void BookAsked(Shell& shell) {
+    Booking b(shell);
+    const auto outletLine = UI().ReadLine(GetMLText("Outlet") + ": ", false);
+    if (!outletLine) return;
+    const Outlet* outlet = FindOutlet(shell, b.outlets, Trim(*outletLine));
+    if (outlet == nullptr) return;
+    b.def = LoadDefinition(shell, FormOf(shell));
+    if (b.def == nullptr) return;
+    b.def->FillDefaults();
+    // The fields of the form in its order; date, time and covers decide the
+    // meal period before any table is picked.
+    Assignments values;
+    std::optional<DateTime> day, time;
+    int32_t covers = 0;
+    for (ProfileField* f : b.def->ListedFields()) {
+        if (f->IsPseudo() || !b.def->IsNewEnabled(*f)) continue;
+        std::string value;
+        if (!AskField(shell, *b.def, *f, value)) return;
+        const std::string code = UpperAscii(f->ProfileCode());
+        if (code == "RESERVEDATE") {
+            day = DateTime::Parse(value == "NOW" ? DateTime::Now().DateText() : value);
+        } else if (code == "RESERVETIME") {
+            time = DateTime::Parse("1900-01-01 " + value);
+        } else if (code == "RESERVECOVER") {
+            covers = Variant(value).ToInt32();
+        } else if (!value.empty()) {
+            values.emplace_back(f->ProfileCode(), value);
+        }
+    }
+    if (!day || !time || covers < 1) {
+        shell.Error(GetMLText("Date, time and covers are required"));
+        return;
+    }
+    const int32_t mp = outlet->GetMPOutlets().FindMPOutletID(*time);
+    if (mp <= 0) {
+        shell.Error(GetMLText("No meal period at this time"));
+        return;
+    }
+    if (!Start(shell, b, *outlet, *day, mp, FormOf(shell))) return;
+    for (const auto& [code, value] : values)
+        b.resv->Fields().SetField(code, Variant(value));
+    Reservation& r = b.resv->Fields();
+    if (r.GetFieldText("ReserveType").empty()) r.SetField("ReserveType", Variant("N"));
+    r.SetField("ReserveDate", Variant(day->DateText()));
+    r.SetField("ReserveTime", Variant(time->Format("hh:nn")));
+    r.SetField("ReserveCover", Variant(covers));
+    for (;;) {
+        const auto line = UI().ReadLine(GetMLText("Table (empty to finish)") + ": ", false);
+        if (!line) return;
+        const std::string t = UpperAscii(Trim(*line));
+        if (t.empty()) break;
+        const HoldRefusal refusal = b.resv->PickTable(t);
+        if (refusal == HoldRefusal::None)
+            shell.Out("held\t" + t);
+        else
+            shell.Error(GetMLText("Table") + " " + t + " " + GetMLText("cannot be held:") + " " +
+                        GetMLText(HoldRefusalText(refusal)));
+    }
+    Save(shell, *b.resv);
+}
+
+void WaitList(Shell& shell, const std::vector<std::string>& args) {
+    BookArgs a;
+    if (!SplitArgs(shell, args, a)) return;
+    if (a.words.size() != 4 || !a.guest.empty() || !a.decline.empty()) {
+        shell.Error(GetMLText("Usage") + ": " + kWaitUsage);
+        return;
+    }
+    Booking b(shell);
+    std::vector<const Outlet*> outlets;
+    for (const std::string& code : SplitTables(a.words[0])) {
+        const Outlet* o = FindOutlet(shell, b.outlets, code);
+        if (o == nullptr) return;
+        outlets.push_back(o);
+    }
+    const auto day = outlets.empty() ? std::nullopt : ParseDay(shell, a.words[1]);
+    const auto time = day ? ParseTimeOfDay(shell, a.words[2]) : std::nullopt;
+    const auto covers = time ? ReadCovers(shell, a.words[3]) : std::nullopt;
+    if (!covers) return;
+    std::string ids;
+    for (const Outlet* o : outlets) {
+        if (o->GetMPOutlets().FindMPOutletID(*time) <= 0) {
+            shell.Error(GetMLText("No meal period at this time") + ": " + o->OutletCode());
+            return;
+        }
+        ids += (ids.empty() ? "" : ",") + Str(o->OutletID());
+    }
+    const int32_t mp = outlets.front()->GetMPOutlets().FindMPOutletID(*time);
+    if (!Start(shell, b, *outlets.front(), *day, mp, FormOf(shell))) return;
+    b.resv->SetOutlets(&b.outlets);
+    if (!Assign(shell, b, a.values)) return;
+    Reservation& r = b.resv->Fields();
+    r.SetField("ReserveType", Variant("W"));
+    r.SetField("SYS_WaitingOutletID", Variant(ids));
+    r.SetField("ReserveDate", Variant(day->DateText()));
+    r.SetField("ReserveTime", Variant(time->Format("hh:nn")));
+    r.SetField("ReserveCover", Variant(*covers));
+    Save(shell, *b.resv);
+}
+
+void Walkin(Shell& shell, const std::vector<std::string>& args) {
+    BookArgs a;
+    if (!SplitArgs(shell, args, a)) return;
+    if (a.words.size() != 3 || !a.guest.empty() || !a.decline.empty()) {
+        shell.Error(GetMLText("Usage") + ": " + kWalkinUsage);
+        return;
+    }
+    Booking b(shell);
+    const Outlet* outlet = FindOutlet(shell, b.outlets, a.words[0]);
+    const auto covers = outlet != nullptr ? ReadCovers(shell, a.words[1]) : std::nullopt;
+    if (!covers) return;
+    const DateTime now = DateTime::Now();
+    const int32_t mp = outlet->GetMPOutlets().FindMPOutletID(now);
+    if (mp <= 0) {
+        shell.Error(GetMLText("No meal period at this time"));
+        return;
+    }
+    const DateTime day = BusinessDate(outlet->GetMPOutlets(), now);
+    if (!Start(shell, b, *outlet, day, mp, kProfileWalkIn)) return;
+    Reservation& r = b.resv->Fields();
+    r.SetField("ReserveType", Variant("N"));
+    r.SetField("ReserveMode", Variant("W"));
+    if (!Assign(shell, b, a.values)) return;
+    r.SetField("ReserveDate", Variant(day.DateText()));
+    r.SetField("ReserveTime", Variant(now.Format("hh:nn")));
+    r.SetField("ReserveCover", Variant(*covers));
+    if (!PickTables(shell, *b.resv, SplitTables(a.words[2]))) return;
+    Save(shell, *b.resv);
+}
+
+}  // namespace
+
+void AddBookCommands(Shell& shell) {
+    shell.Add({"book", kBookUsage,
+               "Book a table through the save chain (alone: asks field by field)", Book});
+    shell.Add({"waitlist", kWaitUsage, "Put a party on the waiting list of one or more outlets",
+               WaitList});
+    shell.Add({"walkin", kWalkinUsage, "Take a walk-in party now and bind its tables", Walkin});
+}
