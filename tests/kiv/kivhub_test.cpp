@@ -141,6 +141,7 @@ TEST_F(KivHubTest, StatusFollowsTheRelayAndALostServerIsOfferedAReconnect) {
     KivServerProcess server({"--pos-status", "POS1=online", "--pos-status", "POS2=offline"});
     UsePort(server.Port());
     hub = OpenHub();
+    int filters = server.CountLog(" shows outlet ");
     EXPECT_EQ(ReconnectAll(*hub), std::vector<std::string>{"Connected to 127.0.0.1"});
     ASSERT_TRUE(PumpFor([&] { return !Pos(1).UnknownStatus(); }));
     EXPECT_EQ(ServerStatusLines(*hub),
@@ -152,7 +153,7 @@ TEST_F(KivHubTest, StatusFollowsTheRelayAndALostServerIsOfferedAReconnect) {
     ui.QueueAnswer(false);
     // The relay has read the filter sent on connect: killed with unread bytes,
     // it would reset the connection instead of closing it.
-    ASSERT_TRUE(PumpFor([&] { return server.CountLog(" shows outlet ") == 1; }));
+    ASSERT_TRUE(PumpFor([&] { return server.CountLog(" shows outlet ") > filters; }));
     server.Kill();
     ASSERT_TRUE(PumpFor([&] { return !ui.Texts("question").empty(); }));
     EXPECT_EQ(ui.Texts("question")[0],
@@ -162,10 +163,11 @@ TEST_F(KivHubTest, StatusFollowsTheRelayAndALostServerIsOfferedAReconnect) {
 
     // Accepted: reconnected, and the relay announces the POS status again.
     ASSERT_TRUE(server.Restart());
+    filters = server.CountLog(" shows outlet ");
     EXPECT_EQ(ReconnectAll(*hub), std::vector<std::string>{"Connected to 127.0.0.1"});
     ui.Clear();
     ui.QueueAnswer(true);
-    ASSERT_TRUE(PumpFor([&] { return server.CountLog(" shows outlet ") == 2; }));
+    ASSERT_TRUE(PumpFor([&] { return server.CountLog(" shows outlet ") > filters; }));
     server.Kill();
     ASSERT_TRUE(server.Restart());
     ASSERT_TRUE(PumpFor([&] { return ui.Shown("Connected to 127.0.0.1"); }, 10000));

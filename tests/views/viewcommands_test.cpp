@@ -80,7 +80,7 @@ TEST_F(ViewCommandsTest, TheFutureViewHasNoLiveStates) {
     inst.Sql("UPDATE tbl_TableStatus SET TableStatus='O' WHERE OutletID=1 AND TableNo='A1'");
     const auto lines = Session({"view future HBR " + Ahead().DateText() + " 02lun"});
     EXPECT_EQ(Starting(lines, "table\tA1\t"),
-              std::vector<std::string>{"table\tA1\tMAIN\t2\t\t0\t0\t\t\t\t0"});
+              std::vector<std::string>{"table\tA1\tMAIN\t2\t-\t0\t0\t\t\t\t0"});
     EXPECT_EQ(Starting(lines, "booking\t"),
               std::vector<std::string>{"booking\tA1\t9001\t13:30\t2\tLater\t0\t1"});
 }
