@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "data/sqldb.h"
+#include "data/sqldecimal.h"
 #include "data/sqltypes.h"
 
 namespace {
@@ -29,6 +30,15 @@ std::string Cell(const Variant& v, const FieldInfo& f) {
                 r += b;
             }
             return r;
+        }
+        case VarType::Double: {
+            // A DECIMAL shows all of its places, as SQL Server prints it: 1.010.
+            TypeSpec type = ParseTypeName(f.DeclaredType);
+            if (type.type != SqlType::Float || type.scale < 0) break;
+            auto d = SqlDecimal::FromDouble(v.ToDouble());
+            if (d) d = d->WithScale(type.scale);
+            if (d) return d->ToString();
+            break;
         }
         default:
             break;

@@ -71,7 +71,9 @@ bool ProcGetFPByDate(ProcedureContext& ctx, const std::vector<ProcedureArg>& arg
     }
     std::vector<Recordset::Row> rows;
     std::vector<PlanInForce> plans;
-    if (date && !FloorPlansInForce(ctx, *date, mp, outlet, plans, error)) return false;
+    // Plans are in force for an outlet's own meal period only.
+    const bool known = MealPeriodOfOutlet(ctx, mp, outlet);
+    if (date && known && !FloorPlansInForce(ctx, *date, mp, outlet, plans, error)) return false;
     for (const auto& p : plans) {
         auto one = ctx.Query(
             "SELECT FP.*, ? AS SeqNo, ? AS Capacity FROM tbl_FloorPlan FP"

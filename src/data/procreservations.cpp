@@ -42,6 +42,15 @@ bool ProcGetReserveNo(ProcedureContext& ctx, const std::vector<ProcedureArg>& ar
         error = "sp_CM_GetReserveNo: @OutletID is missing";
         return false;
     }
+    if (!OutletExists(ctx, outlet, true)) {
+        error = "sp_CM_GetReserveNo: outlet " + std::to_string(outlet) + " does not exist";
+        return false;
+    }
+    const int64_t server = a.Int("DBServerID", 0);
+    if (!a.IsNull("DBServerID", 0) && !ServerExists(ctx, server)) {
+        error = "sp_CM_GetReserveNo: database server " + std::to_string(server) + " does not exist";
+        return false;
+    }
     const std::string like = NumberPrefix(*date) + "%";
     const std::string stored =
         "(SELECT IFNULL(MAX(CAST(SUBSTR(ReserveNo, 7) AS INTEGER)), 0) FROM tbl_Reservation"
@@ -132,9 +141,7 @@ bool ProcGetAllotmentByDate(ProcedureContext& ctx, const std::vector<ProcedureAr
     const int64_t askAmount = a.Int("Amount", 4);
     const int64_t kind = a.Int("AllotmentType", 5, 1);
     const int64_t reserveID = a.Int("ReserveID", 6);
-    const bool known =
-        QueryInt(ctx, "SELECT COUNT(*) FROM tbl_MPOutlet WHERE MPOutletID = ? AND OutletID = ?",
-                 {Variant(mp), Variant(outlet)}) > 0;
+    const bool known = OutletExists(ctx, outlet, false) && MealPeriodOfOutlet(ctx, mp, outlet);
     if (!known || !date || (kind != 1 && kind != 2)) {
         AddFailRow(result);
         return true;

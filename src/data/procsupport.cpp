@@ -135,3 +135,23 @@ std::string BlockAppliesSql(const std::string& t) {
            ".BeginDate <= ? AND " + t + ".EndDate IS NULL) OR (" + t + ".BeginDate IS NULL AND " +
            t + ".EndDate >= ?))";
 }
+
+bool OutletExists(ProcedureContext& ctx, int64_t outlet, bool activeOnly) {
+    if (outlet <= 0) return false;
+    return QueryInt(ctx,
+                    std::string("SELECT COUNT(*) FROM tbl_Outlet WHERE OutletID = ?") +
+                        (activeOnly ? " AND RowStatus = 'A'" : ""),
+                    {Variant(outlet)}) > 0;
+}
+
+bool MealPeriodOfOutlet(ProcedureContext& ctx, int64_t mealPeriod, int64_t outlet) {
+    if (mealPeriod <= 0 || outlet <= 0) return false;
+    return QueryInt(ctx, "SELECT COUNT(*) FROM tbl_MPOutlet WHERE MPOutletID = ? AND OutletID = ?",
+                    {Variant(mealPeriod), Variant(outlet)}) > 0;
+}
+
+bool ServerExists(ProcedureContext& ctx, int64_t server) {
+    if (server <= 0) return false;
+    return QueryInt(ctx, "SELECT COUNT(*) FROM tbl_DBServer WHERE DBServerID = ?",
+                    {Variant(server)}) > 0;
+}

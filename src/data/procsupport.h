@@ -58,3 +58,10 @@ std::string NormaliseTableNo(const std::string& tableNo);
 // The condition (on the columns BeginDate/EndDate of alias `alias`) under
 // which a block applies on one date; bind that date to its four ? parameters.
 std::string BlockAppliesSql(const std::string& alias);
+
+// Whether the ids name rows of the database: an outlet (active only, when
+// `activeOnly`), a meal period of that outlet, a database server. Procedures
+// refuse ids that name nothing instead of writing or answering for them.
+bool OutletExists(ProcedureContext& ctx, int64_t outlet, bool activeOnly);
+bool MealPeriodOfOutlet(ProcedureContext& ctx, int64_t mealPeriod, int64_t outlet);
+bool ServerExists(ProcedureContext& ctx, int64_t server);

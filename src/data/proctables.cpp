@@ -61,7 +61,9 @@ bool ProcHoldTable(ProcedureContext& ctx, const std::vector<ProcedureArg>& args,
     const Variant web = a.IntOrNull("WebSessionID", 7);
     // A longer number would be cut to another table's number by the declared
     // parameter size; refuse it instead of holding the wrong table.
-    if (outlet <= 0 || mp <= 0 || !date || table.empty() || table.size() > kMaxTableNo) {
+    if (outlet <= 0 || mp <= 0 || !date || table.empty() || table.size() > kMaxTableNo ||
+        !OutletExists(ctx, outlet, true) || !MealPeriodOfOutlet(ctx, mp, outlet) ||
+        !ServerExists(ctx, server)) {
         SetHoldResult(result, kBadInput);
         return true;
     }
@@ -107,10 +109,14 @@ bool ProcGetHoldTable(ProcedureContext& ctx, const std::vector<ProcedureArg>& ar
     const int64_t outlet = a.Int("OutletID", 0);
     const auto date = a.Date("ReserveDate", 1);
     const int64_t mp = a.Int("MPOutletID", 2);
+    // A meal period of another outlet lists nothing (the WHERE 0 keeps the columns).
+    const bool known = MealPeriodOfOutlet(ctx, mp, outlet);
     auto rs = ctx.Query(
-        "SELECT TempID, TableNo, ClientID, UserID, HoldDT, OutletID, MPOutletID, ReserveDate"
-        " FROM tbl_TableTemp WHERE RowStatus = 'A' AND OutletID = ? AND ReserveDate = ?"
-        " AND MPOutletID = ? ORDER BY TableNo, TempID",
+        std::string(
+            "SELECT TempID, TableNo, ClientID, UserID, HoldDT, OutletID, MPOutletID, ReserveDate"
+            " FROM tbl_TableTemp WHERE RowStatus = 'A' AND OutletID = ? AND ReserveDate = ?"
+            " AND MPOutletID = ?") +
+            (known ? "" : " AND 0") + " ORDER BY TableNo, TempID",
         {Variant(outlet), Variant(date.value_or("")), Variant(mp)});
     if (rs == nullptr) {
         error = ctx.LastError();
@@ -127,11 +133,17 @@ bool ProcGetTableStatus(ProcedureContext& ctx, const std::vector<ProcedureArg>& 
                         ProcedureResult& result, std::string& error) {
     ProcArgs a(args);
     const int64_t outlet = a.Int("OutletID", 0);
+    const int64_t mp = a.Int("MPOutletID", 1);
     const std::string table = NormaliseTableNo(a.Text("TableNo", 2));
-    const char* const select =
-        "SELECT * FROM tbl_TableStatus WHERE RowStatus = 'A' AND OutletID = ? AND TableNo = ?"
-        " ORDER BY TableStatusID LIMIT 1";
-    if (outlet > 0 && !table.empty()) {
+    // An outlet that does not exist (or a meal period of another outlet)
+    // gets no row: the result is empty and nothing is created for it.
+    const bool known = OutletExists(ctx, outlet, false) && (a.IsNull("MPOutletID", 1) || mp == 0 ||
+                                                            MealPeriodOfOutlet(ctx, mp, outlet));
+    const std::string select = std::string(
+                                   "SELECT * FROM tbl_TableStatus WHERE RowStatus = 'A' AND "
+                                   "OutletID = ? AND TableNo = ?") +
+                               (known ? "" : " AND 0") + " ORDER BY TableStatusID LIMIT 1";
+    if (known && OutletExists(ctx, outlet, true) && !table.empty()) {
         const bool ok = ctx.Execute(
             std::string("INSERT INTO tbl_TableStatus (RowModified, RowStatus, DBServerID, OutletID,"
                         " TableNo, TableStatus, LastChangeTime, ReserveID, WaitReserveID)"

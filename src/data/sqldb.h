@@ -3,9 +3,6 @@
 // Provider= keyword of the connection string, runs T-SQL text and stored
 // procedures, builds INSERT and UPDATE statements, quotes values and names,
 // and remembers the last error instead of throwing.
-//
-// NOTE: this header is the agreed interface; the implementation arrives with
-// the SQL access layer.
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -2,7 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 
+#include "data/sqldecimal.h"
 #include "data/sqliteprocedurecontext.h"
 #include "platform/textutil.h"
 
@@ -61,14 +64,24 @@ bool ConvertForAssignment(const Variant& v, const TypeSpec& source, const TypeSp
     switch (target.type) {
         case SqlType::Int:
         case SqlType::BigInt: {
-            if (vt == VarType::Integer || vt == VarType::Boolean) {
-                out = Variant(static_cast<long long>(vt == VarType::Boolean ? (v.ToBool() ? 1 : 0)
-                                                                            : v.ToInt64()));
+            // An INT variable holds 32 bits: a wider value is an overflow.
+            auto ranged = [&](long long i, bool fits) {
+                if (!fits || (target.type == SqlType::Int && (i < INT32_MIN || i > INT32_MAX))) {
+                    error = std::string(
+                                "Arithmetic overflow error converting expression to "
+                                "data type ") +
+                            (target.type == SqlType::Int ? "int." : "bigint.");
+                    return false;
+                }
+                out = Variant(i);
                 return true;
-            }
+            };
+            if (vt == VarType::Integer || vt == VarType::Boolean)
+                return ranged(vt == VarType::Boolean ? (v.ToBool() ? 1 : 0) : v.ToInt64(), true);
             if (vt == VarType::Double || vt == VarType::Currency) {
-                out = Variant(static_cast<long long>(std::trunc(v.ToDouble())));
-                return true;
+                double d = std::trunc(v.ToDouble());
+                bool fits = d >= -9223372036854775808.0 && d < 9223372036854775808.0;
+                return ranged(fits ? static_cast<long long>(d) : 0, fits);
             }
             if (vt == VarType::Text) {
                 std::string t = Trim(v.ToText());
@@ -76,9 +89,8 @@ bool ConvertForAssignment(const Variant& v, const TypeSpec& source, const TypeSp
                 const char* first = t.data() + (!t.empty() && t[0] == '+' ? 1 : 0);
                 auto r = std::from_chars(first, t.data() + t.size(), i);
                 if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size())
-                    return intFail();
-                out = Variant(i);
-                return true;
+                    return r.ec == std::errc::result_out_of_range ? ranged(0, false) : intFail();
+                return ranged(i, true);
             }
             error = "A date-time or binary value cannot be assigned to an integer variable.";
             return false;
@@ -101,6 +113,19 @@ bool ConvertForAssignment(const Variant& v, const TypeSpec& source, const TypeSp
             bool ok = false;
             double d = v.ToDouble(&ok);
             if (!ok || vt == VarType::Date) return intFail();
+            if (IsExactDecimal(target)) {
+                // DECIMAL and MONEY variables round to their scale, digit by digit.
+                std::optional<SqlDecimal> dec = vt == VarType::Text ? SqlDecimal::Parse(v.ToText())
+                                                : vt == VarType::Integer || vt == VarType::Boolean
+                                                    ? SqlDecimal::FromInt(v.ToInt64())
+                                                    : SqlDecimal::FromDouble(d);
+                if (dec) dec = dec->WithScale(target.scale);
+                if (!dec || !dec->FitsPrecision(target.precision, target.scale)) {
+                    error = "Arithmetic overflow error converting expression to data type numeric.";
+                    return false;
+                }
+                d = dec->ToDouble();
+            }
             out = target.type == SqlType::Money ? Variant::Currency(d) : Variant(d);
             return true;
         }

@@ -8,6 +8,15 @@ namespace {
 
 constexpr std::size_t kMaxPrepared = 256;
 
+bool IsAutoIncrement(sqlite3* handle, const std::string& schema, const std::string& table,
+                     const std::string& column) {
+    int autoinc = 0;
+    return sqlite3_table_column_metadata(handle, schema.c_str(), table.c_str(), column.c_str(),
+                                         nullptr, nullptr, nullptr, nullptr,
+                                         &autoinc) == SQLITE_OK &&
+           autoinc != 0;
+}
+
 // The SQL Server type a value read without a declared type reports.
 int AdoTypeOfValue(const Variant& v) {
     switch (v.Type()) {
@@ -222,9 +231,11 @@ const TableInfo* SQLiteConnection::FindTable(const std::string& schema, const st
     }
     sqlite3_finalize(st);
     if (info->Columns.empty()) return nullptr;
-    // Only a lone INTEGER PRIMARY KEY is the row id, and so the identity.
+    // The identity is the row id declared AUTOINCREMENT (what IDENTITY
+    // becomes); a plain INTEGER PRIMARY KEY takes the values it is given.
     if (pkCount == 1 &&
-        LowerAscii(info->Columns[static_cast<std::size_t>(pkIndex)].DeclType) == "integer")
+        LowerAscii(info->Columns[static_cast<std::size_t>(pkIndex)].DeclType) == "integer" &&
+        IsAutoIncrement(db_, db, name, info->Columns[static_cast<std::size_t>(pkIndex)].Name))
         info->IdentityColumn = pkIndex;
     std::shared_ptr<const TableInfo> shared = info;
     pins_.push_back(shared);
@@ -306,7 +317,7 @@ SQLiteConnection::Prepared* SQLiteConnection::Prepare(const SqlStatement& st, DB
             for (const auto& [hn, hs] : st.ColumnHints) {
                 if (hn == lname) {
                     typeSpec = hs;
-                    declared = DeclaredTypeText(hs.type);
+                    declared = DeclaredTypeText(hs);
                     break;
                 }
             }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "data/embeddedfiles.h"
+#include "data/sqlitecollation.h"
 #include "platform/textutil.h"
 
 namespace {
@@ -104,6 +105,12 @@ bool SQLiteFile::Open(const std::string& path, bool create) {
     }
     db_ = db;
     path_ = path;
+    // Text compares and indexes as on every connection of the engine.
+    if (!RegisterTextCollation(db_)) {
+        SetError(sqlite3_errmsg(db_));
+        Close();
+        return false;
+    }
     // Several workstation processes share a file: wait for a writer instead
     // of failing at once.
     sqlite3_busy_timeout(db_, 10000);

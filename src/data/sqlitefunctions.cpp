@@ -5,13 +5,18 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "data/sqldecimal.h"
+#include "data/sqlitecollation.h"
+#include "data/sqlitenumeric.h"
 #include "data/sqltypes.h"
 #include "platform/textcodec.h"
 #include "platform/textutil.h"
@@ -390,9 +395,25 @@ void DatePart(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
 
 // ---- conversions -------------------------------------------------------------
 
+// A DECIMAL's text with all of its places ("decN": N places).
+bool DecimalText(sqlite3_value* v, const std::string& code, std::string& out) {
+    if (code.rfind("dec", 0) != 0) return false;
+    int vt = sqlite3_value_type(v);
+    std::optional<SqlDecimal> d;
+    if (vt == SQLITE_INTEGER)
+        d = SqlDecimal::FromInt(sqlite3_value_int64(v));
+    else if (vt == SQLITE_FLOAT)
+        d = SqlDecimal::FromDouble(sqlite3_value_double(v));
+    if (d) d = d->WithScale(std::atoi(code.c_str() + 3));
+    if (!d) return false;
+    out = d->ToString();
+    return true;
+}
+
 void ToStr(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
-    SqlType src = KindOf(Text(argv[1]));
+    std::string code = Text(argv[1]);
+    SqlType src = KindOf(code);
     int style = sqlite3_value_int(argv[2]);
     int len = sqlite3_value_int(argv[3]);
     bool fixed = sqlite3_value_int(argv[4]) != 0;
@@ -408,6 +429,7 @@ void ToStr(sqlite3_context* ctx, int, sqlite3_value** argv) {
         }
         auto f = FormatDateStyle(d, style);
         s = f ? *f : raw;
+    } else if (DecimalText(argv[0], code, s)) {
     } else if (vt == SQLITE_INTEGER) {
         int64_t v = sqlite3_value_int64(argv[0]);
         s = src == SqlType::Money ? std::to_string(v) + ".00" : std::to_string(v);
@@ -439,24 +461,6 @@ void NumFn(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (ToNum(ctx, argv[0], n)) ResultNum(ctx, n);
 }
 
-void ToInt(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
-    Num n;
-    if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
-        int64_t i = 0;
-        double d = 0;
-        bool isInt = false;
-        if (!ParseNumber(Text(argv[0]), isInt, i, d) || !isInt) {
-            std::string msg = "Conversion failed when converting the varchar value '" +
-                              Text(argv[0]) + "' to data type int.";
-            return sqlite3_result_error(ctx, msg.c_str(), -1);
-        }
-        return sqlite3_result_int64(ctx, i);
-    }
-    if (!ToNum(ctx, argv[0], n)) return;
-    sqlite3_result_int64(ctx, n.isInt ? n.i : static_cast<int64_t>(std::trunc(n.d)));
-}
-
 void ToBit(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
     if (sqlite3_value_type(argv[0]) == SQLITE_TEXT) {
@@ -466,52 +470,6 @@ void ToBit(sqlite3_context* ctx, int, sqlite3_value** argv) {
     }
     Num n;
     if (ToNum(ctx, argv[0], n)) sqlite3_result_int(ctx, (n.isInt ? n.i != 0 : n.d != 0) ? 1 : 0);
-}
-
-double RoundAway(double v, int scale) {
-    double f = std::pow(10.0, scale);
-    return std::round(v * f) / f;
-}
-
-void ToFloat(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
-    Num n;
-    if (!ToNum(ctx, argv[0], n)) return;
-    int scale = sqlite3_value_int(argv[1]);
-    double d = n.isInt ? static_cast<double>(n.i) : n.d;
-    if (scale >= 0) d = RoundAway(d, scale);
-    sqlite3_result_double(ctx, d);
-}
-
-void Add(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-    int ta = sqlite3_value_type(argv[0]), tb = sqlite3_value_type(argv[1]);
-    // Text with text joins; anything else adds as numbers, as SQL Server decides.
-    if ((ta == SQLITE_TEXT || ta == SQLITE_BLOB) && (tb == SQLITE_TEXT || tb == SQLITE_BLOB))
-        return ResultText(ctx, Text(argv[0]) + Text(argv[1]));
-    Num a, b;
-    if (!ToNum(ctx, argv[0], a) || !ToNum(ctx, argv[1], b)) return;
-    if (a.isInt && b.isInt) {
-        int64_t r = 0;
-        if (__builtin_add_overflow(a.i, b.i, &r))
-            return sqlite3_result_error(ctx, "Arithmetic overflow error.", -1);
-        return sqlite3_result_int64(ctx, r);
-    }
-    sqlite3_result_double(ctx, a.d + b.d);
-}
-
-void Div(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-    Num a, b;
-    if (!ToNum(ctx, argv[0], a) || !ToNum(ctx, argv[1], b)) return;
-    if ((b.isInt && b.i == 0) || (!b.isInt && b.d == 0))
-        return sqlite3_result_error(ctx, "Divide by zero error encountered.", -1);
-    if (a.isInt && b.isInt) {
-        if (a.i == std::numeric_limits<int64_t>::min() && b.i == -1)
-            return sqlite3_result_error(ctx, "Arithmetic overflow error.", -1);
-        return sqlite3_result_int64(ctx, a.i / b.i);
-    }
-    sqlite3_result_double(ctx, a.d / b.d);
 }
 
 // ---- text ---------------------------------------------------------------------
@@ -633,19 +591,6 @@ void Rounding(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_result_double(ctx, r);
 }
 
-void Round(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
-    if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
-    Num n;
-    if (!ToNum(ctx, argv[0], n)) return;
-    int digits = sqlite3_value_int(argv[1]);
-    bool truncate = argc == 3 && sqlite3_value_int(argv[2]) != 0;
-    double f = std::pow(10.0, digits);
-    double v = n.isInt ? static_cast<double>(n.i) : n.d;
-    double r = truncate ? std::trunc(v * f) / f : std::round(v * f) / f;
-    if (n.isInt) return sqlite3_result_int64(ctx, static_cast<int64_t>(std::llround(r)));
-    sqlite3_result_double(ctx, r);
-}
-
 void Power(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     if (AnyNull(argc, argv)) return sqlite3_result_null(ctx);
     Num a, b;
@@ -701,11 +646,7 @@ bool RegisterTSqlFunctions(sqlite3* db, FunctionClock* clock) {
         {"ct_datepart", 2, DatePart, true, nullptr},
         {"ct_tostr", 5, ToStr, true, nullptr},
         {"ct_num", 1, NumFn, true, nullptr},
-        {"ct_toint", 1, ToInt, true, nullptr},
         {"ct_tobit", 1, ToBit, true, nullptr},
-        {"ct_tofloat", 2, ToFloat, true, nullptr},
-        {"ct_add", 2, Add, true, nullptr},
-        {"ct_div", 2, Div, true, nullptr},
         {"ct_left", 2, LeftRight, true, l},
         {"ct_right", 2, LeftRight, true, r},
         {"ct_substring", 3, Substring, true, nullptr},
@@ -719,8 +660,6 @@ bool RegisterTSqlFunctions(sqlite3* db, FunctionClock* clock) {
         {"ct_ceiling", 1, Rounding, true, const_cast<char*>(&kCeil)},
         {"ct_floor", 1, Rounding, true, const_cast<char*>(&kFloor)},
         {"ct_sign", 1, Rounding, true, const_cast<char*>(&kSign)},
-        {"ct_round", 2, Round, true, nullptr},
-        {"ct_round", 3, Round, true, nullptr},
         {"ct_power", 2, Power, true, nullptr},
         {"ct_isnumeric", 1, IsNumeric, true, nullptr},
         {"ct_newid", 0, NewId, false, nullptr},
@@ -731,5 +670,5 @@ bool RegisterTSqlFunctions(sqlite3* db, FunctionClock* clock) {
                                        nullptr) != SQLITE_OK)
             return false;
     }
-    return true;
+    return RegisterTSqlNumberFunctions(db) && RegisterTextCollation(db);
 }

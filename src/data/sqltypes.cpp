@@ -1,5 +1,6 @@
 #include "data/sqltypes.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -127,9 +128,12 @@ TypeSpec ParseTypeName(const std::string& declared) {
         t.type = SqlType::Float;
     } else if (base == "DECIMAL" || base == "NUMERIC" || base == "DEC") {
         t.type = SqlType::Float;
-        t.scale = Num(a2, 0);
+        t.precision = std::clamp(Num(a1, 18), 1, 38);
+        t.scale = std::clamp(Num(a2, 0), 0, t.precision);
     } else if (base == "MONEY" || base == "SMALLMONEY") {
         t.type = SqlType::Money;
+        t.precision = base == "MONEY" ? 19 : 10;
+        t.scale = 4;
     } else if (base == "CHAR" || base == "NCHAR" || base == "CHARACTER") {
         t.type = SqlType::Text;
         t.fixed = true;
@@ -216,6 +220,15 @@ std::string DeclaredTypeText(SqlType type) {
         default:
             return "";
     }
+}
+
+std::string DeclaredTypeText(const TypeSpec& typeSpec) {
+    if (typeSpec.type == SqlType::Float && typeSpec.scale >= 0)
+        return "DECIMAL(" +
+               std::to_string(typeSpec.precision > 0 ? std::max(typeSpec.precision, typeSpec.scale)
+                                                     : 38) +
+               "," + std::to_string(typeSpec.scale) + ")";
+    return DeclaredTypeText(typeSpec.type);
 }
 
 std::string StorageText(const DateTime& value, SqlType kind) {

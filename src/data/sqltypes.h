@@ -27,7 +27,8 @@ enum class SqlType : uint8_t {
 struct TypeSpec {
     SqlType type = SqlType::Unknown;
     int length = -1;       // characters of a text type; -1 when not given, 0 for MAX
-    int scale = -1;        // decimal places of DECIMAL/NUMERIC
+    int scale = -1;        // decimal places of DECIMAL/NUMERIC (4 for MONEY); -1 for FLOAT
+    int precision = -1;    // digits of DECIMAL/NUMERIC (19 for MONEY)
     bool fixed = false;    // CHAR/NCHAR: padded with blanks
     bool unicode = false;  // NCHAR/NVARCHAR/NTEXT
     bool isLong = false;   // TEXT/NTEXT/(MAX)
@@ -41,9 +42,16 @@ int AdoTypeOf(const TypeSpec& typeSpec);
 int AdoTypeOf(SqlType type);
 // The SQLite type text a column of this type is created with.
 std::string DeclaredTypeText(SqlType type);
+// The same, with a DECIMAL's precision and scale ("DECIMAL(10,2)").
+std::string DeclaredTypeText(const TypeSpec& typeSpec);
 
 inline bool IsDateKind(SqlType t) {
     return t == SqlType::Date || t == SqlType::Time || t == SqlType::DateTime;
+}
+// DECIMAL and MONEY: exact numbers, computed digit by digit. FLOAT and REAL
+// are binary.
+inline bool IsExactDecimal(const TypeSpec& t) {
+    return t.type == SqlType::Money || (t.type == SqlType::Float && t.scale >= 0);
 }
 inline bool IsNumericKind(SqlType t) {
     return t == SqlType::Bit || t == SqlType::Int || t == SqlType::BigInt || t == SqlType::Float ||

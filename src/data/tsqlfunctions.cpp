@@ -1,4 +1,5 @@
 // Built-in T-SQL functions and conversions of the translator.
+#include <algorithm>
 #include <cstdlib>
 
 #include "data/tsqlparser.h"
@@ -82,6 +83,18 @@ TypeSpec Widest(const std::vector<Frag>& args) {
     return best;
 }
 
+// CAST to INT or BIGINT, range checked.
+std::string IntegerConversion(const std::string& sql, SqlType target) {
+    return (target == SqlType::BigInt ? "ct_tobigint(" : "ct_toint(") + sql + ")";
+}
+
+// CAST to FLOAT, or to DECIMAL(p, s) and MONEY rounded to their scale.
+std::string NumberConversion(const std::string& sql, const TypeSpec& target) {
+    if (!IsExactDecimal(target)) return "ct_tofloat(" + sql + ", -1)";
+    return "ct_tofloat(" + sql + ", " + std::to_string(target.scale) + ", " +
+           std::to_string(target.precision) + ")";
+}
+
 // Text functions read a date-time as its default text, like SQL Server does.
 std::string StrArg(const Frag& f) {
     if (IsDateKind(f.Type()))
@@ -158,6 +171,15 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
         f.typeSpec = a.typeSpec;
         std::string inner = (distinct ? "DISTINCT " : "") + a.sql;
         f.sql = LowerName(n) + "(" + inner + ")";
+        if ((n == "SUM" || n == "AVG") && IsExactDecimal(a.typeSpec)) {
+            // Amounts add up digit for digit; SQL Server widens the sum to 38 digits.
+            bool money = a.Type() == SqlType::Money;
+            f.sql = (n == "SUM" ? "ct_dsum(" : money ? "ct_mavg(" : "ct_davg(") + inner + ")";
+            if (!money) {
+                f.typeSpec.precision = 38;
+                if (n == "AVG") f.typeSpec.scale = std::max(f.typeSpec.scale, 6);
+            }
+        }
         // SQL Server averages integers as integers.
         if (n == "AVG" && (a.Type() == SqlType::Int || a.Type() == SqlType::BigInt))
             f.sql = "CAST(avg(" + inner + ") AS INTEGER)";
@@ -296,6 +318,10 @@ Frag TSqlParser::FunctionCall(const Scope* s, const std::string& rawName) {
         Frag f = Call((n == "ABS" ? "abs(" : "ct_" + LowerName(n) + "(") + a[0].sql + ")",
                       SqlType::Unknown);
         f.typeSpec = a[0].typeSpec;
+        // CEILING and FLOOR of a DECIMAL are whole: DECIMAL(p, 0).
+        if ((n == "CEILING" || n == "FLOOR") && a[0].Type() == SqlType::Float &&
+            IsExactDecimal(a[0].typeSpec))
+            f.typeSpec.scale = 0;
         return f;
     }
     if (n == "ROUND") {
@@ -358,23 +384,30 @@ Frag TSqlParser::Convert(const Frag& v, const TypeSpec& target, int style, bool 
                 f.typeSpec = target;
                 return f;
             }
-            f.sql = "ct_tostr(" + v.sql + ", " + SourceCode(src) + ", " + std::to_string(st) +
-                    ", " + std::to_string(len) + ", " + (target.fixed ? "1" : "0") + ")";
+            std::string code = SourceCode(src);
+            // A DECIMAL is written with all of its places: 1.50 stays "1.50".
+            if (src == SqlType::Float && IsExactDecimal(v.typeSpec))
+                code = "'dec" + std::to_string(v.typeSpec.scale) + "'";
+            f.sql = "ct_tostr(" + v.sql + ", " + code + ", " + std::to_string(st) + ", " +
+                    std::to_string(len) + ", " + (target.fixed ? "1" : "0") + ")";
             return f;
         }
         case SqlType::Int:
-        case SqlType::BigInt:
+        case SqlType::BigInt: {
             if (IsDateKind(src)) Unsupported("CONVERT of a date-time to an integer");
-            f.sql = v.isNumberLit && v.Type() != SqlType::Float ? v.sql : "ct_toint(" + v.sql + ")";
+            bool fits =
+                v.isNumberLit &&
+                (src == SqlType::Int || (src == SqlType::BigInt && target.type == SqlType::BigInt));
+            f.sql = fits ? v.sql : IntegerConversion(v.sql, target.type);
             return f;
+        }
         case SqlType::Bit:
             f.sql = "ct_tobit(" + v.sql + ")";
             return f;
         case SqlType::Float:
         case SqlType::Money:
             if (IsDateKind(src)) Unsupported("CONVERT of a date-time to a number");
-            f.sql = "ct_tofloat(" + v.sql + ", " +
-                    std::to_string(target.type == SqlType::Money ? 4 : target.scale) + ")";
+            f.sql = NumberConversion(v.sql, target);
             return f;
         case SqlType::Date:
         case SqlType::Time:
@@ -412,11 +445,19 @@ Frag TSqlParser::Coerce(Frag f, const TypeSpec& target) {
         }
     } else if (t == SqlType::Bit) {
         if (src != SqlType::Bit) f.sql = "ct_tobit(" + f.sql + ")";
+    } else if (IsExactDecimal(target) && src != SqlType::Bit && src != SqlType::Int &&
+               src != SqlType::BigInt &&
+               !(IsExactDecimal(f.typeSpec) && f.typeSpec.scale <= target.scale &&
+                 f.typeSpec.precision - f.typeSpec.scale <= target.precision - target.scale)) {
+        // A DECIMAL or MONEY column rounds what it is given to its scale.
+        f.sql = NumberConversion(f.sql, target);
     } else if (IsNumericKind(t)) {
-        // An integer column truncates what it is given, as SQL Server converts.
+        // An integer column truncates what it is given, as SQL Server
+        // converts, and refuses a value past its range.
         if ((t == SqlType::Int || t == SqlType::BigInt) &&
-            (src == SqlType::Float || src == SqlType::Money))
-            f.sql = "ct_toint(" + f.sql + ")";
+            (src == SqlType::Float || src == SqlType::Money ||
+             (src == SqlType::BigInt && t == SqlType::Int)))
+            f.sql = IntegerConversion(f.sql, t);
         if (src == SqlType::Text) {
             std::string num;
             f.sql = f.isStringLit && NumberLiteralText(f.lit, num) ? num : "ct_num(" + f.sql + ")";

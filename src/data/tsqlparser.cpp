@@ -1,9 +1,11 @@
 #include "data/tsqlparser.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <unordered_set>
 
+#include "data/sqldecimal.h"
 #include "platform/textutil.h"
 
 namespace {
@@ -76,6 +78,69 @@ Frag Bool(std::string sql) {
     f.sql = std::move(sql);
     f.typeSpec = TypeSpecOf(SqlType::Bit);
     return f;
+}
+
+// A number as written: 12 is INT (BIGINT past its range), 1.50 is
+// DECIMAL(3,2), 1e3 is FLOAT.
+TypeSpec LiteralType(const std::string& text) {
+    if (text.find_first_of("eE") != std::string::npos) return TypeSpecOf(SqlType::Float);
+    std::size_t point = text.find('.');
+    if (point == std::string::npos) {
+        // Digits alone: INT, and past INT's range a DECIMAL(p,0), as SQL
+        // Server types such a constant ("99999999999" is DECIMAL(11,0)).
+        std::size_t first = std::min(text.find_first_not_of('0'), text.size() - 1);
+        int digits = static_cast<int>(text.size() - first);
+        if (digits < 10 || (digits == 10 && text.compare(first, 10, "2147483647") <= 0))
+            return TypeSpecOf(SqlType::Int);
+        TypeSpec t = TypeSpecOf(SqlType::Float);
+        t.scale = 0;
+        t.precision = std::min(digits, SqlDecimal::kMaxPrecision);
+        return t;
+    }
+    TypeSpec t = TypeSpecOf(SqlType::Float);
+    std::size_t first = text.find_first_not_of("0.");
+    int digits = 0;
+    for (std::size_t i = first == std::string::npos ? text.size() : first; i < text.size(); ++i)
+        if (text[i] != '.') ++digits;
+    t.scale = static_cast<int>(text.size() - point - 1);
+    t.precision = std::max(std::max(digits, t.scale), 1);
+    return t;
+}
+
+bool IsIntegerKind(SqlType t) {
+    return t == SqlType::Bit || t == SqlType::Int || t == SqlType::BigInt;
+}
+
+// The precision and scale a value takes in DECIMAL arithmetic.
+DecimalShape ShapeOf(const TypeSpec& t) {
+    switch (t.type) {
+        case SqlType::Bit:
+            return {1, 0};
+        case SqlType::Int:
+            return {10, 0};
+        case SqlType::BigInt:
+            return {19, 0};
+        case SqlType::Money:
+            return {19, 4};
+        default:
+            return {std::max(t.precision, 1), std::max(t.scale, 0)};
+    }
+}
+
+// A whole-number literal counts its own digits: 1.0 / 3 has six places.
+DecimalShape ShapeOf(const Frag& f) {
+    if (f.isNumberLit && IsIntegerKind(f.Type())) {
+        int digits = static_cast<int>(f.sql.size()) - (f.sql[0] == '-' ? 1 : 0);
+        return {std::clamp(digits, 1, SqlDecimal::kMaxPrecision), 0};
+    }
+    return ShapeOf(f.typeSpec);
+}
+
+TypeSpec DecimalType(DecimalShape shape) {
+    TypeSpec t = TypeSpecOf(SqlType::Float);
+    t.precision = shape.precision;
+    t.scale = shape.scale;
+    return t;
 }
 
 bool TextLike(SqlType t) {
@@ -432,7 +497,8 @@ Frag TSqlParser::Unary(const Scope* s) {
             return f;
         }
         if (f.Type() == SqlType::Text) f.sql = "ct_num(" + f.sql + ")";
-        f.sql = "(-" + f.sql + ")";
+        // A blank after the sign: "--" would start a comment.
+        f.sql = "(- " + f.sql + ")";
         f.isColumn = f.isStringLit = false;
         return f;
     }
@@ -462,9 +528,10 @@ Frag TSqlParser::Plus(Frag l, Frag r) {
     SqlType lt = l.Type(), rt = r.Type();
     Frag f;
     if (l.isNull || r.isNull) {
-        f.sql = "NULL";
+        // NULL, but the other operand stays in the text: an aggregate in it
+        // still makes the query an aggregate query (one row).
+        f.sql = "(" + l.sql + " + " + r.sql + ")";
         f.typeSpec = l.isNull ? r.typeSpec : l.typeSpec;
-        f.isNull = true;
         return f;
     }
     if (lt == SqlType::Text && rt == SqlType::Text) {
@@ -495,6 +562,12 @@ Frag TSqlParser::Arith(Frag l, const std::string& op, Frag r) {
         return f;
     }
     if (IsDateKind(lt) || IsDateKind(rt)) Unsupported("arithmetic " + op + " on date-time values");
+    if (op == "+" || op == "-" || op == "*" || op == "/" || op == "%") {
+        bool exact = IsExactDecimal(l.typeSpec) || IsExactDecimal(r.typeSpec);
+        bool binary = (lt == SqlType::Float && !IsExactDecimal(l.typeSpec)) ||
+                      (rt == SqlType::Float && !IsExactDecimal(r.typeSpec));
+        if (exact && !binary) return DecimalArith(l, op, r);
+    }
     auto num = [](Frag& x) {
         if (x.Type() != SqlType::Text) return;
         std::string n;
@@ -513,6 +586,48 @@ Frag TSqlParser::Arith(Frag l, const std::string& op, Frag r) {
     } else {
         f.sql = "(" + l.sql + " " + op + " " + r.sql + ")";
     }
+    // Integers keep their type: a result past its range is an overflow,
+    // never a wider number.
+    if (IsIntegerKind(lt) && IsIntegerKind(rt) && (op == "+" || op == "-" || op == "*")) {
+        bool big = lt == SqlType::BigInt || rt == SqlType::BigInt;
+        f.sql = (big ? "ct_bigint(" : "ct_int(") + f.sql + ")";
+        f.typeSpec = TypeSpecOf(big ? SqlType::BigInt : SqlType::Int);
+    }
+    return f;
+}
+
+// DECIMAL and MONEY arithmetic, exact, with the result's precision and scale
+// as SQL Server gives them. MONEY with MONEY or an integer stays MONEY.
+Frag TSqlParser::DecimalArith(const Frag& l, const std::string& op, const Frag& r) {
+    SqlType lt = l.Type(), rt = r.Type();
+    bool lKnown = IsExactDecimal(l.typeSpec) || IsIntegerKind(lt);
+    bool rKnown = IsExactDecimal(r.typeSpec) || IsIntegerKind(rt);
+    bool money = (lt == SqlType::Money || rt == SqlType::Money) &&
+                 (lt == SqlType::Money || IsIntegerKind(lt)) &&
+                 (rt == SqlType::Money || IsIntegerKind(rt));
+    DecimalShape a = ShapeOf(l), b = ShapeOf(r);
+    DecimalShape shape =
+        op == "*"   ? DecimalProduct(a, b)
+        : op == "/" ? DecimalQuotient(a, b)
+        : op == "%" ? DecimalShape{std::max(a.precision, b.precision), std::max(a.scale, b.scale)}
+                    : DecimalSum(a, b);
+    // The scale passed rounds (cuts, for a quotient) the result; -1 keeps
+    // every digit, which sums and products of known shapes need anyway.
+    int scale = -1;
+    Frag f;
+    if (money) {
+        f.typeSpec = TypeSpecOf(SqlType::Money);
+        f.typeSpec.precision = 19;
+        f.typeSpec.scale = 4;
+        if (op == "*" || op == "/") scale = 4;
+    } else {
+        f.typeSpec = DecimalType(shape);
+        if (!lKnown || !rKnown) f.typeSpec.scale = lKnown ? a.scale : b.scale;
+        int exactScale = op == "*" ? a.scale + b.scale : std::max(a.scale, b.scale);
+        if (lKnown && rKnown && (op == "/" || (op != "%" && shape.scale < exactScale)))
+            scale = shape.scale;
+    }
+    f.sql = "ct_dec('" + op + "', " + l.sql + ", " + r.sql + ", " + std::to_string(scale) + ")";
     return f;
 }
 
@@ -524,10 +639,7 @@ Frag TSqlParser::Primary(const Scope* s) {
             Take();
             f.sql = t.text;
             f.isNumberLit = true;
-            bool isFloat = t.text.find_first_of(".eE") != std::string::npos;
-            long long v = isFloat ? 0 : std::strtoll(t.text.c_str(), nullptr, 10);
-            f.typeSpec = TypeSpecOf(isFloat ? SqlType::Float
-                                            : (v > 2147483647LL ? SqlType::BigInt : SqlType::Int));
+            f.typeSpec = LiteralType(t.text);
             return f;
         }
         case TokKind::String:

@@ -54,6 +54,8 @@ struct FromItem {
     Source source;
     bool isTable = false;
     std::string tableText;  // the table as written in SQLite SQL
+    // A parenthesised join: the tables inside it (already in the scope).
+    std::vector<Source> grouped;
 };
 
 struct OutColumn {
@@ -112,6 +114,7 @@ class TSqlParser {
     Frag Compare(Frag l, const std::string& op, Frag r);
     Frag Plus(Frag l, Frag r);
     Frag Arith(Frag l, const std::string& op, Frag r);
+    Frag DecimalArith(const Frag& l, const std::string& op, const Frag& r);
     Frag CaseExpr(const Scope* s);
     Frag ColumnRef(const Scope* s);
     Frag Variable();
@@ -138,6 +141,8 @@ class TSqlParser {
     std::string TableName(std::string& schemaOut, std::string& nameOut);
     std::string OrderBy(const Scope* scope);
     std::string RenderFrom(const std::vector<FromItem>& items) const;
+    void RefuseGroupedTarget(const std::vector<FromItem>& items, const std::string& target,
+                             const std::string& statement) const;
     void SkipTableHints();
     std::string Alias();
 

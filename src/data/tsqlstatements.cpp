@@ -335,8 +335,20 @@ std::string TSqlParser::TableName(std::string& schemaOut, std::string& nameOut) 
 FromItem TSqlParser::TablePrimary(Scope& scope) {
     FromItem it;
     Source src;
+    if (Op("(") && !Word("SELECT", 1)) {
+        // A parenthesised join: its tables join the scope one by one.
+        Take();
+        std::vector<FromItem> inner = FromList(scope);
+        ExpectOp(")");
+        if (!Alias().empty()) Unsupported("alias of a parenthesized join");
+        it.primary = "(" + RenderFrom(inner) + ")";
+        for (const FromItem& i : inner) {
+            it.grouped.push_back(i.source);
+            it.grouped.insert(it.grouped.end(), i.grouped.begin(), i.grouped.end());
+        }
+        return it;
+    }
     if (Op("(")) {
-        if (!Word("SELECT", 1)) Unsupported("parenthesized join");
         Take();
         QueryText q = Query(scope.outer, nullptr, false);
         ExpectOp(")");
@@ -442,6 +454,14 @@ std::string TSqlParser::RenderFrom(const std::vector<FromItem>& items) const {
     return r;
 }
 
+void TSqlParser::RefuseGroupedTarget(const std::vector<FromItem>& items, const std::string& target,
+                                     const std::string& statement) const {
+    for (const FromItem& it : items)
+        for (const Source& src : it.grouped)
+            if (src.alias == target || src.table == target)
+                Unsupported(statement + " ... FROM with the target inside a parenthesized join");
+}
+
 std::string TSqlParser::NewTempName() {
     return "ct_fn_" + std::to_string(++g_tempCounter);
 }
@@ -536,6 +556,7 @@ void TSqlParser::Update() {
     int targetIdx = -1;
     if (AcceptWord("FROM")) {
         items = FromList(scope);
+        RefuseGroupedTarget(items, lname, "UPDATE");
         for (std::size_t i = 0; i < items.size() && targetIdx < 0; ++i)
             if (items[i].source.alias == lname) targetIdx = static_cast<int>(i);
         if (targetIdx < 0) {
@@ -607,8 +628,8 @@ void TSqlParser::Update() {
         cond += (cond.empty() ? "" : " AND ") + c;
     const FromItem& t = items[static_cast<std::size_t>(targetIdx)];
     out_.Sql = "UPDATE " + t.tableText +
-               (t.source.alias != lname ? " AS " + QuoteName(t.source.alias) : "") + " SET " +
-               sets + (rest.empty() ? "" : " FROM " + rest) +
+               (t.source.alias != t.source.table ? " AS " + QuoteName(t.source.alias) : "") +
+               " SET " + sets + (rest.empty() ? "" : " FROM " + rest) +
                (cond.empty() ? "" : " WHERE " + cond);
 }
 
@@ -624,6 +645,7 @@ void TSqlParser::Delete() {
     Scope scope;
     if (AcceptWord("FROM")) {
         std::vector<FromItem> items = FromList(scope);
+        RefuseGroupedTarget(items, lname, "DELETE");
         int idx = -1;
         for (std::size_t i = 0; i < items.size(); ++i) {
             if (items[i].source.alias == lname ||

@@ -22,7 +22,7 @@ const Case kCases[] = {
      "DECLARE @a INT, @s NVARCHAR(10) SET @a = 2 SET @s = 'x' SELECT @a + @a AS N, @s + @s AS S",
      "N\tS\n4\txx\n"},
     {"integer division and modulo", "SELECT 7 / 2 AS A, 7.0 / 2 AS B, 7 % 3 AS C",
-     "A\tB\tC\n3\t3.5\t1\n"},
+     "A\tB\tC\n3\t3.500000\t1\n"},
     {"@@ROWCOUNT after SELECT", "SELECT ID FROM T WHERE Qty IS NOT NULL SELECT @@ROWCOUNT AS RC",
      "ID\n1\n2\n\nRC\n2\n"},
     {"@@ROWCOUNT after UPDATE", "UPDATE T SET Qty = Qty WHERE ID <= 2 SELECT @@ROWCOUNT AS RC",

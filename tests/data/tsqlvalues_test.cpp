@@ -154,8 +154,8 @@ TEST_F(TSqlFunctionTest, FunctionsComputeAsSqlServer) {
         {"Cast('42' AS INT) + 1", "43"},
         {"Cast(2.75 AS INT)", "2"},
         {"Cast('2024-3-1' AS DATETIME)", "2024-03-01 00:00:00"},
-        {"Round(2.345, 2)", "2.35"},
-        {"Round(-2.5, 0)", "-3"},
+        {"Round(2.345, 2)", "2.350"},  // the literal's three places stay
+        {"Round(-2.5, 0)", "-3.0"},
         {"Ceiling(2.1)", "3"},
         {"Floor(-2.1)", "-3"},
         {"DateDiff(month, '2024-01-31', '2024-02-01')", "1"},

@@ -13,8 +13,9 @@ namespace {
 
 // A small venue: outlet 1 with meal periods 10 and 11, plans in force by
 // default (100, 101), for a weekend calendar group (102) and for one date
-// (103); outlet 2 with plan 200.
+// (103); outlet 2 with plan 200; outlet 3 deleted; database server 1.
 const char* const kVenue = R"sql(
+INSERT INTO tbl_DBServer (DBServerID, DBServerCode) VALUES (1, 'S1');
 INSERT INTO tbl_Outlet (OutletID, DBServerID, OutletCode, AllowWebBooking, RowStatus)
   VALUES (1, 1, 'HBR', '1', 'A'), (2, 1, 'JDE', '0', 'A'), (3, 1, 'OLD', '1', 'D');
 INSERT INTO tbl_MPOutlet (MPOutletID, OutletID, MPCode) VALUES (10, 1, 'L'), (11, 1, 'D'), (20, 2, 'D');
@@ -207,6 +208,52 @@ TEST_F(ProceduresTest, HoldTableRefusesHeldAndBookedTables) {
     EXPECT_EQ(row->Field("UserID")->ToInt64(), 3);
     EXPECT_EQ(row->Field("DBServerID")->ToInt64(), 1);
     EXPECT_EQ(row->Field("HoldDT")->ToText().size(), 19u);
+}
+
+TEST_F(ProceduresTest, UnknownOutletsMealPeriodsAndServersAreRefused) {
+    Book(500, "A2");
+    struct HoldCase {
+        const char* what;
+        std::vector<Variant> args;  // DBServerID, OutletID, date, MPOutletID, table
+    };
+    const std::vector<HoldCase> holds = {
+        {"outlet that does not exist", {1, 99, "2024-03-05", 10, "A1"}},
+        {"deleted outlet", {1, 3, "2024-03-05", 10, "A1"}},
+        {"meal period of another outlet", {1, 1, "2024-03-05", 20, "A1"}},
+        {"meal period that does not exist", {1, 1, "2024-03-05", 99, "A1"}},
+        {"database server that does not exist", {9, 1, "2024-03-05", 10, "A1"}},
+    };
+    for (const auto& h : holds) {
+        std::vector<Variant> args = h.args;
+        args.insert(args.end(), {3, 7, Variant()});
+        auto r = Call("sp_CT_HoldTable", args);
+        EXPECT_EQ(r.ReturnValue, -2) << h.what;
+    }
+    EXPECT_EQ(db_.Scalar("SELECT COUNT(*) FROM tbl_TableTemp").ToInt64(), 0);
+
+    // Readers answer nothing for a meal period that is not the outlet's.
+    EXPECT_TRUE(Column(Call("sp_CT_GetFPByDate", {"2024-03-05", 20, 1}), "FPID").empty());
+    EXPECT_TRUE(Column(Call("sp_CT_GetFPByDate", {"2024-03-05", 10, 99}), "FPID").empty());
+    ASSERT_GT(Call("sp_CT_HoldTable", {1, 2, "2024-03-05", 20, "A1", 3, 7, Variant()}).ReturnValue,
+              0);
+    EXPECT_TRUE(Column(Call("sp_CT_GetHoldTable", {2, "2024-03-05", 10}), "TableNo").empty());
+    EXPECT_EQ(Column(Call("sp_CT_GetHoldTable", {2, "2024-03-05", 20}), "TableNo"),
+              std::vector<std::string>{"A1"});
+    EXPECT_EQ(
+        Column(Call("sp_WebKIV_GetAllotmentByDate", {99, 10, "2024-03-05", 4, 1, 1, 0}), "Return"),
+        std::vector<std::string>{"F"});
+
+    // No live status row is made up for an outlet that does not exist.
+    auto status = Call("sp_SV_GetTableStatus", {99, 10, "A1"});
+    ASSERT_EQ(status.ResultSets.size(), 1u);
+    EXPECT_TRUE(status.ResultSets.front()->Rows().empty());
+    EXPECT_TRUE(Column(Call("sp_SV_GetTableStatus", {1, 20, "A1"}), "TableStatus").empty());
+    EXPECT_EQ(db_.Scalar("SELECT COUNT(*) FROM tbl_TableStatus").ToInt64(), 0);
+
+    // Reservation numbers fail the call.
+    Call("sp_CM_GetReserveNo", {1, "2024-03-15", 99}, false);
+    Call("sp_CM_GetReserveNo", {9, "2024-03-15", 1}, false);
+    Call("sp_CM_GetReserveNo", {1, "2024-03-15", 3}, false);  // deleted outlet
 }
 
 TEST_F(ProceduresTest, ReleasedHoldAndFullSharedTable) {
