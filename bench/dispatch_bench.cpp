@@ -92,15 +92,16 @@ std::unique_ptr<KIV> OpenStation() {
 void BM_ResvUpdateReachesAnotherCurrentView(benchmark::State& state) {
     BenchRelay relay;
     if (!relay.Start()) std::abort();
-    DefaultSQLDB()->RunSQLNoReturn("UPDATE tbl_ServiceServer SET IPPort = " + std::to_string(relay.port));
+    DefaultSQLDB()->RunSQLNoReturn("UPDATE tbl_ServiceServer SET IPPort = " +
+                                   std::to_string(relay.port));
     std::unique_ptr<KIV> a = OpenStation(), b = OpenStation();
     Listeners others;
     if (!others.Open(relay.port, kWorkstations - 2)) std::abort();
 
     Outlets outlets;
     outlets.Load(*DefaultSQLDB());
-    const DateTime today = BusinessDate(outlets.GetOutletByID(kOutlet)->GetMPOutlets(),
-                                        DateTime::Now());
+    const DateTime today =
+        BusinessDate(outlets.GetOutletByID(kOutlet)->GetMPOutlets(), DateTime::Now());
     ViewSet& views = *b->Views();
     if (!views.Open(ViewKind::kCurrent, kOutlet, kLunch, today)) std::abort();
     ViewSet& own = *a->Views();

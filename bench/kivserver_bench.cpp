@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "messaging/framing.h"
 #include "benchsupport.h"
+#include "messaging/framing.h"
 #include "messaging/packetmaker.h"
 
 extern char** environ;

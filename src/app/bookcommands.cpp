@@ -19,9 +19,9 @@
 #include "reservations/newresv.h"
 #include "reservations/tablereserve.h"
 #include "venue/outlets.h"
+#include "views/businessdate.h"
 #include "views/datachangehandlers.h"
 #include "views/viewset.h"
-#include "views/businessdate.h"
 
 namespace {
 

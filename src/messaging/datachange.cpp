@@ -38,10 +38,14 @@ const char* KeyColumnOf(const std::string& table, const std::string& field) {
     // A reservation is announced by "reserveid"; older check windows say
     // "reservationid".
     static constexpr Key kKeys[] = {
-        {"tbl_reservation", "ReserveID"},      {"tbl_reservation", "ReservationID"},
-        {"tbl_tablereserve", "TableReserveID"}, {"tbl_tablestatus", "TableStatusID"},
-        {"tbl_tabletemp", "TempID"},           {"tbl_tableblock", "TableBlockID"},
-        {"tbl_instantmsg", "InstantMsgID"},    {"tbl_floorplan", "FPID"},
+        {"tbl_reservation", "ReserveID"},
+        {"tbl_reservation", "ReservationID"},
+        {"tbl_tablereserve", "TableReserveID"},
+        {"tbl_tablestatus", "TableStatusID"},
+        {"tbl_tabletemp", "TempID"},
+        {"tbl_tableblock", "TableBlockID"},
+        {"tbl_instantmsg", "InstantMsgID"},
+        {"tbl_floorplan", "FPID"},
     };
     const std::string t = LowerAscii(table), f = LowerAscii(field);
     for (const Key& k : kKeys)

@@ -11,10 +11,10 @@ class ScriptNode;
 struct DataChangeMsg {
     int32_t DBServerID = 0;
     std::string Module;
-    std::string Operation;  // lower case
-    std::string Field;      // the key column
-    std::string Table;      // lower case
-    int32_t FieldID = 0;    // 0 unless "fieldid" is a 32-bit integer
+    std::string Operation;    // lower case
+    std::string Field;        // the key column
+    std::string Table;        // lower case
+    int32_t FieldID = 0;      // 0 unless "fieldid" is a 32-bit integer
     std::string FieldIDText;  // "fieldid" as received
 
     static DataChangeMsg FromGroup(const ScriptNode& msg);

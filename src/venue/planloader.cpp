@@ -185,8 +185,7 @@ bool PlanLoader::LoadBlockTable() {
         "RowStatus=" +
         SQLStr("A") + " ) u on  t.blockuserid=u.userid WHERE t.RowStatus=" + SQLStr("A") +
         " AND OutletID=  " + std::to_string(outletID_) +
-        " AND MPOutletID= " + std::to_string(mpOutletID_) + " AND " +
-        BlockDateCondition(resvDate_);
+        " AND MPOutletID= " + std::to_string(mpOutletID_) + " AND " + BlockDateCondition(resvDate_);
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
     if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadBlockTable")) return false;
     const std::string nameColumn = BlockUserNameColumn();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "core/globals.h"
 #include "core/log.h"
 #include "data/dbconnections.h"
 #include "data/recordfields.h"
@@ -101,11 +102,13 @@ std::shared_ptr<Recordset> ViewDataChange::ReadRow(SQLDB& db, const std::string&
     return rs;
 }
 
-std::vector<std::pair<PlanView*, const char*>> ViewDataChange::PlanViewsOf(
-    int32_t outletID, int32_t mpOutletID, const std::string& date, bool anyDate) {
+std::vector<std::pair<PlanView*, const char*>> ViewDataChange::PlanViewsOf(int32_t outletID,
+                                                                           int32_t mpOutletID,
+                                                                           const std::string& date,
+                                                                           bool anyDate) {
     std::vector<std::pair<PlanView*, const char*>> out;
-    for (auto [kind, name] : {std::pair{ViewKind::kCurrent, "current"},
-                              std::pair{ViewKind::kFuture, "future"}}) {
+    for (auto [kind, name] :
+         {std::pair{ViewKind::kCurrent, "current"}, std::pair{ViewKind::kFuture, "future"}}) {
         PlanView* view = views_.Plans(kind);
         if (view == nullptr || !view->IsOpen() || view->OutletID() != outletID ||
             view->MPOutletID() != mpOutletID || (!anyDate && view->ResvDate().DateText() != date))
@@ -186,11 +189,10 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_TableBlock(const DataChang
     const char* proc = "DBChange_tbl_TableBlock";
     SQLDB* db = Database(msg, proc, "DBServer With ID: ");
     if (db == nullptr) return {};
-    const std::string sql =
-        std::string("SELECT * FROM tbl_TableBlock AS t LEFT OUTER JOIN ") +
-        " ( SELECT * FROM tbl_User  WHERE RowStatus = " + SQLStr("A") + ") U " +
-        " on t.blockuserid=u.userid WHERE t." + KeyColumnOf(msg.Table, msg.Field) + "=" +
-        Str(msg.FieldID);
+    const std::string sql = std::string("SELECT * FROM tbl_TableBlock AS t LEFT OUTER JOIN ") +
+                            " ( SELECT * FROM tbl_User  WHERE RowStatus = " + SQLStr("A") + ") U " +
+                            " on t.blockuserid=u.userid WHERE t." +
+                            KeyColumnOf(msg.Table, msg.Field) + "=" + Str(msg.FieldID);
     std::shared_ptr<Recordset> rs =
         ReadRow(*db, sql, proc, "Cannot retrieve data with ID: " + Str(msg.FieldID));
     if (rs == nullptr) return {};
@@ -248,8 +250,9 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_TableReserve(const DataCha
     SQLDB* db = Database(msg, proc, "DBServer With ID: ");
     if (db == nullptr) return {};
     const std::string sql =
-        std::string("SELECT TR.*,R.OutletID,R.MPOutletID,R.ReserveDate FROM tbl_TableReserve AS "
-                    "TR,tbl_Reservation AS R WHERE ") +
+        std::string(
+            "SELECT TR.*,R.OutletID,R.MPOutletID,R.ReserveDate FROM tbl_TableReserve AS "
+            "TR,tbl_Reservation AS R WHERE ") +
         " TR." + KeyColumnOf(msg.Table, msg.Field) + "=" + Str(msg.FieldID) +
         " AND TR.ReserveID = R.ReserveID ";
     std::shared_ptr<Recordset> rs =
@@ -322,8 +325,9 @@ bool ViewDataChange::ApplyToView(ResvView& view, PlanView* plans, int32_t reserv
     }
     const int32_t mp = fresh != nullptr ? fresh->GetFieldLong("MPOutletID") : 0;
     const TimeFilter& filter = view.FullListFilter();
-    const bool inFull = sameDay && InFullList(status) &&
-                        (filter.FilterMode() != TimeFilter::kOnePeriod || filter.MPOutletID() == mp);
+    const bool inFull =
+        sameDay && InFullList(status) &&
+        (filter.FilterMode() != TimeFilter::kOnePeriod || filter.MPOutletID() == mp);
     bool changed = false;
     if (Apply(view.FullResvs(), reserveID, fresh, inFull)) {
         changed = true;
@@ -355,10 +359,10 @@ bool ViewDataChange::ApplyToNewResv(SQLDB& db, int32_t reserveID) {
         for (int i = 0; i < rs->FieldCount(); ++i)
             fresh->SetField(rs->FieldAt(i).Name, *rs->Field(i));
     }
-    const bool belongs = fresh != nullptr && fresh->GetFieldText("RowStatus") == "A" &&
-                         NewResvShows(fresh->GetFieldLong("OutletID"),
-                                      fresh->GetFieldLong("MPOutletID"),
-                                      fresh->GetFieldDate("ReserveDate").DateText());
+    const bool belongs =
+        fresh != nullptr && fresh->GetFieldText("RowStatus") == "A" &&
+        NewResvShows(fresh->GetFieldLong("OutletID"), fresh->GetFieldLong("MPOutletID"),
+                     fresh->GetFieldDate("ReserveDate").DateText());
     if (!Apply(newResv_->DayResvs(), reserveID, fresh.get(), belongs)) return false;
     if (views_.Events().NRResvUpdate) {
         auto handler = views_.Events().NRResvUpdate;

@@ -63,8 +63,7 @@ class ViewDataChange {
                                        const std::string& noRow);
     // The open plan views showing the outlet and meal period (and the date,
     // unless `anyDate`), with their names.
-    std::vector<std::pair<PlanView*, const char*>> PlanViewsOf(int32_t outletID,
-                                                               int32_t mpOutletID,
+    std::vector<std::pair<PlanView*, const char*>> PlanViewsOf(int32_t outletID, int32_t mpOutletID,
                                                                const std::string& date,
                                                                bool anyDate);
     // Whether the booking being taken shows the outlet, meal period and date.
@@ -72,8 +71,7 @@ class ViewDataChange {
     void RaiseNRTableStatus(const TableStatus& status) const;
     // Brings one view's lists up to date with the re-read reservation
     // (nullptr: no longer to be shown); true when a list changed.
-    bool ApplyToView(ResvView& view, PlanView* plans, int32_t reserveID,
-                     const Reservation* fresh);
+    bool ApplyToView(ResvView& view, PlanView* plans, int32_t reserveID, const Reservation* fresh);
     bool ApplyToNewResv(SQLDB& db, int32_t reserveID);
 
     ViewSet& views_;

@@ -2,8 +2,8 @@
 
 #include "core/log.h"
 #include "data/dbconnections.h"
-#include "views/datachangehandlers.h"
 #include "venue/outlets.h"
+#include "views/datachangehandlers.h"
 
 namespace {
 

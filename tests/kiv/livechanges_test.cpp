@@ -85,8 +85,8 @@ class LiveChangesTest : public ::testing::Test {
                  " WHERE ServiceID = 1");
         harbour = One("SELECT OutletID FROM tbl_Outlet WHERE OutletCode='HBR'");
         dbServer = One("SELECT DBServerID FROM tbl_Outlet WHERE OutletCode='HBR'");
-        plan = One(
-            "SELECT MIN(FPID) FROM tbl_FloorPlan WHERE RowStatus='A' AND OutletID=" + harbour);
+        plan =
+            One("SELECT MIN(FPID) FROM tbl_FloorPlan WHERE RowStatus='A' AND OutletID=" + harbour);
     }
     std::string One(const std::string& sql) {
         auto rs = inst.Query(sql);
@@ -108,9 +108,8 @@ class LiveChangesTest : public ::testing::Test {
     // A DATACHANGE of one row as another workstation would send it.
     bool Announce(const std::string& table, const std::string& field, const std::string& id) {
         PacketMaker maker;
-        PacketItem row{{"dbserverid", dbServer}, {"module", "RESERVATION"},
-                       {"operation", "UPDATE"},  {"table", table},
-                       {"field", field},         {"fieldid", id}};
+        PacketItem row{{"dbserverid", dbServer}, {"module", "RESERVATION"}, {"operation", "UPDATE"},
+                       {"table", table},         {"field", field},          {"fieldid", id}};
         return peer.Send(FrameText(maker.MakeDataChangePkt("2", nullptr, {row})));
     }
 
@@ -132,13 +131,13 @@ TEST_F(LiveChangesTest, ChangesOnOneWorkstationShowOnTheOther) {
     const std::string held = a.Run("hold HBR " + day + " 02LUN A8");
     ASSERT_EQ(held.rfind("held\t", 0), 0u) << held;
     const std::string tempID = FieldOf(held, 1);
-    EXPECT_EQ(b.Line("changed\ttbl_tabletemp\t", mark), "changed\ttbl_tabletemp\t" + tempID +
-                                                            "\tfuture");
+    EXPECT_EQ(b.Line("changed\ttbl_tabletemp\t", mark),
+              "changed\ttbl_tabletemp\t" + tempID + "\tfuture");
     EXPECT_EQ(FieldOf(Find(b.Run("view future"), "table", "A8"), 5), "1");
     mark = b.Mark();
     a.Run("release all");
-    EXPECT_EQ(b.Line("changed\ttbl_tabletemp\t", mark), "changed\ttbl_tabletemp\t" + tempID +
-                                                            "\tfuture");
+    EXPECT_EQ(b.Line("changed\ttbl_tabletemp\t", mark),
+              "changed\ttbl_tabletemp\t" + tempID + "\tfuture");
     EXPECT_EQ(FieldOf(Find(b.Run("view future"), "table", "A8"), 5), "0");
 
     // A booking appears with its table; moved to another table, the binding
@@ -238,15 +237,14 @@ TEST_F(LiveChangesTest, AfterARelayRestartBothReconnectAndChangesStillArrive) {
     const std::size_t markA = a.Mark(), markB = b.Mark();
     server.Kill();
     for (Desk* d : {&a, &b})
-        ASSERT_NE(d->Program().WaitFor("Are you sure to reconnect?", 10000,
-                                       d == &a ? markA : markB),
-                  std::string::npos)
+        ASSERT_NE(
+            d->Program().WaitFor("Are you sure to reconnect?", 10000, d == &a ? markA : markB),
+            std::string::npos)
             << d->Program().Output();
     ASSERT_TRUE(server.Restart());
     for (Desk* d : {&a, &b}) {
         d->Program().Send("y");
-        EXPECT_NE(d->Program().WaitFor("Connected to 127.0.0.1", 20000,
-                                       d == &a ? markA : markB),
+        EXPECT_NE(d->Program().WaitFor("Connected to 127.0.0.1", 20000, d == &a ? markA : markB),
                   std::string::npos)
             << d->Program().Output();
     }
