@@ -143,7 +143,7 @@ TEST_F(LiveChangesTest, ChangesOnOneWorkstationShowOnTheOther) {
     // A booking appears with its table; moved to another table, the binding
     // it left disappears.
     mark = b.Mark();
-    const std::string saved = a.Run("book HBR " + day + " 02LUN 12:30 2 A7 --guest M100005");
+    const std::string saved = a.Run("book HBR " + day + " 02LUN 12:30 2 A7 DYLastName=Live");
     ASSERT_NE(saved.find("Reservation saved: "), std::string::npos) << saved;
     const std::string changed = b.Line("changed\ttbl_reservation\t", mark);
     const std::string id = FieldOf(changed, 2);
