@@ -33,6 +33,16 @@ bool OnPlans(const std::string& status, bool completedOnPlans) {
     return status == "A" || status == "X" || (status == "C" && completedOnPlans);
 }
 
+// Whether the block row applies on `day`: from BeginDate to EndDate
+// inclusive, a missing date leaving that side open (both missing: never).
+bool BlockApplies(const Recordset* rs, const DateTime& day) {
+    const std::string begin = FieldStr(rs, "BeginDate"), end = FieldStr(rs, "EndDate");
+    if (begin.empty() && end.empty()) return false;
+    const DateTime d = day.DatePart();
+    return (begin.empty() || FieldDate(rs, "BeginDate").DatePart() <= d) &&
+           (end.empty() || FieldDate(rs, "EndDate").DatePart() >= d);
+}
+
 void AddName(std::vector<std::string>& names, const char* name) {
     if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
 }
@@ -80,10 +90,12 @@ void ViewDataChange::Register(const char* table, Handler handler) {
     });
 }
 
-SQLDB* ViewDataChange::Database(const DataChangeMsg& msg, const char* procedure,
-                                const std::string& missing) {
+SQLDB* ViewDataChange::Database(const DataChangeMsg& msg, const char* procedure, bool hold) {
     SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetSQLDB(msg.DBServerID) : nullptr;
-    if (db == nullptr) WriteLog(missing + Str(msg.DBServerID), kModule, procedure);
+    if (db == nullptr)
+        WriteLog(hold ? "Cannot retrieve DBServer: " + Str(msg.DBServerID)
+                      : "DBServer With ID: " + Str(msg.DBServerID) + " does not exist",
+                 kModule, procedure);
     return db;
 }
 
@@ -132,7 +144,7 @@ void ViewDataChange::RaiseNRTableStatus(const TableStatus& status) const {
 
 std::vector<std::string> ViewDataChange::DBChange_tbl_TableStatus(const DataChangeMsg& msg) {
     const char* proc = "DBChange_tbl_TableStatus";
-    SQLDB* db = Database(msg, proc, "DBServer With ID: ");
+    SQLDB* db = Database(msg, proc, false);
     if (db == nullptr) return {};
     const std::string sql = std::string("SELECT * FROM tbl_TableStatus WHERE ") +
                             KeyColumnOf(msg.Table, msg.Field) + " =" + Str(msg.FieldID);
@@ -156,7 +168,7 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_TableStatus(const DataChan
 
 std::vector<std::string> ViewDataChange::DBChange_tbl_TableTemp(const DataChangeMsg& msg) {
     const char* proc = "DBChange_tbl_TableTemp";
-    SQLDB* db = Database(msg, proc, "Cannot retrieve DBServer: ");
+    SQLDB* db = Database(msg, proc, true);
     if (db == nullptr) return {};
     const std::string sql = std::string("SELECT * FROM tbl_TableTemp WHERE ") +
                             KeyColumnOf(msg.Table, msg.Field) + "=" + Str(msg.FieldID);
@@ -187,7 +199,7 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_TableTemp(const DataChange
 
 std::vector<std::string> ViewDataChange::DBChange_tbl_TableBlock(const DataChangeMsg& msg) {
     const char* proc = "DBChange_tbl_TableBlock";
-    SQLDB* db = Database(msg, proc, "DBServer With ID: ");
+    SQLDB* db = Database(msg, proc, false);
     if (db == nullptr) return {};
     const std::string sql = std::string("SELECT * FROM tbl_TableBlock AS t LEFT OUTER JOIN ") +
                             " ( SELECT * FROM tbl_User  WHERE RowStatus = " + SQLStr("A") + ") U " +
@@ -217,12 +229,15 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_TableBlock(const DataChang
         const bool wasBlocked = status.Block();
         const int32_t wasID = status.TableBlockID();
         status.SetBlock(blocked);
-        if (active || !blocked) {
-            status.SetTableBlockID(active ? FieldLng(rs.get(), "TableBlockID") : 0);
-            status.SetBlockUserID(active ? FieldLng(rs.get(), "BlockUserID") : 0);
-            status.SetBlockTime(active ? FieldDate(rs.get(), "BlockDT") : DateTime());
-            status.SetBlockRemark(active ? FieldStr(rs.get(), "Remark") : "");
-            status.SetBlockUserName(active ? FieldStr(rs.get(), BlockUserNameColumn()) : "");
+        // The details are this block's when it applies; another block that
+        // still applies keeps the details the table had.
+        const bool mine = active && blocked && BlockApplies(rs.get(), day);
+        if (mine || !blocked) {
+            status.SetTableBlockID(mine ? FieldLng(rs.get(), "TableBlockID") : 0);
+            status.SetBlockUserID(mine ? FieldLng(rs.get(), "BlockUserID") : 0);
+            status.SetBlockTime(mine ? FieldDate(rs.get(), "BlockDT") : DateTime());
+            status.SetBlockRemark(mine ? FieldStr(rs.get(), "Remark") : "");
+            status.SetBlockUserName(mine ? FieldStr(rs.get(), BlockUserNameColumn()) : "");
         }
         // A block of other dates leaves the view as it was.
         return blocked != wasBlocked || status.TableBlockID() != wasID;
@@ -247,7 +262,7 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_TableBlock(const DataChang
 
 std::vector<std::string> ViewDataChange::DBChange_tbl_TableReserve(const DataChangeMsg& msg) {
     const char* proc = "DBChange_tbl_TableReserve";
-    SQLDB* db = Database(msg, proc, "DBServer With ID: ");
+    SQLDB* db = Database(msg, proc, false);
     if (db == nullptr) return {};
     const std::string sql =
         std::string(
@@ -373,7 +388,7 @@ bool ViewDataChange::ApplyToNewResv(SQLDB& db, int32_t reserveID) {
 
 std::vector<std::string> ViewDataChange::DBChange_tbl_Reservation(const DataChangeMsg& msg) {
     const char* proc = "DBChange_tbl_Reservation";
-    SQLDB* db = Database(msg, proc, "DBServer With ID: ");
+    SQLDB* db = Database(msg, proc, false);
     if (db == nullptr) return {};
     // The reservation is read as the lists read it, with its bindings,
     // through the profile of a view.
@@ -423,7 +438,7 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_FloorPlan(const DataChange
 
 std::vector<std::string> ViewDataChange::DBChange_tbl_InstantMsg(const DataChangeMsg& msg) {
     const char* proc = "DBChange_tbl_InstantMsg";
-    SQLDB* db = Database(msg, proc, "DBServer With ID: ");
+    SQLDB* db = Database(msg, proc, false);
     if (db == nullptr) return {};
     const std::string sql =
         std::string("SELECT IM.* FROM tbl_InstantMsg AS IM,tbl_ClientInstantMsg AS CIM WHERE ") +

@@ -56,8 +56,9 @@ class ViewDataChange {
   private:
     using Handler = std::vector<std::string> (ViewDataChange::*)(const DataChangeMsg&);
     void Register(const char* table, Handler handler);
-    // The connection of the notification's server; nullptr (logged) without one.
-    SQLDB* Database(const DataChangeMsg& msg, const char* procedure, const std::string& missing);
+    // The connection of the notification's server; nullptr (logged as the
+    // handler of `hold`s or another logs it) without one.
+    SQLDB* Database(const DataChangeMsg& msg, const char* procedure, bool hold);
     // Runs `sql`; nullptr (logged) when it fails or finds no row.
     std::shared_ptr<Recordset> ReadRow(SQLDB& db, const std::string& sql, const char* procedure,
                                        const std::string& noRow);
