@@ -134,13 +134,14 @@ class NewResv : public ErrorState {
     int32_t Covers() const;  // ReserveCover, or OccupyCover where admission counts
 
     // Saving (newresvsave.cpp).
-    bool SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList& packets);
+    bool SaveForOutlet(SQLDB& db, const Outlet& outlet, int32_t mpOutletID, PacketList& packets);
+    // The column and value lists of the insert; `log` writes the step's lines.
     bool BuildInsert(const Outlet& outlet, int32_t mpOutletID, std::string& columns,
-                     std::string& values);
+                     std::string& values, bool log);
     bool GetReserveNo(SQLDB& db, const Outlet& outlet, std::string& number);
     bool TablesStillHeld(SQLDB& db);
     bool NewDuplicates(SQLDB& db);
-    bool BindTables(SQLDB& db, const Outlet& outlet, int32_t reserveID, PacketList& packets);
+    bool BindTables(int32_t reserveID, PacketList& packets);
     void Withdraw(SQLDB& db, int32_t reserveID);
     void CancelPrevious(PacketList& packets);
     void OfferBookerProfile(SQLDB& db, int32_t reserveID);

@@ -237,10 +237,11 @@ bool NewResv::CheckDateTimeRights() {
     if (Walkin()) return true;
     const DateTime now = DateTime::Now();
     const DateTime today = now.DatePart();
-    DateTime when = date_;
-    if (const auto time = resv_.GetField("ReserveTime").ToDateTime())
-        when = date_.AddSeconds(time->Hour * 3600 + time->Minute * 60 + time->Second);
-    const bool past = resv_.HasField("ReserveTime") ? when < now : date_ < today;
+    // Without a time only the date can be past.
+    const auto time = resv_.GetField("ReserveTime").ToDateTime();
+    const bool past =
+        time ? date_.AddSeconds(time->Hour * 3600 + time->Minute * 60 + time->Second) < now
+             : date_ < today;
     const bool future = date_ > today;
     const char* refusal = nullptr;
     if (WaitingList()) {

@@ -111,13 +111,13 @@ int32_t NewResv::SaveNewReservation() {
     if (outletIDs.empty()) outletIDs.push_back(outlet_->OutletID());
     {
         std::string columns, values;
-        if (!BuildInsert(*outlet_, mpOutletID_, columns, values)) return 0;
+        if (!BuildInsert(*outlet_, mpOutletID_, columns, values, true)) return 0;
     }
     if (!CheckMustFields()) return 0;
     if (!declined_ && !CheckDuplicates()) return 0;
 
     PacketList packets;
-    if (!SaveForOutlet(*outlet_, mpOutletID_, packets)) return 0;
+    if (!SaveForOutlet(*db_, *outlet_, mpOutletID_, packets)) return 0;
     const int32_t first = savedIDs_.front();
     if (!declined_ && prevAction_ == PrevResvAction::kCancel) CancelPrevious(packets);
     func_.SendDataChange(*outlet_, date_, mpOutletID_, kPriorityChange, packets);
@@ -142,11 +142,8 @@ int32_t NewResv::SaveNewReservation() {
                 continue;
             }
             PacketList more;
-            SQLDB* own = db_;
-            db_ = db;
-            const bool ok = SaveForOutlet(*other, mp, more);
-            db_ = own;
-            if (ok) func_.SendDataChange(*other, date_, mp, kPriorityChange, more);
+            if (SaveForOutlet(*db, *other, mp, more))
+                func_.SendDataChange(*other, date_, mp, kPriorityChange, more);
         }
         Log("UBound(aOutletID) > 0  and ReserveType= W  seccess");
     }
@@ -187,7 +184,7 @@ std::vector<int32_t> NewResv::WaitingOutletIDs() const {
 }
 
 bool NewResv::BuildInsert(const Outlet& outlet, int32_t mpOutletID, std::string& columns,
-                          std::string& values) {
+                          std::string& values, bool log) {
     std::set<std::string> written;
     auto add = [&](const std::string& column, const std::string& value) {
         if (!written.insert(UpperAscii(column)).second) return;
@@ -228,8 +225,9 @@ bool NewResv::BuildInsert(const Outlet& outlet, int32_t mpOutletID, std::string&
         add("HierID", Str(resv_.GetFieldLong("HierID")));
         add("HierGroupID", Str(resv_.GetFieldLong("HierGroupID")));
     }
-    Log(waiting ? "ReserveType=W,set sField and sValue seccess"
-                : "ReserveType=N,set sField and sValue seccess");
+    if (log)
+        Log(waiting ? "ReserveType=W,set sField and sValue seccess"
+                    : "ReserveType=N,set sField and sValue seccess");
     add("CreateClientID", Str(ClientID()));
     add("UpdateClientID", Str(ClientID()));
     add("CreateDT", "GetDate()");
@@ -246,7 +244,7 @@ bool NewResv::BuildInsert(const Outlet& outlet, int32_t mpOutletID, std::string&
     } else {
         add("RowStatus", SQLStr("A"));
     }
-    Log("GetNewResvSQL  seccess");
+    if (log) Log("GetNewResvSQL  seccess");
     return true;
 }
 
@@ -291,8 +289,8 @@ bool NewResv::NewDuplicates(SQLDB& db) {
     return false;
 }
 
-bool NewResv::SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList& packets) {
-    SQLDB& db = *db_;
+bool NewResv::SaveForOutlet(SQLDB& db, const Outlet& outlet, int32_t mpOutletID,
+                            PacketList& packets) {
     const bool own = &outlet == outlet_;
     int32_t id = 0;
     {
@@ -314,7 +312,7 @@ bool NewResv::SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList
         resv_.SetField("ReserveNo", Variant(number));
         resv_.SetField("ReserveGUID", Variant(NewGuid()));
         std::string columns, values;
-        BuildInsert(outlet, mpOutletID, columns, values);
+        BuildInsert(outlet, mpOutletID, columns, values, false);
         const std::string sql = "Insert Into tbl_Reservation (" + columns + ") Values (" + values +
                                 ")\r\nSelect @@Identity as ID";
         std::shared_ptr<Recordset> rs = FirstOpenRecordset(db.RunSQLReturnRS(sql));
@@ -336,7 +334,7 @@ bool NewResv::SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList
     PacketList docs{KIVFunc::DataChangeDoc(outlet.DBServerID(), "RESERVATION", kOpInsert,
                                            "tbl_reservation", "reserveid", id)};
     if (own && !declined_ && !picked_.empty()) {
-        if (!BindTables(db, outlet, id, docs)) {
+        if (!BindTables(id, docs)) {
             Refuse("Fail to save reserve table for this reservation !");
             Withdraw(db, id);
             return false;
@@ -348,13 +346,11 @@ bool NewResv::SaveForOutlet(const Outlet& outlet, int32_t mpOutletID, PacketList
     return true;
 }
 
-bool NewResv::BindTables(SQLDB& db, const Outlet& outlet, int32_t reserveID, PacketList& packets) {
+bool NewResv::BindTables(int32_t reserveID, PacketList& packets) {
     if (static_cast<int32_t>(picked_.size()) > std::max(Covers(), 1)) {
         Refuse("Too many tables selected");
         return false;
     }
-    (void)outlet;
-    (void)db;
     // The party fills the tables in the order they were picked.
     int32_t covers = std::max(1, resv_.GetFieldLong("ReserveCover"));
     TableReserveMap bindings;
@@ -446,5 +442,11 @@ void NewResv::OfferBookerProfile(SQLDB& db, int32_t reserveID) {
     const std::string sql = "Update tbl_Reservation Set GuestID = " + Str(id) +
                             ", DYBookerAccountNo = " + SQLStr(account) +
                             " Where ReserveID = " + Str(reserveID);
-    if (!db.RunSQLNoReturn(sql)) WriteSQLLog(db.ErrDescription(), sql, kClass, kProc);
+    if (!db.RunSQLNoReturn(sql)) {
+        WriteSQLLog(db.ErrDescription(), sql, kClass, kProc);
+        return;
+    }
+    PacketList docs{KIVFunc::DataChangeDoc(outlet_->DBServerID(), "RESERVATION", kOpUpdate,
+                                           "tbl_reservation", "reserveid", reserveID)};
+    func_.SendDataChange(*outlet_, date_, mpOutletID_, kPriorityChange, docs);
 }

@@ -532,6 +532,29 @@ TEST_F(NewResvTest, ADeclinedBookingIsStoredCancelledWithItsReason) {
     EXPECT_FALSE(nr->SetDeclineReason("NOPE"));
 }
 
+TEST_F(NewResvTest, ABookerWithoutAProfileIsOfferedOne) {
+    for (bool yes : {false, true}) {
+        ui.Clear();
+        auto nr = Booking(yes ? 83 : 82, 6);
+        nr->Fields().SetField("DYLastName", Variant(yes ? "Profiled" : "Unprofiled"));
+        nr->Fields().SetField("ContactPhone", Variant(yes ? "93330001" : "93330002"));
+        ui.QueueAnswer(yes);
+        const int32_t id = nr->SaveNewReservation();
+        ASSERT_GT(id, 0) << ui.Transcript();
+        EXPECT_TRUE(ui.Shown("Do you want to create a profile for this booker?"));
+        const std::string guest = One("SELECT GuestID FROM tbl_Guest WHERE DYLastName='Profiled'");
+        EXPECT_EQ(guest.empty(), !yes);
+        EXPECT_EQ(One("SELECT GuestID FROM tbl_Reservation WHERE ReserveID=" + std::to_string(id)),
+                  yes ? guest : "0");
+    }
+    // A booking with a guest profile is not asked.
+    ui.Clear();
+    auto nr = Booking(84, 6);
+    ASSERT_TRUE(nr->SetGuest(9));
+    EXPECT_GT(nr->SaveNewReservation(), 0) << ui.Transcript();
+    EXPECT_FALSE(ui.Shown("Do you want to create a profile for this booker?"));
+}
+
 // Two workstation programs book the same table for the same dinners at the
 // same moment: every dinner gets exactly one booking of it.
 TEST_F(NewResvTest, TwoWorkstationsRacingForATableNeverBothBindIt) {
