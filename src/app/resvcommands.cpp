@@ -5,8 +5,8 @@
 #include <cctype>
 #include <set>
 
-#include "app/printlines.h"
 #include "app/opscommands.h"
+#include "app/printlines.h"
 #include "app/profileargs.h"
 #include "app/resvfind.h"
 #include "app/shell.h"

@@ -117,11 +117,10 @@ void PlanView::TakeFPResvFromFullList() {
         const std::string status = r->GetFieldText("RowStatus");
         const bool listed =
             status == "A" || status == "X" || (status == "C" && kind_.completedOnPlans);
-        if (!listed || r->GetFieldLong("MPOutletID") != MPOutletID()) continue;
-        // A copy of its own, as a read would give: the two lists change apart.
-        auto copy = std::make_shared<Reservation>();
-        copy->CopyFrom(*r);
-        fpResvs_.Add(std::move(copy));
+        // The same object in both lists: one row, one reservation, so a change
+        // that reaches it through one list (a binding added or removed) is
+        // seen through the other.
+        if (listed && r->GetFieldLong("MPOutletID") == MPOutletID()) fpResvs_.Add(r);
     }
     PlaceOnTables();
 }
