@@ -18,6 +18,7 @@
 namespace {
 
 constexpr const char* kClass = "KIVFunc";
+constexpr const char* kBindingOutletText = "Cannot retreive Outlet: ";
 
 int32_t SignedInUserID() {
     return g_oUser != nullptr ? g_oUser->UserID() : 0;
@@ -85,16 +86,17 @@ const Outlet* KIVFunc::GetOutlet(int32_t outletID) {
     return outlets_->GetOutletByID(outletID);
 }
 
-const Outlet* KIVFunc::ResvOutlet(const Reservation& resv, const char* procedure, SQLDB** db) {
+const Outlet* KIVFunc::ResvOutlet(const Reservation& resv, const char* procedure, SQLDB** db,
+                                  const char* outletText, const char* dbText) {
     const int32_t outletID = resv.GetFieldLong("OutletID");
     const Outlet* outlet = GetOutlet(outletID);
     if (outlet == nullptr) {
-        Fail(procedure, "Cannot retrieve outlet with id:" + Str(outletID));
+        Fail(procedure, outletText + Str(outletID));
         return nullptr;
     }
     SQLDB* sqldb = g_oDBConns != nullptr ? g_oDBConns->GetSQLDB(outlet->DBServerID()) : nullptr;
     if (sqldb == nullptr) {
-        Fail(procedure, "Cannot retrieve SQLDB : " + Str(outlet->DBServerID()));
+        Fail(procedure, dbText + Str(outlet->DBServerID()));
         return nullptr;
     }
     *db = sqldb;
@@ -145,7 +147,8 @@ bool KIVFunc::DBResvUpdate(Reservation& resv, const DBFields& fields, PacketList
         return false;
     }
     SQLDB* db = nullptr;
-    const Outlet* outlet = ResvOutlet(resv, kProc, &db);
+    const Outlet* outlet =
+        ResvOutlet(resv, kProc, &db, "Cannot retrieve outlet with id:", "Cannot retrieve SQLDB : ");
     if (outlet == nullptr) return false;
     std::string set;
     if (fields.Count() == 0 || !fields.SetList(set)) {
@@ -225,7 +228,7 @@ bool KIVFunc::UpdateBindingStatus(Reservation& resv, SQLDB& db, const Outlet& ou
 
 bool KIVFunc::DBResvDelete(Reservation& resv, PacketList& packets) {
     SQLDB* db = nullptr;
-    const Outlet* outlet = ResvOutlet(resv, "DBResvDelete", &db);
+    const Outlet* outlet = ResvOutlet(resv, "DBResvDelete", &db, kBindingOutletText);
     if (outlet == nullptr) return false;
     const std::string select =
         "SELECT TableReserveID FROM tbl_TableReserve WHERE ReserveID = " + Str(resv.ReserveID()) +
@@ -236,7 +239,7 @@ bool KIVFunc::DBResvDelete(Reservation& resv, PacketList& packets) {
 
 bool KIVFunc::DBTableResvCancel(Reservation& resv, PacketList& packets) {
     SQLDB* db = nullptr;
-    const Outlet* outlet = ResvOutlet(resv, "DBTableResvCancel", &db);
+    const Outlet* outlet = ResvOutlet(resv, "DBTableResvCancel", &db, kBindingOutletText);
     if (outlet == nullptr) return false;
     const std::string select =
         "SELECT TableReserveID FROM tbl_TableReserve WHERE ReserveID = " + Str(resv.ReserveID()) +
@@ -249,7 +252,7 @@ bool KIVFunc::DBTableResvUpdate(Reservation& resv, TableReserveMap& newOnes, Pac
                                 bool keepCheck) {
     constexpr const char* kProc = "DBTableResvUpdate";
     SQLDB* db = nullptr;
-    const Outlet* outlet = ResvOutlet(resv, kProc, &db);
+    const Outlet* outlet = ResvOutlet(resv, kProc, &db, kBindingOutletText);
     if (outlet == nullptr) return false;
     const int32_t id = resv.ReserveID();
     DBTransaction txn(*db, kClass, kProc);

@@ -97,7 +97,10 @@ class KIVFunc : public ErrorState {
                         const std::string& priority, const PacketList& packets);
     // The outlet of the reservation and its connection; nullptr (error set,
     // logged under `procedure`) when either is unknown.
-    const Outlet* ResvOutlet(const Reservation& resv, const char* procedure, SQLDB** db);
+    // The texts name the outlet and server ids in the log line.
+    const Outlet* ResvOutlet(const Reservation& resv, const char* procedure, SQLDB** db,
+                             const char* outletText = "Cannot retrieve Outlet With ID: ",
+                             const char* dbText = "Cannot retrieve SQLDB with id: ");
     const Outlet* GetOutlet(int32_t outletID);
 
     // The document of one changed row.

@@ -230,6 +230,13 @@ TEST_F(KivFuncTest, BindingsAreDeletedCancelledAndReplacedWithTheirCheckData) {
     ASSERT_TRUE(Func().DBResvDelete(r, del));
     EXPECT_EQ(del.size(), 2u);
     EXPECT_TRUE(BindingIDs(id, "X").empty());
+    // An unknown outlet writes nothing and names the id.
+    Reservation elsewhere = Load(id);
+    elsewhere.SetField("OutletID", Variant(77));
+    EXPECT_FALSE(Func().DBTableResvCancel(elsewhere, del));
+    EXPECT_EQ(Func().ErrDescription(), "KIVFunc:DBTableResvCancel:Cannot retreive Outlet: 77");
+    EXPECT_FALSE(Func().DBResvUpdate(elsewhere, DBFields(), del, false));
+    EXPECT_EQ(Func().ErrDescription(), "KIVFunc:DBResvUpdate:Cannot retrieve outlet with id:77");
     Reservation none;
     none.SetField("OutletID", Variant(1));
     EXPECT_FALSE(Func().DBResvDelete(none, del));
