@@ -20,6 +20,8 @@
 #include "reservations/tablereserve.h"
 #include "venue/outlets.h"
 #include "views/businessdate.h"
+#include "views/datachangehandlers.h"
+#include "views/viewset.h"
 
 namespace {
 
@@ -45,7 +47,16 @@ class Booking {
             func_ = own_.get();
         }
         resv = std::make_unique<NewResv>(*func_);
+        // Changes arriving while the booking is taken reach it too.
+        if (shell.Hub() != nullptr && shell.Hub()->Views() != nullptr)
+            live_ = shell.Hub()->Views()->DataChanges();
+        if (live_ != nullptr) live_->SetNewResv(resv.get());
     }
+    ~Booking() {
+        if (live_ != nullptr && live_->GetNewResv() == resv.get()) live_->SetNewResv(nullptr);
+    }
+    Booking(const Booking&) = delete;
+    Booking& operator=(const Booking&) = delete;
     Outlets outlets;
     std::unique_ptr<ProfileDefinition> def;
     std::unique_ptr<NewResv> resv;
@@ -53,6 +64,7 @@ class Booking {
   private:
     std::unique_ptr<KIVFunc> own_;
     KIVFunc* func_ = nullptr;
+    ViewDataChange* live_ = nullptr;
 };
 
 // Positional words, FIELD=VALUE words and the two options.

@@ -6,13 +6,16 @@
 #include "app/printlines.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
+#include "core/globals.h"
 #include "core/mltext.h"
+#include "data/client.h"
 #include "messaging/kiv.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/kivfunc.h"
 #include "venue/outlets.h"
 #include "views/businessdate.h"
+#include "views/datachangehandlers.h"
 #include "views/viewset.h"
 
 namespace {
@@ -179,6 +182,30 @@ void FilterCommand(Shell& shell, const std::vector<std::string>& args) {
     if (ProfileDefinition* def = view.ProfileDef()) PrintResvList(shell, *def, view.FullResvs());
 }
 
+// One line per change another workstation announced, as it is applied.
+void WatchCommand(Shell& shell, const std::vector<std::string>& args) {
+    const std::string mode = args.size() == 1 ? LowerAscii(args[0]) : "";
+    if (mode != "on" && mode != "off") {
+        shell.Error(GetMLText("Usage") + ": watch on|off");
+        return;
+    }
+    ViewSet* views = SessionViews(shell);
+    if (views == nullptr || views->DataChanges() == nullptr) return;
+    if (mode == "off") {
+        views->DataChanges()->OnApplied(nullptr);
+        return;
+    }
+    Shell* out = &shell;
+    views->DataChanges()->OnApplied(
+        [out](const DataChangeMsg& msg, const std::vector<std::string>& changed) {
+            std::string names;
+            for (const std::string& n : changed)
+                names += (names.empty() ? "" : ",") + n;
+            out->Out("changed\t" + msg.Table + "\t" + std::to_string(msg.FieldID) + "\t" +
+                     (names.empty() ? "-" : names));
+        });
+}
+
 }  // namespace
 
 bool SendViewFilter(KIV& hub, const DateTime& date, int32_t outletID, int32_t mpOutletID) {
@@ -188,6 +215,7 @@ bool SendViewFilter(KIV& hub, const DateTime& date, int32_t outletID, int32_t mp
 std::shared_ptr<ViewSet> OpenViews(KIV& hub) {
     auto views = std::make_shared<ViewSet>();
     views->Init(&hub.OutletList());
+    views->AttachDataChanges(hub.Dispatcher(), g_oClient != nullptr ? g_oClient->ClientID() : 0);
     KIV* raw = &hub;
     views->SetFilterSender([raw](const DateTime& date, int32_t outletID, int32_t mpOutletID) {
         return SendViewFilter(*raw, date, outletID, mpOutletID);
@@ -202,4 +230,8 @@ void AddViewCommands(Shell& shell) {
                ViewCommand});
     shell.Add({"filter", "filter all|PERIOD",
                "Set the time filter of the full list of the last opened view", FilterCommand});
+    shell.Add({"watch", "watch on|off",
+               "Print each change another workstation announces as it is applied: changed, "
+               "table, id, the views it changed",
+               WatchCommand});
 }

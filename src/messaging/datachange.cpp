@@ -25,8 +25,38 @@ DataChangeMsg DataChangeMsg::FromGroup(const ScriptNode& msg) {
     m.Operation = LowerAscii(msg.Var("operation"));
     m.Field = msg.Var("field");
     m.Table = LowerAscii(msg.Var("table"));
-    ParseInt32(msg.Var("fieldid"), m.FieldID);
+    m.FieldIDText = msg.Var("fieldid");
+    ParseInt32(m.FieldIDText, m.FieldID);
     return m;
+}
+
+const char* KeyColumnOf(const std::string& table, const std::string& field) {
+    struct Key {
+        const char* table;
+        const char* column;
+    };
+    // A reservation is announced by "reserveid"; older check windows say
+    // "reservationid".
+    static constexpr Key kKeys[] = {
+        {"tbl_reservation", "ReserveID"},
+        {"tbl_reservation", "ReservationID"},
+        {"tbl_tablereserve", "TableReserveID"},
+        {"tbl_tablestatus", "TableStatusID"},
+        {"tbl_tabletemp", "TempID"},
+        {"tbl_tableblock", "TableBlockID"},
+        {"tbl_instantmsg", "InstantMsgID"},
+        {"tbl_floorplan", "FPID"},
+    };
+    const std::string t = LowerAscii(table), f = LowerAscii(field);
+    for (const Key& k : kKeys)
+        if (t == k.table && f == LowerAscii(k.column)) return k.column;
+    return nullptr;
+}
+
+bool AcceptableChange(const DataChangeMsg& msg) {
+    int32_t id = 0;
+    return KeyColumnOf(msg.Table, msg.Field) != nullptr && ParseInt32(msg.FieldIDText, id) &&
+           id > 0;
 }
 
 void DataChangeDispatcher::Register(const std::string& table, Handler handler) {
@@ -46,6 +76,13 @@ bool DataChangeDispatcher::Dispatch(const DataChangeMsg& msg) const {
     if (it == handlers_.end()) {
         WriteLog("No handler for table " + msg.Table + ", change ignored", "KIV", "ParseKIVSvrMsg",
                  kLogInfo, 2);
+        return false;
+    }
+    if (!AcceptableChange(msg)) {
+        // Quoted as received, cut short: the text may be anything.
+        WriteLog("Change of " + msg.Table + " refused: field '" + msg.Field.substr(0, 64) +
+                     "', id '" + msg.FieldIDText.substr(0, 64) + "'",
+                 "KIV", "ParseKIVSvrMsg");
         return false;
     }
     try {

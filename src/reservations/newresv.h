@@ -62,6 +62,7 @@ class NewResv : public ErrorState {
     bool LoadDayResvs();
     PlanLoader& Plans() { return plans_; }
     const Reservations& DayResvs() const { return dayResvs_; }
+    Reservations& DayResvs() { return dayResvs_; }
     const Outlet* GetOutlet() const { return outlet_; }
     SQLDB* Database() const { return db_; }
     const DateTime& ResvDate() const { return date_; }

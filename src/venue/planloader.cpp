@@ -14,12 +14,17 @@ bool ORBAMode() {
     return g_oConfig != nullptr && g_oConfig->ORBAMode();
 }
 
-// The language number of the block user's name column.
-int NameLanguage() {
-    return g_nLanguage >= 1 && g_nLanguage <= 3 ? g_nLanguage : 1;
+}  // namespace
+
+std::string BlockUserNameColumn() {
+    return "NameL" + std::to_string(g_nLanguage >= 1 && g_nLanguage <= 3 ? g_nLanguage : 1);
 }
 
-}  // namespace
+std::string BlockDateCondition(const DateTime& day) {
+    const std::string d = SQLStr(day.DateText());
+    return "((BeginDate <=" + d + " AND EndDate>=" + d + ") OR (BeginDate <=" + d +
+           " AND EndDate IS NULL) OR (BeginDate IS NULL  AND EndDate >=" + d + "))";
+}
 
 PlanLoader::PlanLoader(std::string module) : module_(std::move(module)) {}
 
@@ -176,20 +181,15 @@ bool PlanLoader::LoadLockTable() {
 bool PlanLoader::LoadBlockTable() {
     SQLDB* db = Database("LoadBlockTable");
     if (db == nullptr) return false;
-    const std::string d = SQLStr(resvDate_.DateText());
     const std::string sql =
         "select * from tbl_tableblock as t left outer join  (SELECT * FROM  tbl_user WHERE  "
         "RowStatus=" +
         SQLStr("A") + " ) u on  t.blockuserid=u.userid WHERE t.RowStatus=" + SQLStr("A") +
         " AND OutletID=  " + std::to_string(outletID_) +
-        " AND MPOutletID= " + std::to_string(mpOutletID_) + " AND ((BeginDate <=" + d +
-        " AND EndDate>=" + d + ") OR (BeginDate <=" + d +
-        " AND EndDate IS NULL) OR (BeginDate "
-        "IS NULL  AND EndDate >=" +
-        d + "))";
+        " AND MPOutletID= " + std::to_string(mpOutletID_) + " AND " + BlockDateCondition(resvDate_);
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
     if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadBlockTable")) return false;
-    const std::string nameColumn = "NameL" + std::to_string(NameLanguage());
+    const std::string nameColumn = BlockUserNameColumn();
     for (; !rs->Eof(); rs->MoveNext()) {
         TableStatus* status = PlanTableStatus(FieldStr(rs.get(), "TableNo"));
         if (status == nullptr) continue;

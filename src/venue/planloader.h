@@ -23,6 +23,12 @@ using FloorPlanMap = OrderedMap<int32_t, std::shared_ptr<FloorPlan>>;
 // status keeps a valid object across a reload.
 using TableStatusMap = OrderedMap<std::string, std::shared_ptr<TableStatus>>;
 
+// The condition of the blocks that apply on `day`: from BeginDate to EndDate
+// inclusive, a missing date leaving that side open (both missing: never).
+std::string BlockDateCondition(const DateTime& day);
+// The column of the blocking user's name in the language in use ("NameL1").
+std::string BlockUserNameColumn();
+
 class PlanLoader : public ErrorState {
   public:
     explicit PlanLoader(std::string module);

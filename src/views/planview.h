@@ -92,11 +92,13 @@ class PlanView : public ResvView {
     }
     void OnFPResvUpdate(ResvListHandler handler) { fpResvUpdate_ = std::move(handler); }
     void RaiseFPResvUpdate() const;
+    // Places each active reservation of the meal period's list on the status
+    // objects of its active tables, afresh (after a list or a binding changed).
+    void PlaceOnTables();
 
   private:
     // Whether the outlet is known; logs "Cannot retrieve outlet :" otherwise.
     bool OutletKnown(const char* procedure);
-    void PlaceOnTables();
     void TakeFPResvFromFullList();
 
     PlanViewKind kind_;

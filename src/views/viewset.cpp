@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "data/dbconnections.h"
 #include "venue/outlets.h"
+#include "views/datachangehandlers.h"
 
 namespace {
 
@@ -36,6 +37,11 @@ ViewSet::ViewSet() {
 }
 
 ViewSet::~ViewSet() = default;
+
+void ViewSet::AttachDataChanges(DataChangeDispatcher& dispatcher, int32_t clientID) {
+    dataChanges_.reset();  // unregisters the handlers of an earlier attach
+    dataChanges_ = std::make_unique<ViewDataChange>(*this, dispatcher, clientID);
+}
 
 bool ViewSet::Init(const Outlets* outlets) {
     bool ok = true;

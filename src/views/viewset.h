@@ -12,7 +12,9 @@
 #include "views/pastview.h"
 #include "views/planview.h"
 
+class DataChangeDispatcher;
 class Outlets;
+class ViewDataChange;
 
 enum class ViewKind { kCurrent, kFuture, kPast };
 
@@ -32,6 +34,11 @@ struct ViewEvents {
     std::function<void(const Reservations&)> FVFullResvUpdate, FVFPResvUpdate;
     std::function<void(const TableStatus&)> FVTableStatusUpdate;
     std::function<void(const Reservations&)> PVFullResvUpdate;
+    // Raised by the data-change handlers (ViewDataChange).
+    std::function<void(const FloorPlan&)> CVFloorplanUpdate, FVFloorplanUpdate;
+    std::function<void(const TableStatus&)> NRTableStatusUpdate;
+    std::function<void(const Reservations&)> NRResvUpdate;
+    std::function<void(int32_t instantMsgID)> IMMessageArrival;
 };
 
 class ViewSet {
@@ -52,6 +59,11 @@ class ViewSet {
     bool Init(const Outlets* outlets = nullptr);
     void SetFilterSender(FilterSender sender) { filterSender_ = std::move(sender); }
     ViewEvents& Events() { return events_; }
+    // Registers the data-change handlers of these views with `dispatcher`;
+    // they stay registered while the views live.
+    void AttachDataChanges(DataChangeDispatcher& dispatcher, int32_t clientID);
+    // The handlers; nullptr until attached.
+    ViewDataChange* DataChanges() { return dataChanges_.get(); }
     const Outlets* GetOutlets() const { return outlets_; }
 
     CurrentView& Current() { return current_; }
@@ -79,6 +91,7 @@ class ViewSet {
     PastView past_;
     ViewEvents events_;
     FilterSender filterSender_;
+    std::unique_ptr<ViewDataChange> dataChanges_;
     std::optional<ViewKind> last_;
     bool filterSent_ = false;
 };

@@ -112,28 +112,38 @@ TEST_F(KivHubTest, PacketsUpdateServersPOSStatusAndDispatchChanges) {
     hub->Dispatcher().Register("TBL_TableStatus",
                                [](const DataChangeMsg&) { throw std::runtime_error("boom"); });
     PacketMaker maker;
-    auto row = [](const std::string& table, const std::string& fieldID) {
+    auto row = [](const std::string& table, const std::string& field, const std::string& fieldID) {
         return PacketItem{{"dbserverid", "2"}, {"module", "RESERVATION"}, {"operation", "UPDATE"},
-                          {"table", table},    {"field", "reserveid"},    {"fieldid", fieldID}};
+                          {"table", table},    {"field", field},          {"fieldid", fieldID}};
     };
+    // Only the table's key column and a positive integer id reach a handler.
     const std::string packet = maker.MakeDataChangePkt(
         "2", nullptr,
-        {row("TBL_RESERVATION", "41"), row("tbl_tablestatus", "6"), row("tbl_unknown", "7"),
-         row("tbl_reservation", "12abc"), row("tbl_reservation", "99999999999")});
+        {row("TBL_RESERVATION", "reserveid", "41"), row("tbl_tablestatus", "TableStatusID", "6"),
+         row("tbl_unknown", "x", "7"), row("tbl_reservation", "reserveid", "12abc"),
+         row("tbl_reservation", "ReservationID", "42"),
+         row("tbl_reservation", "reserveid", "99999999999"),
+         row("tbl_reservation", "reserveid", "-3"),
+         row("tbl_reservation", "reserveid=0 OR 1=1 --", "43"),
+         row("tbl_reservation", "tablereserveid", "44")});
     hub->ParseKIVSvrMsg(1, packet);
-    ASSERT_EQ(got.size(), 3u);
+    ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(got[0].Table, "tbl_reservation");
     EXPECT_EQ(got[0].Operation, "update");
     EXPECT_EQ(got[0].Field, "reserveid");
     EXPECT_EQ(got[0].DBServerID, 2);
     EXPECT_EQ(got[0].FieldID, 41);
-    EXPECT_EQ(got[1].FieldID, 0);
-    EXPECT_EQ(got[2].FieldID, 0);
+    EXPECT_EQ(got[1].FieldID, 42);
 
     std::string logs = inst.DayLogs();
     EXPECT_NE(logs.find("[KIV:ParseKIVSvrMsg]:0:,Load Msg fail"), std::string::npos);
     EXPECT_NE(logs.find("Handler of tbl_tablestatus failed: boom"), std::string::npos);
     EXPECT_NE(logs.find("No handler for table tbl_unknown"), std::string::npos);
+    EXPECT_NE(logs.find("Change of tbl_reservation refused: field 'reserveid=0 OR 1=1 --', id "
+                        "'43'"),
+              std::string::npos);
+    EXPECT_NE(logs.find("Change of tbl_reservation refused: field 'reserveid', id '12abc'"),
+              std::string::npos);
     EXPECT_NE(ReadTextFile(PacketLogPath(DateTime::Now())).find("tbl_unknown"), std::string::npos);
 }
 

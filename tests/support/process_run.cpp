@@ -15,11 +15,16 @@ std::string ProgramPath(const std::string& name) {
     return std::string(CT_BINARY_DIR) + "/src/" + name;
 }
 
-RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                     const std::string& input, const std::map<std::string, std::string>& env) {
-    RunResult result;
+pid_t SpawnWithPipes(const std::string& program, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& env, int& inFd, int& outFd) {
+    inFd = outFd = -1;
     int in[2], out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return result;
+    if (::pipe2(in, O_CLOEXEC) != 0) return -1;
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        ::close(in[0]);
+        ::close(in[1]);
+        return -1;
+    }
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
     posix_spawn_file_actions_adddup2(&fa, in[0], 0);
@@ -54,8 +59,20 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
     if (rc != 0) {
         ::close(in[1]);
         ::close(out[0]);
-        return result;
+        return -1;
     }
+    inFd = in[1];
+    outFd = out[0];
+    return pid;
+}
+
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& input, const std::map<std::string, std::string>& env) {
+    RunResult result;
+    int inFd = -1, outFd = -1;
+    const pid_t pid = SpawnWithPipes(program, args, env, inFd, outFd);
+    if (pid < 0) return result;
+    int in[2] = {-1, inFd}, out[2] = {outFd, -1};
     std::thread writer([&] {
         std::size_t off = 0;
         while (off < input.size()) {
