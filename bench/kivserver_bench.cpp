@@ -8,24 +8,19 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "benchsupport.h"
 #include "messaging/framing.h"
 #include "messaging/packetmaker.h"
-
-extern char** environ;
 
 namespace {
 
@@ -44,51 +39,6 @@ Bytes DataChangeFrame() {
                                          9002)};
     return FrameText(maker.MakeDataChangePkt("2", &filter, items));
 }
-
-std::string KivServerPath() {
-    if (const char* env = std::getenv("KIVSERVER")) return env;
-    auto self = std::filesystem::read_symlink("/proc/self/exe");
-    return (self.parent_path() / ".." / "src" / "kivserver").lexically_normal().string();
-}
-
-// A kivserver on a free port, errors-only log.
-struct Relay {
-    pid_t pid = -1;
-    int port = 0;
-
-    bool Start() {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) return false;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        std::string path = KivServerPath();
-        std::vector<std::string> args{path, "--port", "0", "-q"};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int rc = posix_spawn(&pid, path.c_str(), &fa, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&fa);
-        ::close(out[1]);
-        if (rc != 0) return false;
-        std::string line;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(out[0]);
-        auto colon = line.rfind(':');
-        port = colon == std::string::npos ? 0 : std::atoi(line.c_str() + colon + 1);
-        return port > 0;
-    }
-    ~Relay() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-};
 
 struct Station {
     int fd = -1;
@@ -173,8 +123,8 @@ class Room {
 
 // A relay with every workstation connected; false (the benchmark skipped) when
 // it cannot be had.
-bool StartRoom(benchmark::State& state, Relay& relay, Room& room) {
-    if (relay.Start() && room.Open(relay.port)) return true;
+bool StartRoom(benchmark::State& state, BenchRelay& relay, Room& room) {
+    if (relay.Start({"-q"}) && room.Open(relay.port)) return true;
     state.SkipWithError("kivserver did not start");
     return false;
 }
@@ -186,7 +136,7 @@ double Percentile(std::vector<double> v, double p) {
 }
 
 void BM_DataChangeFanOutLatency(benchmark::State& state) {
-    Relay relay;
+    BenchRelay relay;
     Room room;
     if (!StartRoom(state, relay, room)) return;
     const Bytes frame = DataChangeFrame();
@@ -221,7 +171,7 @@ BENCHMARK(BM_DataChangeFanOutLatency)
 // 5,000 packets per second for two seconds from one workstation; every other
 // workstation must receive every packet. Lag is send-to-arrival per packet.
 void BM_SustainedDataChange5000PerSecond(benchmark::State& state) {
-    Relay relay;
+    BenchRelay relay;
     Room room;
     if (!StartRoom(state, relay, room)) return;
     const Bytes frame = DataChangeFrame();
