@@ -182,11 +182,19 @@ bool KIVFunc::DBResvUpdate(Reservation& resv, const DBFields& fields, PacketList
     return true;
 }
 
-// Sets the status of the bindings `select` finds, one document per row.
-bool KIVFunc::UpdateBindingStatus(Reservation& resv, SQLDB& db, const Outlet& outlet,
-                                  const std::string& select, const std::string& status,
-                                  const char* procedure, const std::string& invalidText,
-                                  PacketList& packets) {
+// Sets the status of the reservation's bindings that meet `rowCondition`,
+// one document per row.
+bool KIVFunc::UpdateBindingStatus(Reservation& resv, const std::string& rowCondition,
+                                  const std::string& status, const char* procedure,
+                                  const std::string& invalidText, PacketList& packets) {
+    SQLDB* sqldb = nullptr;
+    const Outlet* found = ResvOutlet(resv, procedure, &sqldb, kBindingOutletText);
+    if (found == nullptr) return false;
+    SQLDB& db = *sqldb;
+    const Outlet& outlet = *found;
+    const std::string select =
+        "SELECT TableReserveID FROM tbl_TableReserve WHERE ReserveID = " + Str(resv.ReserveID()) +
+        rowCondition;
     const int32_t id = resv.ReserveID();
     if (id <= 0) {
         Fail(procedure, invalidText + Str(id));
@@ -221,24 +229,12 @@ bool KIVFunc::UpdateBindingStatus(Reservation& resv, SQLDB& db, const Outlet& ou
 }
 
 bool KIVFunc::DBResvDelete(Reservation& resv, PacketList& packets) {
-    SQLDB* db = nullptr;
-    const Outlet* outlet = ResvOutlet(resv, "DBResvDelete", &db, kBindingOutletText);
-    if (outlet == nullptr) return false;
-    const std::string select =
-        "SELECT TableReserveID FROM tbl_TableReserve WHERE ReserveID = " + Str(resv.ReserveID()) +
-        " AND RowStatus <>  " + SQLStr("D");
-    return UpdateBindingStatus(resv, *db, *outlet, select, "D", "DBResvDelete",
+    return UpdateBindingStatus(resv, " AND RowStatus <>  " + SQLStr("D"), "D", "DBResvDelete",
                                "Invalid Reserve ID ", packets);
 }
 
 bool KIVFunc::DBTableResvCancel(Reservation& resv, PacketList& packets) {
-    SQLDB* db = nullptr;
-    const Outlet* outlet = ResvOutlet(resv, "DBTableResvCancel", &db, kBindingOutletText);
-    if (outlet == nullptr) return false;
-    const std::string select =
-        "SELECT TableReserveID FROM tbl_TableReserve WHERE ReserveID = " + Str(resv.ReserveID()) +
-        " AND RowStatus =  " + SQLStr("A");
-    return UpdateBindingStatus(resv, *db, *outlet, select, "X", "DBTableResvCancel",
+    return UpdateBindingStatus(resv, " AND RowStatus =  " + SQLStr("A"), "X", "DBTableResvCancel",
                                "Invalid Reserve ID : ", packets);
 }
 

@@ -115,10 +115,9 @@ class KIVFunc : public ErrorState {
     // logged under `procedure`.
     std::optional<DateTime> ResvRowDate(const Reservation& resv, const char* procedure,
                                         bool needOutlet);
-    bool UpdateBindingStatus(Reservation& resv, SQLDB& db, const Outlet& outlet,
-                             const std::string& select, const std::string& status,
-                             const char* procedure, const std::string& invalidText,
-                             PacketList& packets);
+    bool UpdateBindingStatus(Reservation& resv, const std::string& rowCondition,
+                             const std::string& status, const char* procedure,
+                             const std::string& invalidText, PacketList& packets);
     bool SendPacket(int32_t serviceID, const std::string& packet, const char* procedure);
 
     KIVConnections* conn_ = nullptr;
