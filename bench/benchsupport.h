@@ -22,53 +22,6 @@
 
 extern char** environ;
 
-// The kivserver built beside the benchmarks (KIVSERVER overrides).
-inline std::string KivServerPath() {
-    if (const char* env = std::getenv("KIVSERVER")) return env;
-    auto self = std::filesystem::read_symlink("/proc/self/exe");
-    return (self.parent_path() / ".." / "src" / "kivserver").lexically_normal().string();
-}
-
-// A kivserver on a free loopback port with an errors-only log, stopped with
-// the object.
-struct BenchRelay {
-    pid_t pid = -1;
-    int port = 0;
-
-    bool Start() {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) return false;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        std::string path = KivServerPath();
-        std::vector<std::string> args{path, "--port", "0", "-q"};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int rc = posix_spawn(&pid, path.c_str(), &fa, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&fa);
-        ::close(out[1]);
-        if (rc != 0) return false;
-        std::string line;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(out[0]);
-        auto colon = line.rfind(':');
-        port = colon == std::string::npos ? 0 : std::atoi(line.c_str() + colon + 1);
-        return port > 0;
-    }
-    ~BenchRelay() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
-    }
-};
-
 // A fresh folder in the temporary folder, removed with its contents.
 class BenchTempDir {
   public:
@@ -143,3 +96,58 @@ inline int64_t StepAll(sqlite3* db, const std::string& sql,
     sqlite3_finalize(st);
     return sum;
 }
+
+extern char** environ;
+
+// The kivserver program built next to this one; $KIVSERVER when set.
+inline std::string BenchKivServerPath() {
+    if (const char* env = std::getenv("KIVSERVER")) return env;
+    auto self = std::filesystem::read_symlink("/proc/self/exe");
+    return (self.parent_path() / ".." / "src" / "kivserver").lexically_normal().string();
+}
+
+// A kivserver process on a free loopback port, stopped when this goes.
+struct BenchRelay {
+    pid_t pid = -1;
+    int port = 0;
+
+    BenchRelay() = default;
+    BenchRelay(const BenchRelay&) = delete;
+    BenchRelay& operator=(const BenchRelay&) = delete;
+
+    // Starts the relay with `options` after "--port 0" and reads the port it
+    // announces on its first line of output; false when it did not start.
+    bool Start(const std::vector<std::string>& options) {
+        int out[2];
+        if (::pipe2(out, O_CLOEXEC) != 0) return false;
+        posix_spawn_file_actions_t fa;
+        posix_spawn_file_actions_init(&fa);
+        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
+        std::string path = BenchKivServerPath();
+        std::vector<std::string> args{path, "--port", "0"};
+        args.insert(args.end(), options.begin(), options.end());
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        int rc = posix_spawn(&pid, path.c_str(), &fa, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&fa);
+        ::close(out[1]);
+        if (rc != 0) return false;
+        std::string line;
+        char c;
+        pollfd p{out[0], POLLIN, 0};
+        while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
+            line += c;
+        ::close(out[0]);
+        auto colon = line.rfind(':');
+        port = colon == std::string::npos ? 0 : std::atoi(line.c_str() + colon + 1);
+        return port > 0;
+    }
+    ~BenchRelay() {
+        if (pid > 0) {
+            ::kill(pid, SIGTERM);
+            ::waitpid(pid, nullptr, 0);
+        }
+    }
+};

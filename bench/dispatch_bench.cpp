@@ -91,7 +91,7 @@ std::unique_ptr<KIV> OpenStation() {
 
 void BM_ResvUpdateReachesAnotherCurrentView(benchmark::State& state) {
     BenchRelay relay;
-    if (!relay.Start()) std::abort();
+    if (!relay.Start({"-q"})) std::abort();
     DefaultSQLDB()->RunSQLNoReturn("UPDATE tbl_ServiceServer SET IPPort = " +
                                    std::to_string(relay.port));
     std::unique_ptr<KIV> a = OpenStation(), b = OpenStation();

@@ -8,25 +8,19 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "benchsupport.h"
 #include "messaging/framing.h"
 #include "messaging/packetmaker.h"
-
-extern char** environ;
 
 namespace {
 
@@ -45,8 +39,6 @@ Bytes DataChangeFrame() {
                                          9002)};
     return FrameText(maker.MakeDataChangePkt("2", &filter, items));
 }
-
-using Relay = BenchRelay;
 
 struct Station {
     int fd = -1;
@@ -131,8 +123,8 @@ class Room {
 
 // A relay with every workstation connected; false (the benchmark skipped) when
 // it cannot be had.
-bool StartRoom(benchmark::State& state, Relay& relay, Room& room) {
-    if (relay.Start() && room.Open(relay.port)) return true;
+bool StartRoom(benchmark::State& state, BenchRelay& relay, Room& room) {
+    if (relay.Start({"-q"}) && room.Open(relay.port)) return true;
     state.SkipWithError("kivserver did not start");
     return false;
 }
@@ -144,7 +136,7 @@ double Percentile(std::vector<double> v, double p) {
 }
 
 void BM_DataChangeFanOutLatency(benchmark::State& state) {
-    Relay relay;
+    BenchRelay relay;
     Room room;
     if (!StartRoom(state, relay, room)) return;
     const Bytes frame = DataChangeFrame();
@@ -179,7 +171,7 @@ BENCHMARK(BM_DataChangeFanOutLatency)
 // 5,000 packets per second for two seconds from one workstation; every other
 // workstation must receive every packet. Lag is send-to-arrival per packet.
 void BM_SustainedDataChange5000PerSecond(benchmark::State& state) {
-    Relay relay;
+    BenchRelay relay;
     Room room;
     if (!StartRoom(state, relay, room)) return;
     const Bytes frame = DataChangeFrame();

@@ -11,11 +11,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -36,8 +33,6 @@
 #include "messaging/framing.h"
 #include "messaging/packetmaker.h"
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -48,43 +43,8 @@ constexpr int kSlowReadBytes = 16 * 1024;     // what a slow reader reads every 
 constexpr int kJunkBytesPerTick = 10 * 1024;  // every 10 ms: 1 MB/s of junk
 int g_seconds = 60;
 
-std::string KivServerPath() {
-    if (const char* env = std::getenv("KIVSERVER")) return env;
-    auto self = std::filesystem::read_symlink("/proc/self/exe");
-    return (self.parent_path() / ".." / "src" / "kivserver").lexically_normal().string();
-}
-
 // The relay with its default limits, logging to a file.
-struct Relay {
-    pid_t pid = -1;
-    int port = 0;
-
-    bool Start(const std::string& log) {
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) return false;
-        posix_spawn_file_actions_t fa;
-        posix_spawn_file_actions_init(&fa);
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-        std::string path = KivServerPath();
-        std::vector<std::string> args{path, "--port", "0", "--log", log};
-        std::vector<char*> argv;
-        for (auto& a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        int rc = posix_spawn(&pid, path.c_str(), &fa, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&fa);
-        ::close(out[1]);
-        if (rc != 0) return false;
-        std::string line;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (::poll(&p, 1, 5000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
-            line += c;
-        ::close(out[0]);
-        auto colon = line.rfind(':');
-        port = colon == std::string::npos ? 0 : std::atoi(line.c_str() + colon + 1);
-        return port > 0;
-    }
+struct Relay : BenchRelay {
     // A field of /proc/PID/status in megabytes ("VmHWM", "VmRSS").
     double MemoryMB(const char* field) const {
         std::ifstream in("/proc/" + std::to_string(pid) + "/status");
@@ -103,12 +63,6 @@ struct Relay {
         for (int i = 3; i <= 15 && fields >> f; ++i)
             if (i == 14 || i == 15) ticks += std::atof(f.c_str());
         return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
-    }
-    ~Relay() {
-        if (pid > 0) {
-            ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
-        }
     }
 };
 
@@ -448,7 +402,7 @@ void BM_RelaySoak(benchmark::State& state) {
     BenchTempDir dir("kivsoak");
     const std::string log = dir.Path() + "/kivserver.log";
     Relay relay;
-    if (!relay.Start(log)) {
+    if (!relay.Start({"--log", log})) {
         state.SkipWithError("kivserver did not start");
         return;
     }

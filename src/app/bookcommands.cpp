@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/profileargs.h"
+#include "app/sessionfunc.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/globals.h"
@@ -39,13 +40,7 @@ std::string Str(int64_t v) {
 // announce, when no hub was opened).
 class Booking {
   public:
-    explicit Booking(Shell& shell) {
-        if (shell.Hub() != nullptr) {
-            func_ = &shell.Hub()->Func();
-        } else {
-            own_ = std::make_unique<KIVFunc>();
-            func_ = own_.get();
-        }
+    explicit Booking(Shell& shell) : func_(shell) {
         resv = std::make_unique<NewResv>(*func_);
         // Changes arriving while the booking is taken reach it too.
         if (shell.Hub() != nullptr && shell.Hub()->Views() != nullptr)
@@ -62,8 +57,7 @@ class Booking {
     std::unique_ptr<NewResv> resv;
 
   private:
-    std::unique_ptr<KIVFunc> own_;
-    KIVFunc* func_ = nullptr;
+    SessionFunc func_;
     ViewDataChange* live_ = nullptr;
 };
 
@@ -93,6 +87,16 @@ bool SplitArgs(Shell& shell, const std::vector<std::string>& args, BookArgs& out
         }
     }
     return assigned.empty() || ReadAssignments(shell, assigned, out.values);
+}
+
+// Arguments without the --guest/--decline options and exactly `count`
+// positional words; anything else is a usage error.
+bool SplitPlainArgs(Shell& shell, const std::vector<std::string>& args, std::size_t count,
+                    const char* usage, BookArgs& out) {
+    if (!SplitArgs(shell, args, out)) return false;
+    if (out.words.size() == count && out.guest.empty() && out.decline.empty()) return true;
+    shell.Error(GetMLText("Usage") + ": " + usage);
+    return false;
 }
 
 // The booking form of the signed-in operation mode.
@@ -341,11 +345,7 @@ void BookAsked(Shell& shell) {
 
 void WaitList(Shell& shell, const std::vector<std::string>& args) {
     BookArgs a;
-    if (!SplitArgs(shell, args, a)) return;
-    if (a.words.size() != 4 || !a.guest.empty() || !a.decline.empty()) {
-        shell.Error(GetMLText("Usage") + ": " + kWaitUsage);
-        return;
-    }
+    if (!SplitPlainArgs(shell, args, 4, kWaitUsage, a)) return;
     Booking b(shell);
     std::vector<const Outlet*> outlets;
     for (const std::string& code : SplitTables(a.words[0])) {
@@ -380,11 +380,7 @@ void WaitList(Shell& shell, const std::vector<std::string>& args) {
 
 void Walkin(Shell& shell, const std::vector<std::string>& args) {
     BookArgs a;
-    if (!SplitArgs(shell, args, a)) return;
-    if (a.words.size() != 3 || !a.guest.empty() || !a.decline.empty()) {
-        shell.Error(GetMLText("Usage") + ": " + kWalkinUsage);
-        return;
-    }
+    if (!SplitPlainArgs(shell, args, 3, kWalkinUsage, a)) return;
     Booking b(shell);
     const Outlet* outlet = FindOutlet(shell, b.outlets, a.words[0]);
     const auto covers = outlet != nullptr ? ReadCovers(shell, a.words[1]) : std::nullopt;

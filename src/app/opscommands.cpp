@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "app/resvfind.h"
+#include "app/sessionfunc.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/config.h"
@@ -41,26 +42,6 @@ std::string Str(int64_t v) {
 int32_t ThisClientID() {
     return g_oClient != nullptr ? g_oClient->ClientID() : 0;
 }
-
-// The operations of the session: the hub's, or a private set that cannot
-// announce when no hub was opened (a shell driven without sign-in).
-class SessionFunc {
-  public:
-    explicit SessionFunc(Shell& shell) {
-        if (shell.Hub() != nullptr) {
-            func_ = &shell.Hub()->Func();
-        } else {
-            own_ = std::make_unique<KIVFunc>();
-            func_ = own_.get();
-        }
-    }
-    KIVFunc& operator*() { return *func_; }
-    KIVFunc* operator->() { return func_; }
-
-  private:
-    std::unique_ptr<KIVFunc> own_;
-    KIVFunc* func_ = nullptr;
-};
 
 // A front-end right of the catalogue: index and sub-index (bit number).
 bool HasRight(Shell& shell, int index, int sub) {

@@ -18,6 +18,7 @@
 #include "data/sqldecimal.h"
 #include "data/sqlitecollation.h"
 #include "data/sqlitenumeric.h"
+#include "data/sqlitevalues.h"
 #include "data/sqltypes.h"
 #include "platform/textcodec.h"
 #include "platform/textutil.h"
@@ -26,18 +27,8 @@ namespace {
 
 // ---- helpers ---------------------------------------------------------------
 
-std::string Text(sqlite3_value* v) {
-    const unsigned char* t = sqlite3_value_text(v);
-    return t == nullptr ? std::string()
-                        : std::string(reinterpret_cast<const char*>(t),
-                                      static_cast<std::size_t>(sqlite3_value_bytes(v)));
-}
-
-bool AnyNull(int argc, sqlite3_value** argv) {
-    for (int i = 0; i < argc; ++i)
-        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
-    return false;
-}
+using sqlitevalues::AnyNull;
+using sqlitevalues::Text;
 
 void ResultText(sqlite3_context* ctx, const std::string& s) {
     sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);

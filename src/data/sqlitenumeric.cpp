@@ -5,28 +5,19 @@
 
 #include <sqlite3.h>
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <string>
 
+#include "data/numbertext.h"
 #include "data/sqldecimal.h"
+#include "data/sqlitevalues.h"
 
 namespace {
 
-std::string Text(sqlite3_value* v) {
-    const unsigned char* t = sqlite3_value_text(v);
-    return t == nullptr ? std::string()
-                        : std::string(reinterpret_cast<const char*>(t),
-                                      static_cast<std::size_t>(sqlite3_value_bytes(v)));
-}
-
-bool AnyNull(int argc, sqlite3_value** argv) {
-    for (int i = 0; i < argc; ++i)
-        if (sqlite3_value_type(argv[i]) == SQLITE_NULL) return true;
-    return false;
-}
+using sqlitevalues::AnyNull;
+using sqlitevalues::Text;
 
 const char kIntOverflow[] = "Arithmetic overflow error converting expression to data type int.";
 const char kBigIntOverflow[] =
@@ -75,17 +66,6 @@ void ResultDecimal(sqlite3_context* ctx, const std::optional<SqlDecimal>& d) {
     sqlite3_result_double(ctx, d->ToDouble());
 }
 
-// A whole number in text ("12", " -3 "), as SQL Server converts text to int.
-bool TextInteger(const std::string& text, int64_t& out) {
-    std::size_t b = text.find_first_not_of(" \t"), e = text.find_last_not_of(" \t");
-    if (b == std::string::npos) return false;
-    const char* first = text.data() + b;
-    const char* last = text.data() + e + 1;
-    if (*first == '+') ++first;
-    auto r = std::from_chars(first, last, out);
-    return r.ec == std::errc() && r.ptr == last;
-}
-
 bool InIntRange(int64_t v) {
     return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
 }
@@ -111,7 +91,7 @@ void ToInteger(sqlite3_context* ctx, int, sqlite3_value** argv) {
             break;
         }
         case SQLITE_TEXT:
-            if (!TextInteger(Text(v), r)) {
+            if (!ParseTrimmedNumber(Text(v), r)) {
                 // A whole number too long for 64 bits is an overflow, not a bad text.
                 auto d = SqlDecimal::Parse(Text(v));
                 if (d && d->Scale() == 0 && Text(v).find_first_of("eE.") == std::string::npos)
@@ -153,15 +133,8 @@ void ToNumber(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
         int t = sqlite3_value_type(argv[0]);
         if (t == SQLITE_INTEGER || t == SQLITE_FLOAT)
             return sqlite3_result_double(ctx, sqlite3_value_double(argv[0]));
-        std::string s = Text(argv[0]);
-        std::size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
         double d = 0;
-        if (b != std::string::npos) {
-            const char* first = s.data() + b + (s[b] == '+' ? 1 : 0);
-            auto r = std::from_chars(first, s.data() + e + 1, d);
-            if (r.ec == std::errc() && r.ptr == s.data() + e + 1)
-                return sqlite3_result_double(ctx, d);
-        }
+        if (ParseTrimmedNumber(Text(argv[0]), d)) return sqlite3_result_double(ctx, d);
         return ConversionError(ctx, argv[0], "float");
     }
     SqlDecimal d;
@@ -220,7 +193,7 @@ struct Num {
 // text) stay integers, anything else becomes an exact decimal.
 bool Operand(sqlite3_context* ctx, sqlite3_value* v, Num& n, SqlDecimal& d) {
     int t = sqlite3_value_type(v);
-    if (t == SQLITE_INTEGER || (t == SQLITE_TEXT && TextInteger(Text(v), n.i))) {
+    if (t == SQLITE_INTEGER || (t == SQLITE_TEXT && ParseTrimmedNumber(Text(v), n.i))) {
         n.isInt = true;
         if (t == SQLITE_INTEGER) n.i = sqlite3_value_int64(v);
         d = SqlDecimal::FromInt(n.i);

@@ -5,20 +5,10 @@
 #include <cstdio>
 #include <limits>
 
+#include "data/numbertext.h"
 #include "platform/textutil.h"
 
 namespace {
-
-bool ParseNumber(const std::string& text, double& out) {
-    std::size_t b = text.find_first_not_of(" \t");
-    std::size_t e = text.find_last_not_of(" \t");
-    if (b == std::string::npos) return false;
-    const char* first = text.data() + b;
-    const char* last = text.data() + e + 1;
-    if (*first == '+') ++first;
-    auto r = std::from_chars(first, last, out);
-    return r.ec == std::errc() && r.ptr == last;
-}
 
 std::string DoubleText(double v) {
     if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15) {
@@ -65,7 +55,7 @@ bool Variant::IsNumeric() const {
             return true;
         case VarType::Text: {
             double d = 0;
-            return ParseNumber(std::get<std::string>(value_), d);
+            return ParseTrimmedNumber(std::get<std::string>(value_), d);
         }
         default:
             return false;
@@ -109,7 +99,7 @@ double Variant::ToDouble(bool* ok) const {
             return std::get<double>(value_);
         case VarType::Text: {
             double d = 0;
-            if (ParseNumber(std::get<std::string>(value_), d)) return d;
+            if (ParseTrimmedNumber(std::get<std::string>(value_), d)) return d;
             break;
         }
         default:
@@ -151,7 +141,7 @@ bool Variant::ToBool() const {
             const std::string t = LowerAscii(std::get<std::string>(value_));
             if (t == "true") return true;
             double d = 0;
-            return ParseNumber(t, d) && d != 0;
+            return ParseTrimmedNumber(t, d) && d != 0;
         }
         default:
             return ToDouble() != 0;

@@ -6,24 +6,15 @@
 #include "data/sqldb.h"
 #include "platform/textutil.h"
 #include "reservations/dbtransaction.h"
+#include "reservations/kivfuncsupport.h"
 #include "reservations/tablereserve.h"
 #include "users/user.h"
 #include "venue/fptable.h"
 #include "venue/outlet.h"
 
-namespace {
-
-constexpr const char* kClass = "KIVFunc";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
-
-int32_t ThisClientID() {
-    return g_oClient != nullptr ? g_oClient->ClientID() : 0;
-}
-
-}  // namespace
+using kivfunc_support::kClass;
+using kivfunc_support::Str;
+using kivfunc_support::ThisClientID;
 
 std::string HoldRefusalText(HoldRefusal refusal) {
     switch (refusal) {

@@ -11,36 +11,26 @@
 #include "messaging/kivconnections.h"
 #include "platform/textutil.h"
 #include "reservations/dbtransaction.h"
+#include "reservations/kivfuncsupport.h"
 #include "users/user.h"
 #include "venue/floorplan.h"
 #include "venue/outlets.h"
 
 namespace {
 
-constexpr const char* kClass = "KIVFunc";
+using kivfunc_support::kClass;
+using kivfunc_support::ReadRC;
+using kivfunc_support::Str;
+using kivfunc_support::ThisClientID;
+
 constexpr const char* kBindingOutletText = "Cannot retreive Outlet: ";
 
 int32_t SignedInUserID() {
     return g_oUser != nullptr ? g_oUser->UserID() : 0;
 }
 
-int32_t ThisClientID() {
-    return g_oClient != nullptr ? g_oClient->ClientID() : 0;
-}
-
-// The count of a "... SELECT @@ROWCOUNT AS RC" batch; -1 when there is none.
-int64_t ReadRC(const std::shared_ptr<Recordset>& rs) {
-    std::shared_ptr<Recordset> open = FirstOpenRecordset(rs);
-    if (open == nullptr || open->Eof()) return -1;
-    return FieldLng(open.get(), "RC", -1);
-}
-
 std::string TimeOrNull(const DateTime& t) {
     return t.Year <= 1900 && t.Hour == 0 && t.Minute == 0 ? "NULL" : "'" + t.Format("hh:nn") + "'";
-}
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
 }
 
 // Runs `sql` on `db`; each selected row's first column as an id.
@@ -103,6 +93,21 @@ const Outlet* KIVFunc::ResvOutlet(const Reservation& resv, const char* procedure
     return outlet;
 }
 
+std::optional<DateTime> KIVFunc::ResvRowDate(const Reservation& resv, const char* procedure,
+                                             bool needOutlet) {
+    if (needOutlet && resv.GetFieldLong("OutletID") == 0) {
+        Fail(procedure, "OutletID does not exist");
+        return std::nullopt;
+    }
+    if (resv.GetFieldLong("MPOutletID") == 0) {
+        Fail(procedure, "MPOutletID does not exist");
+        return std::nullopt;
+    }
+    std::optional<DateTime> date = resv.GetField("ReserveDate").ToDateTime();
+    if (!date) Fail(procedure, "ResvDate does not exist");
+    return date;
+}
+
 bool KIVFunc::SendPacket(int32_t serviceID, const std::string& packet, const char* procedure) {
     if (packet.empty()) {
         Fail(procedure, "Make packet fail");
@@ -133,19 +138,8 @@ bool KIVFunc::SendDataChange(const Outlet& outlet, const DateTime& date, int32_t
 bool KIVFunc::DBResvUpdate(Reservation& resv, const DBFields& fields, PacketList& packets,
                            bool sendNow) {
     constexpr const char* kProc = "DBResvUpdate";
-    if (resv.GetFieldLong("OutletID") == 0) {
-        Fail(kProc, "OutletID does not exist");
-        return false;
-    }
-    if (resv.GetFieldLong("MPOutletID") == 0) {
-        Fail(kProc, "MPOutletID does not exist");
-        return false;
-    }
-    const std::optional<DateTime> date = resv.GetField("ReserveDate").ToDateTime();
-    if (!date) {
-        Fail(kProc, "ResvDate does not exist");
-        return false;
-    }
+    const std::optional<DateTime> date = ResvRowDate(resv, kProc, true);
+    if (!date) return false;
     SQLDB* db = nullptr;
     const Outlet* outlet =
         ResvOutlet(resv, kProc, &db, "Cannot retrieve outlet with id:", "Cannot retrieve SQLDB : ");
@@ -188,11 +182,19 @@ bool KIVFunc::DBResvUpdate(Reservation& resv, const DBFields& fields, PacketList
     return true;
 }
 
-// Sets the status of the bindings `select` finds, one document per row.
-bool KIVFunc::UpdateBindingStatus(Reservation& resv, SQLDB& db, const Outlet& outlet,
-                                  const std::string& select, const std::string& status,
-                                  const char* procedure, const std::string& invalidText,
-                                  PacketList& packets) {
+// Sets the status of the reservation's bindings that meet `rowCondition`,
+// one document per row.
+bool KIVFunc::UpdateBindingStatus(Reservation& resv, const std::string& rowCondition,
+                                  const std::string& status, const char* procedure,
+                                  const std::string& invalidText, PacketList& packets) {
+    SQLDB* sqldb = nullptr;
+    const Outlet* found = ResvOutlet(resv, procedure, &sqldb, kBindingOutletText);
+    if (found == nullptr) return false;
+    SQLDB& db = *sqldb;
+    const Outlet& outlet = *found;
+    const std::string select =
+        "SELECT TableReserveID FROM tbl_TableReserve WHERE ReserveID = " + Str(resv.ReserveID()) +
+        rowCondition;
     const int32_t id = resv.ReserveID();
     if (id <= 0) {
         Fail(procedure, invalidText + Str(id));
@@ -227,24 +229,12 @@ bool KIVFunc::UpdateBindingStatus(Reservation& resv, SQLDB& db, const Outlet& ou
 }
 
 bool KIVFunc::DBResvDelete(Reservation& resv, PacketList& packets) {
-    SQLDB* db = nullptr;
-    const Outlet* outlet = ResvOutlet(resv, "DBResvDelete", &db, kBindingOutletText);
-    if (outlet == nullptr) return false;
-    const std::string select =
-        "SELECT TableReserveID FROM tbl_TableReserve WHERE ReserveID = " + Str(resv.ReserveID()) +
-        " AND RowStatus <>  " + SQLStr("D");
-    return UpdateBindingStatus(resv, *db, *outlet, select, "D", "DBResvDelete",
+    return UpdateBindingStatus(resv, " AND RowStatus <>  " + SQLStr("D"), "D", "DBResvDelete",
                                "Invalid Reserve ID ", packets);
 }
 
 bool KIVFunc::DBTableResvCancel(Reservation& resv, PacketList& packets) {
-    SQLDB* db = nullptr;
-    const Outlet* outlet = ResvOutlet(resv, "DBTableResvCancel", &db, kBindingOutletText);
-    if (outlet == nullptr) return false;
-    const std::string select =
-        "SELECT TableReserveID FROM tbl_TableReserve WHERE ReserveID = " + Str(resv.ReserveID()) +
-        " AND RowStatus =  " + SQLStr("A");
-    return UpdateBindingStatus(resv, *db, *outlet, select, "X", "DBTableResvCancel",
+    return UpdateBindingStatus(resv, " AND RowStatus =  " + SQLStr("A"), "X", "DBTableResvCancel",
                                "Invalid Reserve ID : ", packets);
 }
 

@@ -7,6 +7,7 @@
 // keep ErrNumber/ErrDescription and write one log line under "KIVFunc".
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,10 +110,14 @@ class KIVFunc : public ErrorState {
 
   private:
     void Fail(const char* procedure, const std::string& message);
-    bool UpdateBindingStatus(Reservation& resv, SQLDB& db, const Outlet& outlet,
-                             const std::string& select, const std::string& status,
-                             const char* procedure, const std::string& invalidText,
-                             PacketList& packets);
+    // The reservation's date when its meal period and date are set (and its
+    // outlet, with `needOutlet`); otherwise nothing, the error set and
+    // logged under `procedure`.
+    std::optional<DateTime> ResvRowDate(const Reservation& resv, const char* procedure,
+                                        bool needOutlet);
+    bool UpdateBindingStatus(Reservation& resv, const std::string& rowCondition,
+                             const std::string& status, const char* procedure,
+                             const std::string& invalidText, PacketList& packets);
     bool SendPacket(int32_t serviceID, const std::string& packet, const char* procedure);
 
     KIVConnections* conn_ = nullptr;

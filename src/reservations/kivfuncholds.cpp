@@ -12,26 +12,16 @@
 #include "platform/textutil.h"
 #include "reservations/dbtransaction.h"
 #include "reservations/kivfunc.h"
+#include "reservations/kivfuncsupport.h"
 #include "venue/floorplan.h"
 #include "venue/outlets.h"
 
 namespace {
 
-constexpr const char* kClass = "KIVFunc";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
-
-int32_t ThisClientID() {
-    return g_oClient != nullptr ? g_oClient->ClientID() : 0;
-}
-
-int64_t ReadRC(const std::shared_ptr<Recordset>& rs) {
-    std::shared_ptr<Recordset> open = FirstOpenRecordset(rs);
-    if (open == nullptr || open->Eof()) return -1;
-    return FieldLng(open.get(), "RC", -1);
-}
+using kivfunc_support::kClass;
+using kivfunc_support::ReadRC;
+using kivfunc_support::Str;
+using kivfunc_support::ThisClientID;
 
 // The standing holds of one table, date and meal period taken before the
 // time-out: they no longer count and are released.
@@ -247,15 +237,8 @@ bool KIVFunc::ReleaseAllTempHoldTables(int* released) {
 
 bool KIVFunc::ResvSettle(Reservation& resv, bool fillArrival) {
     constexpr const char* kProc = "ResvSettle";
-    if (resv.GetFieldLong("MPOutletID") == 0) {
-        Fail(kProc, "MPOutletID does not exist");
-        return false;
-    }
-    const std::optional<DateTime> date = resv.GetField("ReserveDate").ToDateTime();
-    if (!date) {
-        Fail(kProc, "ResvDate does not exist");
-        return false;
-    }
+    const std::optional<DateTime> date = ResvRowDate(resv, kProc, false);
+    if (!date) return false;
     SQLDB* db = nullptr;
     const Outlet* outlet = ResvOutlet(resv, kProc, &db);
     if (outlet == nullptr) return false;
