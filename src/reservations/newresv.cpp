@@ -11,17 +11,16 @@
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 #include "profiles/profiledefinition.h"
+#include "reservations/kivfuncsupport.h"
 #include "users/user.h"
 #include "venue/fptable.h"
 #include "venue/outlets.h"
 
 namespace {
 
-constexpr const char* kClass = "NewResv";
+using kivfunc_support::Str;
 
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
+constexpr const char* kClass = "NewResv";
 
 }  // namespace
 

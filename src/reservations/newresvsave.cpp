@@ -19,6 +19,7 @@
 #include "platform/userinterface.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/dbtransaction.h"
+#include "reservations/kivfuncsupport.h"
 #include "reservations/newresv.h"
 #include "reservations/resvduplicates.h"
 #include "reservations/tablereserve.h"
@@ -27,12 +28,10 @@
 
 namespace {
 
+using kivfunc_support::Str;
+
 constexpr const char* kClass = "NewResv";
 constexpr const char* kProc = "SaveNewReservation";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 int32_t UserID() {
     return g_oUser != nullptr ? g_oUser->UserID() : 0;

@@ -10,16 +10,15 @@
 #include "data/sqldb.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
+#include "reservations/kivfuncsupport.h"
 #include "venue/outlet.h"
 
 namespace {
 
+using kivfunc_support::Str;
+
 constexpr const char* kModule = "modGlobal";
 constexpr const char* kProc = "UpdateResvCheckWebAllotment";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 // What one capacity class (or, for covers, the whole period) offers.
 struct Allotment {

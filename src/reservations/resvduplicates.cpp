@@ -8,14 +8,13 @@
 #include "data/sqldb.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
+#include "reservations/kivfuncsupport.h"
 #include "reservations/reservation.h"
 #include "reservations/reservations.h"
 
 namespace {
 
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
+using kivfunc_support::Str;
 
 // The "SAME" fields' condition, or "" when one of them is empty.
 std::string SameFieldsCondition(const ProfileDefinition* def, const Reservation& booking) {
