@@ -7,7 +7,7 @@
 #include <string>
 
 #include "benchsupport.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "profiles/guestcsv.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/datetime.h"
 #include "profiles/profiledefinition.h"
 #include "rawstatements.h"

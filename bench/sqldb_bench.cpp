@@ -9,7 +9,7 @@
 #include <string>
 
 #include "benchsupport.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 
 namespace {
 

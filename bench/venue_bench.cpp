@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/datetime.h"
 #include "rawstatements.h"
 #include "venue/planloader.h"

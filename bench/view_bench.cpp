@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/startup.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "platform/datetime.h"
 #include "rawstatements.h"
 #include "reservations/resvlistcriteria.h"

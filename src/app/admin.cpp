@@ -7,7 +7,7 @@
 #include "app/admininit.h"
 #include "app/adminsql.h"
 #include "core/version.h"
-#include "data/crypto.h"
+#include "registry/crypto.h"
 
 namespace {
 

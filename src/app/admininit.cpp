@@ -10,8 +10,8 @@
 #include "app/demodata.h"
 #include "app/installcontext.h"
 #include "core/mltext.h"
-#include "data/embeddedfiles.h"
-#include "data/sqlitefile.h"
+#include "sql/embeddedfiles.h"
+#include "sql/sqlite/sqlitefile.h"
 #include "platform/hostinfo.h"
 #include "platform/inifile.h"
 

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <ostream>
 
-#include "data/sqldb.h"
-#include "data/sqldecimal.h"
-#include "data/sqltypes.h"
+#include "sql/sqldb.h"
+#include "sql/sqldecimal.h"
+#include "sql/sqltypes.h"
 
 namespace {
 

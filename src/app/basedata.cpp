@@ -3,7 +3,7 @@
 #include <strings.h>
 
 #include "core/version.h"
-#include "data/crypto.h"
+#include "registry/crypto.h"
 
 const DemoUser kAdministrator = {1, "admin", "admin123", "Administrator", 1};
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/installcontext.h"
-#include "data/sqlitefile.h"
+#include "sql/sqlite/sqlitefile.h"
 
 // Demo users and their passwords (also documented in the README).
 struct DemoUser {

@@ -8,8 +8,8 @@
 
 #include "app/demodata.h"
 #include "app/demomodel.h"
-#include "data/installprocedures.h"
-#include "data/procsupport.h"
+#include "procedures/installprocedures.h"
+#include "procedures/procsupport.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "app/basedata.h"
 #include "app/installcontext.h"
-#include "data/sqlitefile.h"
+#include "sql/sqlite/sqlitefile.h"
 
 // Managers, receptionists and a disabled trainee, besides the administrator.
 const std::vector<DemoUser>& DemoUsers();

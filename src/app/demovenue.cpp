@@ -5,7 +5,7 @@
 
 #include "app/demodata.h"
 #include "app/demomodel.h"
-#include "data/crypto.h"
+#include "registry/crypto.h"
 #include "platform/textutil.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/mltext.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "platform/textutil.h"
 #include "profiles/guestcsv.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "data/sqlitefile.h"
+#include "sql/sqlite/sqlitefile.h"
 
 bool InsertRows(SQLiteFile& db, const InstallContext& ctx, const std::string& table,
                 std::vector<std::string> columns, std::vector<Row> rows, std::string& error) {

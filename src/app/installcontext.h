@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "data/variant.h"
+#include "sql/variant.h"
 
 struct InstallContext {
     DateTime today;            // the day init runs (date part only)

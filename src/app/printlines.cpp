@@ -9,7 +9,7 @@
 #include "app/venueargs.h"
 #include "core/globals.h"
 #include "core/mltext.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservations.h"
 #include "venue/colordefs.h"

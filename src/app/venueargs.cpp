@@ -6,7 +6,7 @@
 #include "app/shell.h"
 #include "core/globals.h"
 #include "core/mltext.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "users/user.h"
 #include "venue/outlets.h"
 #include "venue/recordfields.h"

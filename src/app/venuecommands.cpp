@@ -10,7 +10,7 @@
 #include "app/venueargs.h"
 #include "core/globals.h"
 #include "core/mltext.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "users/user.h"
 #include "venue/colordefs.h"
 #include "venue/outlets.h"

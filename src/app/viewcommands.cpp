@@ -8,7 +8,7 @@
 #include "app/venueargs.h"
 #include "core/globals.h"
 #include "core/mltext.h"
-#include "data/client.h"
+#include "registry/client.h"
 #include "messaging/kiv.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"

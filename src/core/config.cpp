@@ -7,7 +7,7 @@
 #include "core/log.h"
 #include "core/mltext.h"
 #include "core/version.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/orderedmap.h"
-#include "data/variant.h"
+#include "sql/variant.h"
 
 class SQLDB;
 class Recordset;

@@ -1,8 +1,8 @@
 #include "core/globals.h"
 
 #include "core/config.h"
-#include "data/client.h"
-#include "data/dbconnections.h"
+#include "registry/client.h"
+#include "registry/dbconnections.h"
 
 std::unique_ptr<Config> g_oConfig;
 int16_t g_nLanguage = 1;

@@ -2,8 +2,8 @@
 
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/client.h"
-#include "data/dbconnections.h"
+#include "registry/client.h"
+#include "registry/dbconnections.h"
 #include "users/user.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "messaging/kivserver.h"
 
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 
 namespace {
 constexpr const char* kClass = "KIVServer";

@@ -6,7 +6,7 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "data/recordfields.h"
+#include "sql/recordfields.h"
 #include "platform/datetime.h"
 
 class KIVServer : public ErrorState {

@@ -3,7 +3,7 @@
 #include <strings.h>
 
 #include "core/log.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 
 namespace {
 constexpr const char* kServerClass = "POSServer";

@@ -7,7 +7,7 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "data/recordfields.h"
+#include "sql/recordfields.h"
 #include "platform/datetime.h"
 
 class POSServer : public ErrorState {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "data/variant.h"
+#include "sql/variant.h"
 #include "messaging/scriptelement.h"
 #include "platform/datetime.h"
 

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "core/log.h"
-#include "data/recordset.h"
+#include "sql/recordset.h"
 #include "platform/textutil.h"
 #include "profiles/csvwriter.h"
 

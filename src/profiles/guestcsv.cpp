@@ -4,7 +4,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "profiles/csvfile.h"
 #include "profiles/datatype.h"
 

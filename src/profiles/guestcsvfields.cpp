@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "data/recordset.h"
+#include "sql/recordset.h"
 #include "platform/datetime.h"
 #include "platform/textutil.h"
 #include "profiles/datatype.h"

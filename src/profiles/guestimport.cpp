@@ -7,9 +7,9 @@
 
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/client.h"
-#include "data/dbengine.h"
-#include "data/sqldb.h"
+#include "registry/client.h"
+#include "sql/dbengine.h"
+#include "sql/sqldb.h"
 #include "platform/datetime.h"
 #include "platform/textutil.h"
 #include "profiles/csvfile.h"

@@ -10,7 +10,7 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "data/variant.h"
+#include "sql/variant.h"
 #include "profiles/inputcontrol.h"
 
 class Recordset;

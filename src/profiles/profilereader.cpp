@@ -2,7 +2,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservation.h"
 #include "reservations/resvrules.h"

@@ -1,6 +1,6 @@
 #include "reservations/dbfields.h"
 
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/textutil.h"
 
 bool DBFields::Add(const std::string& name, Variant value, bool quote) {

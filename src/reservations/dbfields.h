@@ -5,7 +5,7 @@
 #include <string>
 
 #include "core/orderedmap.h"
-#include "data/variant.h"
+#include "sql/variant.h"
 
 struct DBField {
     std::string Name;

@@ -3,7 +3,7 @@
 #include <map>
 
 #include "core/log.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/client.h"
-#include "data/sqldb.h"
+#include "registry/client.h"
+#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "reservations/dbtransaction.h"
 #include "reservations/kivfuncsupport.h"

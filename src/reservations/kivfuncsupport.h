@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/globals.h"
-#include "data/client.h"
-#include "data/sqldb.h"
+#include "registry/client.h"
+#include "sql/sqldb.h"
 
 namespace kivfunc_support {
 

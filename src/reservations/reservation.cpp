@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "core/log.h"
-#include "data/recordset.h"
+#include "sql/recordset.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/resvrules.h"
 #include "venue/recordfields.h"

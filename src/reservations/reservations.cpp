@@ -1,8 +1,8 @@
 #include "reservations/reservations.h"
 
 #include "core/log.h"
-#include "data/recordfields.h"
-#include "data/sqldb.h"
+#include "sql/recordfields.h"
+#include "sql/sqldb.h"
 #include "profiles/profiledefinition.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "core/mltext.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 #include "reservations/kivfuncsupport.h"

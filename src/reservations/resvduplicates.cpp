@@ -5,7 +5,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/kivfuncsupport.h"

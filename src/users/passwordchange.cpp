@@ -6,9 +6,9 @@
 #include "core/log.h"
 #include "core/mltext.h"
 #include "core/userlog.h"
-#include "data/crypto.h"
-#include "data/dbconnections.h"
-#include "data/sqldb.h"
+#include "registry/crypto.h"
+#include "registry/dbconnections.h"
+#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 

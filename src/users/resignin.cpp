@@ -3,9 +3,9 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "core/mltext.h"
-#include "data/crypto.h"
-#include "data/dbconnections.h"
-#include "data/sqldb.h"
+#include "registry/crypto.h"
+#include "registry/dbconnections.h"
+#include "sql/sqldb.h"
 #include "users/userquery.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "core/log.h"
 #include "core/mltext.h"
 #include "core/userlog.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/userinterface.h"
 
 std::unique_ptr<User> g_oUser;

@@ -8,7 +8,7 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "data/recordfields.h"
+#include "sql/recordfields.h"
 #include "platform/datetime.h"
 
 constexpr int32_t kTopRoleLevel = 255;

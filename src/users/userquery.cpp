@@ -3,8 +3,8 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/dbconnections.h"
-#include "data/sqldb.h"
+#include "registry/dbconnections.h"
+#include "sql/sqldb.h"
 #include "platform/datetime.h"
 
 std::string UserQuery(const std::string& login) {

@@ -1,8 +1,8 @@
 #include "venue/accounts.h"
 
 #include "core/log.h"
-#include "data/recordfields.h"
-#include "data/sqldb.h"
+#include "sql/recordfields.h"
+#include "sql/sqldb.h"
 
 namespace {
 constexpr const char* kClass = "Accounts";

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/errorstate.h"
-#include "data/variant.h"
+#include "sql/variant.h"
 #include "platform/datetime.h"
 #include "venue/recordfields.h"
 

@@ -7,7 +7,7 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "data/variant.h"
+#include "sql/variant.h"
 #include "platform/datetime.h"
 #include "venue/fpsection.h"
 #include "venue/mpoutlets.h"

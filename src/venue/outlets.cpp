@@ -3,8 +3,8 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/recordfields.h"
-#include "data/sqldb.h"
+#include "sql/recordfields.h"
+#include "sql/sqldb.h"
 #include "platform/textutil.h"
 
 namespace {

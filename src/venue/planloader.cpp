@@ -3,7 +3,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "venue/recordfields.h"
 #include "venue/tabletemp.h"

@@ -4,7 +4,7 @@
 // class. Table numbers and state codes compare upper-cased (UpperAscii).
 #include <string>
 
-#include "data/recordfields.h"
+#include "sql/recordfields.h"
 #include "platform/textutil.h"
 
 // Flags stored as text count only when the text is exactly "1": " 1" and

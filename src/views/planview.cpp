@@ -3,7 +3,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/resvlistcriteria.h"
 #include "venue/outlets.h"

@@ -2,9 +2,9 @@
 
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/dbconnections.h"
-#include "data/recordfields.h"
-#include "data/sqldb.h"
+#include "registry/dbconnections.h"
+#include "sql/recordfields.h"
+#include "sql/sqldb.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/resvlistcriteria.h"
 #include "venue/outlets.h"

@@ -1,7 +1,7 @@
 #include "views/viewset.h"
 
 #include "core/log.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "venue/outlets.h"
 #include "views/datachangehandlers.h"
 

@@ -5,7 +5,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "data/crypto.h"
+#include "registry/crypto.h"
 #include "platform/paths.h"
 #include "platform/userinterface.h"
 #include "support/process_run.h"

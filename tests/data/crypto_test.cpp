@@ -1,4 +1,4 @@
-#include "data/crypto.h"
+#include "registry/crypto.h"
 
 #include <gtest/gtest.h>
 

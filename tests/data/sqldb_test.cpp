@@ -2,7 +2,7 @@
 // builders, stored-procedure calls and updatable recordsets.
 #include <filesystem>
 
-#include "data/dbprocedures.h"
+#include "sql/dbprocedures.h"
 #include "sqlfixture.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/adminsql.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "support/tempdir.h"
 
 // Runs SQLite statements directly (schema and base rows).

@@ -3,7 +3,7 @@
 // matters the answer is checked.
 #include <regex>
 
-#include "data/dbprocedures.h"
+#include "sql/dbprocedures.h"
 #include "sqlfixture.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "data/sqldecimal.h"
-#include "data/sqlitecollation.h"
+#include "sql/sqldecimal.h"
+#include "sql/sqlite/sqlitecollation.h"
 #include "sqlfixture.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // Values as SQL Server reads, converts and computes them: date-time texts,
 // CONVERT styles, declared types, the run-time functions and assignments to
 // typed variables.
-#include "data/sqlitebatchrunner.h"
-#include "data/sqltypes.h"
+#include "sql/sqlite/sqlitebatchrunner.h"
+#include "sql/sqltypes.h"
 #include "sqlfixture.h"
 
 namespace {

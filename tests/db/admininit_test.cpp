@@ -10,9 +10,9 @@
 
 #include "app/admin.h"
 #include "core/version.h"
-#include "data/crypto.h"
-#include "data/installprocedures.h"
-#include "data/sqlitefile.h"
+#include "registry/crypto.h"
+#include "procedures/installprocedures.h"
+#include "sql/sqlite/sqlitefile.h"
 #include "platform/inifile.h"
 #include "support/process_run.h"
 #include "support/tempdir.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "data/crypto.h"
-#include "data/sqldb.h"
-#include "data/sqlitefile.h"
+#include "registry/crypto.h"
+#include "sql/sqldb.h"
+#include "sql/sqlite/sqlitefile.h"
 #include "support/process_run.h"
 #include "support/testdb.h"
 

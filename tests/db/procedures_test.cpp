@@ -1,11 +1,11 @@
-#include "data/installprocedures.h"
+#include "procedures/installprocedures.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
 
-#include "data/sqlitefile.h"
+#include "sql/sqlite/sqlitefile.h"
 #include "support/tempdir.h"
 #include "support/testdb.h"
 

@@ -1,4 +1,4 @@
-#include "data/sqlitefile.h"
+#include "sql/sqlite/sqlitefile.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "core/globals.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "reservations/kivfunc.h"
 #include "support/installation.h"
 

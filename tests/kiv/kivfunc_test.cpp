@@ -6,7 +6,7 @@
 #include <sqlite3.h>
 
 #include "core/config.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "kiv/opsfixture.h"
 #include "reservations/dbtransaction.h"
 #include "users/user.h"

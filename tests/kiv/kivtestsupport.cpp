@@ -14,7 +14,7 @@
 #include <chrono>
 #include <sstream>
 
-#include "data/recordset.h"
+#include "sql/recordset.h"
 #include "messaging/framing.h"
 #include "messaging/packetmaker.h"
 #include "platform/eventloop.h"

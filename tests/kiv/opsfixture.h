@@ -10,8 +10,8 @@
 
 #include "app/servercommands.h"
 #include "core/globals.h"
-#include "data/client.h"
-#include "data/sqldb.h"
+#include "registry/client.h"
+#include "sql/sqldb.h"
 #include "kiv/kivtestsupport.h"
 #include "messaging/kiv.h"
 #include "messaging/packetmaker.h"

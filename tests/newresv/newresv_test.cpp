@@ -9,7 +9,7 @@
 #include <functional>
 #include <future>
 
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "kiv/opsfixture.h"
 #include "profiles/profiledefinition.h"
 #include "users/user.h"

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "app/shell.h"
-#include "data/recordset.h"
+#include "sql/recordset.h"
 #include "profilefixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "core/config.h"
-#include "data/client.h"
+#include "registry/client.h"
 #include "platform/inifile.h"
 #include "profilefixture.h"
 #include "profiles/fieldinput.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/globals.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "platform/datetime.h"
 #include "platform/userinterface.h"
 #include "profiles/profiledefinition.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data/recordset.h"
+#include "sql/recordset.h"
 #include "reservations/reservations.h"
 #include "reservations/resvrules.h"
 #include "reservations/tablereserve.h"

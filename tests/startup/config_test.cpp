@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/userinterface.h"
 #include "support/tempdir.h"
 #include "support/testdb.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "core/log.h"
-#include "data/crypto.h"
+#include "registry/crypto.h"
 #include "platform/instancelock.h"
 #include "platform/paths.h"
 #include "platform/process.h"

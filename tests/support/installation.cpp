@@ -9,8 +9,8 @@
 #include "core/globals.h"
 #include "core/mltext.h"
 #include "core/startup.h"
-#include "data/client.h"
-#include "data/dbconnections.h"
+#include "registry/client.h"
+#include "registry/dbconnections.h"
 #include "support/tempdir.h"
 #include "users/user.h"
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "support/process_run.h"
 #include "support/testdb.h"
 

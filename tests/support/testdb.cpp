@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "app/admininit.h"
-#include "data/sqlitefile.h"
+#include "sql/sqlite/sqlitefile.h"
 
 void CreateTestDatabase(const std::string& path) {
     std::string error;

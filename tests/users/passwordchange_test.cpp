@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "data/crypto.h"
-#include "data/sqldb.h"
+#include "registry/crypto.h"
+#include "sql/sqldb.h"
 #include "platform/userinterface.h"
 #include "support/installation.h"
 #include "users/signin.h"

@@ -4,7 +4,7 @@
 
 #include "core/config.h"
 #include "core/globals.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/userinterface.h"
 #include "support/installation.h"
 #include "users/resignin.h"

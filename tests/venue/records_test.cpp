@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data/recordset.h"
+#include "sql/recordset.h"
 #include "venue/tablestatus.h"
 
 namespace {

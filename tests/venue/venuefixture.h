@@ -9,7 +9,7 @@
 
 #include "core/config.h"
 #include "core/globals.h"
-#include "data/sqldb.h"
+#include "sql/sqldb.h"
 #include "platform/datetime.h"
 #include "platform/userinterface.h"
 #include "support/tempdir.h"

@@ -7,7 +7,7 @@
 
 #include "core/config.h"
 #include "core/globals.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "platform/datetime.h"
 #include "platform/userinterface.h"
 #include "support/installation.h"

@@ -1,0 +1,19 @@
+// Which engine serves which Provider= keyword. This file sits above the SQL
+// layer, the engines and the installation's procedures because it joins them.
+#include <mutex>
+
+#include "platform/textutil.h"
+#include "procedures/installprocedures.h"
+#include "sql/dbengine.h"
+#include "sql/sqlite/sqliteengine.h"
+
+std::unique_ptr<DBEngine> CreateDBEngine(const std::string& provider) {
+    if (LowerAscii(Trim(provider)) == "sqlite") {
+        // The installation database's procedures live "in the database": the
+        // engine knows them from its first connection on.
+        static std::once_flag registered;
+        std::call_once(registered, RegisterInstallationProcedures);
+        return std::make_unique<SQLiteEngine>();
+    }
+    return nullptr;
+}

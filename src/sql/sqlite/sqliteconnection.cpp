@@ -1,0 +1,517 @@
+#include "sql/sqlite/sqliteconnection.h"
+
+#include <filesystem>
+
+#include "platform/textutil.h"
+
+namespace {
+
+constexpr std::size_t kMaxPrepared = 256;
+
+bool IsAutoIncrement(sqlite3* handle, const std::string& schema, const std::string& table,
+                     const std::string& column) {
+    int autoinc = 0;
+    return sqlite3_table_column_metadata(handle, schema.c_str(), table.c_str(), column.c_str(),
+                                         nullptr, nullptr, nullptr, nullptr,
+                                         &autoinc) == SQLITE_OK &&
+           autoinc != 0;
+}
+
+// The SQL Server type a value read without a declared type reports.
+int AdoTypeOfValue(const Variant& v) {
+    switch (v.Type()) {
+        case VarType::Boolean:
+            return adBoolean;
+        case VarType::Integer:
+            return adInteger;
+        case VarType::Double:
+            return adDouble;
+        case VarType::Currency:
+            return adCurrency;
+        case VarType::Date:
+            return adDBTimeStamp;
+        case VarType::Binary:
+            return adLongVarBinary;
+        default:
+            return adVarWChar;
+    }
+}
+
+}  // namespace
+
+std::shared_ptr<DatabaseCache> CacheForDatabase(const std::string& path) {
+    static std::mutex mutex;
+    static std::unordered_map<std::string, std::weak_ptr<DatabaseCache>> caches;
+    std::error_code ec;
+    std::string key = std::filesystem::weakly_canonical(path, ec).string();
+    if (ec) key = path;
+    std::lock_guard<std::mutex> lock(mutex);
+    auto& slot = caches[key];
+    auto cache = slot.lock();
+    if (!cache) {
+        cache = std::make_shared<DatabaseCache>();
+        slot = cache;
+    }
+    return cache;
+}
+
+SQLiteConnection::~SQLiteConnection() {
+    Close();
+}
+
+bool SQLiteConnection::Open(const std::string& path, int32_t timeoutSeconds, DBError& err) {
+    Close();
+    // No CREATE flag: a missing database file is a connection failure.
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        err.Set(kErrConnection, "Cannot open database \"" + path + "\": " +
+                                    (db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc)));
+        Close();
+        return false;
+    }
+    path_ = path;
+    sqlite3_extended_result_codes(db_, 1);
+    // A misspelt column must fail, not turn into a text: no "..." strings.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    SetTimeout(timeoutSeconds);
+    if (!RegisterTSqlFunctions(db_, &clock_)) {
+        err.Set(kErrConnection,
+                "Cannot register the SQL functions: " + std::string(sqlite3_errmsg(db_)));
+        Close();
+        return false;
+    }
+    DBError e;
+    // Several workstation processes share the file: write-ahead log.
+    if (!ExecSimple("PRAGMA journal_mode=WAL", e) || !ExecSimple("PRAGMA synchronous=NORMAL", e) ||
+        !ExecSimple("PRAGMA temp_store=MEMORY", e)) {
+        err.Set(kErrConnection, "Cannot open database \"" + path + "\": " + e.Message);
+        Close();
+        return false;
+    }
+    cache_ = CacheForDatabase(path);
+    sqlite3_stmt* st = nullptr;
+    int64_t version = -1;
+    if (sqlite3_prepare_v2(db_, "PRAGMA schema_version", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        version = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    {
+        // Another process may have changed the schema since we looked.
+        std::lock_guard<std::mutex> lock(cache_->Mutex);
+        if (cache_->SchemaVersion != version) {
+            cache_->ClearLocked();
+            cache_->SchemaVersion = version;
+        }
+    }
+    sqlite3_progress_handler(db_, 1000, &SQLiteConnection::Progress, this);
+    Identity.reset();
+    return true;
+}
+
+void SQLiteConnection::Finalize() {
+    for (auto& [k, p] : byId_)
+        sqlite3_finalize(p.Stmt);
+    for (auto& [k, p] : byText_)
+        sqlite3_finalize(p.Stmt);
+    byId_.clear();
+    byText_.clear();
+}
+
+void SQLiteConnection::Close() {
+    Finalize();
+    pins_.clear();
+    if (db_ != nullptr) sqlite3_close_v2(db_);
+    db_ = nullptr;
+    tempdb_ = false;
+}
+
+void SQLiteConnection::SetTimeout(int32_t seconds) {
+    timeout_ = seconds;
+    // A lock held by another workstation is waited for as long as a command may run.
+    if (db_ != nullptr) sqlite3_busy_timeout(db_, (seconds > 0 ? seconds : 60) * 1000);
+}
+
+void SQLiteConnection::BeginCommand() {
+    timedOut_ = false;
+    hasDeadline_ = timeout_ > 0;
+    if (hasDeadline_) deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeout_);
+}
+
+int SQLiteConnection::Progress(void* self) {
+    auto* c = static_cast<SQLiteConnection*>(self);
+    if (c->hasDeadline_ && std::chrono::steady_clock::now() > c->deadline_) {
+        c->timedOut_ = true;
+        return 1;
+    }
+    return 0;
+}
+
+void SQLiteConnection::SchemaChanged() {
+    int64_t version = -1;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db_, "PRAGMA schema_version", -1, &st, nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        version = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    std::lock_guard<std::mutex> lock(cache_->Mutex);
+    cache_->ClearLocked();
+    cache_->SchemaVersion = version;
+}
+
+bool SQLiteConnection::EnsureTempdb(DBError& err) {
+    if (tempdb_) return true;
+    // tempdb.. tables outlive a connection, as SQL Server's do: a file beside the database.
+    std::string file = path_ + ".tempdb";
+    sqlite3* create = nullptr;
+    // The main file is opened without CREATE, and ATTACH inherits that.
+    int rc =
+        sqlite3_open_v2(file.c_str(), &create, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_close_v2(create);
+    if (rc != SQLITE_OK) {
+        err.Set(kErrConnection, "Cannot create the tempdb file " + file);
+        return false;
+    }
+    sqlite3_stmt* st = nullptr;
+    rc = sqlite3_prepare_v2(db_, "ATTACH DATABASE ?1 AS tempdb", -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(st, 1, file.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(st);
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) {
+        SetError(err, rc);
+        return false;
+    }
+    tempdb_ = true;
+    return ExecSimple("PRAGMA tempdb.journal_mode=WAL", err);
+}
+
+const TableInfo* SQLiteConnection::FindTable(const std::string& schema, const std::string& name) {
+    bool temp = !name.empty() && name[0] == '#';
+    std::string db = temp ? "temp" : schema.empty() ? "main" : schema;
+    if (db == "tempdb") {
+        DBError e;
+        if (!EnsureTempdb(e)) return nullptr;
+    }
+    std::string key = db + "." + LowerAscii(name);
+    if (!temp) {
+        std::lock_guard<std::mutex> lock(cache_->Mutex);
+        auto it = cache_->Tables.find(key);
+        if (it != cache_->Tables.end()) {
+            pins_.push_back(it->second);
+            return it->second.get();
+        }
+    }
+    sqlite3_stmt* st = nullptr;
+    std::string sql = "PRAGMA " + db + ".table_info(" + QuoteName(name) + ")";
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    auto info = std::make_shared<TableInfo>();
+    info->Name = name;
+    int pkCount = 0, pkIndex = -1;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        ColumnInfo c;
+        auto text = [&](int i) {
+            const unsigned char* t = sqlite3_column_text(st, i);
+            return t == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(t));
+        };
+        c.Name = text(1);
+        c.DeclType = text(2);
+        c.Type = ParseTypeName(c.DeclType);
+        c.PrimaryKey = sqlite3_column_int(st, 5) > 0;
+        if (c.PrimaryKey) {
+            ++pkCount;
+            pkIndex = static_cast<int>(info->Columns.size());
+        }
+        info->Columns.push_back(std::move(c));
+    }
+    sqlite3_finalize(st);
+    if (info->Columns.empty()) return nullptr;
+    // The identity is the row id declared AUTOINCREMENT (what IDENTITY
+    // becomes); a plain INTEGER PRIMARY KEY takes the values it is given.
+    if (pkCount == 1 &&
+        LowerAscii(info->Columns[static_cast<std::size_t>(pkIndex)].DeclType) == "integer" &&
+        IsAutoIncrement(db_, db, name, info->Columns[static_cast<std::size_t>(pkIndex)].Name))
+        info->IdentityColumn = pkIndex;
+    std::shared_ptr<const TableInfo> shared = info;
+    pins_.push_back(shared);
+    if (!temp) {
+        std::lock_guard<std::mutex> lock(cache_->Mutex);
+        cache_->Tables[key] = shared;
+    }
+    return shared.get();
+}
+
+SQLiteConnection::Prepared* SQLiteConnection::PrepareText(const std::string& sql, DBError& err) {
+    auto it = byText_.find(sql);
+    if (it != byText_.end()) return &it->second;
+    if (byText_.size() >= kMaxPrepared) {
+        for (auto& [k, p] : byText_)
+            sqlite3_finalize(p.Stmt);
+        byText_.clear();
+    }
+    Prepared p;
+    const char* tail = nullptr;
+    int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &p.Stmt, &tail);
+    if (rc != SQLITE_OK) {
+        SetError(err, rc);
+        sqlite3_finalize(p.Stmt);
+        return nullptr;
+    }
+    if (p.Stmt == nullptr ||
+        (tail != nullptr && std::string(tail).find_first_not_of(" \t\r\n;") != std::string::npos)) {
+        sqlite3_finalize(p.Stmt);
+        err.Set(kErrSql, "Exactly one statement is expected: " + sql);
+        return nullptr;
+    }
+    int n = sqlite3_column_count(p.Stmt);
+    auto fields = std::make_shared<std::vector<FieldInfo>>();
+    for (int i = 0; i < n; ++i) {
+        const char* decl = sqlite3_column_decltype(p.Stmt, i);
+        TypeSpec typeSpec = ParseTypeName(decl != nullptr ? decl : "");
+        p.Types.push_back(typeSpec.type);
+        p.ByValue = p.ByValue || typeSpec.type == SqlType::Unknown;
+        FieldInfo f;
+        f.Name = sqlite3_column_name(p.Stmt, i);
+        f.Type = AdoTypeOf(typeSpec);
+        f.DeclaredType = decl != nullptr ? decl : "";
+        if (const char* t = sqlite3_column_table_name(p.Stmt, i)) f.BaseTable = t;
+        if (const char* c = sqlite3_column_origin_name(p.Stmt, i)) f.BaseColumn = c;
+        fields->push_back(std::move(f));
+    }
+    p.Fields = fields;
+    return &(byText_[sql] = p);
+}
+
+SQLiteConnection::Prepared* SQLiteConnection::Prepare(const SqlStatement& st, DBError& err) {
+    auto it = byId_.find(st.Id);
+    if (it != byId_.end()) return &it->second;
+    if (byId_.size() >= kMaxPrepared) {
+        for (auto& [k, p] : byId_)
+            sqlite3_finalize(p.Stmt);
+        byId_.clear();
+    }
+    Prepared p;
+    int rc =
+        sqlite3_prepare_v2(db_, st.Sql.c_str(), static_cast<int>(st.Sql.size()), &p.Stmt, nullptr);
+    if (rc != SQLITE_OK || p.Stmt == nullptr) {
+        SetError(err, rc == SQLITE_OK ? SQLITE_MISUSE : rc);
+        sqlite3_finalize(p.Stmt);
+        return nullptr;
+    }
+    p.RowidFirst = st.UpdatableRowid;
+    int n = sqlite3_column_count(p.Stmt);
+    auto fields = std::make_shared<std::vector<FieldInfo>>();
+    for (int i = 0; i < n; ++i) {
+        const char* decl = sqlite3_column_decltype(p.Stmt, i);
+        TypeSpec typeSpec = ParseTypeName(decl != nullptr ? decl : "");
+        std::string name = sqlite3_column_name(p.Stmt, i);
+        std::string declared = decl != nullptr ? decl : "";
+        if (decl == nullptr) {
+            // An expression: the translation knows its type.
+            std::string lname = LowerAscii(name);
+            for (const auto& [hn, hs] : st.ColumnHints) {
+                if (hn == lname) {
+                    typeSpec = hs;
+                    declared = DeclaredTypeText(hs);
+                    break;
+                }
+            }
+        }
+        p.Types.push_back(typeSpec.type);
+        if (i == 0 && p.RowidFirst) continue;
+        p.ByValue = p.ByValue || typeSpec.type == SqlType::Unknown;
+        FieldInfo f;
+        f.Name = name;
+        f.Type = AdoTypeOf(typeSpec);
+        f.DeclaredType = declared;
+        if (const char* t = sqlite3_column_table_name(p.Stmt, i)) f.BaseTable = t;
+        if (const char* c = sqlite3_column_origin_name(p.Stmt, i)) f.BaseColumn = c;
+        fields->push_back(std::move(f));
+    }
+    p.Fields = fields;
+    return &(byId_[st.Id] = p);
+}
+
+bool SQLiteConnection::Bind(sqlite3_stmt* stmt, int index, const Variant& v, SqlType kind,
+                            DBError& err) {
+    int rc = SQLITE_OK;
+    switch (v.Type()) {
+        case VarType::Null:
+            rc = sqlite3_bind_null(stmt, index);
+            break;
+        case VarType::Boolean:
+            rc = sqlite3_bind_int(stmt, index, v.ToBool() ? 1 : 0);
+            break;
+        case VarType::Integer:
+            rc = sqlite3_bind_int64(stmt, index, v.ToInt64());
+            break;
+        case VarType::Double:
+        case VarType::Currency:
+            rc = sqlite3_bind_double(stmt, index, v.ToDouble());
+            break;
+        case VarType::Date: {
+            std::string t =
+                StorageText(*v.ToDateTime(), IsDateKind(kind) ? kind : SqlType::DateTime);
+            rc = sqlite3_bind_text(stmt, index, t.data(), static_cast<int>(t.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+        case VarType::Text: {
+            std::string t = v.ToText();
+            if (IsDateKind(kind)) {
+                if (auto norm = NormalizeDateText(t, kind)) t = *norm;
+            }
+            rc = sqlite3_bind_text(stmt, index, t.data(), static_cast<int>(t.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+        case VarType::Binary: {
+            Bytes b = v.ToBytes();
+            rc = sqlite3_bind_blob(stmt, index, b.data(), static_cast<int>(b.size()),
+                                   SQLITE_TRANSIENT);
+            break;
+        }
+    }
+    if (rc != SQLITE_OK) SetError(err, rc);
+    return rc == SQLITE_OK;
+}
+
+Variant SQLiteConnection::Column(sqlite3_stmt* st, int i, SqlType t) const {
+    int vt = sqlite3_column_type(st, i);
+    if (vt == SQLITE_NULL) return Variant();
+    auto text = [&] {
+        const unsigned char* p = sqlite3_column_text(st, i);
+        return std::string(reinterpret_cast<const char*>(p),
+                           static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
+    };
+    switch (t) {
+        case SqlType::Bit:
+            if (vt == SQLITE_TEXT) return Variant(Variant(text()).ToBool());
+            return Variant(sqlite3_column_int64(st, i) != 0);
+        case SqlType::Int:
+        case SqlType::BigInt:
+            if (vt == SQLITE_INTEGER)
+                return Variant(static_cast<long long>(sqlite3_column_int64(st, i)));
+            break;
+        case SqlType::Float:
+            if (vt == SQLITE_INTEGER || vt == SQLITE_FLOAT)
+                return Variant(sqlite3_column_double(st, i));
+            break;
+        case SqlType::Money:
+            if (vt == SQLITE_INTEGER || vt == SQLITE_FLOAT)
+                return Variant::Currency(sqlite3_column_double(st, i));
+            break;
+        case SqlType::Date:
+        case SqlType::Time:
+        case SqlType::DateTime:
+            if (vt == SQLITE_TEXT) {
+                const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+                DateTime d;
+                if (ParseStorageDate(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i)), d))
+                    return Variant(d);
+                if (auto parsed = ParseDateValue(p)) return Variant(*parsed);
+            }
+            break;
+        case SqlType::Text:
+            return Variant(text());
+        default:
+            break;
+    }
+    switch (vt) {
+        case SQLITE_INTEGER:
+            return Variant(static_cast<long long>(sqlite3_column_int64(st, i)));
+        case SQLITE_FLOAT:
+            return Variant(sqlite3_column_double(st, i));
+        case SQLITE_BLOB: {
+            const auto* b = static_cast<const uint8_t*>(sqlite3_column_blob(st, i));
+            return Variant(Bytes(b, b + sqlite3_column_bytes(st, i)));
+        }
+        default:
+            return Variant(text());
+    }
+}
+
+bool SQLiteConnection::ReadAll(Prepared& p, std::shared_ptr<Recordset>& out,
+                               std::vector<int64_t>* rowIds, DBError& err) {
+    sqlite3_stmt* st = p.Stmt;
+    int n = sqlite3_column_count(st);
+    int first = p.RowidFirst ? 1 : 0;
+    std::vector<Recordset::Row> rows;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        Recordset::Row row;
+        row.reserve(static_cast<std::size_t>(n - first));
+        for (int i = first; i < n; ++i)
+            row.push_back(Column(st, i, p.Types[static_cast<std::size_t>(i)]));
+        if (first == 1 && rowIds != nullptr) rowIds->push_back(sqlite3_column_int64(st, 0));
+        rows.push_back(std::move(row));
+    }
+    if (rc != SQLITE_DONE) {
+        SetError(err, rc);
+        sqlite3_reset(st);
+        return false;
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    auto fields = p.Fields;
+    if (p.ByValue) {
+        // Columns without a type report the type of their first value.
+        auto typed = std::make_shared<std::vector<FieldInfo>>(*p.Fields);
+        for (std::size_t c = 0; c < typed->size(); ++c) {
+            if (p.Types[c + static_cast<std::size_t>(first)] != SqlType::Unknown) continue;
+            for (const auto& r : rows) {
+                if (!r[c].IsNull()) {
+                    (*typed)[c].Type = AdoTypeOfValue(r[c]);
+                    break;
+                }
+            }
+        }
+        fields = typed;
+    }
+    out = std::make_shared<Recordset>(fields, std::move(rows));
+    return true;
+}
+
+bool SQLiteConnection::Run(sqlite3_stmt* st, DBError& err) {
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    }
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (rc != SQLITE_DONE) {
+        SetError(err, rc);
+        return false;
+    }
+    return true;
+}
+
+bool SQLiteConnection::ExecSimple(const std::string& sql, DBError& err) {
+    char* msg = nullptr;
+    int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &msg);
+    if (rc != SQLITE_OK) {
+        err.Set((rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CANTOPEN ? kErrConnection
+                                                                               : kErrSql,
+                msg != nullptr ? msg : sqlite3_errstr(rc));
+    }
+    sqlite3_free(msg);
+    return rc == SQLITE_OK;
+}
+
+void SQLiteConnection::SetError(DBError& err, int rc) const {
+    int primary = rc & 0xff;
+    if (primary == SQLITE_INTERRUPT && timedOut_) {
+        err.Set(kErrTimeout, "Query timeout expired");
+        return;
+    }
+    std::string msg =
+        db_ != nullptr && sqlite3_errcode(db_) == rc ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    // A file that cannot be read any more is a lost connection: reconnect next time.
+    bool connection = primary == SQLITE_CANTOPEN || primary == SQLITE_NOTADB ||
+                      primary == SQLITE_CORRUPT || primary == SQLITE_IOERR;
+    err.Set(connection ? kErrConnection : kErrSql, msg);
+}

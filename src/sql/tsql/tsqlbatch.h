@@ -1,0 +1,56 @@
+#pragma once
+// A T-SQL batch split into statements (T-SQL needs no semicolons: a statement
+// begins with its keyword) and the procedural forms around them: DECLARE,
+// SET @v, IF ... ELSE, BEGIN ... END, EXEC, RETURN, SET NOCOUNT. The plain
+// statements are translated to SQLite SQL as they are read.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "sql/tsql/tsqltranslator.h"
+#include "sql/variant.h"
+
+// One argument of EXEC: a constant or a variable, by name or by position.
+struct ExecArg {
+    std::string Name;      // "@p" when given as @p = value
+    std::string Variable;  // lower-case variable name when the value is a variable
+    Variant Value;         // the constant otherwise
+    bool Output = false;
+    bool Default = false;
+};
+
+struct BatchNode {
+    enum class Kind : uint8_t {
+        Sql,          // Statement
+        Declare,      // Var (+ Statement evaluating the initial value when HasValue)
+        Set,          // Var = Statement's single value
+        If,           // Statement is the condition; Children[0] then, [1] else
+        Block,        // Children
+        Exec,         // Procedure, Args, Var receives the return value
+        Return,       // ends the batch
+        NoCount,      // Flag: SET NOCOUNT ON/OFF
+        ResetCount,   // PRINT and SET options: @@ROWCOUNT becomes 0
+        Raise,        // RAISERROR: Statement yields the message; Flag when severe
+        Transaction,  // Statement: BEGIN, COMMIT or ROLLBACK
+    };
+    Kind kind = Kind::Sql;
+    SqlStatement Statement;
+    std::string Var;
+    TypeSpec VarType;
+    bool HasValue = false;
+    bool Flag = false;
+    std::vector<BatchNode> Children;
+    std::string Procedure;
+    std::vector<ExecArg> Args;
+};
+
+struct Batch {
+    std::vector<BatchNode> Nodes;
+    bool UsesTempdb = false;
+    bool ChangesSchema = false;
+};
+
+// False with `error` set (naming the construct) when a part cannot be read or
+// translated.
+bool ParseBatch(const std::string& sql, SchemaSource& schema, const TranslateOptions& options,
+                Batch& out, std::string& error);
