@@ -8,11 +8,13 @@
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/mltext.h"
+#include "platform/textutil.h"
 #include "reservations/kivfunc.h"
 #include "reservations/resvstat.h"
 #include "venue/mpoutlet.h"
 #include "venue/outlet.h"
 #include "venue/outlets.h"
+#include "views/businessdate.h"
 
 namespace {
 
@@ -64,7 +66,11 @@ void ShowStats(Shell& shell, const std::vector<std::string>& args) {
     Outlets outlets;
     const Outlet* outlet = FindOutlet(shell, outlets, args[0]);
     if (outlet == nullptr) return;
-    const std::optional<DateTime> day = ParseDay(shell, args[1]);
+    // "today" is the business date: past midnight a supper still belongs to
+    // the evening it started.
+    const std::optional<DateTime> day = UpperAscii(args[1]) == "TODAY"
+                                            ? BusinessDate(outlet->GetMPOutlets(), DateTime::Now())
+                                            : ParseDay(shell, args[1]);
     if (!day) return;
     const MPOutlet* period = FindPeriod(shell, *outlet, args[2]);
     if (period == nullptr || OutletSQLDB(shell, *outlet) == nullptr) return;

@@ -95,6 +95,32 @@ std::string ClosedWindowModes(const PlanLoader& loader) {
     return "";
 }
 
+// Tables on the plans in force, blocked and held back, per size.
+bool AddPlanCounts(KIVFunc& func, SQLDB& db, const Outlet& outlet, const PlanLoader& plans,
+                   bool windows, TableStats& stats) {
+    std::string ids;
+    for (const auto& [id, plan] : plans.FloorPlans())
+        ids += (ids.empty() ? "" : ",") + Str(id);
+    if (ids.empty()) return true;
+    const std::string blocks =
+        " WHERE A.TableNo IN ( SELECT TableNo FROM tbl_TableBlock WHERE RowStatus='A' AND "
+        "OutletID=  " +
+        Str(outlet.OutletID()) + " AND MPOutletID= " + Str(plans.MPOutletID()) + " AND " +
+        BlockDateCondition(plans.ResvDate()) + ")";
+    if (!AddCounts(func, db, TableCountSQL(ids, "TblCnt", ""), "TblCnt", &TableStat::TblCnt,
+                   stats) ||
+        !AddCounts(func, db, TableCountSQL(ids, "TblBkCnt", blocks), "TblBkCnt",
+                   &TableStat::TblBkCnt, stats))
+        return false;
+    const std::string modes = windows ? ClosedWindowModes(plans) : "";
+    if (modes.empty()) return true;
+    const std::string held =
+        " WHERE A.TableNo IN ( SELECT TableNo FROM tbl_FPTable WHERE RowStatus='A' AND FPID IN (" +
+        ids + ") AND " + modes + ")";
+    return AddCounts(func, db, TableCountSQL(ids, "TblTmBkCnt", held), "TblTmBkCnt",
+                     &TableStat::TblTmBkCnt, stats);
+}
+
 bool AddBookedTables(KIVFunc& func, SQLDB& db, const Outlet& outlet, const DateTime& date,
                      int32_t mp, TableStats& stats) {
     // Grouped by table first, so a table shared by several parties counts
@@ -243,29 +269,7 @@ bool KIVFunc::GetTableStat(int32_t outletID, const DateTime& date, int32_t mpOut
         CopyErr(plans.ErrNumber(), plans.ErrDescription());
         return false;
     }
-    std::string ids;
-    for (const auto& [id, plan] : plans.FloorPlans())
-        ids += (ids.empty() ? "" : ",") + Str(id);
-    if (!ids.empty()) {
-        const std::string blocks =
-            " WHERE A.TableNo IN ( SELECT TableNo FROM tbl_TableBlock WHERE RowStatus='A' AND "
-            "OutletID=  " +
-            Str(outlet->OutletID()) + " AND MPOutletID= " + Str(mpOutletID) + " AND " +
-            BlockDateCondition(date.DatePart()) + ")";
-        if (!AddCounts(*this, *db, TableCountSQL(ids, "TblCnt", ""), "TblCnt", &TableStat::TblCnt,
-                       stats) ||
-            !AddCounts(*this, *db, TableCountSQL(ids, "TblBkCnt", blocks), "TblBkCnt",
-                       &TableStat::TblBkCnt, stats))
-            return false;
-        const std::string modes = windows ? ClosedWindowModes(plans) : "";
-        const std::string held =
-            " WHERE A.TableNo IN ( SELECT TableNo FROM tbl_FPTable WHERE RowStatus='A' AND FPID "
-            "IN (" +
-            ids + ") AND " + modes + ")";
-        if (!modes.empty() && !AddCounts(*this, *db, TableCountSQL(ids, "TblTmBkCnt", held),
-                                         "TblTmBkCnt", &TableStat::TblTmBkCnt, stats))
-            return false;
-    }
+    if (!AddPlanCounts(*this, *db, *outlet, plans, windows, stats)) return false;
     return AddBookedTables(*this, *db, *outlet, date, mpOutletID, stats) &&
            AddWebAllotment(*this, *db, *outlet, date, mpOutletID, stats);
 }
