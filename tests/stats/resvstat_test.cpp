@@ -228,26 +228,6 @@ TEST_F(StatsTest, IntervalsAreHalfOpenListedWhenEmptyAndRunPastMidnight) {
     EXPECT_NE(func.ErrDescription().find("GetResvStatByInterval"), std::string::npos);
 }
 
-TEST(StatPanelFigures, DeriveSeatsFromTheCounts) {
-    TableStats tables;
-    tables[2] = {2, 10, 4, 7, 1, 2, 3};
-    tables[4] = {4, 5, 2, 6, 0, 1, 1};
-    const IntervalStats intervals = {{"18:00", "19:00", 40, 0}, {"19:00", "20:00", 30, 0}};
-    auto text = [](const std::vector<StatFigure>& figures) {
-        std::string s;
-        for (const StatFigure& f : figures)
-            s += f.Name + "=" + std::to_string(f.Value) + " ";
-        return s;
-    };
-    // Capacity 40; blocked 2; held back 4 + 4; web 6 + 4 seats, or 4 covers.
-    EXPECT_EQ(text(StatPanelFigures(tables, intervals, false)),
-              "remaining=7 available=20 outlet_capacity=40 turnover=70 occupied=13 blocked=2 "
-              "time_blocked=8 allotment=10 ");
-    EXPECT_EQ(text(StatPanelFigures(tables, intervals, true)),
-              "remaining=13 available=26 outlet_capacity=40 turnover=70 occupied=13 blocked=2 "
-              "time_blocked=8 allotment=4 ");
-}
-
 TEST(StatsCommand, PrintsOneRecordPerLineOfEachKind) {
     TestInstallation inst;
     const RunResult run =
