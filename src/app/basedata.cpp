@@ -72,6 +72,10 @@ std::vector<ParameterRow> SystemParameters(const InstallContext& ctx) {
         {"CONFIG", "WebKIVLoginID", "T", ""},
         {"CONFIG", "WebKIVLoginPasswd", "T", ""},
         {"CONFIG", "NewResv_AdvMustField", "T", ""},
+        // Statistics: settled reservations count as bookings of the period;
+        // tables before their race-meeting booking window count as held back.
+        {"CONFIG", "StatIncludeSettled", "I", "1"},
+        {"CONFIG", "StatBookingWindowHold", "I", "0"},
         {"SYS", "ORBA", "I", "0"},
         {"SYS", "Version", "T", CT_VERSION_TEXT},
         {"RESV", "PseudoGuestNo", "T", kPseudoGuestNo},

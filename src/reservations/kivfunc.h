@@ -16,6 +16,7 @@
 #include "platform/datetime.h"
 #include "reservations/dbfields.h"
 #include "reservations/reservation.h"
+#include "reservations/resvstat.h"
 #include "venue/tabletemp.h"
 
 class KIVConnections;
@@ -83,6 +84,15 @@ class KIVFunc : public ErrorState {
                                 bool checkTable);
     bool SendFPChanged(const FloorPlan& plan);
     bool SetActiveFilter(const DateTime& date, int32_t outletID, int32_t mpOutletID);
+
+    // Availability statistics of an outlet, date and meal period
+    // (resvstat.cpp); each replaces `stats` and returns true, or false with
+    // the error set and logged under the operation's name.
+    bool GetTableStat(int32_t outletID, const DateTime& date, int32_t mpOutletID,
+                      TableStats& stats);
+    bool GetResvStat(int32_t outletID, const DateTime& date, int32_t mpOutletID, ResvStats& stats);
+    bool GetResvStatByInterval(int32_t outletID, const DateTime& date, int32_t mpOutletID,
+                               IntervalStats& stats);
 
     // Database work of a hold without the announcement (the caller may be
     // inside a larger transaction): releases expired holds of that table
