@@ -52,6 +52,7 @@ Shell::Shell() {
     AddOpsCommands(*this);
     AddGuestCSVCommands(*this);
     AddBookCommands(*this);
+    AddIMCommands(*this);
 }
 
 Shell::~Shell() = default;
@@ -111,6 +112,20 @@ std::vector<std::string> Shell::SplitWords(const std::string& line) {
     return words;
 }
 
+std::string Shell::TextAfterWords(const std::string& line, std::size_t words) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t at = 0;
+    for (std::size_t w = 0; w <= words; ++w) {
+        while (at < line.size() && blank(line[at]))
+            ++at;
+        if (w == words || at == line.size()) break;
+        bool quoted = false;
+        for (; at < line.size() && (quoted || !blank(line[at])); ++at)
+            if (line[at] == '"') quoted = !quoted;
+    }
+    return line.substr(at);
+}
+
 bool Shell::SignInLoop() {
     std::string iniUser = GetPrivateProfileString("KIVCnt", "UserName", "", ClientIni());
     std::string iniPassword = GetPrivateProfileString("KIVCnt", "Password", "", ClientIni());
@@ -160,6 +175,7 @@ const ShellCommand* Shell::Find(const std::vector<std::string>& words, std::size
 }
 
 void Shell::Execute(const std::string& line) {
+    line_ = line;
     std::vector<std::string> words = SplitWords(line);
     if (words.empty()) return;
     std::size_t used = 0;
@@ -210,6 +226,7 @@ void Shell::EndSession(const std::string& method) {
 int Shell::Run() {
     if (!SignInLoop()) return 0;
     hub_ = OpenHub();
+    if (hub_ != nullptr) ShowArrivingMessages(*hub_);
     while (!quit_) {
         auto line = UI().ReadLine("CulinaroTable> ", false);
         if (!line) {
