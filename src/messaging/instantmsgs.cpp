@@ -180,9 +180,8 @@ int32_t InstantMsgs::ServerFor(int32_t dbServerID) {
                 conn_->GetKIVServer(outlet->ServiceID()) != nullptr)
                 return outlet->ServiceID();
     }
-    for (const auto& [id, server] : conn_->KIVServers())
-        return id;
-    return 0;
+    auto& servers = conn_->KIVServers();
+    return servers.begin() != servers.end() ? servers.begin()->first : 0;
 }
 
 bool InstantMsgs::Announce(int32_t dbServerID, int32_t instantMsgID) {
