@@ -53,6 +53,7 @@ Shell::Shell() {
     AddGuestCSVCommands(*this);
     AddBookCommands(*this);
     AddStatsCommands(*this);
+    AddIMCommands(*this);
 }
 
 Shell::~Shell() = default;
@@ -112,6 +113,20 @@ std::vector<std::string> Shell::SplitWords(const std::string& line) {
     return words;
 }
 
+std::string Shell::TextAfterWords(const std::string& line, std::size_t words) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t at = 0;
+    for (std::size_t w = 0; w <= words; ++w) {
+        while (at < line.size() && blank(line[at]))
+            ++at;
+        if (w == words || at == line.size()) break;
+        bool quoted = false;
+        for (; at < line.size() && (quoted || !blank(line[at])); ++at)
+            if (line[at] == '"') quoted = !quoted;
+    }
+    return line.substr(at);
+}
+
 bool Shell::SignInLoop() {
     std::string iniUser = GetPrivateProfileString("KIVCnt", "UserName", "", ClientIni());
     std::string iniPassword = GetPrivateProfileString("KIVCnt", "Password", "", ClientIni());
@@ -161,6 +176,7 @@ const ShellCommand* Shell::Find(const std::vector<std::string>& words, std::size
 }
 
 void Shell::Execute(const std::string& line) {
+    line_ = line;
     std::vector<std::string> words = SplitWords(line);
     if (words.empty()) return;
     std::size_t used = 0;
@@ -211,6 +227,7 @@ void Shell::EndSession(const std::string& method) {
 int Shell::Run() {
     if (!SignInLoop()) return 0;
     hub_ = OpenHub();
+    if (hub_ != nullptr) ShowArrivingMessages(*hub_);
     while (!quit_) {
         auto line = UI().ReadLine("CulinaroTable> ", false);
         if (!line) {

@@ -58,6 +58,11 @@ class Shell {
 
     // Splits a line into words; double quotes group blanks into one word.
     static std::vector<std::string> SplitWords(const std::string& line);
+    // The line as typed after its first `words` words (as SplitWords counts
+    // them) and the blanks that follow; "" when the line has no more.
+    static std::string TextAfterWords(const std::string& line, std::size_t words);
+    // The command line being run, as typed.
+    const std::string& Line() const { return line_; }
 
   private:
     const ShellCommand* Find(const std::vector<std::string>& words, std::size_t& used) const;
@@ -72,6 +77,7 @@ class Shell {
     std::chrono::steady_clock::time_point lastActivity_;
     std::unique_ptr<KIV> hub_;
     bool forPeople_ = false;
+    std::string line_;
     std::optional<TableLayout> table_;  // the list being printed, for people
     std::vector<std::string> records_;  // its records held so far
 };
@@ -87,3 +93,7 @@ void AddOpsCommands(Shell& shell);
 void AddGuestCSVCommands(Shell& shell);
 void AddBookCommands(Shell& shell);
 void AddStatsCommands(Shell& shell);
+void AddIMCommands(Shell& shell);
+// Prints each instant message that arrives for this workstation at once,
+// even while the prompt waits.
+void ShowArrivingMessages(KIV& hub);

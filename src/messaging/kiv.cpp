@@ -5,6 +5,7 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "registry/client.h"
 #include "registry/dbconnections.h"
 #include "sql/sqldb.h"
 #include "messaging/scriptdocument.h"
@@ -43,6 +44,12 @@ KIV::KIV(EventLoop& loop)
     conn_ = std::make_unique<KIVConnections>(loop);
     func_->SetConnections(conn_.get());
     func_->SetOutlets(outlets_.get());
+    im_ = std::make_unique<InstantMsgs>(g_oClient != nullptr ? g_oClient->ClientID() : 0,
+                                        g_oClient != nullptr ? g_oClient->DBServerID() : 0);
+    im_->SetConnections(conn_.get());
+    im_->SetOutlets(outlets_.get());
+    dispatcher_.Register("tbl_instantmsg",
+                         [this](const DataChangeMsg& msg) { im_->DBChange_tbl_InstantMsg(msg); });
     conn_->OnMessageArrival([this](int32_t serviceID, const Bytes& payload) {
         ParseKIVSvrMsg(serviceID, Utf16LEToUtf8(payload));
     });

@@ -10,6 +10,7 @@
 
 #include "core/errorstate.h"
 #include "messaging/datachange.h"
+#include "messaging/instantmsgs.h"
 #include "messaging/kivconnections.h"
 #include "messaging/posservers.h"
 #include "platform/eventloop.h"
@@ -53,6 +54,9 @@ class KIV : public ErrorState {
     ColorDefs& Colors() { return *colorDefs_; }
     POSServers& POSServerList() { return posServers_; }
     DataChangeDispatcher& Dispatcher() { return dispatcher_; }
+    // This workstation's instant messages; their dispatch handler is
+    // registered for "tbl_instantmsg".
+    InstantMsgs& IM() { return *im_; }
     // The default database connection; nullptr without one.
     SQLDB* GetSQLDB() { return sqldb_; }
 
@@ -61,6 +65,10 @@ class KIV : public ErrorState {
 
     void OnPOSStatus(POSStatusHandler handler) { posStatus_ = std::move(handler); }
     void OnSocketError(SocketErrorHandler handler) { socketError_ = std::move(handler); }
+    // An instant message for this workstation arrived.
+    void OnIMMessageArrival(InstantMsgs::ArrivalHandler handler) {
+        im_->OnIMMessageArrival(std::move(handler));
+    }
 
     // Marks a KIV server offline: its POS servers' status becomes unknown.
     void MarkServerOffline(KIVServer& server);
@@ -86,6 +94,7 @@ class KIV : public ErrorState {
     POSServers posServers_;
     DataChangeDispatcher dispatcher_;
     std::unique_ptr<KIVConnections> conn_;
+    std::unique_ptr<InstantMsgs> im_;
     std::string receiptTemplate_;
     POSStatusHandler posStatus_;
     SocketErrorHandler socketError_;

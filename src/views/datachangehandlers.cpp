@@ -63,14 +63,13 @@ bool Apply(Reservations& list, int32_t reserveID, const Reservation* fresh, bool
 
 }  // namespace
 
-ViewDataChange::ViewDataChange(ViewSet& views, DataChangeDispatcher& dispatcher, int32_t clientID)
-    : views_(views), dispatcher_(dispatcher), clientID_(clientID) {
+ViewDataChange::ViewDataChange(ViewSet& views, DataChangeDispatcher& dispatcher, int32_t)
+    : views_(views), dispatcher_(dispatcher) {
     Register("tbl_reservation", &ViewDataChange::DBChange_tbl_Reservation);
     Register("tbl_tablereserve", &ViewDataChange::DBChange_tbl_TableReserve);
     Register("tbl_tablestatus", &ViewDataChange::DBChange_tbl_TableStatus);
     Register("tbl_tabletemp", &ViewDataChange::DBChange_tbl_TableTemp);
     Register("tbl_tableblock", &ViewDataChange::DBChange_tbl_TableBlock);
-    Register("tbl_instantmsg", &ViewDataChange::DBChange_tbl_InstantMsg);
     Register("tbl_floorplan", &ViewDataChange::DBChange_tbl_FloorPlan);
 }
 
@@ -434,25 +433,4 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_FloorPlan(const DataChange
         changed.push_back(name);
     }
     return changed;
-}
-
-std::vector<std::string> ViewDataChange::DBChange_tbl_InstantMsg(const DataChangeMsg& msg) {
-    const char* proc = "DBChange_tbl_InstantMsg";
-    SQLDB* db = Database(msg, proc, false);
-    if (db == nullptr) return {};
-    const std::string sql =
-        std::string("SELECT IM.* FROM tbl_InstantMsg AS IM,tbl_ClientInstantMsg AS CIM WHERE ") +
-        " IM.InstantMsgID=" + Str(msg.FieldID) + " AND ( CIM.ClientID= " + Str(clientID_) +
-        " AND CIM.InstantMsgID=IM.InstantMsgID " + " AND CIM.RowStatus = " + SQLStr("A") +
-        " OR IM.ClientID = " + Str(clientID_) + ")" + " AND IM.RowStatus = " + SQLStr("A");
-    std::shared_ptr<Recordset> rs =
-        ReadRow(*db, sql, proc, "Cannot retrieve data with ID: " + Str(msg.FieldID));
-    if (rs == nullptr) return {};
-    // Only the arrival is told here; reading and showing the message is the
-    // instant-message window's job.
-    if (views_.Events().IMMessageArrival) {
-        auto handler = views_.Events().IMMessageArrival;
-        handler(msg.FieldID);
-    }
-    return {};
 }

@@ -32,8 +32,8 @@ class ViewDataChange {
     using AppliedHandler =
         std::function<void(const DataChangeMsg& msg, const std::vector<std::string>& views)>;
 
-    // Registers the seven handlers with `dispatcher`; `clientID` is this
-    // workstation's (instant messages addressed to it).
+    // Registers the six handlers with `dispatcher`. Instant messages are the
+    // hub's own (InstantMsgs); `clientID` is kept for the callers.
     ViewDataChange(ViewSet& views, DataChangeDispatcher& dispatcher, int32_t clientID);
     ~ViewDataChange();  // unregisters them
     ViewDataChange(const ViewDataChange&) = delete;
@@ -50,7 +50,6 @@ class ViewDataChange {
     std::vector<std::string> DBChange_tbl_TableStatus(const DataChangeMsg& msg);
     std::vector<std::string> DBChange_tbl_TableReserve(const DataChangeMsg& msg);
     std::vector<std::string> DBChange_tbl_FloorPlan(const DataChangeMsg& msg);
-    std::vector<std::string> DBChange_tbl_InstantMsg(const DataChangeMsg& msg);
     std::vector<std::string> DBChange_tbl_Reservation(const DataChangeMsg& msg);
 
   private:
@@ -77,7 +76,6 @@ class ViewDataChange {
 
     ViewSet& views_;
     DataChangeDispatcher& dispatcher_;
-    int32_t clientID_;
     NewResv* newResv_ = nullptr;
     AppliedHandler applied_;
     std::vector<std::string> tables_;

@@ -38,7 +38,6 @@ struct ViewEvents {
     std::function<void(const FloorPlan&)> CVFloorplanUpdate, FVFloorplanUpdate;
     std::function<void(const TableStatus&)> NRTableStatusUpdate;
     std::function<void(const Reservations&)> NRResvUpdate;
-    std::function<void(int32_t instantMsgID)> IMMessageArrival;
 };
 
 class ViewSet {

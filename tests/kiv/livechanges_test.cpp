@@ -11,73 +11,14 @@
 #include "messaging/packetmaker.h"
 #include "platform/datetime.h"
 #include "support/installation.h"
-#include "support/liveprogram.h"
+#include "support/livedesk.h"
 
 namespace {
 
-constexpr const char* kPrompt = "CulinaroTable> ";
+using Desk = LiveDesk;
 
-// One workstation program, signed in, driven line by line.
-class Desk {
-  public:
-    Desk(const TestInstallation& inst, const std::string& computer)
-        : program_(ProgramPath("culinarotable"), {"--root", inst.Root()},
-                   {{"COMPUTERNAME", computer}}) {
-        for (const char* line : {"admin", "admin123", "2"})
-            program_.Send(line);
-        signedIn_ = program_.WaitFor(kPrompt, 20000) != std::string::npos;
-    }
-    bool SignedIn() const { return signedIn_; }
-    LiveProgram& Program() { return program_; }
-
-    // Runs a command, answering its questions with `answers`; its output up
-    // to the next prompt.
-    std::string Run(const std::string& line, const std::vector<std::string>& answers = {}) {
-        const std::size_t mark = program_.Output().size();
-        program_.Send(line);
-        for (const std::string& a : answers)
-            program_.Send(a);
-        const std::size_t echoed = program_.WaitFor(line + "\n", 10000, mark);
-        if (echoed == std::string::npos) return "";
-        const std::size_t end = program_.WaitFor(kPrompt, 10000, echoed);
-        if (end == std::string::npos) return program_.Output().substr(echoed);
-        return program_.Output().substr(echoed, end - std::string(kPrompt).size() - echoed);
-    }
-    // Waits for a line starting with `prefix` printed after `from`; the whole
-    // line, or "" when none came.
-    std::string Line(const std::string& prefix, std::size_t from = 0, int ms = 8000) {
-        const std::size_t at = program_.WaitFor(prefix, ms, from);
-        if (at == std::string::npos) return "";
-        const std::size_t start = at - prefix.size();
-        const std::size_t nl = program_.WaitFor("\n", 2000, start);
-        return program_.Output().substr(start, (nl == std::string::npos ? at : nl - 1) - start);
-    }
-    std::size_t Mark() const { return program_.Output().size(); }
-
-  private:
-    LiveProgram program_;
-    bool signedIn_ = false;
-};
-
-// The line of `kind` whose second field is `key`; "" when none.
 std::string Find(const std::string& output, const std::string& kind, const std::string& key) {
-    const std::string head = kind + "\t" + key + "\t";
-    for (std::size_t at = output.find(head); at != std::string::npos;
-         at = output.find(head, at + 1)) {
-        if (at == 0 || output[at - 1] == '\n') return output.substr(at, output.find('\n', at) - at);
-    }
-    return "";
-}
-
-// Field `n` (from 0) of a tab-separated line.
-std::string FieldOf(const std::string& line, int n) {
-    std::size_t start = 0;
-    for (int i = 0; i < n && start != std::string::npos; ++i) {
-        start = line.find('\t', start);
-        if (start != std::string::npos) ++start;
-    }
-    if (start == std::string::npos) return "";
-    return line.substr(start, line.find('\t', start) - start);
+    return FindRecord(output, kind, key);
 }
 
 class LiveChangesTest : public ::testing::Test {

@@ -11,7 +11,7 @@
 
 #include "core/config.h"
 #include "core/globals.h"
-#include "data/dbconnections.h"
+#include "registry/dbconnections.h"
 #include "reservations/kivfunc.h"
 #include "support/installation.h"
 

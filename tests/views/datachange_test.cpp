@@ -176,17 +176,4 @@ TEST_F(DataChangeTest, HoldsAndBlocksReachTheViewAndTheBookingBeingTaken) {
     views.DataChanges()->SetNewResv(nullptr);
 }
 
-TEST_F(DataChangeTest, OnlyInstantMessagesForThisWorkstationAreTold) {
-    std::vector<int32_t> arrived;
-    views.Events().IMMessageArrival = [&](int32_t id) { arrived.push_back(id); };
-    inst.Sql(
-        "INSERT INTO tbl_InstantMsg (InstantMsgID, DBServerID, ClientID, InstantMsg) VALUES "
-        "(501, 1, 7, 'For us'), (502, 1, 7, 'For another'), (503, 1, 7, 'Withdrawn');"
-        "INSERT INTO tbl_ClientInstantMsg (DBServerID, InstantMsgID, ClientID, RowStatus) VALUES "
-        "(1, 501, 0, 'A'), (1, 502, 8, 'A'), (1, 503, 0, 'D')");
-    for (int id : {501, 502, 503})
-        EXPECT_EQ(Change("tbl_instantmsg", "InstantMsgID", id), Names{}) << id;
-    EXPECT_EQ(arrived, std::vector<int32_t>{501});
-}
-
 }  // namespace
