@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "kiv/deskprogram.h"
 #include "kiv/kivtestsupport.h"
 #include "messaging/framing.h"
 #include "messaging/packetmaker.h"
@@ -14,50 +15,6 @@
 #include "support/liveprogram.h"
 
 namespace {
-
-constexpr const char* kPrompt = "CulinaroTable> ";
-
-// One workstation program, signed in, driven line by line.
-class Desk {
-  public:
-    Desk(const TestInstallation& inst, const std::string& computer)
-        : program_(ProgramPath("culinarotable"), {"--root", inst.Root()},
-                   {{"COMPUTERNAME", computer}}) {
-        for (const char* line : {"admin", "admin123", "2"})
-            program_.Send(line);
-        signedIn_ = program_.WaitFor(kPrompt, 20000) != std::string::npos;
-    }
-    bool SignedIn() const { return signedIn_; }
-    LiveProgram& Program() { return program_; }
-
-    // Runs a command, answering its questions with `answers`; its output up
-    // to the next prompt.
-    std::string Run(const std::string& line, const std::vector<std::string>& answers = {}) {
-        const std::size_t mark = program_.Output().size();
-        program_.Send(line);
-        for (const std::string& a : answers)
-            program_.Send(a);
-        const std::size_t echoed = program_.WaitFor(line + "\n", 10000, mark);
-        if (echoed == std::string::npos) return "";
-        const std::size_t end = program_.WaitFor(kPrompt, 10000, echoed);
-        if (end == std::string::npos) return program_.Output().substr(echoed);
-        return program_.Output().substr(echoed, end - std::string(kPrompt).size() - echoed);
-    }
-    // Waits for a line starting with `prefix` printed after `from`; the whole
-    // line, or "" when none came.
-    std::string Line(const std::string& prefix, std::size_t from = 0, int ms = 8000) {
-        const std::size_t at = program_.WaitFor(prefix, ms, from);
-        if (at == std::string::npos) return "";
-        const std::size_t start = at - prefix.size();
-        const std::size_t nl = program_.WaitFor("\n", 2000, start);
-        return program_.Output().substr(start, (nl == std::string::npos ? at : nl - 1) - start);
-    }
-    std::size_t Mark() const { return program_.Output().size(); }
-
-  private:
-    LiveProgram program_;
-    bool signedIn_ = false;
-};
 
 // The line of `kind` whose second field is `key`; "" when none.
 std::string Find(const std::string& output, const std::string& kind, const std::string& key) {
@@ -124,9 +81,9 @@ class LiveChangesTest : public ::testing::Test {
 };
 
 TEST_F(LiveChangesTest, ChangesOnOneWorkstationShowOnTheOther) {
-    Desk b(inst, "WS2");
+    Desk b(inst.Root(), "WS2");
     Watch(b);
-    Desk a(inst, kTestComputer);
+    Desk a(inst.Root(), kTestComputer);
     ASSERT_TRUE(a.SignedIn()) << a.Program().Output();
 
     // A hold shows the table held.
@@ -236,9 +193,9 @@ TEST_F(LiveChangesTest, ChangesOnOneWorkstationShowOnTheOther) {
 }
 
 TEST_F(LiveChangesTest, AfterARelayRestartBothReconnectAndChangesStillArrive) {
-    Desk b(inst, "WS2");
+    Desk b(inst.Root(), "WS2");
     Watch(b);
-    Desk a(inst, kTestComputer);
+    Desk a(inst.Root(), kTestComputer);
     ASSERT_TRUE(a.SignedIn()) << a.Program().Output();
 
     const std::size_t markA = a.Mark(), markB = b.Mark();
