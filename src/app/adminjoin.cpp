@@ -1,5 +1,6 @@
 #include "app/adminjoin.h"
 
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -105,16 +106,18 @@ bool MakeIni(ConnectionParts parts, ConnectionIni& ini, std::string& error) {
 class ScratchIni {
   public:
     explicit ScratchIni(const ConnectionIni& ini) {
+        // mkstemp: a name nobody else can have placed (a link) beforehand.
         std::error_code ec;
-        path_ = (fs::temp_directory_path(ec) /
-                 ("culinarotable-join-" + std::to_string(::getpid()) + ".ini"))
-                    .string();
-        fs::remove(path_, ec);
+        std::string name = (fs::temp_directory_path(ec) / "culinarotable-join-XXXXXX").string();
+        const int fd = ::mkstemp(name.data());
+        if (fd < 0) return;
+        ::close(fd);
+        path_ = name;
         ok_ = WriteConnectionIni(path_, ini);
     }
     ~ScratchIni() {
         std::error_code ec;
-        fs::remove(path_, ec);
+        if (!path_.empty()) fs::remove(path_, ec);
     }
     ScratchIni(const ScratchIni&) = delete;
     ScratchIni& operator=(const ScratchIni&) = delete;
