@@ -155,18 +155,6 @@ TEST(ParseRelayAddressTest, ReadsHostAndPort) {
     }
 }
 
-TEST_F(InstallationTest, InitRegistersTheRelayGiven) {
-    const std::string root = dir.File("other");
-    const AdminRun run = Admin({"init", root, "--relay", "relay.example:7611"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    conn = "Provider=SQLite;Data Source=" + InstallationDatabasePath(root, 1);
-    EXPECT_EQ(Query("SELECT IPAddress, ComputerName, IPPort, ClientConnectIP FROM "
-                    "tbl_ServiceServer"),
-              "relay.example|relay.example|7611|relay.example\n");
-    EXPECT_EQ(Admin({"init", dir.File("third"), "--relay", "relay:0"}).status, 1);
-    EXPECT_FALSE(fs::exists(dir.File("third")));
-}
-
 TEST_F(InstallationTest, JoinWritesADeskThatOpensTheInstallation) {
     ScopedEnv computer("COMPUTERNAME", "DESK7");
     const std::string desk = dir.File("desk");
