@@ -5,7 +5,9 @@
 #include <iterator>
 
 #include "app/admininit.h"
+#include "app/adminjoin.h"
 #include "app/adminsql.h"
+#include "app/adminworkstations.h"
 #include "core/version.h"
 #include "registry/crypto.h"
 
@@ -58,6 +60,8 @@ int RunAdmin(int argc, char** argv, std::ostream& out, std::ostream& err) {
     AddEncrypt(app, out, status);
     AddHashPassword(app, out, status);
     AddInitCommand(app, out, err, status);
+    AddJoinCommand(app, out, err, status);
+    AddWorkstationCommands(app, out, err, status);
     AddSql(app, out, err, status);
     try {
         app.parse(argc, argv);

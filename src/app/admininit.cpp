@@ -2,13 +2,13 @@
 
 #include <CLI/CLI.hpp>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <ostream>
 
 #include "app/basedata.h"
 #include "app/demodata.h"
 #include "app/installcontext.h"
+#include "app/installlayout.h"
 #include "core/mltext.h"
 #include "sql/embeddedfiles.h"
 #include "sql/sqlite/sqlitefile.h"
@@ -23,60 +23,17 @@ namespace {
 // path would be cut and open another file.
 constexpr std::size_t kMaxDataSource = 254;
 
-std::string AbsoluteRoot(const std::string& root) {
-    std::error_code ec;
-    fs::path p = fs::absolute(fs::path(root), ec).lexically_normal();
-    std::string s = p.string();
-    while (s.size() > 1 && s.back() == '/')
-        s.pop_back();
-    return s;
-}
-
-bool WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f << text;
-    return static_cast<bool>(f);
-}
-
 void RemoveDatabase(const std::string& path) {
     std::error_code ec;
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
         fs::remove(path + suffix, ec);
 }
 
-bool MakeFolders(const std::string& root, std::ostream& err) {
-    for (const char* sub : {"Client/bin", "Client/cfg", "Client/Log", "Client/Temp", "Data"}) {
-        std::error_code ec;
-        fs::create_directories(root + "/" + sub, ec);
-        if (ec) {
-            err << GetMLText("Cannot create the folder") << ": " << root << "/" << sub << " ("
-                << ec.message() << ")\n";
-            return false;
-        }
-    }
-    return true;
-}
-
 // KIV4Connstr.ini names the default database; KIV4Client.ini keeps this
 // workstation's preferences and is only written when missing.
 bool WriteIniFiles(const std::string& root, const std::string& defaultDb) {
-    const std::string cfg = root + "/Client/cfg/";
-    const std::string conn = cfg + "KIV4Connstr.ini";
-    bool ok = WritePrivateProfileString("DB", "ConnStr", "Provider=SQLite", conn) &&
-              WritePrivateProfileString("DB", "Data Source", defaultDb, conn) &&
-              WritePrivateProfileString("DB", "User ID", "", conn) &&
-              WritePrivateProfileString("DB", "Password", "", conn);
-    const std::string client = cfg + "KIV4Client.ini";
-    if (ok && !fs::exists(client)) {
-        ok = WritePrivateProfileString("KIV", "LogLevel", "1", client) &&
-             WritePrivateProfileString("KIV", "LogArchivedPeriod", "4", client) &&
-             WritePrivateProfileString("KIVCnt", "SeatPOS", "1", client) &&
-             WritePrivateProfileString("KIVCnt", "ShowLegend", "1", client) &&
-             WritePrivateProfileString("KIVCnt", "PanelPOS", "0", client) &&
-             WritePrivateProfileString("KIVCnt", "WritePacketLog", "0", client) &&
-             WritePrivateProfileString("KIVCnt", "Language", "1", client);
-    }
-    return ok && WriteFile(cfg + "KIV_ML.xml", kEmbeddedMLFile);
+    return WriteConnectionIni(ConnectionIniPath(root), {"Provider=SQLite", defaultDb, "", ""}) &&
+           WriteClientFiles(root);
 }
 
 bool FillDatabase(const std::string& path, const InstallContext& ctx, int server,
@@ -101,6 +58,38 @@ bool FillDatabase(const std::string& path, const InstallContext& ctx, int server
 
 }  // namespace
 
+bool ParseRelayAddress(const std::string& text, std::string& host, int& port) {
+    std::string rest = text;
+    std::string name;
+    if (!rest.empty() && rest.front() == '[') {  // [IPv6]:port
+        const auto close = rest.find(']');
+        if (close == std::string::npos) return false;
+        name = rest.substr(1, close - 1);
+        rest = rest.substr(close + 1);
+        if (!rest.empty() && rest.front() != ':') return false;
+    } else {
+        const auto colon = rest.find(':');
+        // More than one colon and no brackets: a bare IPv6 address.
+        const bool bareV6 =
+            colon != std::string::npos && rest.find(':', colon + 1) != std::string::npos;
+        name = bareV6 || colon == std::string::npos ? rest : rest.substr(0, colon);
+        rest = bareV6 || colon == std::string::npos ? "" : rest.substr(colon);
+    }
+    if (name.empty() || name.find_first_of(" \t'\"") != std::string::npos) return false;
+    int value = port;
+    if (!rest.empty()) {
+        const std::string digits = rest.substr(1);
+        if (digits.empty() || digits.size() > 5 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return false;
+        value = std::stoi(digits);
+        if (value < 1 || value > 65535) return false;
+    }
+    host = name;
+    port = value;
+    return true;
+}
+
 std::string InstallationDatabasePath(const std::string& root, int server) {
     return AbsoluteRoot(root) + "/Data/KIVDB" + std::to_string(server) + ".db";
 }
@@ -115,6 +104,11 @@ bool InitInstallation(const InitOptions& options, std::ostream& out, std::ostrea
     ctx.today = DateTime::Now().DatePart();
     ctx.computerName = options.computerName.empty() ? PlatformComputerName() : options.computerName;
     ctx.port = options.port;
+    if (!options.relay.empty() && !ParseRelayAddress(options.relay, ctx.relayHost, ctx.port)) {
+        err << GetMLText("The relay must be given as HOST or HOST:PORT") << ": " << options.relay
+            << "\n";
+        return false;
+    }
     ctx.demo = options.demo;
     ctx.scale = options.scale;
     const int servers = options.demo ? 2 : 1;
@@ -139,7 +133,7 @@ bool InitInstallation(const InitOptions& options, std::ostream& out, std::ostrea
         RemoveDatabase(InstallationDatabasePath(root, 1));
         RemoveDatabase(InstallationDatabasePath(root, 2));
     }
-    if (!MakeFolders(root, err)) return false;
+    if (!MakeInstallFolders(root, true, err)) return false;
     if (!WriteIniFiles(root, ctx.databases.front())) {
         err << GetMLText("Cannot write the configuration files in") << ": " << root
             << "/Client/cfg\n";
@@ -173,6 +167,9 @@ void AddInitCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& st
         ->check(CLI::Range(1, 100));
     cmd->add_option("--port", options->port, "port of the KIV server (default 7500)")
         ->check(CLI::Range(1, 65535));
+    cmd->add_option("--relay", options->relay,
+                    "HOST[:PORT] of the KIV server the workstations connect to (default "
+                    "127.0.0.1 and --port)");
     cmd->add_flag("--force", options->force,
                   "replace the databases of an existing installation in DIR");
     cmd->callback(

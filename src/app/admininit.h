@@ -1,5 +1,5 @@
 #pragma once
-// culinarotable-admin init DIR [--demo] [--scale N] [--port P] [--force]:
+// culinarotable-admin init DIR [--demo] [--scale N] [--port P] [--relay HOST[:PORT]] [--force]:
 // lays out an installation root (Client/cfg with the INI files and the
 // translated-text file, Client/Log, Client/Temp, Data with the database
 // files made from the built-in schema) and fills its databases.
@@ -17,7 +17,13 @@ struct InitOptions {
     int port = 7500;
     bool force = false;        // replace the database files of an existing installation
     std::string computerName;  // empty: this computer (COMPUTERNAME honoured)
+    std::string relay;         // HOST[:PORT] of the KIV server; empty: 127.0.0.1 and `port`
 };
+
+// Reads "HOST", "HOST:PORT" or "[IPv6]:PORT" into `host` and `port` (left as
+// it is when the text names none). False for an empty host, blanks or quotes
+// in it, or a port outside 1..65535.
+bool ParseRelayAddress(const std::string& text, std::string& host, int& port);
 
 // False, with the reason on `err`, when the installation cannot be made; an
 // existing installation is refused unless `force` is set.

@@ -9,6 +9,14 @@ const DemoUser kAdministrator = {1, "admin", "admin123", "Administrator", 1};
 
 namespace {
 
+// The KIV server's computer: this one for a loopback relay, else the address
+// as given (a host name is the computer's name).
+std::string RelayComputerName(const std::string& host) {
+    return host == "127.0.0.1" || host == "::1" || strcasecmp(host.c_str(), "localhost") == 0
+               ? "localhost"
+               : host;
+}
+
 bool WriteServers(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     std::vector<Row> servers;
     for (std::size_t i = 0; i < ctx.databases.size(); ++i) {
@@ -35,8 +43,8 @@ bool WriteServers(SQLiteFile& db, const InstallContext& ctx, std::string& error)
            InsertRows(db, ctx, "tbl_ServiceServer",
                       {"ServiceID", "ServiceCode", "NameL1", "NameL2", "IPAddress", "ComputerName",
                        "IPPort", "ClientConnectIP", "RowStatus"},
-                      {{1, "KIV1", "CulinaroTable server", "CulinaroTable 伺服器", "127.0.0.1",
-                        "localhost", ctx.port, "127.0.0.1", "A"}},
+                      {{1, "KIV1", "CulinaroTable server", "CulinaroTable 伺服器", ctx.relayHost,
+                        RelayComputerName(ctx.relayHost), ctx.port, ctx.relayHost, "A"}},
                       error);
 }
 

@@ -9,9 +9,10 @@
 #include "sql/variant.h"
 
 struct InstallContext {
-    DateTime today;            // the day init runs (date part only)
-    std::string computerName;  // this workstation
-    int port = 7500;           // KIV server port
+    DateTime today;                       // the day init runs (date part only)
+    std::string computerName;             // this workstation
+    int port = 7500;                      // KIV server port
+    std::string relayHost = "127.0.0.1";  // the address workstations connect to
     bool demo = false;
     int scale = 1;                       // demo: multiplies tables and reservations
     std::vector<std::string> databases;  // absolute file of server 1, 2, ...

@@ -17,6 +17,8 @@ int RunKIVServer(int argc, char** argv) {
         return status;
     }
     ServerLog log;
+    // Under systemd, standard error is the journal: it keeps the time itself.
+    if (options.logFile.empty() && StderrIsJournal()) options.logFile = "journal";
     if (!log.Open(options.logFile)) {
         std::cerr << "kivserver: cannot open the log file " << options.logFile << "\n";
         return 1;
@@ -28,7 +30,8 @@ int RunKIVServer(int argc, char** argv) {
         std::string error;
         if (!server.Start(error)) {
             log.Write(kLogErrors, error);
-            if (!options.logFile.empty()) std::cerr << "kivserver: " << error << "\n";
+            if (!options.logFile.empty() && !log.Journal())
+                std::cerr << "kivserver: " << error << "\n";
             return 1;
         }
         // The one line on standard output: scripts and tests that asked for

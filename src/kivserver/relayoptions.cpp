@@ -96,7 +96,10 @@ int ParseRelayOptions(int argc, const char* const* argv, RelayOptions& options,
         "requests with a built-in simulator"};
     std::vector<std::string> replies, delays, statuses;
     app.set_config("--config", "",
-                   "read options from an INI file (keys are the long option names)");
+                   "read options from an INI file (keys are the long option names; options on "
+                   "the command line win)");
+    // A misspelt key must not leave the server on a default nobody chose.
+    app.allow_config_extras(CLI::config_extras_mode::error);
     app.add_option("--port,-p", options.port, "TCP port to listen on (0: any free port)")
         ->capture_default_str()
         ->check(CLI::Range(0, 65535));
@@ -108,7 +111,9 @@ int ParseRelayOptions(int argc, const char* const* argv, RelayOptions& options,
                    "delay of the POS replies in milliseconds: MS for every type or TYPE=MS");
     app.add_option("--pos-status", statuses,
                    "POS code announced to every new connection: CODE[=online|offline]");
-    app.add_option("--log", options.logFile, "log file (default: standard error)");
+    app.add_option("--log", options.logFile,
+                   "log file; \"journal\": standard error without time stamps, with syslog "
+                   "priorities (the default under systemd); default: standard error");
     app.add_option("--max-queue-mb", options.maxQueueMB,
                    "megabytes waiting to be sent to all workstations together; beyond it the "
                    "connection holding most is dropped")

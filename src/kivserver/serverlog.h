@@ -1,8 +1,9 @@
 #pragma once
 // The relay server's log: one line per event, with a time stamp and a level,
-// to a file or to standard error. Verbosity 0 keeps errors only, 1 (the
-// default) adds connections and dropped packets, 2 every packet's type,
-// 3 every packet's text.
+// to a file or to standard error; for the journal (a service's standard
+// error), without the time stamp and with the syslog priority in front
+// ("<6>INFO ..."), which the journal keeps as the line's priority. Verbosity 0 keeps errors only, 1
+// (the default) adds connections and dropped packets, 2 every packet's type, 3 every packet's text.
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -19,9 +20,10 @@ class ServerLog {
     ServerLog(const ServerLog&) = delete;
     ServerLog& operator=(const ServerLog&) = delete;
 
-    // Appends to `path`; standard error when empty. False when the file
-    // cannot be opened.
+    // Appends to `path`; standard error when empty; the journal format on
+    // standard error for "journal". False when the file cannot be opened.
     bool Open(const std::string& path);
+    bool Journal() const { return journal_; }
     void SetVerbosity(int verbosity) { verbosity_ = verbosity; }
     bool Enabled(int level) const { return level <= verbosity_; }
     void Write(int level, const std::string& text);
@@ -29,8 +31,13 @@ class ServerLog {
   private:
     std::FILE* file_ = nullptr;
     bool own_ = false;
+    bool journal_ = false;
     int verbosity_ = kLogEvents;
 };
+
+// True when standard error is the journal's stream: systemd names it in
+// JOURNAL_STREAM as "DEVICE:INODE" for a service's standard output and error.
+bool StderrIsJournal();
 
 // Keeps one source (a connection) from flooding the log with the same kind
 // of line: per kind, the first `burst` lines of a window are written; the

@@ -60,7 +60,7 @@ TEST(InitTest, LaysOutAPlainInstallation) {
     TempDir dir;
     const std::string root = dir.File("site");
     std::ostringstream out, err;
-    InitOptions options{root, false, 1, 7600, false, "FRONTDESK"};
+    InitOptions options{root, false, 1, 7600, false, "FRONTDESK", ""};
     ASSERT_TRUE(InitInstallation(options, out, err)) << err.str();
     for (const char* sub : {"Client/cfg", "Client/Log", "Client/Temp", "Data"})
         EXPECT_TRUE(fs::is_directory(root + "/" + sub)) << sub;
@@ -101,7 +101,7 @@ TEST(InitTest, RefusesAnExistingInstallationUnlessForced) {
     TempDir dir;
     const std::string root = dir.File("site");
     std::ostringstream out, err;
-    ASSERT_TRUE(InitInstallation({root, false, 1, 7500, false, "WS1"}, out, err));
+    ASSERT_TRUE(InitInstallation({root, false, 1, 7500, false, "WS1", ""}, out, err));
     const std::string clientIni = root + "/Client/cfg/KIV4Client.ini";
     WritePrivateProfileString("KIVCnt", "Language", "2", clientIni);
     {
@@ -109,14 +109,14 @@ TEST(InitTest, RefusesAnExistingInstallationUnlessForced) {
         ASSERT_TRUE(db.Open(InstallationDatabasePath(root, 1)));
         db.Execute("INSERT INTO tbl_Outlet (OutletCode) VALUES ('MINE')");
     }
-    EXPECT_FALSE(InitInstallation({root, true, 1, 7500, false, "WS1"}, out, err));
+    EXPECT_FALSE(InitInstallation({root, true, 1, 7500, false, "WS1", ""}, out, err));
     EXPECT_NE(err.str().find("--force"), std::string::npos);
     SQLiteFile db;
     ASSERT_TRUE(db.Open(InstallationDatabasePath(root, 1)));
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM tbl_Outlet WHERE OutletCode = 'MINE'"), 1);
     db.Close();
 
-    ASSERT_TRUE(InitInstallation({root, true, 1, 7500, true, "WS1"}, out, err)) << err.str();
+    ASSERT_TRUE(InitInstallation({root, true, 1, 7500, true, "WS1", ""}, out, err)) << err.str();
     ASSERT_TRUE(db.Open(InstallationDatabasePath(root, 1)));
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM tbl_Outlet WHERE OutletCode = 'MINE'"), 0);
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM tbl_Outlet"), 3);

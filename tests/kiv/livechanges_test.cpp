@@ -65,9 +65,9 @@ class LiveChangesTest : public ::testing::Test {
 };
 
 TEST_F(LiveChangesTest, ChangesOnOneWorkstationShowOnTheOther) {
-    Desk b(inst, "WS2");
+    Desk b(inst.Root(), "WS2");
     Watch(b);
-    Desk a(inst, kTestComputer);
+    Desk a(inst.Root(), kTestComputer);
     ASSERT_TRUE(a.SignedIn()) << a.Program().Output();
 
     // A hold shows the table held.
@@ -177,9 +177,9 @@ TEST_F(LiveChangesTest, ChangesOnOneWorkstationShowOnTheOther) {
 }
 
 TEST_F(LiveChangesTest, AfterARelayRestartBothReconnectAndChangesStillArrive) {
-    Desk b(inst, "WS2");
+    Desk b(inst.Root(), "WS2");
     Watch(b);
-    Desk a(inst, kTestComputer);
+    Desk a(inst.Root(), kTestComputer);
     ASSERT_TRUE(a.SignedIn()) << a.Program().Output();
 
     const std::size_t markA = a.Mark(), markB = b.Mark();

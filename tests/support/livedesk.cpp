@@ -1,8 +1,10 @@
 #include "support/livedesk.h"
 
 LiveDesk::LiveDesk(const TestInstallation& inst, const std::string& computer)
-    : program_(ProgramPath("culinarotable"), {"--root", inst.Root()},
-               {{"COMPUTERNAME", computer}}) {
+    : LiveDesk(inst.Root(), computer) {}
+
+LiveDesk::LiveDesk(const std::string& root, const std::string& computer)
+    : program_(ProgramPath("culinarotable"), {"--root", root}, {{"COMPUTERNAME", computer}}) {
     for (const char* line : {"admin", "admin123", "2"})
         program_.Send(line);
     signedIn_ = program_.WaitFor(kPrompt, 20000) != std::string::npos;

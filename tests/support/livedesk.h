@@ -13,6 +13,8 @@ class LiveDesk {
 
     // Starts as `computer` and signs in as the demo's administrator.
     LiveDesk(const TestInstallation& inst, const std::string& computer);
+    // The same on any installation root (a desk made by `join`, for one).
+    LiveDesk(const std::string& root, const std::string& computer);
     bool SignedIn() const { return signedIn_; }
     LiveProgram& Program() { return program_; }
 
