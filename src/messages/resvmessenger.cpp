@@ -210,6 +210,14 @@ bool ResvMessenger::Build(const std::string& eventCode, const Reservation& resv,
             m.MessageSubject = Fill(subject, *values);
         }
         m.Destination = Trim(resv.GetFieldText(m.ContactField));
+        // A guest who never chose is messaged where a destination is known;
+        // a booking without one is not refused for it.
+        if (m.Destination.empty() &&
+            UpperAscii(Trim(resv.GetFieldText(sms ? "ReceiveSMS" : "ReceiveEmail"))) != "YES") {
+            result.notes.push_back(std::string("No destination for the ") +
+                                   (sms ? "SMS" : "e-mail") + " message");
+            continue;
+        }
         m.MessageContent = Fill(text, *values);
         m.schedule = config.schedule;
         std::string error;
