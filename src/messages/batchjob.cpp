@@ -168,7 +168,7 @@ bool AddMsgJob(SQLDB& db, BatchMessageJob& job, const std::vector<BatchMsg>& rec
         "," + Str(job.JobClassID) + "," + TextSQL(job.Parameter1) + "," + TextSQL(job.Parameter2) +
         "," + TextSQL(job.Parameter3) + "," + TextSQL(job.Parameter4) + "," + TextSQL(job.Remark) +
         "," + Str(userID) + ")\r\nSELECT @@IDENTITY AS ID";
-    auto rs = db.RunSQLReturnRS(sql);
+    auto rs = FirstOpenRecordset(db.RunSQLReturnRS(sql));
     if (rs == nullptr || rs->Eof()) return Fail(db, sql, "AddMsgJob");
     job.BatchMsgJobID = FieldLng(rs.get(), "ID");
     const std::string id = Str(job.BatchMsgJobID);

@@ -46,7 +46,7 @@ bool ResvMessage::Insert(SQLDB& db) {
         TextSQL(Source) + "," + (sms ? Str(SMSOutletID) : "NULL") + "," +
         (sms ? "NULL" : Str(MailOutletID)) + "," + TextSQL(Remark) + "," + Str(UpdateUserID) +
         ")\r\nSELECT @@IDENTITY AS ID";
-    auto rs = db.RunSQLReturnRS(sql);
+    auto rs = FirstOpenRecordset(db.RunSQLReturnRS(sql));
     if (rs == nullptr || rs->Eof()) {
         WriteSQLLog(db.ErrDescription(), sql, kModule, "Insert");
         return false;
