@@ -243,12 +243,11 @@ bool WriteMessaging(SQLiteFile& db, const InstallContext& ctx, std::string& erro
                        "SenderAddress", "RowStatus"},
                       {{1, "MAIL1", "Mail server", "127.0.0.1", 25, "bookings@example.com", "A"}},
                       error) &&
-           InsertRows(
-               db, ctx, "tbl_SMSOutlet",
-               {"OutletID", "EventID", "DefTemplateID", "MessageType", "SendOption",
-                "SendBeforeMin", "SendBeforeDay", "CalendarGroupID", "SendAt", "ServerID",
-                "RowStatus"},
-               smsOutlets, error);
+           InsertRows(db, ctx, "tbl_SMSOutlet",
+                      {"OutletID", "EventID", "DefTemplateID", "MessageType", "SendOption",
+                       "SendBeforeMin", "SendBeforeDay", "CalendarGroupID", "SendAt", "ServerID",
+                       "RowStatus"},
+                      smsOutlets, error);
 }
 
 // Sections are read with the outlets, on the default connection.

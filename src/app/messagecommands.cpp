@@ -166,7 +166,8 @@ void JobShow(Shell& shell, const std::vector<std::string>& args) {
     }
     std::vector<BatchMsg> recipients;
     std::vector<std::string> attachments;
-    if (!LoadMsgJobRecipients(*db, id, recipients) || !LoadMsgJobAttachments(*db, id, attachments)) {
+    if (!LoadMsgJobRecipients(*db, id, recipients) ||
+        !LoadMsgJobAttachments(*db, id, attachments)) {
         shell.Error(GetMLText("Cannot read the message jobs"));
         return;
     }
@@ -242,7 +243,8 @@ void PrintQueued(Shell& shell, const QueueResult& result) {
 
 void AddMessageCommands(Shell& shell) {
     shell.Add({"template show", "template show CODE --resv [OUTLET] ID",
-               "A template filled for a reservation: subject (e-mail), then the text", TemplateShow});
+               "A template filled for a reservation: subject (e-mail), then the text",
+               TemplateShow});
     shell.Add({"msg queue", "msg queue [OUTLET] ID EVENT",
                "Queue the message of an event (NewReservation, ReminderReservation, "
                "CancelReservation) for a reservation",
@@ -250,7 +252,8 @@ void AddMessageCommands(Shell& shell) {
     shell.Add({"msgs", "msgs [OUTLET] ID",
                "Messages of a reservation: id, kind, destination, send time, row status", Msgs});
     shell.Add({"jobs", "jobs",
-               "Batch message jobs: id, name, type, template, server, send time, recipients", Jobs});
+               "Batch message jobs: id, name, type, template, server, send time, recipients",
+               Jobs});
     shell.Add({"job show", "job show ID", "A batch message job with its attachments and recipients",
                JobShow});
     shell.Add({"job remove", "job remove ID",

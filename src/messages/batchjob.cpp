@@ -66,7 +66,8 @@ bool BatchMessageJob::AddFromRS(const Recordset* rs) {
     Parameter2 = FieldStr(rs, "Parameter2");
     Parameter3 = FieldStr(rs, "Parameter3");
     Parameter4 = FieldStr(rs, "Parameter4");
-    ServerCode = FieldStr(rs, UpperAscii(MessageType) == "EMAIL" ? "MailServerCode" : "SMSServerCode");
+    ServerCode =
+        FieldStr(rs, UpperAscii(MessageType) == "EMAIL" ? "MailServerCode" : "SMSServerCode");
     ClearErr();
     return true;
 }
@@ -147,8 +148,9 @@ bool LoadMsgJobRecipients(SQLDB& db, int32_t jobID, std::vector<BatchMsg>& out) 
 
 bool LoadMsgJobAttachments(SQLDB& db, int32_t jobID, std::vector<std::string>& out) {
     out.clear();
-    const std::string sql = "SELECT A.* FROM tbl_TemplateAttachment as A  Where A.BatchMsgJobID =" +
-                            Str(jobID) + " AND A.RowStatus='A' ORDER BY A.TemplateAttachmentID";
+    const std::string sql =
+        "SELECT A.* FROM tbl_TemplateAttachment as A  Where A.BatchMsgJobID =" + Str(jobID) +
+        " AND A.RowStatus='A' ORDER BY A.TemplateAttachmentID";
     auto rs = db.RunSQLReturnRS(sql);
     if (rs == nullptr) return Fail(db, sql, "LoadMsgJobAttachments");
     for (; !rs->Eof(); rs->MoveNext())

@@ -9,8 +9,11 @@ namespace {
 const struct {
     const char* subCat;
     int32_t flag;
-} kFlags[] = {{"DCL", kCxlDecline}, {"NS", kCxlNoShow}, {"BULK", kCxlBulk},
-              {"N", kCxlCancel},    {"NCP", kCxlNCP}};
+} kFlags[] = {{"DCL", kCxlDecline},
+              {"NS", kCxlNoShow},
+              {"BULK", kCxlBulk},
+              {"N", kCxlCancel},
+              {"NCP", kCxlNCP}};
 
 bool Digits(const std::string& s) {
     if (s.empty()) return false;

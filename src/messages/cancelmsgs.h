@@ -16,11 +16,11 @@ class Recordset;
 
 // Category flags by sub-category.
 enum CancelMsgFlag : int32_t {
-    kCxlDecline = 1,   // "DCL"
-    kCxlNoShow = 2,    // "NS"
-    kCxlBulk = 4,      // "BULK"
-    kCxlCancel = 8,    // "N"
-    kCxlNCP = 16,      // "NCP"
+    kCxlDecline = 1,  // "DCL"
+    kCxlNoShow = 2,   // "NS"
+    kCxlBulk = 4,     // "BULK"
+    kCxlCancel = 8,   // "N"
+    kCxlNCP = 16,     // "NCP"
 };
 
 // The flag of a sub-category; 0 for any other (never offered by a filter).

@@ -69,10 +69,11 @@ bool FindMessageConfig(SQLDB& db, int32_t outletID, int32_t mpOutletID, const Da
         std::string where;
     } levels[] = {
         {'A', " AND BizDate=" + day},
-        {'B', " AND BizDate IS NULL AND CalendarGroupID IN (SELECT C.CalendarGroupID FROM "
-              "tbl_Calendar AS C JOIN tbl_CalendarGroup AS G ON G.CalendarGroupID = "
-              "C.CalendarGroupID WHERE C.RowStatus='A' AND G.RowStatus='A' AND C.CalendarDate=" +
-                  day + ")"},
+        {'B',
+         " AND BizDate IS NULL AND CalendarGroupID IN (SELECT C.CalendarGroupID FROM "
+         "tbl_Calendar AS C JOIN tbl_CalendarGroup AS G ON G.CalendarGroupID = "
+         "C.CalendarGroupID WHERE C.RowStatus='A' AND G.RowStatus='A' AND C.CalendarDate=" +
+             day + ")"},
         {'C', " AND BizDate IS NULL AND IsNull(CalendarGroupID,0)=0"},
     };
     for (const auto& l : levels) {

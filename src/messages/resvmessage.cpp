@@ -91,8 +91,9 @@ void ResvMessage::Load(const Recordset* rs) {
 
 bool LoadResvMessages(SQLDB& db, int32_t reserveID, std::vector<ResvMessage>& out) {
     out.clear();
-    auto rs = db.RunSQLReturnRS("SELECT * FROM tbl_ReservationMsg WHERE ReserveID=" +
-                                Str(reserveID) + " ORDER BY ReserveMsgID");
+    auto rs =
+        db.RunSQLReturnRS("SELECT * FROM tbl_ReservationMsg WHERE ReserveID=" + Str(reserveID) +
+                          " ORDER BY ReserveMsgID");
     if (rs == nullptr) {
         WriteLog(db.ErrDescription(), kModule, "LoadResvMessages");
         return false;
@@ -107,8 +108,8 @@ bool LoadResvMessages(SQLDB& db, int32_t reserveID, std::vector<ResvMessage>& ou
 
 bool WithdrawUnsentMessages(SQLDB& db, int32_t reserveID, int32_t userID, int* count) {
     if (count != nullptr) *count = 0;
-    const std::string unsent = " WHERE RowStatus='A' AND IsNull(SubmitStatus,'')='' AND ReserveID=" +
-                               Str(reserveID);
+    const std::string unsent =
+        " WHERE RowStatus='A' AND IsNull(SubmitStatus,'')='' AND ReserveID=" + Str(reserveID);
     auto rs = db.RunSQLReturnRS("SELECT ReserveMsgID FROM tbl_ReservationMsg" + unsent);
     if (rs == nullptr) {
         WriteLog(db.ErrDescription(), kModule, "WithdrawUnsentMessages");
@@ -121,12 +122,13 @@ bool WithdrawUnsentMessages(SQLDB& db, int32_t reserveID, int32_t userID, int* c
     if (n == 0) return true;
     // The rows found above only: a message the server submits meanwhile
     // keeps its status.
-    const std::string sql = "UPDATE tbl_ReservationMsg SET RowStatus='X', RowModified=GetDate(), "
-                            "UpdateUserID=" +
-                            Str(userID) + unsent + " AND ReserveMsgID IN (" + ids +
-                            ")\r\nUpdate tbl_TemplateAttachment Set RowStatus = 'D' Where "
-                            "ReserveMsgID In (" +
-                            ids + ")";
+    const std::string sql =
+        "UPDATE tbl_ReservationMsg SET RowStatus='X', RowModified=GetDate(), "
+        "UpdateUserID=" +
+        Str(userID) + unsent + " AND ReserveMsgID IN (" + ids +
+        ")\r\nUpdate tbl_TemplateAttachment Set RowStatus = 'D' Where "
+        "ReserveMsgID In (" +
+        ids + ")";
     if (!db.RunSQLNoReturn(sql)) {
         WriteSQLLog(db.ErrDescription(), sql, kModule, "WithdrawUnsentMessages");
         return false;

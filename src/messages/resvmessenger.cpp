@@ -33,7 +33,8 @@ DateTime ResvDateTime(const Reservation& r) {
 }
 
 std::string DateTimeText(const DateTime& t) {
-    if (g_oConfig == nullptr || g_oConfig->DateFormat().empty()) return t.Format("yyyy-mm-dd hh:nn");
+    if (g_oConfig == nullptr || g_oConfig->DateFormat().empty())
+        return t.Format("yyyy-mm-dd hh:nn");
     return t.Format(g_oConfig->DateFormat() + " " + g_oConfig->TimeFormat());
 }
 
@@ -101,8 +102,9 @@ TemplateValues ResvMessenger::ValuesOf(const Reservation& resv, bool newResv) {
             return resv.GetFieldText(field).empty() ? "" : DateTimeText(resv.GetFieldDate(field));
         };
         v.createDT = when("CreateDT");
-        v.createUser =
-            resv.GetFieldText("CreateUserID").empty() ? "" : UserText(resv.GetFieldLong("CreateUserID"));
+        v.createUser = resv.GetFieldText("CreateUserID").empty()
+                           ? ""
+                           : UserText(resv.GetFieldLong("CreateUserID"));
         v.updateDT = when("UpdateDT");
     }
     // Every column of the row as stored, then the booking form's display
@@ -137,8 +139,8 @@ bool ResvMessenger::ReadTemplate(const std::string& where, std::string& type, st
         WriteLog("DB Object is nothing", kModule, "GetTemplateBySQL");
         return false;
     }
-    const std::string sql = "SELECT * FROM tbl_Template WHERE RowStatus='A' AND " + where +
-                            " ORDER BY TemplateID";
+    const std::string sql =
+        "SELECT * FROM tbl_Template WHERE RowStatus='A' AND " + where + " ORDER BY TemplateID";
     auto rs = db->RunSQLReturnRS(sql);
     if (rs == nullptr) {
         WriteSQLLog(db->ErrDescription(), sql, kModule, "GetTemplateBySQL");
@@ -201,8 +203,8 @@ bool ResvMessenger::Build(const std::string& eventCode, const Reservation& resv,
         m.EventName = event.Name.empty() ? event.EventCode : event.Name;
         m.MessageType = type;
         if (sms) {
-            m.ContactField = Trim(resv.GetFieldText("DYSMSContact")).empty() ? "ContactPhone"
-                                                                              : "DYSMSContact";
+            m.ContactField =
+                Trim(resv.GetFieldText("DYSMSContact")).empty() ? "ContactPhone" : "DYSMSContact";
             m.SMSOutletID = config.SMSOutletID;
         } else {
             m.ContactField = "Email";
@@ -227,7 +229,8 @@ bool ResvMessenger::Build(const std::string& eventCode, const Reservation& resv,
             continue;
         }
         m.ExpiryOption = config.ExpiryOption;
-        m.ExpiryTime = ComputeExpiry(config.ExpiryOption, config.ExpiryMinutes, resvTime, m.SendTime);
+        m.ExpiryTime =
+            ComputeExpiry(config.ExpiryOption, config.ExpiryMinutes, resvTime, m.SendTime);
         m.UpdateUserID = g_oUser != nullptr ? g_oUser->UserID() : 0;
         m.ResvTime = resvTime;
         m.ReceiveSMS = resv.GetFieldText("ReceiveSMS");

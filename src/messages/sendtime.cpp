@@ -27,17 +27,22 @@ bool ComputeSendTime(const SendSchedule& s, const DateTime& resvTime, const Date
     const int sign = s.beforeAfterOption == 1 ? 1 : -1;
     sendTime.reset();
     switch (s.sendOption) {
-        case kSendNow: sendTime = now; return true;
+        case kSendNow:
+            sendTime = now;
+            return true;
         case kSendByMinutes:
             sendTime = resvTime.AddSeconds(sign * int64_t{s.sendBeforeMin} * 60);
             return true;
-        case kSendByDays: sendTime = DayAt(resvTime, sign * s.sendBeforeDay, s.sendAt); break;
+        case kSendByDays:
+            sendTime = DayAt(resvTime, sign * s.sendBeforeDay, s.sendAt);
+            break;
         case kSendBeforeDay: {
             const auto day = DateTime::Parse(s.sendDay);
             if (day && day->Valid()) sendTime = DayAt(*day, -s.sendBeforeDay, s.sendAt);
             break;
         }
-        case kSendOnDemand: return true;
+        case kSendOnDemand:
+            return true;
         default:
             if (error != nullptr) *error = "Unknown send option " + std::to_string(s.sendOption);
             return false;

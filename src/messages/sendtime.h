@@ -9,11 +9,11 @@
 
 // Send options of a message configuration.
 enum SendOption : int {
-    kSendNow = 0,          // at once
-    kSendByMinutes = 1,    // reservation time -/+ SendBeforeMin minutes
-    kSendByDays = 2,       // reservation date -/+ SendBeforeDay days, at SendAt
-    kSendBeforeDay = 3,    // SendDay - SendBeforeDay days, at SendAt
-    kSendOnDemand = 4,     // no send time: sent when someone asks
+    kSendNow = 0,        // at once
+    kSendByMinutes = 1,  // reservation time -/+ SendBeforeMin minutes
+    kSendByDays = 2,     // reservation date -/+ SendBeforeDay days, at SendAt
+    kSendBeforeDay = 3,  // SendDay - SendBeforeDay days, at SendAt
+    kSendOnDemand = 4,   // no send time: sent when someone asks
 };
 
 // The scheduling fields of a message (and of its configuration row).

@@ -75,9 +75,12 @@ std::optional<std::string> Arith(const std::smatch& m, char op) {
     const auto a = Number(m[1].str()), b = Number(m[2].str());
     if (!a || !b) return std::nullopt;
     switch (op) {
-        case '+': return NumberText(*a + *b);
-        case '-': return NumberText(*a - *b);
-        case '*': return NumberText(*a * *b);
+        case '+':
+            return NumberText(*a + *b);
+        case '-':
+            return NumberText(*a - *b);
+        case '*':
+            return NumberText(*a * *b);
         default:
             if (*b == 0) return std::nullopt;
             return NumberText(*a / *b);

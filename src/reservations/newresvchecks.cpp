@@ -95,7 +95,8 @@ bool NewResv::ValidateMessage() {
         return false;
     }
     if (messages_ != nullptr && Messaged()) {
-        const std::string refusal = messages_->ValidateMessages(resv_, *outlet_, mpOutletID_, date_);
+        const std::string refusal =
+            messages_->ValidateMessages(resv_, *outlet_, mpOutletID_, date_);
         if (!refusal.empty()) {
             Refuse(refusal);
             return false;

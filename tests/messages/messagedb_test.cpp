@@ -139,8 +139,8 @@ TEST_F(MessageDBTest, CancelReasonsOfASituation) {
         const char* mask;
         const char* codes;
     } cases[] = {
-        {"2", "N01"}, {"8", "C01"}, {"NS", "N01"}, {"dcl,N", "C01 D01"}, {"9", "C01 D01"},
-        {"255", "C01 D01 N01"}, {"0", ""},
+        {"2", "N01"},     {"8", "C01"},           {"NS", "N01"}, {"dcl,N", "C01 D01"},
+        {"9", "C01 D01"}, {"255", "C01 D01 N01"}, {"0", ""},
     };
     for (const auto& c : cases) {
         const auto mask = ParseCancelMask(c.mask);

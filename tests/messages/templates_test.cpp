@@ -71,7 +71,8 @@ TEST(TemplateExpressions, AFailureKeepsTheTextAsItStood) {
         const char* out;
     } cases[] = {
         // The sums before the failing division are done, nothing after.
-        {"NUM`[$1+1$]` NUM`[$7/0$]` DATE`[$2024-01-01+1$]`", "2 NUM`[$7/0$]` DATE`[$2024-01-01+1$]`"},
+        {"NUM`[$1+1$]` NUM`[$7/0$]` DATE`[$2024-01-01+1$]`",
+         "2 NUM`[$7/0$]` DATE`[$2024-01-01+1$]`"},
         {"DATE`[$2024-02-30+1$]`", "DATE`[$2024-02-30+1$]`"},
     };
     for (const auto& c : cases) {
