@@ -3,7 +3,6 @@
 // an event by hand, the batch message jobs, and the cancel reasons.
 #include <algorithm>
 
-#include "app/opscommands.h"
 #include "app/resvfind.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
@@ -64,6 +63,15 @@ void Lines(Shell& shell, const std::string& text) {
         shell.Out(line);
         line.clear();
     }
+}
+
+// "Message queued: ID" per queued message, then "Message not queued: " and
+// the reason for each configured one left out.
+void PrintQueued(Shell& shell, const QueueResult& result) {
+    for (int32_t id : result.queued)
+        shell.Out(GetMLText("Message queued") + ": " + Str(id));
+    for (const std::string& note : result.notes)
+        shell.Out(GetMLText("Message not queued") + ": " + note);
 }
 
 void TemplateShow(Shell& shell, const std::vector<std::string>& args) {
@@ -233,13 +241,6 @@ void CxlReasons(Shell& shell, const std::vector<std::string>& args) {
 }
 
 }  // namespace
-
-void PrintQueued(Shell& shell, const QueueResult& result) {
-    for (int32_t id : result.queued)
-        shell.Out(GetMLText("Message queued") + ": " + Str(id));
-    for (const std::string& note : result.notes)
-        shell.Out(GetMLText("Message not queued") + ": " + note);
-}
 
 void AddMessageCommands(Shell& shell) {
     shell.Add({"template show", "template show CODE --resv [OUTLET] ID",

@@ -328,9 +328,9 @@ void Cancel(Shell& shell, const std::vector<std::string>& args) {
     shell.Out(GetMLText("Reservation cancelled") + ": " + Str(t.id));
     // The reminder must not reach a cancelled party; the cancellation
     // message replaces it.
+    // (Quietly: what was queued shows with `msgs`, what was left out in the log.)
     QueueResult queued;
     ResvMessenger().Cancelled(*t.found.db, t.id, queued);
-    PrintQueued(shell, queued);
 }
 
 void Settle(Shell& shell, const std::vector<std::string>& args) {
@@ -641,7 +641,6 @@ bool UpdateResvAnnounced(Shell& shell, ProfileDefinition& def, SQLDB& db, const 
     if (retimed) {
         QueueResult queued;
         ResvMessenger().Reschedule(db, resv.ReserveID(), queued);
-        PrintQueued(shell, queued);
     }
     return true;
 }

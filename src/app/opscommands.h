@@ -15,9 +15,3 @@ class Reservation;
 // when nothing was written.
 bool UpdateResvAnnounced(Shell& shell, ProfileDefinition& def, SQLDB& db, const Outlet& outlet,
                          Reservation& resv);
-
-struct QueueResult;
-// Prints what became of a reservation event's messages: "Message queued: ID"
-// per queued message, then "Message not queued: " and the reason for each
-// one left out (messagecommands.cpp).
-void PrintQueued(Shell& shell, const QueueResult& result);

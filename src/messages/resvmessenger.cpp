@@ -284,16 +284,21 @@ bool ResvMessenger::QueueEvent(SQLDB& db, int32_t reserveID, const std::string& 
     return true;
 }
 
-bool ResvMessenger::Reschedule(SQLDB& db, int32_t reserveID, QueueResult& result) {
+bool ResvMessenger::Requeue(SQLDB& db, int32_t reserveID, const char* event, QueueResult& result) {
     const int32_t user = g_oUser != nullptr ? g_oUser->UserID() : 0;
-    return WithdrawUnsentMessages(db, reserveID, user) &&
-           QueueEvent(db, reserveID, kEventReminder, false, result);
+    const bool ok = WithdrawUnsentMessages(db, reserveID, user) &&
+                    QueueEvent(db, reserveID, event, false, result);
+    for (const std::string& note : result.notes)
+        WriteLog("Reservation " + Str(reserveID) + ": " + note, kModule, event);
+    return ok;
+}
+
+bool ResvMessenger::Reschedule(SQLDB& db, int32_t reserveID, QueueResult& result) {
+    return Requeue(db, reserveID, kEventReminder, result);
 }
 
 bool ResvMessenger::Cancelled(SQLDB& db, int32_t reserveID, QueueResult& result) {
-    const int32_t user = g_oUser != nullptr ? g_oUser->UserID() : 0;
-    return WithdrawUnsentMessages(db, reserveID, user) &&
-           QueueEvent(db, reserveID, kEventCancelResv, false, result);
+    return Requeue(db, reserveID, kEventCancelResv, result);
 }
 
 std::string ResvMessenger::ValidateMessages(const Reservation& booking, const Outlet& outlet,

@@ -66,7 +66,8 @@ class ResvMessenger : public ResvMessageHook, public ErrorState {
     bool QueueEvent(SQLDB& db, int32_t reserveID, const std::string& eventCode, bool newResv,
                     QueueResult& result);
     // After a change of date, time or covers: withdraws the unsent messages
-    // and queues the reminder again with its new send time.
+    // and queues the reminder again with its new send time. Messages left
+    // out are logged ("Reservation ID: reason").
     bool Reschedule(SQLDB& db, int32_t reserveID, QueueResult& result);
     // After a cancellation: withdraws the unsent messages and queues the
     // cancellation message.
@@ -86,6 +87,9 @@ class ResvMessenger : public ResvMessageHook, public ErrorState {
                       std::string& text, int32_t& id);
     std::string Fill(const std::string& text, const TemplateValues& values);
     std::string UserText(int32_t userID);
+    // Withdraws the unsent messages and queues those of `event`; the notes
+    // go to the log.
+    bool Requeue(SQLDB& db, int32_t reserveID, const char* event, QueueResult& result);
 
     SQLDB* configDB_ = nullptr;
     std::optional<DateTime> now_;

@@ -80,7 +80,7 @@ TEST_F(QueueTest, SaveChangeAndCancelQueueAndWithdraw) {
 
     const std::string out = Run("resv cancel " + id + "\nmsgs " + id + "\n");
     EXPECT_EQ(Messages(id), "SMS now X, SMS 17:30 X, SMS 17:30 A, SMS 18:00 X, EMAIL now A");
-    EXPECT_NE(out.find("Message queued: "), std::string::npos) << out;
+    EXPECT_EQ(out.find("Message queued"), std::string::npos) << out;  // output unchanged
     EXPECT_NE(out.find("\tEMAIL\t"), std::string::npos) << out;
 }
 
@@ -115,6 +115,37 @@ TEST_F(QueueTest, ASendTimeOutsideTheAllowedHoursRefusesTheSave) {
                   ->Field(0)
                   ->ToText(),
               "0");
+}
+
+TEST_F(QueueTest, ConsoleShowsTemplatesJobsAndReasons) {
+    const std::string id = Book(Guest("YES", "YES"));
+    ASSERT_NE(id, "");
+    inst.Sql(
+        "INSERT INTO tbl_Template (TemplateCode, Type, Template, Subject, RowStatus) VALUES "
+        "('T_MAIL', 'EMAIL', 'Dear `[$TPL_GuestName$]`,\r\nNUM`[$`[$ReserveCover$]`+1$]` "
+        "seats `[$NoSuchField$]`', 'Booking `[$ReserveNo$]`', 'A')");
+    const std::string out = Run("template show T_MAIL --resv HBR " + id +
+                                "\njobs\njob show 1\njob remove 1\njob remove 1\njob remove "
+                                "99\njobs\ncxl reasons NS\ncxl reasons DCL,N\ncxl reasons X\n");
+    EXPECT_TRUE(std::regex_search(out, std::regex("subject\tBooking \\d+\n"))) << out;
+    EXPECT_TRUE(
+        std::regex_search(out, std::regex("Dear [^\n]+,\n5 seats `\\[\\$NoSuchField\\$\\]`\n")))
+        << out;
+    EXPECT_NE(out.find("1\tSeasonal menu\tSMS\tPROMOTION\tSMS1\t"), std::string::npos) << out;
+    EXPECT_NE(out.find("attachment\tmenu.pdf\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\tSuccess\n"), std::string::npos) << out;
+    std::size_t removed = 0;
+    for (std::size_t p = 0; (p = out.find("Job removed: 1\n", p)) != std::string::npos; ++p)
+        ++removed;
+    EXPECT_EQ(removed, 2u) << out;
+    EXPECT_NE(out.find("Job not found: 99"), std::string::npos) << out;
+    EXPECT_NE(out.find("N01\tNS\t2\tNo show\t1\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\tNS\t2\t", out.find("cxl reasons DCL,N")), std::string::npos) << out;
+    EXPECT_NE(out.find("D01\tDCL\t1\t"), std::string::npos) << out;
+    EXPECT_NE(out.find("Usage: cxl reasons"), std::string::npos) << out;
+    EXPECT_EQ(
+        inst.Query("SELECT COUNT(*) FROM tbl_BatchMsg WHERE RowStatus='A'")->Field(0)->ToText(),
+        "0");
 }
 
 }  // namespace
