@@ -327,8 +327,8 @@ void Cancel(Shell& shell, const std::vector<std::string>& args) {
     Announce(*func, *t.found.outlet, t.r, packets, {});
     shell.Out(GetMLText("Reservation cancelled") + ": " + Str(t.id));
     // The reminder must not reach a cancelled party; the cancellation
-    // message replaces it.
-    // (Quietly: what was queued shows with `msgs`, what was left out in the log.)
+    // message replaces it. Quietly: `msgs` shows the rows, the log the
+    // messages left out.
     QueueResult queued;
     ResvMessenger().Cancelled(*t.found.db, t.id, queued);
 }
