@@ -997,7 +997,14 @@ CREATE TABLE tbl_SMSOutlet (
     SendBeforeMin   INT,
     SendBeforeDay   INT,
     SendAt          TIME,
-    BeforeAfterOption INT
+    BeforeAfterOption INT,
+    -- The SMS server (tbl_SMSServer) or mail server (tbl_MailServer) by
+    -- MessageType; the date of SendOption 3; the expiry: 0 none, 1 the
+    -- reservation time plus ExpiryMinutes, 2 the send time plus ExpiryMinutes.
+    ServerID        INT,
+    SendDay         DATE,
+    ExpiryOption    INT DEFAULT 0,
+    ExpiryMinutes   INT DEFAULT 0
 );
 CREATE INDEX IX_SMSOutlet_Outlet_Event ON tbl_SMSOutlet (OutletID, EventID);
 

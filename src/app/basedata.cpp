@@ -63,6 +63,7 @@ std::vector<ParameterRow> SystemParameters(const InstallContext& ctx) {
         {"CONFIG", "AppTitleSuffix", "T", ctx.demo ? "Demo" : ""},
         {"CONFIG", "ResvListQuickKeyEnable", "I", "1"},
         {"CONFIG", "SMSVALIDSENDTIME", "I", "0"},
+        {"CONFIG", "TplTableNoList", "I", "1"},
         {"CONFIG", "WEBSVRREF", "T", ""},
         {"CONFIG", "WEBSVRTIMEOUT", "I", "30"},
         {"CONFIG", "GETOUTLETSUMMARY", "I", "0"},

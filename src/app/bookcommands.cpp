@@ -12,6 +12,7 @@
 #include "core/mltext.h"
 #include "registry/dbconnections.h"
 #include "sql/sqldb.h"
+#include "messages/resvmessenger.h"
 #include "messaging/kiv.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
@@ -42,6 +43,7 @@ class Booking {
   public:
     explicit Booking(Shell& shell) : func_(shell) {
         resv = std::make_unique<NewResv>(*func_);
+        resv->SetMessageHook(&messages_);
         // Changes arriving while the booking is taken reach it too.
         if (shell.Hub() != nullptr && shell.Hub()->Views() != nullptr)
             live_ = shell.Hub()->Views()->DataChanges();
@@ -59,6 +61,7 @@ class Booking {
   private:
     SessionFunc func_;
     ViewDataChange* live_ = nullptr;
+    ResvMessenger messages_;
 };
 
 // Positional words, FIELD=VALUE words and the two options.

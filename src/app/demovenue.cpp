@@ -224,10 +224,15 @@ bool WriteRolesAndUsers(SQLiteFile& db, const InstallContext& ctx, std::string& 
 
 bool WriteMessaging(SQLiteFile& db, const InstallContext& ctx, std::string& error) {
     std::vector<Row> smsOutlets;
+    // Per outlet: the confirmation SMS at once, the cancellation e-mail at
+    // once, the reminder SMS two hours before the reservation; on weekends
+    // (calendar group) the reminder goes out at 10:00 of the day instead.
     for (const auto& o : DemoOutlets()) {
-        smsOutlets.push_back(NamedRow({o.id, 1, 2, "SMS", 0, "A"}));
-        smsOutlets.push_back(NamedRow({o.id, 2, 4, "EMAIL", 0, "A"}));
-        smsOutlets.push_back(NamedRow({o.id, 3, 3, "SMS", 2, "A"}));
+        smsOutlets.push_back(NamedRow({o.id, 1, 2, "SMS", 0, 0, 0, Null(), Null(), 1, "A"}));
+        smsOutlets.push_back(NamedRow({o.id, 2, 4, "EMAIL", 0, 0, 0, Null(), Null(), 1, "A"}));
+        smsOutlets.push_back(NamedRow({o.id, 3, 3, "SMS", 1, 120, 0, Null(), Null(), 1, "A"}));
+        smsOutlets.push_back(
+            NamedRow({o.id, 3, 3, "SMS", 2, 0, 0, kWeekendGroup, "10:00:00", 1, "A"}));
     }
     return InsertRows(
                db, ctx, "tbl_SMSServer",
@@ -238,10 +243,11 @@ bool WriteMessaging(SQLiteFile& db, const InstallContext& ctx, std::string& erro
                        "SenderAddress", "RowStatus"},
                       {{1, "MAIL1", "Mail server", "127.0.0.1", 25, "bookings@example.com", "A"}},
                       error) &&
-           InsertRows(
-               db, ctx, "tbl_SMSOutlet",
-               {"OutletID", "EventID", "DefTemplateID", "MessageType", "SendOption", "RowStatus"},
-               smsOutlets, error);
+           InsertRows(db, ctx, "tbl_SMSOutlet",
+                      {"OutletID", "EventID", "DefTemplateID", "MessageType", "SendOption",
+                       "SendBeforeMin", "SendBeforeDay", "CalendarGroupID", "SendAt", "ServerID",
+                       "RowStatus"},
+                      smsOutlets, error);
 }
 
 // Sections are read with the outlets, on the default connection.

@@ -20,6 +20,7 @@
 #include "registry/client.h"
 #include "registry/dbconnections.h"
 #include "sql/sqldb.h"
+#include "messages/resvmessenger.h"
 #include "messaging/kiv.h"
 #include "platform/eventloop.h"
 #include "platform/textutil.h"
@@ -325,6 +326,11 @@ void Cancel(Shell& shell, const std::vector<std::string>& args) {
     }
     Announce(*func, *t.found.outlet, t.r, packets, {});
     shell.Out(GetMLText("Reservation cancelled") + ": " + Str(t.id));
+    // The reminder must not reach a cancelled party; the cancellation
+    // message replaces it. Quietly: `msgs` shows the rows, the log the
+    // messages left out.
+    QueueResult queued;
+    ResvMessenger().Cancelled(*t.found.db, t.id, queued);
 }
 
 void Settle(Shell& shell, const std::vector<std::string>& args) {
@@ -574,11 +580,14 @@ bool UpdateResvAnnounced(Shell& shell, ProfileDefinition& def, SQLDB& db, const 
     Reservation after;
     after.CopyFrom(resv);
     bool moved = false;
-    for (const char* code : {"ReserveDate", "ReserveTime", "MPOutletID"}) {
+    bool retimed = false;  // date, time or covers
+    for (const char* code : {"ReserveDate", "ReserveTime", "MPOutletID", "ReserveCover"}) {
         ProfileField* f = def.FindField(code);
         if (f == nullptr || !f->Changed()) continue;
-        moved = true;
-        after.SetField(code, Variant(f->GetValue()));
+        const std::string name = code;
+        moved = moved || name != "ReserveCover";
+        retimed = retimed || name != "MPOutletID";
+        if (name != "ReserveCover") after.SetField(code, Variant(f->GetValue()));
     }
     SessionFunc func(shell);
     PacketList changes, holds;
@@ -627,6 +636,12 @@ bool UpdateResvAnnounced(Shell& shell, ProfileDefinition& def, SQLDB& db, const 
         }
     }
     Announce(*func, outlet, after, changes, holds);
+    // Date, time or covers changed: the queued messages speak of the old
+    // booking, and the reminder's send time moves with it.
+    if (retimed) {
+        QueueResult queued;
+        ResvMessenger().Reschedule(db, resv.ReserveID(), queued);
+    }
     return true;
 }
 

@@ -54,6 +54,7 @@ Shell::Shell() {
     AddBookCommands(*this);
     AddStatsCommands(*this);
     AddIMCommands(*this);
+    AddMessageCommands(*this);
 }
 
 Shell::~Shell() = default;

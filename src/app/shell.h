@@ -97,3 +97,4 @@ void AddIMCommands(Shell& shell);
 // Prints each instant message that arrives for this workstation at once,
 // even while the prompt waits.
 void ShowArrivingMessages(KIV& hub);
+void AddMessageCommands(Shell& shell);

@@ -233,3 +233,7 @@ int32_t NewResv::Covers() const {
         outlet_ != nullptr && outlet_->GetExtAttribute("SupportAdmission").ToInt32() != 0;
     return resv_.GetFieldLong(admission ? "OccupyCover" : "ReserveCover");
 }
+
+bool NewResv::Messaged() const {
+    return !declined_ && !WaitingList() && !Walkin();
+}

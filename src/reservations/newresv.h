@@ -22,6 +22,7 @@
 #include "reservations/kivfunc.h"
 #include "reservations/reservation.h"
 #include "reservations/reservations.h"
+#include "reservations/resvmessagehook.h"
 #include "venue/planloader.h"
 
 class Outlet;
@@ -96,6 +97,9 @@ class NewResv : public ErrorState {
     void ReleaseHolds();
 
     void SetDuplicateHandler(DuplicateHandler handler) { duplicates_ = std::move(handler); }
+    // The guest messages of the booking (nullptr: none are checked or
+    // queued). Not owned.
+    void SetMessageHook(ResvMessageHook* hook) { messages_ = hook; }
 
     // The save chain. The new ReserveID (the first one for a waiting list
     // of several outlets), or 0 when a check refused or the save failed
@@ -132,6 +136,9 @@ class NewResv : public ErrorState {
     bool WaitingList() const;
     bool Walkin() const;
     int32_t Covers() const;  // ReserveCover, or OccupyCover where admission counts
+    // Whether the booking gets guest messages: a reservation, not a declined
+    // one, a waiting-list entry or a walk-in party.
+    bool Messaged() const;
 
     // Saving (newresvsave.cpp).
     bool SaveForOutlet(SQLDB& db, const Outlet& outlet, int32_t mpOutletID, PacketList& packets);
@@ -161,6 +168,7 @@ class NewResv : public ErrorState {
     std::unique_ptr<HoldRule> rule_;
     std::vector<PickedTable> picked_;
     DuplicateHandler duplicates_;
+    ResvMessageHook* messages_ = nullptr;
     Reservations previous_;  // duplicates found by the check
     PrevResvAction prevAction_ = PrevResvAction::kNone;
     std::string reserveNo_;

@@ -2,7 +2,6 @@
 // written. Each shows its own message and returns false to end the save;
 // warnings ask and go on when the user confirms.
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 #include "core/config.h"
@@ -15,6 +14,7 @@
 #include "reservations/newresv.h"
 #include "reservations/resvallotment.h"
 #include "reservations/resvduplicates.h"
+#include "reservations/resvmessagehook.h"
 #include "users/user.h"
 #include "venue/outlet.h"
 
@@ -36,21 +36,6 @@ bool HasRight(int32_t bit) {
 
 bool Yes(const std::string& v) {
     return UpperAscii(Trim(v)) == "YES";
-}
-
-// A telephone number an SMS can reach: digits with blanks, dashes,
-// parentheses and a leading "+", at least six digits.
-bool ValidPhone(const std::string& phone) {
-    int digits = 0;
-    for (std::size_t i = 0; i < phone.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(phone[i]);
-        if (std::isdigit(c) != 0) {
-            ++digits;
-        } else if (!(c == ' ' || c == '-' || c == '(' || c == ')' || (c == '+' && i == 0))) {
-            return false;
-        }
-    }
-    return digits >= 6;
 }
 
 // Whether the form shows the field (its order in the operation is above 0).
@@ -100,7 +85,7 @@ bool NewResv::ValidateMessage() {
             Refuse("Destination cannot be empty");
             return false;
         }
-        if (!ValidPhone(sms)) {
+        if (!ValidSMSPhone(sms)) {
             Refuse("Invalid phone for sending SMS message");
             return false;
         }
@@ -108,6 +93,14 @@ bool NewResv::ValidateMessage() {
     if (Yes(resv_.GetFieldText("ReceiveEmail")) && Trim(resv_.GetFieldText("Email")).empty()) {
         Refuse("Destination cannot be empty");
         return false;
+    }
+    if (messages_ != nullptr && Messaged()) {
+        const std::string refusal =
+            messages_->ValidateMessages(resv_, *outlet_, mpOutletID_, date_);
+        if (!refusal.empty()) {
+            Refuse(refusal);
+            return false;
+        }
     }
     Log("ValidateMessage seccess");
     return true;
@@ -146,8 +139,15 @@ bool NewResv::CheckFutureResvLimit() {
 }
 
 bool NewResv::CheckSMS() {
-    // The booking form carries no message send or expiry time; queued
-    // confirmations are timed by their templates.
+    // The send times come from the outlet's message configuration, planned
+    // by ValidateMessage.
+    if (messages_ != nullptr && Messaged()) {
+        const std::string refusal = messages_->CheckSendTimes();
+        if (!refusal.empty()) {
+            Refuse(refusal);
+            return false;
+        }
+    }
     Log("CheckSMS seccess");
     return true;
 }

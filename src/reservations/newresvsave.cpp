@@ -120,6 +120,7 @@ int32_t NewResv::SaveNewReservation() {
     const int32_t first = savedIDs_.front();
     if (!declined_ && prevAction_ == PrevResvAction::kCancel) CancelPrevious(packets);
     func_.SendDataChange(*outlet_, date_, mpOutletID_, kPriorityChange, packets);
+    if (messages_ != nullptr && Messaged()) messages_->QueueMessages(*db_, first, *outlet_);
     // The other outlets of a waiting-list entry, each with the meal period of
     // the entry's time.
     if (outletIDs.size() > 1) {
