@@ -108,6 +108,9 @@ int ParseRelayOptions(int argc, const char* const* argv, RelayOptions& options,
                    "delay of the POS replies in milliseconds: MS for every type or TYPE=MS");
     app.add_option("--pos-status", statuses,
                    "POS code announced to every new connection: CODE[=online|offline]");
+    app.add_option("--db", options.databases,
+                   "database file of the installation (repeatable): the POS simulator opens, "
+                   "moves and clears checks in its table statuses and announces each change");
     app.add_option("--log", options.logFile, "log file (default: standard error)");
     app.add_option("--max-queue-mb", options.maxQueueMB,
                    "megabytes waiting to be sent to all workstations together; beyond it the "

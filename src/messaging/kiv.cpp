@@ -43,6 +43,8 @@ KIV::KIV(EventLoop& loop)
     conn_ = std::make_unique<KIVConnections>(loop);
     func_->SetConnections(conn_.get());
     func_->SetOutlets(outlets_.get());
+    func_->SetAccounts(accounts_.get());
+    func_->SetPOSServers(&posServers_);
     conn_->OnMessageArrival([this](int32_t serviceID, const Bytes& payload) {
         ParseKIVSvrMsg(serviceID, Utf16LEToUtf8(payload));
     });
@@ -121,7 +123,8 @@ void KIV::ParseKIVSvrMsg(int32_t serviceID, const std::string& text) {
 
 void KIV::ApplyPOSReply(const ScriptNode& kivdata) {
     ForEachRowGroup(kivdata, "replies", "reply", [this](const ScriptNode& reply) {
-        conn_->SetPOSReply(reply.Var("errcode"), reply.Var("errdesc"));
+        conn_->SetPOSReply(reply.Var("errcode"), reply.Var("errdesc"), reply.Var("type"),
+                           reply.Var("table"));
     });
 }
 
