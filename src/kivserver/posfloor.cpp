@@ -185,12 +185,21 @@ void PosFloor::ApplyOne(const std::string& type, const ScriptNode& request, Floo
             return refuse("4", "No open check on table " + from);
         if (open) return refuse("3", "Check already open on table " + table);
         if (state == "-") return refuse("5", "Unknown table " + table);
+        std::shared_ptr<Recordset> src = db.RunSQLReturnRS(
+            "SELECT TableStatus, CheckNo, CheckOpenTime, CheckCover, CheckTotal FROM "
+            "tbl_TableStatus WHERE TableStatusID = " +
+            fromID);
+        if (src == nullptr || src->Eof()) return refuse("9", "POS database error");
+        auto text = [&src](const char* column) {
+            const Variant* v = src->Field(column);
+            return v == nullptr || v->IsNull() ? std::string("NULL") : SQLStr(v->ToText());
+        };
         const std::string copy =
-            "UPDATE tbl_TableStatus SET TableStatus = S.TableStatus, LastTableStatus = "
-            "tbl_TableStatus.TableStatus, CheckNo = S.CheckNo, CheckOpenTime = S.CheckOpenTime, "
-            "CheckCover = S.CheckCover, CheckTotal = S.CheckTotal, LastChangeTime = GetDate(), "
-            "RowModified = GetDate() FROM tbl_TableStatus S WHERE S.TableStatusID = " +
-            fromID + " AND tbl_TableStatus.TableStatusID = " + id;
+            "UPDATE tbl_TableStatus SET LastTableStatus = TableStatus, TableStatus = " +
+            text("TableStatus") + ", CheckNo = " + text("CheckNo") +
+            ", CheckOpenTime = " + text("CheckOpenTime") + ", CheckCover = " + text("CheckCover") +
+            ", CheckTotal = " + text("CheckTotal") +
+            ", LastChangeTime = GetDate(), RowModified = GetDate() WHERE TableStatusID = " + id;
         const std::string clear =
             "UPDATE tbl_TableStatus SET TableStatus = 'V', LastTableStatus = TableStatus, CheckNo "
             "= NULL, CheckOpenTime = NULL, CheckCover = 0, CheckTotal = 0, LastChangeTime = "
