@@ -127,4 +127,15 @@ TEST_F(PosRequestTest, ConsoleCommands) {
     }
 }
 
+TEST_F(PosRequestTest, WalkInPartyIsCheckedIn) {
+    Start();
+    hub.reset();
+    const RunResult run = inst.Start("admin\nadmin123\n2\nwalkin HBR 2 Q1\nquit\ny\n");
+    if (run.output.find("No meal period at this time") != std::string::npos) return;
+    const std::string id =
+        One("SELECT MAX(ReserveID) FROM tbl_Reservation WHERE ReserveMode='W' AND OutletID=1");
+    ASSERT_NE(run.output.find("Checked in: " + id), std::string::npos) << run.output;
+    EXPECT_EQ(Status("Q1"), "O " + id + " 0");
+}
+
 }  // namespace
