@@ -68,7 +68,9 @@ class KIVFunc : public ErrorState {
     bool DBTableResvUpdate(Reservation& resv, TableReserveMap& newOnes, PacketList& packets,
                            bool keepCheck);
     // Moves a seated party's live status from the old table to the new one
-    // (one binding on each side; otherwise nothing happens).
+    // (one binding on each side; otherwise nothing happens). A check open on
+    // the old table of a POS-linked outlet is moved on the POS first; its
+    // refusal leaves both tables as they were.
     bool DBTableStatusUpdate(Reservation& resv, const TableReserveMap& oldOnes,
                              TableReserveMap& newOnes, PacketList& packets);
     bool GetTableReserve(Reservation& resv);
