@@ -36,6 +36,16 @@ TEST_F(PosRequestTest, RefusalAndTimeOutStopCheckInWithTheirMessages) {
     }
 }
 
+TEST_F(PosRequestTest, ConsoleSaysWhyThePOSRefused) {
+    Start({"--reply", "new_table=7:Table locked by the POS"});
+    hub.reset();
+    const std::string a = std::to_string(NewResv("Q1"));
+    const RunResult run = inst.Start("admin\nadmin123\n2\ncheckin HBR " + a + "\nquit\ny\n");
+    EXPECT_NE(run.output.find("Reservation is not checked in: " + a + ": Table locked by the POS"),
+              std::string::npos)
+        << run.output;
+}
+
 TEST_F(PosRequestTest, LateReplyIsNotTakenForTheNextRequest) {
     // The open-check reply comes after its 5 s wait, with a refusal, while
     // the enquiry after it waits for its own acceptance.
