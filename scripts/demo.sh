@@ -14,7 +14,7 @@ port=$(build/src/culinarotable-admin sql --db "$root/Data/KIVDB1.db" \
   "SELECT TOP 1 IPPort FROM tbl_ServiceServer WHERE RowStatus = 'A' ORDER BY ServiceID" | sed -n 2p)
 mkdir -p "$root/Client/Log"
 build/src/kivserver --port "${port:-7500}" --pos-status POS1=online --pos-status POS2=online \
-  --log "$root/Client/Log/kivserver.log" >/dev/null &
+  --db "$root/Data/KIVDB1.db" --db "$root/Data/KIVDB2.db" --log "$root/Client/Log/kivserver.log" >/dev/null &
 kiv=$!
 trap 'kill "$kiv" 2>/dev/null || true; wait "$kiv" 2>/dev/null || true' EXIT
 trap 'exit 130' INT TERM

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/opscommands.h"
 #include "app/profileargs.h"
 #include "app/sessionfunc.h"
 #include "app/shell.h"
@@ -209,16 +210,41 @@ bool PickTables(Shell& shell, NewResv& resv, const std::vector<std::string>& tab
     return true;
 }
 
-void Save(Shell& shell, NewResv& resv) {
+// The new reservation's id; 0 (after a line) when it was not saved.
+int32_t Save(Shell& shell, NewResv& resv) {
     const int32_t id = resv.SaveNewReservation();
     resv.ReleaseHolds();
     if (id <= 0) {
         shell.Error(GetMLText("Reservation not saved"));
-        return;
+        return 0;
     }
     for (int32_t other : resv.SavedIDs())
         if (other != id) shell.Out(GetMLText("Waiting list entry saved") + ": " + Str(other));
     shell.Out(GetMLText("Reservation saved") + ": " + Str(id) + " " + resv.ReserveNo());
+    return id;
+}
+
+// A walk-in party is at its tables already: it is checked in at once.
+void CheckInWalkin(Shell& shell, const Outlet& outlet, int32_t id, int32_t covers,
+                   const DateTime& day) {
+    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetSQLDB(outlet.DBServerID()) : nullptr;
+    Reservation r;
+    if (db == nullptr || !LoadResvRow(*db, id, r)) {
+        shell.Error(GetMLText("Reservation not found") + ": " + Str(id));
+        return;
+    }
+    SessionFunc func(shell);
+    std::vector<std::string> queued;
+    if (!func->ResvCheckIn(r, covers, false, day, &queued)) {
+        shell.Error(GetMLText("Reservation is not checked in") + ": " + Str(id) +
+                    FailureReason(*func));
+        return;
+    }
+    std::string tables;
+    for (const std::string& no : queued)
+        tables += (tables.empty() ? "" : ",") + no;
+    shell.Out(queued.empty() ? GetMLText("Checked in") + ": " + Str(id)
+                             : GetMLText("Queued") + ": " + Str(id) + "\t" + tables);
 }
 
 void BookAsked(Shell& shell);
@@ -404,7 +430,8 @@ void Walkin(Shell& shell, const std::vector<std::string>& args) {
     r.SetField("ReserveTime", Variant(now.Format("hh:nn")));
     r.SetField("ReserveCover", Variant(*covers));
     if (!PickTables(shell, *b.resv, SplitTables(a.words[2]))) return;
-    Save(shell, *b.resv);
+    const int32_t id = Save(shell, *b.resv);
+    if (id > 0) CheckInWalkin(shell, *outlet, id, *covers, day);
 }
 
 }  // namespace

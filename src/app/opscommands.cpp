@@ -44,7 +44,8 @@ int32_t ThisClientID() {
     return g_oClient != nullptr ? g_oClient->ClientID() : 0;
 }
 
-// A front-end right of the catalogue: index and sub-index (bit number).
+}  // namespace
+
 bool HasRight(Shell& shell, int index, int sub) {
     if (g_oUser != nullptr && g_oUser->CheckFERight(index, 1 << (sub - 1), false)) return true;
     std::string what = g_oConfig != nullptr
@@ -54,7 +55,6 @@ bool HasRight(Shell& shell, int index, int sub) {
     return false;
 }
 
-// Every column of the reservation row, by name.
 bool LoadResvRow(SQLDB& db, int32_t id, Reservation& r) {
     auto rs = db.RunSQLReturnRS("SELECT * FROM tbl_Reservation WHERE ReserveID=" + Str(id) +
                                 " AND RowStatus<>'D'");
@@ -63,14 +63,6 @@ bool LoadResvRow(SQLDB& db, int32_t id, Reservation& r) {
         r.SetField(rs->FieldAt(i).Name, *rs->Field(i));
     return true;
 }
-
-// [OUTLET] ID among `args` (options removed); the row read whole.
-struct Target {
-    Outlets outlets;
-    Found found;
-    int32_t id = 0;
-    Reservation r;
-};
 
 bool OpenTarget(Shell& shell, const std::vector<std::string>& args, Target& t) {
     if (!FindReservation(shell, t.outlets, args, t.id, t.found)) return false;
@@ -87,16 +79,19 @@ bool RequireActive(Shell& shell, const Target& t) {
     return false;
 }
 
+std::string FailureReason(const ErrorState& from) {
+    if (from.ErrNumber() == kErrPOSReply) return ": " + from.ErrDescription();
+    // "Class:Procedure:message": the message alone.
+    const std::string& d = from.ErrDescription();
+    const auto first = d.find(':');
+    const auto second = first == std::string::npos ? first : d.find(':', first + 1);
+    if (second == std::string::npos) return d.empty() ? "" : ": " + d;
+    return ": " + d.substr(second + 1);
+}
+
 std::optional<DateTime> ResvDate(const Reservation& r) {
     return r.GetField("ReserveDate").ToDateTime();
 }
-
-// Splits "--name value" options (and bare flags) from the positional words.
-struct Options {
-    std::vector<std::string> words;
-    std::map<std::string, std::string> values;
-    bool Has(const std::string& name) const { return values.count(name) != 0; }
-};
 
 bool ReadOptions(Shell& shell, const std::vector<std::string>& args,
                  const std::vector<std::string>& withValue, const std::vector<std::string>& flags,
@@ -117,6 +112,8 @@ bool ReadOptions(Shell& shell, const std::vector<std::string>& args,
     }
     return true;
 }
+
+namespace {
 
 void PrintRefusal(Shell& shell, const std::string& tableNo, HoldRefusal refusal) {
     shell.Error(GetMLText("Table") + " " + tableNo + " " + GetMLText("cannot be held:") + " " +
@@ -352,23 +349,29 @@ void Settle(Shell& shell, const std::vector<std::string>& args) {
 }
 
 void Cover(Shell& shell, const std::vector<std::string>& args) {
-    if (args.size() < 2 || args.size() > 3) {
-        shell.Error(GetMLText("Usage") + ": resv cover [OUTLET] ID N");
+    constexpr const char* kUsage = "resv cover [OUTLET] ID N [--table T]";
+    Options o;
+    if (!ReadOptions(shell, args, {"--table"}, {}, o)) return;
+    if (o.words.size() < 2 || o.words.size() > 3) {
+        shell.Error(GetMLText("Usage") + ": " + kUsage);
         return;
     }
-    const std::string& n = args.back();
-    if (!AllDigits(n) || std::stol(n) < 1) {
+    const std::string& n = o.words.back();
+    if (!AllDigits(n) || n.size() > 6 || std::stol(n) < 1) {
         shell.Error(GetMLText("Arrival covers must be a whole number of at least 1") + ": " + n);
         return;
     }
     if (!HasRight(shell, 3, 4)) return;
     Target t;
-    if (!OpenTarget(shell, std::vector<std::string>(args.begin(), args.end() - 1), t) ||
+    if (!OpenTarget(shell, std::vector<std::string>(o.words.begin(), o.words.end() - 1), t) ||
         !RequireActive(shell, t))
         return;
     SessionFunc func(shell);
-    if (!func->ResvChangeArrivalCover(t.r, static_cast<int32_t>(std::stol(n)), "", false)) {
-        shell.Error(GetMLText("Reservation is not updated") + ": " + Str(t.id));
+    const std::string table = o.Has("--table") ? UpperAscii(o.values["--table"]) : "";
+    if (!func->ResvChangeArrivalCover(t.r, static_cast<int32_t>(std::stol(n)), table,
+                                      !table.empty())) {
+        shell.Error(GetMLText("Reservation is not updated") + ": " + Str(t.id) +
+                    FailureReason(*func));
         return;
     }
     shell.Out(GetMLText("Arrival covers changed") + ": " + Str(t.id));
@@ -656,7 +659,8 @@ void AddOpsCommands(Shell& shell) {
                "Cancel a reservation that has not arrived", Cancel});
     shell.Add({"resv settle", "resv settle [OUTLET] ID [--fill-arrival]",
                "Close a reservation after the meal and free its tables", Settle});
-    shell.Add({"resv cover", "resv cover [OUTLET] ID N", "Change the arrived covers", Cover});
+    shell.Add({"resv cover", "resv cover [OUTLET] ID N [--table T]",
+               "Change the arrived covers (with --table: of the POS check there too)", Cover});
     shell.Add({"resv tables", "resv tables [OUTLET] ID T1,T2,...",
                "Replace the tables of a reservation", Tables});
     shell.Add({"block", "block OUTLET PERIOD TABLE [--from DATE] [--until DATE] [REMARK]",

@@ -55,6 +55,7 @@ Shell::Shell() {
     AddStatsCommands(*this);
     AddIMCommands(*this);
     AddMessageCommands(*this);
+    AddPOSCommands(*this);
 }
 
 Shell::~Shell() = default;

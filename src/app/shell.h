@@ -98,3 +98,4 @@ void AddIMCommands(Shell& shell);
 // even while the prompt waits.
 void ShowArrivingMessages(KIV& hub);
 void AddMessageCommands(Shell& shell);
+void AddPOSCommands(Shell& shell);

@@ -111,6 +111,9 @@ int ParseRelayOptions(int argc, const char* const* argv, RelayOptions& options,
                    "delay of the POS replies in milliseconds: MS for every type or TYPE=MS");
     app.add_option("--pos-status", statuses,
                    "POS code announced to every new connection: CODE[=online|offline]");
+    app.add_option("--db", options.databases,
+                   "database file of the installation (repeatable): the POS simulator opens, "
+                   "moves and clears checks in its table statuses and announces each change");
     app.add_option("--log", options.logFile,
                    "log file; \"journal\": standard error without time stamps, with syslog "
                    "priorities (the default under systemd); default: standard error");

@@ -24,6 +24,9 @@ struct RelayOptions {
     std::map<std::string, PosReplyRule> rules;
     // POS code and "online"/"offline", announced to every new connection.
     std::vector<std::pair<std::string, std::string>> posStatus;
+    // The installation's database files the POS simulator keeps the table
+    // statuses in (none: it only answers).
+    std::vector<std::string> databases;
     std::string logFile;
     int verbosity = 1;
     // Hostile or stuck peers: bytes waiting in all the connections together

@@ -43,6 +43,7 @@ RelayServer::~RelayServer() {
 }
 
 bool RelayServer::Start(std::string& error) {
+    if (!floor_.Open(options_.databases, error)) return false;
     std::error_code ec;
     asio::ip::address address = asio::ip::make_address(options_.bind, ec);
     if (ec) {
@@ -255,7 +256,17 @@ void RelayServer::KeepFilter(RelayConnection& from, const ScriptNode& kivdata) {
 }
 
 void RelayServer::AnswerPOS(RelayConnection& from, const ScriptNode& kivdata) {
-    const PlannedReply reply = pos_.ReplyFor(kivdata);
+    PlannedReply reply = pos_.ReplyFor(kivdata);
+    // A configured refusal leaves the floor as it is, as a refusing POS does.
+    if (floor_.Enabled() && reply.accepted) {
+        const FloorOutcome outcome = floor_.Apply(kivdata);
+        AnnounceFloor(outcome);
+        if (outcome.refused && reply.send)
+            reply.packet = pos_.Refusal(kivdata, outcome.code, outcome.description);
+        if (outcome.refused)
+            log_.Write(kLogEvents, "POS request '" + reply.type + "' from " + Name(from) +
+                                       " refused: " + outcome.description);
+    }
     if (!reply.send) {
         log_.Write(kLogPackets,
                    "POS request '" + reply.type + "' from " + Name(from) + " taken without reply");
@@ -281,6 +292,26 @@ void RelayServer::AnswerPOS(RelayConnection& from, const ScriptNode& kivdata) {
         replyTimers_.erase(timer);
         if (auto c = weak.lock()) SendOrDrop(*c, frame);
     });
+}
+
+void RelayServer::AnnounceFloor(const FloorOutcome& outcome) {
+    std::map<int32_t, PacketItems> byOutlet;
+    for (const auto& change : outcome.changes)
+        byOutlet[change.outletID].push_back(change.doc);
+    PacketMaker maker;
+    for (const auto& [outletID, docs] : byOutlet) {
+        const PacketItem filter{{"outletid", std::to_string(outletID)}};
+        const std::string packet = maker.MakeDataChangePkt("2", &filter, docs);
+        if (packet.empty()) continue;
+        auto frame = std::make_shared<OutFrame>(FrameText(packet));
+        std::vector<std::shared_ptr<RelayConnection>> failed;
+        for (auto& [id, c] : connections_)
+            if (!c->Send(frame)) failed.push_back(c);
+        for (auto& c : failed)
+            c->Close("send failed: " + c->LastError());
+        log_.Write(kLogPackets, "POS table changes of outlet " + std::to_string(outletID) + ": " +
+                                    std::to_string(docs.size()) + " rows announced");
+    }
 }
 
 OutFramePtr RelayServer::ReplyFrame(const PlannedReply& reply) {

@@ -2,10 +2,11 @@
 // The relay server: accepts workstations, keeps each one's last FILTER,
 // passes every DATACHANGE (and BROADCAST) on to all other workstations as
 // received, answers POSREQUEST through the POS simulator and announces the
-// configured POS status to each new connection. Bad frames and packets are
-// logged (a few lines per kind and connection) and dropped; they never affect
-// another connection. Hostile peers are bounded: connections at once, time to
-// the first packet, and the memory all connections hold together.
+// configured POS status to each new connection; given the installation's
+// databases, its POS keeps the table statuses and announces their changes. Bad frames and packets
+// are logged (a few lines per kind and connection) and dropped; they never affect another
+// connection. Hostile peers are bounded: connections at once, time to the first packet, and the
+// memory all connections hold together.
 #include <asio/io_context.hpp>
 #include <asio/ip/tcp.hpp>
 #include <asio/steady_timer.hpp>
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "kivserver/posfloor.h"
 #include "kivserver/possimulator.h"
 #include "kivserver/relayconnection.h"
 #include "kivserver/relayoptions.h"
@@ -54,6 +56,9 @@ class RelayServer {
     void Relay(RelayConnection& from, const uint8_t* frame, std::size_t size);
     void KeepFilter(RelayConnection& from, const ScriptNode& kivdata);
     void AnswerPOS(RelayConnection& from, const ScriptNode& kivdata);
+    // Announces the status rows the simulated POS changed to every
+    // workstation, the requester too, as a POS link does.
+    void AnnounceFloor(const FloorOutcome& outcome);
     void SendOrDrop(RelayConnection& to, const OutFramePtr& frame);
     std::string Name(const RelayConnection& c) const;
     // A line of a kind one connection may repeat without end.
@@ -74,6 +79,7 @@ class RelayServer {
     std::set<std::shared_ptr<asio::steady_timer>> replyTimers_;
     uint64_t nextId_ = 1;
     PosSimulator pos_;
+    PosFloor floor_;
     OutFramePtr statusFrame_;
     // POSREPLY frames by text: one copy shared by every connection it is
     // queued for, however many ask.

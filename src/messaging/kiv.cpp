@@ -44,6 +44,8 @@ KIV::KIV(EventLoop& loop)
     conn_ = std::make_unique<KIVConnections>(loop);
     func_->SetConnections(conn_.get());
     func_->SetOutlets(outlets_.get());
+    func_->SetAccounts(accounts_.get());
+    func_->SetPOSServers(&posServers_);
     im_ = std::make_unique<InstantMsgs>(g_oClient != nullptr ? g_oClient->ClientID() : 0,
                                         g_oClient != nullptr ? g_oClient->DBServerID() : 0);
     im_->SetConnections(conn_.get());
@@ -128,7 +130,8 @@ void KIV::ParseKIVSvrMsg(int32_t serviceID, const std::string& text) {
 
 void KIV::ApplyPOSReply(const ScriptNode& kivdata) {
     ForEachRowGroup(kivdata, "replies", "reply", [this](const ScriptNode& reply) {
-        conn_->SetPOSReply(reply.Var("errcode"), reply.Var("errdesc"));
+        conn_->SetPOSReply(reply.Var("errcode"), reply.Var("errdesc"), reply.Var("type"),
+                           reply.Var("table"));
     });
 }
 

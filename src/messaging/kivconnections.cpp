@@ -205,8 +205,8 @@ bool KIVConnections::SendMessage(int32_t serviceID, const std::string& text) {
     return true;
 }
 
-bool KIVConnections::SendMessageWithReply(int32_t serviceID, const std::string& text,
-                                          int timeoutMs) {
+bool KIVConnections::SendMessageWithReply(int32_t serviceID, const std::string& text, int timeoutMs,
+                                          const std::string& type, const std::string& table) {
     if (waiting_) {
         SetErr(kErrSendFail, kClass, "SendMessageWithReply", "Waiting for POS reply");
         WriteLog("Waiting for POS reply", kClass, "SendMessageWithReply", kLogWarning, 1);
@@ -216,14 +216,20 @@ bool KIVConnections::SendMessageWithReply(int32_t serviceID, const std::string& 
     // The flag covers the send too: a connect inside it pumps the loop, and
     // no second wait may begin meanwhile.
     waiting_ = true;
+    replied_ = false;
     replyCode_.clear();
     replyDesc_.clear();
+    expectType_ = type;
+    expectTable_ = table;
     struct Cleanup {
         KIVConnections& self;
         ~Cleanup() {
             self.waiting_ = false;
+            self.replied_ = false;
             self.replyCode_.clear();
             self.replyDesc_.clear();
+            self.expectType_.clear();
+            self.expectTable_.clear();
         }
     } cleanup{*this};
     if (!SendMessage(serviceID, text)) return false;
@@ -231,8 +237,7 @@ bool KIVConnections::SendMessageWithReply(int32_t serviceID, const std::string& 
                        std::chrono::steady_clock::now() - start)
                        .count();
     int remaining = timeoutMs - static_cast<int>(elapsed);
-    bool replied = loop_.PumpUntil([this] { return !replyCode_.empty() || !replyDesc_.empty(); },
-                                   remaining < 0 ? 0 : remaining, 2);
+    bool replied = loop_.PumpUntil([this] { return replied_; }, remaining < 0 ? 0 : remaining, 2);
     if (!replied) {
         SetErr(kErrRequestTimeout, kClass, "SendMessageWithReply", "Request timeout");
         WriteLog("Request timeout", kClass, "SendMessageWithReply");
@@ -242,9 +247,23 @@ bool KIVConnections::SendMessageWithReply(int32_t serviceID, const std::string& 
     return replyCode_ == "0";
 }
 
-void KIVConnections::SetPOSReply(const std::string& errCode, const std::string& errDesc) {
+void KIVConnections::SetPOSReply(const std::string& errCode, const std::string& errDesc,
+                                 const std::string& type, const std::string& table) {
+    // Matched only when both sides know the request: a reply without the
+    // echo, or a wait that named no request, keeps the first-come answer.
+    const bool echoed = !type.empty() || !table.empty();
+    const bool expecting = !expectType_.empty() || !expectTable_.empty();
+    if (echoed && (!waiting_ || (expecting && (LowerAscii(type) != LowerAscii(expectType_) ||
+                                               UpperAscii(table) != UpperAscii(expectTable_))))) {
+        // Replies carry nothing else to match them by: without this check an
+        // answer that came after its time-out would end the next wait.
+        WriteLog("Stale POS reply dropped: " + type + " " + table + " " + errCode + " " + errDesc,
+                 kClass, "SetPOSReply", kLogWarning, 1);
+        return;
+    }
     replyCode_ = errCode;
     replyDesc_ = errDesc;
+    replied_ = true;
 }
 
 void KIVConnections::HandleArrival(int index, const Bytes& payload) {

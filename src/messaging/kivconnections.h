@@ -55,9 +55,18 @@ class KIVConnections : public ErrorState {
     // it offline, or the write fails (the error stays in ErrDescription).
     bool SendMessage(int32_t serviceID, const std::string& text);
     // Sends and waits for the POS reply: true when its code is "0"; the
-    // reply's description is left with ErrNumber 9033 either way.
-    bool SendMessageWithReply(int32_t serviceID, const std::string& text, int timeoutMs);
-    void SetPOSReply(const std::string& errCode, const std::string& errDesc);
+    // reply's description is left with ErrNumber 9033 either way. `type` and
+    // `table` are those of the (first) request: a reply that echoes another
+    // request's type or table is a late answer to an earlier request and
+    // does not end this wait.
+    bool SendMessageWithReply(int32_t serviceID, const std::string& text, int timeoutMs,
+                              const std::string& type = {}, const std::string& table = {});
+    // A POS reply arrived. `type` and `table` are what the reply echoes of
+    // its request ("" when the POS side does not echo them): an echoing
+    // reply that names a request other than the one awaited, or arrives
+    // while nothing is awaited, is dropped with a log line.
+    void SetPOSReply(const std::string& errCode, const std::string& errDesc,
+                     const std::string& type = {}, const std::string& table = {});
     bool WaitingForReply() const { return waiting_; }
 
     // The FILTER packet last sent to a server (what this workstation shows),
@@ -94,6 +103,9 @@ class KIVConnections : public ErrorState {
     OrderedMap<int32_t, std::unique_ptr<KIVServer>> servers_;
     std::string replyCode_;
     std::string replyDesc_;
+    bool replied_ = false;
+    std::string expectType_;
+    std::string expectTable_;
     bool waiting_ = false;
     MessageArrivalHandler messageArrival_;
     SocketErrorHandler socketError_;

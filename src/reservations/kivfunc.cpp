@@ -9,10 +9,12 @@
 #include "registry/dbconnections.h"
 #include "sql/sqldb.h"
 #include "messaging/kivconnections.h"
+#include "messaging/posservers.h"
 #include "platform/textutil.h"
 #include "reservations/dbtransaction.h"
 #include "reservations/kivfuncsupport.h"
 #include "users/user.h"
+#include "venue/accounts.h"
 #include "venue/floorplan.h"
 #include "venue/outlets.h"
 
@@ -330,27 +332,37 @@ bool KIVFunc::DBTableStatusUpdate(Reservation& resv, const TableReserveMap& oldO
     const std::string oldSql = base + posNo(from) + ") AND ReserveID=" + Str(resv.ReserveID()) +
                                " AND OutletID=  " + Str(outlet->OutletID());
     const std::string newSql = base + posNo(to) + ") AND OutletID=  " + Str(outlet->OutletID());
-    DBTransaction txn(*db, kClass, kProc);
-    if (!txn.Ok()) return false;
     auto fail = [&](const std::string& sql) {
         CopyErr(db->ErrNumber(), db->ErrDescription());
         WriteSQLLog(db->ErrDescription(), sql, kClass, kProc);
-        txn.Fail();
         return false;
     };
+    // Read before any transaction: the POS request below waits for the
+    // POS, whose own change of these rows must not collide with ours.
     std::shared_ptr<Recordset> oldRs = db->RunSQLReturnRS(oldSql);
     if (oldRs == nullptr) return fail(oldSql);
     std::shared_ptr<Recordset> newRs = db->RunSQLReturnRS(newSql);
     if (newRs == nullptr) return fail(newSql);
-    if (oldRs->Eof() || newRs->Eof()) return txn.Commit();  // no live status to move
+    if (oldRs->Eof() || newRs->Eof()) return true;  // no live status to move
     const int32_t oldID = FieldLng(oldRs.get(), "TableStatusID");
     const int32_t newID = FieldLng(newRs.get(), "TableStatusID");
-    // Without a POS link there is no change of table to ask the POS for.
+    // A check open on the old table moves with the party: the POS is asked
+    // first, and its refusal leaves both tables as they are.
+    const std::string oldState = UpperAscii(FieldStr(oldRs.get(), "TableStatus"));
+    if (!oldState.empty() && oldState != "V" && oldState != "C" && POSLinked(*outlet) &&
+        !POSChangeTable(outlet->OutletID(), FieldStr(newRs.get(), "TableNo"),
+                        FieldStr(oldRs.get(), "TableNo")))
+        return false;
     const std::string sql = "UPDATE tbl_TableStatus SET ReserveID = " + Str(resv.ReserveID()) +
                             " WHERE TableStatusID= " + Str(newID) +
                             " UPDATE tbl_TableStatus SET ReserveID = 0 " +
                             " WHERE TableStatusID= " + Str(oldID);
-    if (!db->RunSQLNoReturn(sql)) return fail(sql);
+    DBTransaction txn(*db, kClass, kProc);
+    if (!txn.Ok()) return false;
+    if (!db->RunSQLNoReturn(sql)) {
+        txn.Fail();
+        return fail(sql);
+    }
     if (!txn.Commit()) return false;
     to.SetCheck(FieldStr(oldRs.get(), "CheckNo"), FieldDate(oldRs.get(), "CheckOpenTime"),
                 FieldLng(oldRs.get(), "CheckCover"), FieldSng(oldRs.get(), "CheckTotal"));

@@ -20,6 +20,10 @@
 #include "venue/tabletemp.h"
 
 class KIVConnections;
+class Accounts;
+class Account;
+class POSServers;
+class POSServer;
 class Outlets;
 class Outlet;
 class SQLDB;
@@ -51,6 +55,10 @@ class KIVFunc : public ErrorState {
     // The outlets reservations are resolved against (read on first use
     // from the default database when none are given).
     void SetOutlets(Outlets* outlets) { outlets_ = outlets; }
+    // The accounts and POS servers the POS requests are resolved against
+    // (read on first use from the default database when none are given).
+    void SetAccounts(Accounts* accounts) { accounts_ = accounts; }
+    void SetPOSServers(POSServers* servers) { posServers_ = servers; }
     PacketMaker& PackerMaker() { return maker_; }
 
     bool DBResvUpdate(Reservation& resv, const DBFields& fields, PacketList& packets, bool sendNow);
@@ -61,7 +69,9 @@ class KIVFunc : public ErrorState {
     bool DBTableResvUpdate(Reservation& resv, TableReserveMap& newOnes, PacketList& packets,
                            bool keepCheck);
     // Moves a seated party's live status from the old table to the new one
-    // (one binding on each side; otherwise nothing happens).
+    // (one binding on each side; otherwise nothing happens). A check open on
+    // the old table of a POS-linked outlet is moved on the POS first; its
+    // refusal leaves both tables as they were.
     bool DBTableStatusUpdate(Reservation& resv, const TableReserveMap& oldOnes,
                              TableReserveMap& newOnes, PacketList& packets);
     bool GetTableReserve(Reservation& resv);
@@ -78,11 +88,44 @@ class KIVFunc : public ErrorState {
     // `released` receives how many were released.
     bool ReleaseAllTempHoldTables(int* released = nullptr);
     bool ResvSettle(Reservation& resv, bool fillArrival);
-    // The POS is not asked yet: the check-table flag acts as for an outlet
-    // without a POS link.
+    // With `checkTable`, a POS-linked outlet's POS is asked first to change
+    // the covers of the check on `tableNo` when this party is seated there.
     bool ResvChangeArrivalCover(Reservation& resv, int32_t cover, const std::string& tableNo,
                                 bool checkTable);
     bool SendFPChanged(const FloorPlan& plan);
+
+    // Requests to the outlet's POS through its KIV server (outlet id first).
+    // Each resolves outlet, account, POS server and the signed-in user's POS
+    // employee number; a failure keeps the reason (9033 and the POS's own
+    // text for a refusal, 9024 for no reply in time, 9004 while another
+    // request waits).
+    bool POSSetTableVacant(int32_t outletID, const std::string& tableNo);
+    bool POSEditResv(int32_t outletID, const std::string& tableNo, const std::string& resvGuid,
+                     const std::string& remark, const std::string& guestName,
+                     const std::string& refNo, const std::string& memberAccount);
+    bool POSChagneCover(int32_t outletID, const std::string& tableNo, int32_t cover);
+    bool POSChangeTable(int32_t outletID, const std::string& tableNo, const std::string& fromTable);
+    bool CheckEnquiry(int32_t outletID, const std::string& tableNo);
+    bool OpenTable(int32_t outletID, const std::string& tableNo, int32_t cover);
+    // Asks the POS to send every active table status of the outlet again.
+    bool RefreshOutletTableSatus(int32_t outletID);
+    // Whether the outlet's account names a POS server and the outlet its
+    // POS outlet code; the others run without a POS.
+    bool POSLinked(const Outlet& outlet);
+
+    // Checks a party in on `businessDate`: binds the live status rows of its
+    // tables (or, without `force`, queues it on a table another party
+    // holds), opens the POS check and passes the reservation to the POS,
+    // and records the arrival covers (the booked covers when `cover` is 0)
+    // and time. `queued` receives the tables it waits for.
+    bool ResvCheckIn(Reservation& resv, int32_t cover, bool force, const DateTime& businessDate,
+                     std::vector<std::string>* queued = nullptr);
+    // Reverses a check-in: a party waiting behind it moves up, a table
+    // whose check is open is cleared on the POS too.
+    bool ResvCheckInUndo(Reservation& resv);
+    // Exchanges the tables (bindings and seated status rows) of two
+    // reservations of one outlet.
+    bool ResvsSwapTables(Reservation& source, Reservation& destination);
     bool SetActiveFilter(const DateTime& date, int32_t outletID, int32_t mpOutletID);
 
     // Availability statistics of an outlet, date and meal period
@@ -129,10 +172,28 @@ class KIVFunc : public ErrorState {
                              const std::string& status, const char* procedure,
                              const std::string& invalidText, PacketList& packets);
     bool SendPacket(int32_t serviceID, const std::string& packet, const char* procedure);
+    // The POS request parts of one outlet; false (error set, logged) when
+    // one is missing.
+    struct POSRoute;
+    bool ResolvePOS(int32_t outletID, const char* procedure, POSRoute& route);
+    // Sends `item` as a POS request; waits `timeoutMs` for the reply
+    // (0: no wait).
+    bool SendPOS(const POSRoute& route, const PacketItem& item, int timeoutMs,
+                 const char* procedure);
+    const Account* GetAccount(int32_t accountID);
+    POSServer* GetPOSServer(int32_t posID);
+    // Check-in steps.
+    std::string POSGuestName(SQLDB& db, const Reservation& resv);
+    bool PassResvToPOS(SQLDB& db, const Outlet& outlet, const Reservation& resv,
+                       const std::string& tableNo);
 
     KIVConnections* conn_ = nullptr;
     Outlets* outlets_ = nullptr;
     std::unique_ptr<Outlets> ownOutlets_;
+    Accounts* accounts_ = nullptr;
+    std::unique_ptr<Accounts> ownAccounts_;
+    POSServers* posServers_ = nullptr;
+    std::unique_ptr<POSServers> ownPOSServers_;
     PacketMaker maker_;
 };
 

@@ -306,10 +306,24 @@ bool KIVFunc::ResvSettle(Reservation& resv, bool fillArrival) {
 bool KIVFunc::ResvChangeArrivalCover(Reservation& resv, int32_t cover, const std::string& tableNo,
                                      bool checkTable) {
     constexpr const char* kProc = "ResvChangeArrivalCover";
-    // The change of cover the POS would be asked for comes with the POS
-    // link; until then the check-table flag changes nothing.
-    (void)tableNo;
-    (void)checkTable;
+    if (checkTable && !tableNo.empty()) {
+        SQLDB* db = nullptr;
+        const Outlet* outlet = ResvOutlet(resv, kProc, &db);
+        if (outlet == nullptr) return false;
+        const std::string sql =
+            "SELECT ReserveID FROM tbl_TableStatus WHERE RowStatus=" + SQLStr("A") +
+            " AND OutletID = " + Str(outlet->OutletID()) + " AND TableNo = " + SQLStr(tableNo);
+        std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
+        if (rs == nullptr) {
+            CopyErr(db->ErrNumber(), db->ErrDescription());
+            WriteSQLLog(db->ErrDescription(), sql, kClass, kProc);
+            return false;
+        }
+        const bool seatedHere = !rs->Eof() && FieldLng(rs.get(), "ReserveID") == resv.ReserveID();
+        if (seatedHere && POSLinked(*outlet) &&
+            !POSChagneCover(outlet->OutletID(), UpperAscii(tableNo), cover))
+            return false;
+    }
     DBFields fields;
     fields.Add("ArrivalCover", Variant(cover));
     AddResvAuditFields(fields);
