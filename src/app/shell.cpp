@@ -52,6 +52,7 @@ Shell::Shell() {
     AddOpsCommands(*this);
     AddGuestCSVCommands(*this);
     AddBookCommands(*this);
+    AddWebCommands(*this);
 }
 
 Shell::~Shell() = default;

@@ -86,3 +86,4 @@ void AddViewCommands(Shell& shell);
 void AddOpsCommands(Shell& shell);
 void AddGuestCSVCommands(Shell& shell);
 void AddBookCommands(Shell& shell);
+void AddWebCommands(Shell& shell);
