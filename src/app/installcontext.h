@@ -12,6 +12,7 @@ struct InstallContext {
     DateTime today;            // the day init runs (date part only)
     std::string computerName;  // this workstation
     int port = 7500;           // KIV server port
+    int webPort = 7501;        // demo: port of the web booking simulator
     bool demo = false;
     int scale = 1;                       // demo: multiplies tables and reservations
     std::vector<std::string> databases;  // absolute file of server 1, 2, ...
