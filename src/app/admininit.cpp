@@ -115,7 +115,8 @@ bool InitInstallation(const InitOptions& options, std::ostream& out, std::ostrea
     ctx.today = DateTime::Now().DatePart();
     ctx.computerName = options.computerName.empty() ? PlatformComputerName() : options.computerName;
     ctx.port = options.port;
-    ctx.webPort = options.webPort > 0 ? options.webPort : options.port % 65535 + 1;
+    // The demo's web booking simulator listens next to the relay server.
+    ctx.webPort = options.port % 65535 + 1;
     ctx.demo = options.demo;
     ctx.scale = options.scale;
     const int servers = options.demo ? 2 : 1;
@@ -178,9 +179,6 @@ void AddInitCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& st
     cmd->add_option("--scale", options->scale, "demo: multiply tables and reservations by N")
         ->check(CLI::Range(1, 100));
     cmd->add_option("--port", options->port, "port of the KIV server (default 7500)")
-        ->check(CLI::Range(1, 65535));
-    cmd->add_option("--web-port", options->webPort,
-                    "demo: port of the web booking simulator (default: the KIV port + 1)")
         ->check(CLI::Range(1, 65535));
     cmd->add_flag("--force", options->force,
                   "replace the databases of an existing installation in DIR");

@@ -1,5 +1,5 @@
 #pragma once
-// culinarotable-admin init DIR [--demo] [--scale N] [--port P] [--web-port W] [--force]:
+// culinarotable-admin init DIR [--demo] [--scale N] [--port P] [--force]:
 // lays out an installation root (Client/cfg with the INI files and the
 // translated-text file, Client/Log, Client/Temp, Data with the database
 // files made from the built-in schema) and fills its databases.
@@ -15,7 +15,6 @@ struct InitOptions {
     bool demo = false;
     int scale = 1;
     int port = 7500;
-    int webPort = 0;  // demo web booking simulator; 0: port + 1
     bool force = false;        // replace the database files of an existing installation
     std::string computerName;  // empty: this computer (COMPUTERNAME honoured)
 };
