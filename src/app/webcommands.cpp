@@ -76,7 +76,8 @@ struct WebTarget {
 class WebSession {
   public:
     explicit WebSession(WebTarget& t)
-        : service_(WebKIVSettings::FromConfig(*g_oConfig), &MainLoop()),
+        : service_(g_oConfig != nullptr ? WebKIVSettings::FromConfig(*g_oConfig) : WebKIVSettings{},
+                   &MainLoop()),
           grid_(service_, *t.outlet, t.webCode, *t.db) {}
     bool Open(Shell& shell, const DateTime& date) {
         if (grid_.Open() && grid_.Read(date)) return true;
