@@ -1,6 +1,7 @@
 // Shell commands of the web booking service: the allotment grid of an
 // outlet and date, edits of allotments and periods written back to the
 // service, and the time slots opened or closed for web bookings.
+#include <functional>
 #include <optional>
 
 #include "app/shell.h"
