@@ -7,6 +7,8 @@ find_package(EXPAT REQUIRED)
 find_package(pugixml REQUIRED)
 find_package(CURL REQUIRED)
 pkg_check_modules(NETTLE REQUIRED IMPORTED_TARGET nettle)
+# The web booking service simulator's HTTP server (Debian ships it compiled).
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
 find_package(CLI11 CONFIG QUIET)
 if(NOT CLI11_FOUND)

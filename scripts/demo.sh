@@ -16,7 +16,13 @@ mkdir -p "$root/Client/Log"
 build/src/kivserver --port "${port:-7500}" --pos-status POS1=online --pos-status POS2=online \
   --db "$root/Data/KIVDB1.db" --db "$root/Data/KIVDB2.db" --log "$root/Client/Log/kivserver.log" >/dev/null &
 kiv=$!
-trap 'kill "$kiv" 2>/dev/null || true; wait "$kiv" 2>/dev/null || true' EXIT
+# The web booking service simulator; its file names its port and account.
+web=""
+if [ -f "$root/Data/websim.json" ]; then
+  build/src/websim --config "$root/Data/websim.json" >/dev/null 2>"$root/Client/Log/websim.log" &
+  web=$!
+fi
+trap 'kill "$kiv" $web 2>/dev/null || true; wait "$kiv" $web 2>/dev/null || true' EXIT
 trap 'exit 130' INT TERM
 sleep 0.2
 if ! kill -0 "$kiv" 2>/dev/null; then

@@ -109,6 +109,8 @@ bool InitInstallation(const InitOptions& options, std::ostream& out, std::ostrea
             << "\n";
         return false;
     }
+    // The demo's web booking simulator listens next to the relay server.
+    ctx.webPort = ctx.port % 65535 + 1;
     ctx.demo = options.demo;
     ctx.scale = options.scale;
     const int servers = options.demo ? 2 : 1;
@@ -148,6 +150,11 @@ bool InitInstallation(const InitOptions& options, std::ostream& out, std::ostrea
                 RemoveDatabase(path);
             return false;
         }
+    }
+    if (ctx.demo && !WriteFile(root + "/Data/websim.json", DemoWebServiceConfig(ctx))) {
+        err << GetMLText("Cannot write the web booking simulator's file") << ": " << root
+            << "/Data/websim.json\n";
+        return false;
     }
     out << GetMLText("Installation created") << ": " << root << "\n";
     for (const auto& path : ctx.databases)

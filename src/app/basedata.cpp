@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include "app/demodata.h"
 #include "core/version.h"
 #include "registry/crypto.h"
 
@@ -76,10 +77,11 @@ std::vector<ParameterRow> SystemParameters(const InstallContext& ctx) {
         {"CONFIG", "CheckTimeBlockInterval", "I", "60"},
         {"CONFIG", "DisplayUserLoginID", "I", "1"},
         {"CONFIG", "WebBooking", "I", on},
-        {"CONFIG", "WebKIVSvrRef", "T", ""},
-        {"CONFIG", "WebKIVMerchantID", "I", "0"},
-        {"CONFIG", "WebKIVLoginID", "T", ""},
-        {"CONFIG", "WebKIVLoginPasswd", "T", ""},
+        // The demo points at its web booking simulator (websim).
+        {"CONFIG", "WebKIVSvrRef", "T", ctx.demo ? DemoWebServiceUrl(ctx) : ""},
+        {"CONFIG", "WebKIVMerchantID", "I", ctx.demo ? kDemoWebMerchant : "0"},
+        {"CONFIG", "WebKIVLoginID", "T", ctx.demo ? kDemoWebLogin : ""},
+        {"CONFIG", "WebKIVLoginPasswd", "T", ctx.demo ? kDemoWebPassword : ""},
         {"CONFIG", "NewResv_AdvMustField", "T", ""},
         // Statistics: settled reservations count as bookings of the period;
         // tables before their race-meeting booking window count as held back.

@@ -46,5 +46,14 @@ struct DemoGuest {
 const std::vector<DemoGuest>& DemoGuests();
 inline constexpr int kDemoGuestCount = 200;
 
+// The demo's web booking service: the simulator's address, account and its
+// file (Data/websim.json) with the periods, sections and allotments of the
+// outlets that take web bookings (demoweb.cpp).
+inline constexpr const char* kDemoWebMerchant = "1001";
+inline constexpr const char* kDemoWebLogin = "kivdesk";
+inline constexpr const char* kDemoWebPassword = "web-demo";
+std::string DemoWebServiceUrl(const InstallContext& ctx);
+std::string DemoWebServiceConfig(const InstallContext& ctx);
+
 // Reservations and table bindings of one outlet (demobookings.cpp).
 bool WriteDemoBookings(SQLiteFile& db, const InstallContext& ctx, int outlet, std::string& error);

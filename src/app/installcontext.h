@@ -13,6 +13,7 @@ struct InstallContext {
     std::string computerName;             // this workstation
     int port = 7500;                      // KIV server port
     std::string relayHost = "127.0.0.1";  // the address workstations connect to
+    int webPort = 7501;                   // demo: port of the web booking simulator
     bool demo = false;
     int scale = 1;                       // demo: multiplies tables and reservations
     std::vector<std::string> databases;  // absolute file of server 1, 2, ...

@@ -56,6 +56,7 @@ Shell::Shell() {
     AddIMCommands(*this);
     AddMessageCommands(*this);
     AddPOSCommands(*this);
+    AddWebCommands(*this);
 }
 
 Shell::~Shell() = default;

@@ -99,3 +99,4 @@ void AddIMCommands(Shell& shell);
 void ShowArrivingMessages(KIV& hub);
 void AddMessageCommands(Shell& shell);
 void AddPOSCommands(Shell& shell);
+void AddWebCommands(Shell& shell);

@@ -1,0 +1,5 @@
+#include "websim/websimulator.h"
+
+int main(int argc, char** argv) {
+    return websim::RunWebSim(argc, argv);
+}
