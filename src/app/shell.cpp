@@ -207,9 +207,15 @@ void Shell::EndSession(const std::string& method) {
     LogInOutSignOut(method);
 }
 
+void Shell::StartSession(int mode) {
+    mode_ = mode;
+    lastActivity_ = std::chrono::steady_clock::now();
+    if (hub_ == nullptr) hub_ = OpenHub();
+}
+
 int Shell::Run() {
     if (!SignInLoop()) return 0;
-    hub_ = OpenHub();
+    StartSession(mode_);
     while (!quit_) {
         auto line = UI().ReadLine("CulinaroTable> ", false);
         if (!line) {
