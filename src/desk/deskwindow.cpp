@@ -1,6 +1,7 @@
 #include "desk/deskwindow.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
@@ -206,11 +207,14 @@ void DeskWindow::BuildCentre() {
     split->addWidget(list_);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    split->setSizes({860, 540});
+    list_->horizontalHeader()->setDefaultSectionSize(72);
 
     output_ = new QPlainTextEdit;
     output_->setReadOnly(true);
     output_->setMaximumBlockCount(2000);
     output_->setMaximumHeight(110);
+    output_->setLineWrapMode(QPlainTextEdit::NoWrap);
     commandLine_ = new QLineEdit;
     commandLine_->setPlaceholderText(ML("Command"));
     connect(commandLine_, &QLineEdit::returnPressed, this, [this] {
@@ -337,6 +341,11 @@ void DeskWindow::RebuildPlans() {
         page->setScene(scene);
         page->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         page->setRenderHint(QPainter::Antialiasing);
+        // A wide plan shrinks to the page's width (never below 40 %), keeping
+        // its proportions; a small one stays at its own size.
+        const qreal width = std::max<qreal>(scene->sceneRect().width(), 1);
+        const qreal fit = std::clamp((tabs_->width() - 24) / width, 0.4, 1.0);
+        page->setTransform(QTransform::fromScale(fit, fit));
         scenes_.push_back(scene);
         tabs_->addTab(page, ToQ(LocalName(plan->Name(g_nLanguage), plan->NameL1())));
     }
@@ -446,6 +455,7 @@ void DeskWindow::RunCommand(const std::string& line) {
 }
 
 bool DeskWindow::Screenshot(const std::string& path) {
+    UpdateServerStatus();
     return grab().save(ToQ(path), "PNG");
 }
 
