@@ -16,9 +16,7 @@
 #include "core/version.h"
 #include "desk/deskwindow.h"
 #include "desk/dialogs.h"
-#include "desk/eventpump.h"
 #include "desk/qtuserinterface.h"
-#include "platform/eventloop.h"
 
 namespace {
 
@@ -70,7 +68,6 @@ int RunSession(QtUserInterface& ui) {
         if (dialog.exec() != QDialog::Accepted) return 0;
         shell.StartSession(dialog.Mode());
     }
-    EventPump pump(MainLoop());
     DeskWindow window(shell, ui);
     AddDeskCommands(shell, window);
     ActivityFilter activity(window);

@@ -1,7 +1,6 @@
 #include "desk/deskwindow.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateEdit>
@@ -20,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/servercommands.h"
 #include "app/shell.h"
@@ -27,10 +27,12 @@
 #include "core/globals.h"
 #include "core/mltext.h"
 #include "desk/dialogs.h"
+#include "desk/eventpump.h"
 #include "desk/planscene.h"
 #include "desk/qtuserinterface.h"
 #include "desk/resvlistmodel.h"
 #include "messaging/kiv.h"
+#include "platform/eventloop.h"
 #include "users/user.h"
 #include "venue/outlets.h"
 #include "views/businessdate.h"
@@ -74,7 +76,8 @@ std::string FieldOf(const std::string& line, int n) {
 
 }  // namespace
 
-DeskWindow::DeskWindow(Shell& shell, QtUserInterface& ui) : shell_(shell), ui_(ui) {
+DeskWindow::DeskWindow(Shell& shell, QtUserInterface& ui)
+    : shell_(shell), ui_(ui), pump_(std::make_unique<EventPump>(MainLoop())) {
     setWindowTitle(QStringLiteral("CulinaroTable"));
     lastActivity_ = std::chrono::steady_clock::now();
     BuildPickers();

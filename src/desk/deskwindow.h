@@ -8,6 +8,7 @@
 // change is redrawn as soon as its notification is handled.
 #include <QMainWindow>
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "venue/tablecolor.h"
 #include "views/viewset.h"
 
+class EventPump;
 class KIV;
 class PlanScene;
 class QComboBox;
@@ -84,6 +86,8 @@ class DeskWindow : public QMainWindow {
 
     Shell& shell_;
     QtUserInterface& ui_;
+    // The workstation's event loop runs while the window is open.
+    std::unique_ptr<EventPump> pump_;
     QComboBox* outletBox_ = nullptr;
     QDateEdit* dateEdit_ = nullptr;
     QComboBox* periodBox_ = nullptr;

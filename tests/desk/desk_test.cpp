@@ -46,8 +46,8 @@ class DeskTest : public ::testing::Test {
     }
     // Opens the dinner of the Harbour Grill on `day`.
     void OpenDinner(const std::string& day) {
-        window->RunCommand("view " + std::string(day == Today() ? "current" : "future") +
-                           " HBR " + day + " 03DIN");
+        window->RunCommand("view " + std::string(day == Today() ? "current" : "future") + " HBR " +
+                           day + " 03DIN");
     }
     static std::string Today() { return DateTime::Now().DateText(); }
     TableItem* Item(const std::string& tableNo) const {
@@ -171,8 +171,8 @@ TEST_F(DeskTest, ChangesFromAConsoleWorkstationRedrawTheTable) {
         },
         10000))
         << console.Output();
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return window->ListModel().rowCount() == rowsBefore + 1; }, 10000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return window->ListModel().rowCount() == rowsBefore + 1; }, 10000));
     console.Send("quit");
     console.Send("y");
 }
