@@ -1,7 +1,6 @@
 #include "desk/deskapp.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QInputEvent>
 #include <QTimer>
@@ -94,26 +93,6 @@ void AddDeskCommands(Shell& shell, DeskWindow& window) {
                        sh.Error(GetMLText("Cannot write the file") + ": " + args[0]);
                    else
                        sh.Out("screenshot\t" + args[0]);
-               }});
-    shell.Add({"wait", "wait MS",
-               "Let the window handle events (changes from other workstations) for MS "
-               "milliseconds",
-               [](Shell& sh, const std::vector<std::string>& args) {
-                   int ms = -1;
-                   if (args.size() == 1) {
-                       try {
-                           ms = std::stoi(args[0]);
-                       } catch (...) {
-                           ms = -1;
-                       }
-                   }
-                   if (ms < 0 || ms > 600000) {
-                       sh.Error(GetMLText("Usage") + ": wait MS");
-                       return;
-                   }
-                   QEventLoop loop;
-                   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-                   loop.exec();
                }});
 }
 

@@ -8,7 +8,7 @@
 class DeskWindow;
 class Shell;
 
-// The commands only the window has: `screenshot FILE` and `wait MS`.
+// The command only the window has: `screenshot FILE`.
 void AddDeskCommands(Shell& shell, DeskWindow& window);
 
 int RunDesk(int argc, char** argv);
