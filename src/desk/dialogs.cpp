@@ -36,6 +36,7 @@ QLineEdit* PasswordEdit() {
 // The form, an error line under it, and OK / Cancel.
 QLabel* Finish(QDialog& dialog, QFormLayout* form) {
     auto* error = new QLabel;
+    error->setObjectName(QStringLiteral("error"));
     error->setStyleSheet(QStringLiteral("color: #b00000"));
     error->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
