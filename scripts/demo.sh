@@ -3,7 +3,10 @@
 # on the port the demo installation names, and runs the workstation on the
 # demo installation in ./demo (created with culinarotable-admin init --demo on
 # first use). The relay server stops when the workstation ends.
+# `scripts/demo.sh desk [ARGS]` starts the desk window instead of the console.
 set -eu
+program=culinarotable
+if [ "${1:-}" = desk ]; then program=culinarotable-desk; shift; fi
 cd "$(dirname "$0")/.."
 scripts/build.sh release
 root="${DEMO_ROOT:-$PWD/demo}"
@@ -29,5 +32,5 @@ if ! kill -0 "$kiv" 2>/dev/null; then
   echo "kivserver did not start; see $root/Client/Log/kivserver.log" >&2
 fi
 status=0
-build/src/culinarotable --root "$root" "$@" || status=$?
+build/src/"$program" --root "$root" "$@" || status=$?
 exit "$status"

@@ -4,7 +4,8 @@ set -eu
 PACKAGES="build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
   libsqlite3-dev libasio-dev libpugixml-dev libexpat1-dev nettle-dev libcurl4-openssl-dev
   libcpp-httplib-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
-  unzip zip sqlite3 python3 dpkg-dev systemd"
+  unzip zip sqlite3 python3 dpkg-dev systemd
+  qt6-base-dev xvfb xauth fonts-noto-cjk"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 missing=""

@@ -3,6 +3,7 @@
 #include <map>
 #include <optional>
 
+#include "app/planlook.h"
 #include "app/profileargs.h"
 #include "app/shell.h"
 #include "app/tableprint.h"
@@ -18,27 +19,6 @@
 #include "venue/tablecolor.h"
 
 namespace {
-
-// Arrival times of the reservations seated on vacant tables: such a table
-// paints in the arrived colour.
-std::map<int32_t, DateTime> ArrivalTimes(SQLDB& db, const TableStatusMap& statuses) {
-    std::string ids;
-    for (const auto& [no, s] : statuses) {
-        if (s->ReserveID() >= 1 && s->GetTableStatus() == "V")
-            ids += (ids.empty() ? "" : ",") + std::to_string(s->ReserveID());
-    }
-    std::map<int32_t, DateTime> arrivals;
-    if (ids.empty()) return arrivals;
-    auto rs = db.RunSQLReturnRS(
-        "SELECT ReserveID, ArrivalTime FROM tbl_Reservation WHERE "
-        "ReserveID IN (" +
-        ids + ")");
-    for (; rs != nullptr && !rs->Eof(); rs->MoveNext()) {
-        auto arrival = DateTime::Parse(FieldStr(rs.get(), "ArrivalTime"));
-        if (arrival) arrivals[FieldLng(rs.get(), "ReserveID")] = *arrival;
-    }
-    return arrivals;
-}
 
 // The state as people read it: the code and the caption of its colour row.
 std::string StateForPeople(const ColorDefs& colors, const std::string& code) {
@@ -64,7 +44,10 @@ void PrintTables(Shell& shell, PlanLoader& loader, SQLDB& db, bool liveStates) {
     std::map<int32_t, DateTime> arrivals;
     if (liveStates) {
         if (SQLDB* config = g_oDBConns->GetDefaultSQLDB()) colors.Load(*config);
-        arrivals = ArrivalTimes(db, loader.TableStatuses());
+        std::vector<const TableStatus*> tables;
+        for (const auto& [no, s] : loader.TableStatuses())
+            tables.push_back(s.get());
+        arrivals = SeatedArrivals(db, tables, false);
     }
     const DateTime now = DateTime::Now();
     shell.BeginTable(TableLayout({"Table", "Plan", "Seats", "State", "Held", "Blocked",

@@ -227,10 +227,17 @@ void Shell::EndSession(const std::string& method) {
     LogInOutSignOut(method);
 }
 
-int Shell::Run() {
-    if (!SignInLoop()) return 0;
+void Shell::StartSession(int mode) {
+    mode_ = mode;
+    lastActivity_ = std::chrono::steady_clock::now();
+    if (hub_ != nullptr) return;
     hub_ = OpenHub();
     if (hub_ != nullptr) ShowArrivingMessages(*hub_);
+}
+
+int Shell::Run() {
+    if (!SignInLoop()) return 0;
+    StartSession(mode_);
     while (!quit_) {
         auto line = UI().ReadLine("CulinaroTable> ", false);
         if (!line) {

@@ -36,6 +36,10 @@ class Shell {
     void Execute(const std::string& line);
 
     void Quit() { quit_ = true; }
+    bool QuitRequested() const { return quit_; }
+    // After a sign-in made outside SignInLoop (the desk's dialog): keeps the
+    // mode and opens the hub with its servers and views, once.
+    void StartSession(int mode);
     // Writes the user-action row and the sign-out audit row.
     void EndSession(const std::string& method);
     int OperationMode() const { return mode_; }

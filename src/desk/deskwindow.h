@@ -1,0 +1,109 @@
+#pragma once
+// The reception desk's main window: outlet, date and meal-period pickers,
+// the floor plans in force of the chosen view (a tab each, drawn by
+// PlanScene), the day's reservation list with its search, a command line
+// that takes the console's commands, and the servers' connection state in
+// the status bar. The window opens views and reads them; every change it
+// shows comes from the views' change events, so another workstation's
+// change is redrawn as soon as its notification is handled.
+#include <QMainWindow>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "venue/tablecolor.h"
+#include "views/viewset.h"
+
+class EventPump;
+class KIV;
+class PlanScene;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTabWidget;
+class QTableView;
+class QtUserInterface;
+class ResvListModel;
+class Shell;
+
+class DeskWindow : public QMainWindow {
+  public:
+    // `shell` holds the signed-in session (its hub and views) and outlives
+    // the window.
+    DeskWindow(Shell& shell, QtUserInterface& ui);
+    ~DeskWindow() override;
+
+    // Shows the open view of `kind`: pickers, plans and list.
+    void ShowOpenView(ViewKind kind);
+    // Opens the view the pickers name (the kind follows from the date
+    // against the outlet's business date); false when it could not load.
+    bool OpenFromPickers();
+    // Runs one console command as typed on the window's command line; a
+    // `view` command switches the window to the view it opened.
+    void RunCommand(const std::string& line);
+    // Ends the session with the sign-out `method` and closes the window,
+    // asking nothing (the end of a script, a time-out).
+    void Finish(const std::string& method);
+    // Saves the window as a PNG file; false when it cannot be written.
+    bool Screenshot(const std::string& path);
+
+    std::optional<ViewKind> ShownKind() const { return shown_; }
+    const std::vector<PlanScene*>& Scenes() const { return scenes_; }
+    QTabWidget* PlanTabs() const { return tabs_; }
+    ResvListModel& ListModel() const { return *model_; }
+    QString ServerStatusText() const;
+    void SetColorMode(ColorMode mode);
+    // Sets the search text of the list.
+    void Search(const QString& text);
+    // The time of the last key press or click (the session time-out).
+    void NoteActivity() { lastActivity_ = std::chrono::steady_clock::now(); }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    KIV& Hub() const;
+    ViewSet& Views() const;
+    void BuildPickers();
+    void BuildCentre();
+    void WireViewEvents();
+    void FillOutlets();
+    void FillPeriods(bool fromClock);
+    void RebuildPlans();
+    void RepaintAll();
+    void OnTableChanged(ViewKind kind, const std::string& tableNo);
+    void OnPlanResvsChanged(ViewKind kind);
+    void OnListChanged(ViewKind kind);
+    void OnPlansChanged(ViewKind kind);
+    void OnMinuteTimer();
+    void UpdateServerStatus();
+    void CheckSessionTimeout();
+    void ChangePassword();
+
+    Shell& shell_;
+    QtUserInterface& ui_;
+    // The workstation's event loop runs while the window is open.
+    std::unique_ptr<EventPump> pump_;
+    QComboBox* outletBox_ = nullptr;
+    QDateEdit* dateEdit_ = nullptr;
+    QComboBox* periodBox_ = nullptr;
+    QComboBox* colorBox_ = nullptr;
+    QLineEdit* searchEdit_ = nullptr;
+    QLabel* kindLabel_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QTableView* list_ = nullptr;
+    ResvListModel* model_ = nullptr;
+    QLineEdit* commandLine_ = nullptr;
+    QPlainTextEdit* output_ = nullptr;
+    QLabel* serverLabel_ = nullptr;
+    std::vector<PlanScene*> scenes_;
+    std::optional<ViewKind> shown_;
+    ColorMode colorMode_ = ColorMode::ByState;
+    bool syncing_ = false;  // pickers set by the program, not the user
+    bool sessionEnded_ = false;
+    std::chrono::steady_clock::time_point lastActivity_;
+};
