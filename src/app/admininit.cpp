@@ -151,7 +151,7 @@ bool InitInstallation(const InitOptions& options, std::ostream& out, std::ostrea
             return false;
         }
     }
-    if (ctx.demo && !WriteFile(root + "/Data/websim.json", DemoWebServiceConfig(ctx))) {
+    if (ctx.demo && !WriteWholeFile(root + "/Data/websim.json", DemoWebServiceConfig(ctx))) {
         err << GetMLText("Cannot write the web booking simulator's file") << ": " << root
             << "/Data/websim.json\n";
         return false;

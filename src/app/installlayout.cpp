@@ -53,9 +53,13 @@ bool WriteClientFiles(const std::string& root) {
              WritePrivateProfileString("KIVCnt", "WritePacketLog", "0", client) &&
              WritePrivateProfileString("KIVCnt", "Language", "1", client);
     }
-    std::ofstream ml(cfg + "KIV_ML.xml", std::ios::binary | std::ios::trunc);
-    ml << kEmbeddedMLFile;
-    return ok && static_cast<bool>(ml);
+    return ok && WriteWholeFile(cfg + "KIV_ML.xml", kEmbeddedMLFile);
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out);
 }
 
 std::string ConnectionIniPath(const std::string& root) {

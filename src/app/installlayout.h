@@ -29,5 +29,8 @@ bool WriteConnectionIni(const std::string& path, const ConnectionIni& values);
 // program, into the root's Client/cfg.
 bool WriteClientFiles(const std::string& root);
 
+// Writes `text` to `path` as it stands, replacing the file.
+bool WriteWholeFile(const std::string& path, const std::string& text);
+
 // The connection INI of a root.
 std::string ConnectionIniPath(const std::string& root);
