@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "core/errorstate.h"
 #include "core/log.h"
 #include "sql/sqldb.h"
 
@@ -85,4 +86,11 @@ bool DBTransaction::Commit() {
     }
     done_ = true;
     return true;
+}
+
+bool DBTransaction::FailStatement(const std::string& sql, ErrorState& owner) {
+    owner.CopyErr(db_.ErrNumber(), db_.ErrDescription());
+    WriteSQLLog(db_.ErrDescription(), sql, module_, procedure_);
+    Fail();
+    return false;
 }

@@ -5,6 +5,7 @@
 // outermost one commits. A failure anywhere dooms the whole transaction.
 #include <string>
 
+class ErrorState;
 class SQLDB;
 
 class DBTransaction {
@@ -23,6 +24,10 @@ class DBTransaction {
     bool Commit();
     // Marks the whole transaction failed and rolls it back now.
     void Fail();
+    // A statement of the transaction failed: copies the database's error to
+    // `owner`, logs the statement under the caller's names and fails the
+    // whole. Returns false, for `return txn.FailStatement(...)`.
+    bool FailStatement(const std::string& sql, ErrorState& owner);
     bool Outermost() const { return outermost_; }
     // Whether a transaction of ours is open on `db`.
     static bool Open(const SQLDB& db);

@@ -5,14 +5,14 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "registry/client.h"
-#include "registry/dbconnections.h"
-#include "sql/sqldb.h"
 #include "messaging/kivconnections.h"
 #include "messaging/posservers.h"
 #include "platform/textutil.h"
+#include "registry/client.h"
+#include "registry/dbconnections.h"
 #include "reservations/dbtransaction.h"
 #include "reservations/kivfuncsupport.h"
+#include "sql/sqldb.h"
 #include "users/user.h"
 #include "venue/accounts.h"
 #include "venue/floorplan.h"
@@ -249,12 +249,7 @@ bool KIVFunc::DBTableResvUpdate(Reservation& resv, TableReserveMap& newOnes, Pac
     const int32_t id = resv.ReserveID();
     DBTransaction txn(*db, kClass, kProc);
     if (!txn.Ok()) return false;
-    auto fail = [&](const std::string& sql) {
-        CopyErr(db->ErrNumber(), db->ErrDescription());
-        WriteSQLLog(db->ErrDescription(), sql, kClass, kProc);
-        txn.Fail();
-        return false;
-    };
+    auto fail = [&](const std::string& sql) { return txn.FailStatement(sql, *this); };
     // 1. The live bindings, by table number.
     const std::string select = "SELECT * FROM tbl_TableReserve WHERE ReserveID = " + Str(id) +
                                " AND RowStatus <>  " + SQLStr("D");

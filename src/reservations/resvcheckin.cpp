@@ -4,11 +4,11 @@
 
 #include "core/globals.h"
 #include "core/log.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "reservations/dbtransaction.h"
 #include "reservations/kivfunc.h"
 #include "reservations/kivfuncsupport.h"
+#include "sql/sqldb.h"
 #include "venue/outlets.h"
 
 namespace {
@@ -170,12 +170,7 @@ bool KIVFunc::ResvCheckIn(Reservation& resv, int32_t cover, bool force,
     {
         DBTransaction txn(*db, kClass, kProc);
         if (!txn.Ok()) return false;
-        auto fail = [&](const std::string& sql) {
-            CopyErr(db->ErrNumber(), db->ErrDescription());
-            WriteSQLLog(db->ErrDescription(), sql, kClass, kProc);
-            txn.Fail();
-            return false;
-        };
+        auto fail = [&](const std::string& sql) { return txn.FailStatement(sql, *this); };
         for (const StatusRow& row : rows) {
             const std::string bind = " UPDATE tbl_TableStatus SET MergeStatus= " + merge +
                                      " ,ReserveID=" + Str(id) + ",RowModified=GetDate()" +
@@ -272,12 +267,7 @@ bool KIVFunc::ResvCheckInUndo(Reservation& resv) {
     {
         DBTransaction txn(*db, kClass, kProc);
         if (!txn.Ok()) return false;
-        auto fail = [&](const std::string& sql) {
-            CopyErr(db->ErrNumber(), db->ErrDescription());
-            WriteSQLLog(db->ErrDescription(), sql, kClass, kProc);
-            txn.Fail();
-            return false;
-        };
+        auto fail = [&](const std::string& sql) { return txn.FailStatement(sql, *this); };
         for (int32_t row : rowIDs) {
             const std::string test =
                 "IF EXISTS (SELECT * FROM tbl_TableStatus WHERE  RowStatus = " + SQLStr("A") +
