@@ -5,10 +5,13 @@
 #include "platform/textutil.h"
 #include "procedures/installprocedures.h"
 #include "sql/dbengine.h"
+#include "sql/postgres/pgengine.h"
 #include "sql/sqlite/sqliteengine.h"
 
 std::unique_ptr<DBEngine> CreateDBEngine(const std::string& provider) {
-    if (LowerAscii(Trim(provider)) == "sqlite") {
+    std::string name = LowerAscii(Trim(provider));
+    if (name == "postgresql") return std::make_unique<PgEngine>();
+    if (name == "sqlite") {
         // The installation database's procedures live "in the database": the
         // engine knows them from its first connection on.
         static std::once_flag registered;

@@ -1,0 +1,455 @@
+#include "sql/postgres/pgtranslate.h"
+
+#include <map>
+
+#include "platform/textutil.h"
+#include "sql/tsql/tsqlbatch.h"
+#include "sql/tsql/tsqllexer.h"
+
+namespace {
+
+struct Refused {
+    std::string construct;
+};
+
+[[noreturn]] void Refuse(const std::string& construct) {
+    throw Refused{construct};
+}
+
+std::string Quoted(const std::string& name) {
+    std::string q = "\"";
+    for (char c : name)
+        q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+std::string Literal(const std::string& value) {
+    std::string q = "'";
+    for (char c : value) {
+        if (c == '\0') Refuse("a NUL character in a string");
+        q += c == '\'' ? std::string("''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+// The PostgreSQL type for a T-SQL type name; "" when the name is no type to
+// change. `dropsLength` tells that a following (n) must go.
+std::string MapType(const std::string& lower, bool textIgnoresCase, bool& dropsLength) {
+    dropsLength = false;
+    static const std::map<std::string, std::string> kFixed = {{"datetime", "timestamp(3)"},
+                                                              {"smalldatetime", "timestamp(0)"},
+                                                              {"datetime2", "timestamp(3)"},
+                                                              {"bit", "smallint"},
+                                                              {"tinyint", "smallint"},
+                                                              {"money", "numeric(19,4)"},
+                                                              {"smallmoney", "numeric(10,4)"},
+                                                              {"float", "float8"},
+                                                              {"real", "float4"},
+                                                              {"image", "bytea"},
+                                                              {"varbinary", "bytea"},
+                                                              {"binary", "bytea"},
+                                                              {"uniqueidentifier", "uuid"},
+                                                              {"ntext", "text"}};
+    bool text = lower == "varchar" || lower == "nvarchar" || lower == "char" || lower == "nchar" ||
+                lower == "text" || lower == "ntext";
+    if (text && textIgnoresCase) {
+        // citext has no length; a fixed-length column keeps its padding
+        // meaning because trailing blanks are ignored in comparisons anyway.
+        dropsLength = true;
+        return "citext";
+    }
+    auto it = kFixed.find(lower);
+    if (it == kFixed.end()) {
+        if (lower == "nvarchar") return "varchar";
+        if (lower == "nchar") return "char";
+        return "";
+    }
+    dropsLength = it->second == "bytea" || lower == "float";
+    return it->second;
+}
+
+class StatementWriter {
+  public:
+    StatementWriter(const std::vector<Token>& t, std::size_t b, std::size_t e, bool ci,
+                    PgStatement& out)
+        : t_(t), b_(b), e_(e), ci_(ci), out_(out) {}
+
+    void Run() {
+        const Token& first = t_[b_];
+        ddl_ = first.IsWord("CREATE") || first.IsWord("ALTER");
+        out_.Insert = first.IsWord("INSERT");
+        for (i_ = b_; i_ < e_; ++i_)
+            Token1();
+        while (!parens_.empty()) {
+            Emit(parens_.back().close);
+            parens_.pop_back();
+        }
+        if (orderBy_) NullsOrder();
+        if (!limit_.empty()) Emit("LIMIT " + limit_);
+    }
+
+  private:
+    struct Paren {
+        std::string close = ")";
+        bool cast = false;
+    };
+
+    const Token& At(std::size_t k) const { return k < e_ ? t_[k] : t_[e_]; }
+    void Emit(const std::string& s) {
+        if (!out_.Sql.empty()) out_.Sql += ' ';
+        out_.Sql += s;
+    }
+    // SQL Server sorts NULL below every value: first when ascending, last
+    // when descending (PostgreSQL does the opposite by default).
+    void NullsOrder() {
+        const std::string& sql = out_.Sql;
+        bool desc = sql.size() >= 4 && LowerAscii(sql.substr(sql.size() - 4)) == "desc";
+        Emit(desc ? "NULLS LAST" : "NULLS FIRST");
+    }
+    bool InCast() const { return !parens_.empty() && parens_.back().cast; }
+    // Skips "(...)" starting at i_+1 (a length or IDENTITY seed).
+    void SkipParenthesised() {
+        if (!At(i_ + 1).IsOp("(")) return;
+        std::size_t k = i_ + 2;
+        while (k < e_ && !t_[k].IsOp(")"))
+            ++k;
+        if (k >= e_) Refuse("an unclosed parenthesis");
+        i_ = k;
+    }
+
+    void Token1() {
+        const Token& tok = t_[i_];
+        switch (tok.kind) {
+            case TokKind::Name:
+                return NameToken(tok);
+            case TokKind::QuotedName:
+                return Identifier(tok.text, true);
+            case TokKind::Variable:
+                Refuse("variables (" + tok.text + ")");
+            case TokKind::SysVariable:
+                return SystemVariable(tok);
+            case TokKind::String:
+                if (afterLike_ && tok.text.find('[') != std::string::npos)
+                    return LikeWithClasses(tok.text);
+                afterLike_ = false;
+                return Emit(Literal(tok.text));
+            case TokKind::Binary:
+                return Emit("'\\x" + tok.text + "'::bytea");
+            case TokKind::Number:
+                return Emit(tok.text);
+            case TokKind::Op:
+                return Operator(tok);
+            case TokKind::End:
+                return;
+        }
+    }
+
+    void Operator(const Token& tok) {
+        if (tok.IsOp(";")) return;
+        if (tok.IsOp("(")) {
+            if (insertState_ != 3) insertState_ = insertState_ == 2 ? 3 : 4;
+            parens_.push_back(pendingParen_);
+            pendingParen_ = Paren{};
+            return Emit("(");
+        }
+        if (tok.IsOp(")")) {
+            if (parens_.empty()) Refuse("an unbalanced ')'");
+            if (insertState_ == 3 && parens_.size() == 1) insertState_ = 4;
+            Emit(parens_.back().close);
+            parens_.pop_back();
+            return;
+        }
+        if (tok.IsOp(",") && orderBy_ && parens_.empty()) NullsOrder();
+        if (tok.IsOp("!<")) return Emit(">=");
+        if (tok.IsOp("!>")) return Emit("<=");
+        if (tok.IsOp(".") && At(i_ + 1).IsOp(".")) Refuse("names of other databases");
+        Emit(tok.text);
+    }
+
+    // SQL Server's LIKE knows [a-z] and [^x] classes, PostgreSQL's does not:
+    // the pattern becomes an anchored regular expression matched ignoring
+    // case (~*), as the columns compare.
+    void LikeWithClasses(const std::string& pattern) {
+        afterLike_ = false;
+        if (At(i_ + 1).IsWord("ESCAPE")) Refuse("LIKE with classes and ESCAPE on PostgreSQL");
+        std::string& sql = out_.Sql;
+        if (sql.size() < 4 || LowerAscii(sql.substr(sql.size() - 4)) != "like")
+            Refuse("LIKE operand");
+        sql.erase(sql.size() - 4);
+        std::string op = "~*";
+        std::size_t n = sql.find_last_not_of(' ');
+        if (n != std::string::npos && n >= 2 && LowerAscii(sql.substr(n - 2, 3)) == "not") {
+            sql.erase(n - 2);
+            op = "!~*";
+        }
+        while (!sql.empty() && sql.back() == ' ')
+            sql.pop_back();
+        std::string re = "^";
+        for (std::size_t k = 0; k < pattern.size(); ++k) {
+            char c = pattern[k];
+            if (c == '%') {
+                re += ".*";
+            } else if (c == '_') {
+                re += '.';
+            } else if (c == '[') {
+                std::size_t close = pattern.find(']', k + 2);
+                if (close == std::string::npos) Refuse("LIKE with an unclosed [");
+                std::string cls = pattern.substr(k + 1, close - k - 1);
+                re += '[';
+                for (std::size_t j = 0; j < cls.size(); ++j) {
+                    char d = cls[j];
+                    if (d == '\\' || (d == '[') || (d == '^' && j > 0)) re += '\\';
+                    re += d;
+                }
+                re += ']';
+                k = close;
+            } else {
+                if (std::string(".^$*+?(){}|\\]").find(c) != std::string::npos) re += '\\';
+                re += c;
+            }
+        }
+        Emit(op);
+        Emit(Literal(re + "$"));
+    }
+
+    void SystemVariable(const Token& tok) {
+        std::string name = LowerAscii(tok.text);
+        if (name == "@@identity") return Param(PgParam::Identity);
+        if (name == "@@rowcount") return Param(PgParam::RowCount);
+        if (name == "@@error") return Emit("0");
+        Refuse(tok.text);
+    }
+
+    void Param(PgParam p) {
+        out_.Params.push_back(p);
+        Emit("$" + std::to_string(out_.Params.size()) + "::bigint");
+    }
+
+    void NameToken(const Token& tok) {
+        std::string w = LowerAscii(tok.text);
+        bool call = At(i_ + 1).IsOp("(");
+        if (At(i_ + 1).IsOp(".") && w == "dbo") {
+            ++i_;
+            return;
+        }
+        if (w == "tempdb" && At(i_ + 1).IsOp(".")) Refuse("tempdb tables");
+        if (w == "top") return Top();
+        if (w == "insert") {
+            insertState_ = 1;
+            Emit("INSERT");
+            if (!At(i_ + 1).IsWord("INTO")) Emit("INTO");
+            return;
+        }
+        if (w == "order" && At(i_ + 1).IsWord("BY") && parens_.empty()) orderBy_ = true;
+        if (w == "like") afterLike_ = true;
+        if (w == "as" && !InCast()) {
+            const Token& next = At(i_ + 1);
+            if (next.kind == TokKind::Name || next.kind == TokKind::QuotedName) {
+                aliases_[LowerAscii(next.text)] = next.text;
+                Emit("AS " + Quoted(next.text));
+                ++i_;
+                return;
+            }
+        }
+        if (call && Function(w)) return;
+        if ((ddl_ || (InCast() && At(i_ - 1).IsWord("AS"))) && TypeName(w)) return;
+        if (w == "identity" && ddl_ && call) {
+            SkipParenthesised();
+            return Emit("GENERATED BY DEFAULT AS IDENTITY");
+        }
+        if (IsKeyword(w)) return Emit(tok.text);
+        Identifier(tok.text, false);
+    }
+
+    bool Function(const std::string& w) {
+        if (w == "getdate" || w == "current_timestamp") {
+            if (!At(i_ + 2).IsOp(")")) Refuse("GetDate with arguments");
+            i_ += 2;
+            Emit("CAST(statement_timestamp() AS timestamp(3))");
+            return true;
+        }
+        if (w == "scope_identity") {
+            i_ += 2;
+            Param(PgParam::Identity);
+            return true;
+        }
+        if (w == "isnull") {
+            Emit("COALESCE");
+            return true;
+        }
+        if (w == "len") {
+            // LEN ignores trailing blanks.
+            Emit("length(rtrim");
+            pendingParen_.close = "))";
+            return true;
+        }
+        if (w == "cast") {
+            Emit("CAST");
+            pendingParen_.cast = true;
+            return true;
+        }
+        static const char* const kRefused[] = {"convert",  "charindex", "datediff", "dateadd",
+                                               "datepart", "patindex",  "stuff",    "replicate",
+                                               "space",    "str"};
+        for (const char* r : kRefused)
+            if (w == r) Refuse(UpperAscii(w) + " on PostgreSQL");
+        return false;
+    }
+
+    bool TypeName(const std::string& w) {
+        bool dropsLength = false;
+        std::string mapped = MapType(w, ci_, dropsLength);
+        if (mapped.empty()) return false;
+        if (dropsLength) SkipParenthesised();
+        Emit(mapped);
+        return true;
+    }
+
+    void Top() {
+        if (!parens_.empty() || !limit_.empty()) Refuse("TOP inside a subquery");
+        std::size_t k = i_ + 1;
+        bool paren = At(k).IsOp("(");
+        if (paren) ++k;
+        if (!At(k).Is(TokKind::Number)) Refuse("TOP with an expression");
+        limit_ = At(k).text;
+        if (paren) {
+            if (!At(k + 1).IsOp(")")) Refuse("TOP with an expression");
+            ++k;
+        }
+        if (At(k + 1).IsWord("PERCENT") || At(k + 1).IsWord("WITH"))
+            Refuse("TOP PERCENT/WITH TIES");
+        i_ = k;
+    }
+
+    // Names are folded to lower case, as PostgreSQL folds unquoted names, so
+    // that [Name], "Name" and Name all meet the same object; an ORDER BY name
+    // that is an alias of this statement keeps the alias's spelling.
+    void Identifier(const std::string& name, bool quoted) {
+        if (afterLike_) Refuse("LIKE with a pattern that is no literal");
+        if (insertState_ == 1) {
+            out_.InsertTable = LowerAscii(name);
+            insertState_ = 2;
+        } else if (insertState_ == 3 && parens_.size() == 1) {
+            out_.InsertColumns.push_back(LowerAscii(name));
+        }
+        if (orderBy_) {
+            auto it = aliases_.find(LowerAscii(name));
+            if (it != aliases_.end()) return Emit(Quoted(it->second));
+        }
+        if (quoted || !IsPlainName(name)) return Emit(Quoted(LowerAscii(name)));
+        Emit(LowerAscii(name));
+    }
+
+    static bool IsPlainName(const std::string& s) {
+        if (s.empty() || std::isdigit(static_cast<unsigned char>(s[0]))) return false;
+        for (char c : s)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+        return true;
+    }
+
+    static bool IsKeyword(const std::string& w) {
+        static const char* const kWords[] = {
+            "select",     "from",    "where",  "and",       "or",       "not",        "in",
+            "is",         "null",    "like",   "between",   "exists",   "order",      "by",
+            "group",      "having",  "asc",    "desc",      "join",     "inner",      "left",
+            "right",      "full",    "outer",  "cross",     "on",       "union",      "all",
+            "distinct",   "into",    "values", "update",    "set",      "delete",     "create",
+            "table",      "drop",    "alter",  "add",       "column",   "primary",    "key",
+            "default",    "unique",  "index",  "case",      "when",     "then",       "else",
+            "end",        "escape",  "except", "intersect", "truncate", "references", "foreign",
+            "constraint", "check",   "count",  "sum",       "min",      "max",        "avg",
+            "upper",      "lower",   "ltrim",  "rtrim",     "coalesce", "nullif",     "substring",
+            "int",        "integer", "bigint", "smallint",  "decimal",  "numeric",    "date",
+            "time",       "with",    "nolock", "if",        "cascade",  "abs",        "round",
+            "floor",      "ceiling", "left",   "right"};
+        for (const char* k : kWords)
+            if (w == k) return true;
+        return false;
+    }
+
+    const std::vector<Token>& t_;
+    std::size_t b_, e_, i_ = 0;
+    bool ci_;
+    PgStatement& out_;
+    bool ddl_ = false;
+    bool orderBy_ = false;
+    bool afterLike_ = false;
+    int insertState_ = 0;  // 1 after INSERT, 2 after its table, 3 in its column list
+    std::string limit_;
+    std::vector<Paren> parens_;
+    Paren pendingParen_;
+    std::map<std::string, std::string> aliases_;
+};
+
+// BEGIN TRAN, COMMIT, ROLLBACK, SET options, PRINT: true when `first` was
+// one of them (handled or skipped); refuses the procedural forms.
+bool ControlStatement(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                      std::vector<PgStatement>& out) {
+    const Token& first = t[b];
+    auto next = [&](std::size_t k) -> const Token& { return b + k < e ? t[b + k] : t[e]; };
+    auto tran = [&](const char* sql) {
+        PgStatement s;
+        s.kind = PgStatement::Kind::Transaction;
+        s.Sql = sql;
+        out.push_back(s);
+        return true;
+    };
+    if (first.IsWord("BEGIN")) {
+        if (next(1).IsWord("TRAN") || next(1).IsWord("TRANSACTION")) return tran("BEGIN");
+        Refuse("BEGIN ... END blocks on PostgreSQL");
+    }
+    if (first.IsWord("COMMIT")) return tran("COMMIT");
+    if (first.IsWord("ROLLBACK")) return tran("ROLLBACK");
+    if (first.IsWord("PRINT")) return true;
+    if (first.IsWord("SET")) {
+        if (next(1).Is(TokKind::Variable)) Refuse("SET @variable on PostgreSQL");
+        if (next(1).IsWord("NOCOUNT")) {
+            PgStatement s;
+            s.kind =
+                next(2).IsWord("ON") ? PgStatement::Kind::NoCountOn : PgStatement::Kind::NoCountOff;
+            out.push_back(s);
+            return true;
+        }
+        static const char* const kHarmless[] = {"XACT_ABORT",    "ANSI_NULLS", "QUOTED_IDENTIFIER",
+                                                "ANSI_WARNINGS", "ARITHABORT", "DATEFORMAT"};
+        for (const char* h : kHarmless)
+            if (next(1).IsWord(h)) return true;
+        Refuse("SET " + next(1).text);
+    }
+    static const char* const kQuery[] = {"SELECT", "INSERT", "UPDATE", "DELETE",
+                                         "CREATE", "DROP",   "ALTER",  "TRUNCATE"};
+    for (const char* q : kQuery)
+        if (first.IsWord(q)) return false;
+    Refuse(UpperAscii(first.text) + " on PostgreSQL");
+}
+
+}  // namespace
+
+bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
+                        std::vector<PgStatement>& out, std::string& error) {
+    out.clear();
+    std::vector<Token> tokens;
+    if (!LexTSql(tsql, tokens, error)) return false;
+    try {
+        std::size_t b = 0;
+        while (tokens[b].kind != TokKind::End) {
+            if (tokens[b].IsOp(";")) {
+                ++b;
+                continue;
+            }
+            std::size_t e = TSqlStatementEnd(tokens, b);
+            if (e <= b) Refuse("'" + tokens[b].text + "'");
+            if (!ControlStatement(tokens, b, e, out)) {
+                PgStatement s;
+                StatementWriter(tokens, b, e, textIgnoresCase, s).Run();
+                out.push_back(std::move(s));
+            }
+            b = e;
+        }
+    } catch (const Refused& r) {
+        out.clear();
+        error = "Unsupported T-SQL construct: " + r.construct;
+        return false;
+    }
+    return true;
+}
