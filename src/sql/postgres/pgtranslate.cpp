@@ -84,6 +84,7 @@ class StatementWriter {
             Emit(parens_.back().close);
             parens_.pop_back();
         }
+        if (selectList_) FinishItem();
         if (orderBy_) NullsOrder();
         if (!limit_.empty()) Emit("LIMIT " + limit_);
     }
@@ -117,8 +118,48 @@ class StatementWriter {
         i_ = k;
     }
 
+    // A select-list item that is a bare column keeps the spelling it was
+    // written in as its result name (PostgreSQL would report it folded).
+    void SelectListToken(const Token& tok) {
+        static const char* const kEnds[] = {"FROM",  "INTO",   "WHERE",  "UNION",    "GROUP",
+                                            "ORDER", "HAVING", "EXCEPT", "INTERSECT"};
+        if (tok.IsOp(",")) {
+            FinishItem();
+            return;
+        }
+        for (const char* w : kEnds)
+            if (tok.IsWord(w)) {
+                FinishItem();
+                selectList_ = false;
+                return;
+            }
+        if (tok.IsWord("DISTINCT") || tok.IsWord("ALL")) return;
+        ++itemTokens_;
+        bool ident = tok.kind == TokKind::QuotedName ||
+                     (tok.kind == TokKind::Name && !IsKeyword(LowerAscii(tok.text)));
+        if (itemTokens_ % 2 == 1 && ident && !At(i_ + 1).IsOp("("))
+            itemName_ = tok.text;
+        else if (!(itemTokens_ % 2 == 0 && tok.IsOp(".")))
+            itemSimple_ = false;
+    }
+    void FinishItem() {
+        if (itemSimple_ && itemTokens_ > 0 && itemTokens_ % 2 == 1 && itemTokens_ <= 3 &&
+            !itemName_.empty()) {
+            aliases_.emplace(LowerAscii(itemName_), itemName_);
+            Emit("AS " + Quoted(itemName_));
+        }
+        itemTokens_ = 0;
+        itemSimple_ = true;
+        itemName_.clear();
+    }
+
     void Token1() {
         const Token& tok = t_[i_];
+        if (selectList_ && parens_.empty()) SelectListToken(tok);
+        if (tok.IsWord("SELECT") && parens_.empty()) {
+            selectList_ = true;
+            FinishItem();
+        }
         switch (tok.kind) {
             case TokKind::Name:
                 return NameToken(tok);
@@ -316,6 +357,7 @@ class StatementWriter {
             if (!At(k + 1).IsOp(")")) Refuse("TOP with an expression");
             ++k;
         }
+        itemTokens_ = 0;
         if (At(k + 1).IsWord("PERCENT") || At(k + 1).IsWord("WITH"))
             Refuse("TOP PERCENT/WITH TIES");
         i_ = k;
@@ -374,6 +416,10 @@ class StatementWriter {
     bool ddl_ = false;
     bool orderBy_ = false;
     bool afterLike_ = false;
+    bool selectList_ = false;  // in the outer SELECT's list
+    int itemTokens_ = 0;
+    bool itemSimple_ = true;
+    std::string itemName_;
     int insertState_ = 0;  // 1 after INSERT, 2 after its table, 3 in its column list
     std::string limit_;
     std::vector<Paren> parens_;
