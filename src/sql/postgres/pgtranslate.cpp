@@ -286,7 +286,9 @@ class StatementWriter {
         }
         if (w == "order" && At(i_ + 1).IsWord("BY") && parens_.empty()) orderBy_ = true;
         if (w == "like") afterLike_ = true;
-        if (w == "as" && !InCast()) {
+        // Column aliases of the outer select list keep their spelling; table
+        // aliases fold like every other name.
+        if (w == "as" && !InCast() && selectList_ && parens_.empty()) {
             const Token& next = At(i_ + 1);
             if (next.kind == TokKind::Name || next.kind == TokKind::QuotedName) {
                 aliases_[LowerAscii(next.text)] = next.text;
@@ -494,6 +496,85 @@ bool ControlStatement(const std::vector<Token>& t, std::size_t b, std::size_t e,
     Refuse(UpperAscii(first.text) + " on PostgreSQL");
 }
 
+Token Make(TokKind kind, std::string text) {
+    Token t;
+    t.kind = kind;
+    t.text = std::move(text);
+    return t;
+}
+
+// to_char patterns of the CONVERT styles for date-times.
+const char* StylePattern(const std::string& style) {
+    static const std::map<std::string, const char*> kStyles = {
+        {"108", "HH24:MI:SS"},
+        {"8", "HH24:MI:SS"},
+        {"120", "YYYY-MM-DD HH24:MI:SS"},
+        {"20", "YYYY-MM-DD HH24:MI:SS"},
+        {"121", "YYYY-MM-DD HH24:MI:SS.MS"},
+        {"21", "YYYY-MM-DD HH24:MI:SS.MS"},
+        {"23", "YYYY-MM-DD"},
+        {"112", "YYYYMMDD"},
+        {"111", "YYYY/MM/DD"},
+        {"101", "MM/DD/YYYY"},
+        {"103", "DD/MM/YYYY"},
+        {"126", "YYYY-MM-DD\"T\"HH24:MI:SS.MS"}};
+    auto it = kStyles.find(style);
+    return it == kStyles.end() ? nullptr : it->second;
+}
+
+// CONVERT(type, expr) becomes CAST(expr AS type); CONVERT(varchar(n), expr,
+// style) of a date-time becomes LEFT(to_char(expr, pattern), n). Done on the
+// tokens, before the statement is written, so that expr is rewritten as usual.
+void RewriteConvert(std::vector<Token>& t) {
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (!t[i].IsWord("CONVERT") || !t[i + 1].IsOp("(")) continue;
+        // The top-level commas and the closing parenthesis of the call.
+        std::vector<std::size_t> commas;
+        std::size_t close = 0;
+        int depth = 0;
+        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
+            if (t[k].IsOp("(")) ++depth;
+            if (t[k].IsOp(")") && --depth == 0) close = k;
+            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
+        }
+        if (close == 0 || commas.empty() || commas.size() > 2)
+            Refuse("CONVERT with these arguments");
+        std::vector<Token> type(t.begin() + static_cast<long>(i + 2),
+                                t.begin() + static_cast<long>(commas[0]));
+        std::size_t exprEnd = commas.size() == 2 ? commas[1] : close;
+        std::vector<Token> expr(t.begin() + static_cast<long>(commas[0] + 1),
+                                t.begin() + static_cast<long>(exprEnd));
+        if (type.empty() || expr.empty()) Refuse("CONVERT with these arguments");
+        std::vector<Token> out;
+        if (commas.size() == 2) {
+            if (close != commas[1] + 2 || !t[commas[1] + 1].Is(TokKind::Number))
+                Refuse("CONVERT with a style that is no number");
+            const char* pattern = StylePattern(t[commas[1] + 1].text);
+            std::string kind = LowerAscii(type[0].text);
+            bool text =
+                kind == "varchar" || kind == "nvarchar" || kind == "char" || kind == "nchar";
+            if (pattern == nullptr || !text) Refuse("CONVERT style " + t[commas[1] + 1].text);
+            std::string length =
+                type.size() == 4 && type[2].Is(TokKind::Number) ? type[2].text : "30";
+            out = {Make(TokKind::Name, "LEFT"), Make(TokKind::Op, "("),
+                   Make(TokKind::Name, "to_char"), Make(TokKind::Op, "(")};
+            out.insert(out.end(), expr.begin(), expr.end());
+            for (Token x :
+                 {Make(TokKind::Op, ","), Make(TokKind::String, pattern), Make(TokKind::Op, ")"),
+                  Make(TokKind::Op, ","), Make(TokKind::Number, length), Make(TokKind::Op, ")")})
+                out.push_back(x);
+        } else {
+            out = {Make(TokKind::Name, "CAST"), Make(TokKind::Op, "(")};
+            out.insert(out.end(), expr.begin(), expr.end());
+            out.push_back(Make(TokKind::Name, "AS"));
+            out.insert(out.end(), type.begin(), type.end());
+            out.push_back(Make(TokKind::Op, ")"));
+        }
+        t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
+        t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
+    }
+}
+
 }  // namespace
 
 bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
@@ -502,6 +583,7 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
     std::vector<Token> tokens;
     if (!LexTSql(tsql, tokens, error)) return false;
     try {
+        RewriteConvert(tokens);
         std::size_t b = 0;
         while (tokens[b].kind != TokKind::End) {
             if (tokens[b].IsOp(";")) {
