@@ -184,6 +184,8 @@ void AddInitCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& st
     cmd->add_option("--server", pg->server, "postgresql: the database server, HOST[:PORT]");
     cmd->add_option("--user", pg->user, "postgresql: the login (default: PGUSER)");
     cmd->add_option("--password", pg->password, "postgresql: its password (default: PGPASSWORD)");
+    cmd->add_option("--database", pg->database,
+                    "postgresql: database names, NAME1, NAME2 ... (default kivdb)");
     cmd->callback([options, engine, pg, &out, &err, &status] {
         bool ok = LowerAscii(*engine) == "postgresql"
                       ? InitPostgresInstallation(*options, *pg, out, err)

@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -125,8 +126,10 @@ bool CopyRows(const std::string& file, PGconn* pg, std::string& error) {
     return Exec(pg, catchUp, error) && Exec(pg, "COMMIT", error);
 }
 
+std::string g_baseName = "kivdb";
+
 std::string DatabaseName(int server) {
-    return "kivdb" + std::to_string(server);
+    return g_baseName + std::to_string(server);
 }
 
 // Makes database `db` on the server (dropping an old one when `force`) with
@@ -175,6 +178,15 @@ bool InitPostgresInstallation(const InitOptions& options, const PgInitOptions& p
         err << "init --engine postgresql needs --server HOST[:PORT]\n";
         return false;
     }
+    // The name goes into CREATE DATABASE as it stands.
+    if (pg.database.empty() ||
+        pg.database.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789_") !=
+            std::string::npos ||
+        std::isdigit(static_cast<unsigned char>(pg.database[0]))) {
+        err << "--database takes lower-case letters, digits and _: " << pg.database << "\n";
+        return false;
+    }
+    g_baseName = pg.database;
     // Laid out and filled with the embedded engine first; the files go away
     // once their rows are on the server.
     std::ostringstream ignored;

@@ -5,12 +5,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 
 #include "app/admin.h"
+#include "core/startup.h"
 #include "gtest/gtest.h"
 #include "platform/inifile.h"
 #include "registry/crypto.h"
@@ -54,7 +56,9 @@ class PgTest : public ::testing::Test {
         if (reason_.empty()) reason_ = Admin(db_, "CREATE EXTENSION IF NOT EXISTS citext");
     }
     static void TearDownTestSuite() {
-        if (reason_.empty()) Admin("postgres", "DROP DATABASE IF EXISTS " + db_ + " WITH (FORCE)");
+        if (!reason_.empty()) return;
+        for (const char* suffix : {"", "_1", "_2"})
+            Admin("postgres", "DROP DATABASE IF EXISTS " + db_ + suffix + " WITH (FORCE)");
     }
 
     void SetUp() override {
@@ -161,6 +165,8 @@ TEST_F(PgTest, TextComparesAsSqlServerDoes) {
         // NULLs come first in ascending order, case does not split the order.
         {"SELECT ISNULL(Name, '-') FROM T ORDER BY Name, ID", "-,alpha,ALPHA,Beta"},
         {"SELECT LEN(N'ab  ') AS L", "2"},
+        {"SELECT CONVERT(varchar(8), CAST('2024-03-01 18:30:05' AS datetime), 108)", "18:30:05"},
+        {"SELECT CONVERT(int, '42') + 1", "43"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Col(c.sql), c.rows) << c.sql;
@@ -172,7 +178,7 @@ TEST_F(PgTest, UntranslatableStatementsAreRefusedWhole) {
         "IF EXISTS (SELECT 1 FROM T) DELETE FROM T",
         "SELECT * FROM tempdb..Work",
         "SELECT * FROM T WHERE Name IN (SELECT TOP 1 Name FROM T)",
-        "DELETE FROM T SELECT CONVERT(varchar, GetDate(), 108)",
+        "DELETE FROM T SELECT CHARINDEX('a', Name) FROM T",
     };
     ASSERT_TRUE(db.RunSQLNoReturn("INSERT INTO T (Name) VALUES ('keep')"));
     for (const char* sql : refused) {
@@ -272,6 +278,43 @@ TEST_F(PgTest, InstallationSchemaLoadsAndHoldsStayUnique) {
     auto rs = db.RunSQLReturnRS("SELECT RowModified FROM tbl_TableTemp WHERE TempID = 3");
     ASSERT_TRUE(rs) << db.ErrDescription();
     EXPECT_EQ(rs->Field("RowModified")->Type(), VarType::Date);  // the column default
+}
+
+// init --engine postgresql: one database per server, the connection INI and
+// tbl_DBServer name the server with cipher-text credentials, identities
+// continue after the copied rows, and sql --ini reaches it.
+TEST_F(PgTest, AdminInitMovesTheInstallationOntoTheServer) {
+    TempDir dir;
+    std::string root = dir.File("inst");
+    std::string server = (Env("PGHOST").empty() ? "localhost" : Env("PGHOST")) + ":" +
+                         (Env("PGPORT").empty() ? "5432" : Env("PGPORT"));
+    std::vector<std::string> args = {"admin",      "init",       root,     "--engine",
+                                     "postgresql", "--server",   server,   "--demo",
+                                     "--force",    "--database", db_ + "_"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    std::ostringstream out, err;
+    ASSERT_EQ(RunAdmin(static_cast<int>(argv.size()), argv.data(), out, err), 0) << err.str();
+    EXPECT_NE(out.str().find(server + "/" + db_ + "_2"), std::string::npos) << out.str();
+    EXPECT_FALSE(std::filesystem::exists(root + "/Data/KIVDB1.db"));
+
+    std::string ini = root + "/Client/cfg/KIV4Connstr.ini";
+    std::string login;
+    ASSERT_TRUE(DecryptCredential(GetPrivateProfileString("DB", "User ID", "", ini, 255), login));
+    EXPECT_EQ(login, Env("PGUSER"));
+    SQLDB inst;
+    inst.SetConnectionString(GetConnStr(ini));
+    EXPECT_EQ(
+        [&] {
+            auto rs = inst.RunSQLReturnRS(
+                "SELECT ConnStr FROM tbl_DBServer WHERE DBServerID = 2 "
+                "INSERT INTO tbl_Outlet (OutletCode) VALUES ('NEW') SELECT @@IDENTITY AS ID");
+            if (!rs) return inst.ErrDescription();
+            auto id = rs->NextRecordset()->NextRecordset();
+            return rs->Field(0)->ToText() + "|" + (id->Field(0)->ToInt64() > 1 ? "next" : "?");
+        }(),
+        "Provider=PostgreSQL;Initial Catalog=" + db_ + "_2|next");
 }
 
 // The rewrite itself, for the forms whose text matters.
