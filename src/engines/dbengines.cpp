@@ -10,13 +10,11 @@
 
 std::unique_ptr<DBEngine> CreateDBEngine(const std::string& provider) {
     std::string name = LowerAscii(Trim(provider));
+    if (name != "postgresql" && name != "sqlite") return nullptr;
+    // The installation database's procedures live "in the database": the
+    // engine knows them from its first connection on.
+    static std::once_flag registered;
+    std::call_once(registered, RegisterInstallationProcedures);
     if (name == "postgresql") return std::make_unique<PgEngine>();
-    if (name == "sqlite") {
-        // The installation database's procedures live "in the database": the
-        // engine knows them from its first connection on.
-        static std::once_flag registered;
-        std::call_once(registered, RegisterInstallationProcedures);
-        return std::make_unique<SQLiteEngine>();
-    }
-    return nullptr;
+    return std::make_unique<SQLiteEngine>();
 }

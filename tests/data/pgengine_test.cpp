@@ -275,6 +275,28 @@ TEST_F(PgTest, InstallationSchemaLoadsAndHoldsStayUnique) {
     EXPECT_EQ(Col("UPDATE tbl_TableTemp SET RowStatus = 'D' " + hold.substr(hold.find("INSERT"))),
               "(1)|(1)|3");  // the refused insert used up 2, as SQL Server does
     EXPECT_EQ(Col("SELECT COUNT(*) FROM tbl_TableTemp WHERE RowStatus = 'a'"), "1");
+
+    // The hold procedure on this engine: its check-then-insert is one
+    // statement backed by the unique index, a second hold answers 0.
+    ASSERT_TRUE(db.RunSQLNoReturn(
+        "INSERT INTO tbl_DBServer (DBServerCode) VALUES ('S1') "
+        "INSERT INTO tbl_Outlet (OutletID, RowStatus, OutletCode) VALUES (5, 'A', 'O5') "
+        "INSERT INTO tbl_MPOutlet (MPOutletID, OutletID, RowStatus) VALUES (7, 5, 'A')"))
+        << db.ErrDescription();
+    auto holdTable = [&] {
+        return db.RunSPReturnInteger(
+            "sp_CT_HoldTable",
+            {SQLDB::mp("@DBServerID", adInteger, 4, 1), SQLDB::mp("@OutletID", adInteger, 4, 5),
+             SQLDB::mp("@ReserveDate", adVarWChar, 10, "2024-03-01"),
+             SQLDB::mp("@MPOutletID", adInteger, 4, 7), SQLDB::mp("@TableNo", adVarWChar, 8, "b2"),
+             SQLDB::mp("@UserID", adInteger, 4, 3), SQLDB::mp("@ClientID", adInteger, 4, 9),
+             SQLDB::mp("@WebSessionID", adInteger, 4, Variant())});
+    };
+    int64_t first = holdTable();
+    EXPECT_GT(first, 3) << db.ErrDescription();
+    EXPECT_EQ(holdTable(), 0) << db.ErrDescription();
+    EXPECT_EQ(Col("SELECT TableNo FROM tbl_TableTemp WHERE TempID = " + std::to_string(first)),
+              "B2");
     auto rs = db.RunSQLReturnRS("SELECT RowModified FROM tbl_TableTemp WHERE TempID = 3");
     ASSERT_TRUE(rs) << db.ErrDescription();
     EXPECT_EQ(rs->Field("RowModified")->Type(), VarType::Date);  // the column default

@@ -2,10 +2,14 @@
 
 #include <libpq-fe.h>
 
+#include <cctype>
 #include <cstdlib>
+#include <exception>
 
 #include "platform/textutil.h"
+#include "sql/postgres/pgprocedurecontext.h"
 #include "sql/postgres/pgtranslate.h"
+#include "sql/sqltypes.h"
 
 namespace {
 
@@ -339,9 +343,35 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
     return ok;
 }
 
-bool PgEngine::CallProcedure(const std::string& name, const std::vector<ProcedureArg>&,
-                             ProcedureResult&, DBError& err) {
-    err.Set(kErrSql, "Unsupported T-SQL construct: database procedure " + name + " on PostgreSQL");
+bool PgEngine::CallProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                             ProcedureResult& result, DBError& err) {
+    if (!IsOpen()) {
+        err.Set(kErrConnection, "The connection is closed.");
+        Close();
+        return false;
+    }
+    const DBProcedure* proc = FindDBProcedure(name);
+    if (proc == nullptr) {
+        err.Set(kErrSql, "Could not find stored procedure '" + name + "'.");
+        return false;
+    }
+    PgProcedureContext ctx(conn_);
+    std::string error;
+    bool ok = false;
+    try {
+        ok = (*proc)(ctx, args, result, error);
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = "unknown failure";
+    }
+    if (ok) return true;
+    if (error.empty()) error = ctx.LastError();
+    if (ctx.Lost()) {
+        Failed(err, "Procedure " + name + " failed: " + error);
+        return false;
+    }
+    err.Set(kErrSql, "Procedure " + name + " failed: " + error);
     return false;
 }
 
@@ -351,4 +381,134 @@ bool PgEngine::WriteRow(const std::string& table, bool, int64_t&,
     err.Set(kErrSql,
             "Unsupported T-SQL construct: updatable recordsets on PostgreSQL (" + table + ")");
     return false;
+}
+
+std::string PgProcedureSql(const std::string& text) {
+    // The embedded engine's clock expressions (procsupport.h).
+    std::string sql = text;
+    auto replaceAll = [&sql](const std::string& from, const std::string& to) {
+        for (std::size_t p = sql.find(from); p != std::string::npos; p = sql.find(from, p))
+            sql.replace(p, from.size(), to), p += to.size();
+    };
+    replaceAll("datetime('now', 'localtime')", "CAST(statement_timestamp() AS timestamp(3))");
+    replaceAll("date('now', 'localtime')", "CAST(statement_timestamp() AS date)");
+    std::string out;
+    int n = 0;
+    char quote = 0;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        char c = sql[i];
+        if (quote != 0) {
+            out += c;
+            if (c == quote) quote = 0;
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            quote = c;
+            out += c;
+        } else if (c == '?') {
+            out += "$" + std::to_string(++n);
+        } else if ((c == 'I' || c == 'i') && LowerAscii(sql.substr(i, 7)) == "ifnull(" &&
+                   (i == 0 || !std::isalnum(static_cast<unsigned char>(sql[i - 1])))) {
+            out += "COALESCE(";
+            i += 6;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+PGresult* PgProcedureContext::Run(const std::string& sql, const std::vector<Variant>& params) {
+    error_.clear();
+    std::vector<std::string> text(params.size());
+    std::vector<const char*> values(params.size(), nullptr);
+    // Types go with the values: a parameter in an INSERT ... SELECT list
+    // would otherwise be taken for text and refused by an integer or date
+    // column. Text in a date's storage form is a date.
+    std::vector<Oid> types(params.size(), 0);
+    for (std::size_t i = 0; i < params.size(); ++i) {
+        const Variant& v = params[i];
+        switch (v.Type()) {
+            case VarType::Null:
+                continue;
+            case VarType::Boolean:
+                text[i] = v.ToBool() ? "1" : "0";
+                types[i] = kInt2;
+                break;
+            case VarType::Integer:
+                text[i] = v.ToText();
+                types[i] = kInt8;
+                break;
+            case VarType::Double:
+                text[i] = v.ToText();
+                types[i] = kFloat8;
+                break;
+            case VarType::Date:
+                text[i] = StorageText(*v.ToDateTime(), SqlType::DateTime);
+                types[i] = kTimestamp;
+                break;
+            case VarType::Text: {
+                text[i] = v.ToText();
+                DateTime dt;
+                if (ParseStorageDate(text[i].data(), text[i].size(), dt))
+                    types[i] = text[i].size() == 10  ? kDate
+                               : text[i].size() == 8 ? kTime
+                                                     : kTimestamp;
+                break;
+            }
+            case VarType::Binary: {
+                static const char kHex[] = "0123456789abcdef";
+                text[i] = "\\x";
+                for (unsigned char b : v.ToBytes()) {
+                    text[i] += kHex[b >> 4];
+                    text[i] += kHex[b & 15];
+                }
+                break;
+            }
+            default:
+                text[i] = v.ToText();
+        }
+        values[i] = text[i].c_str();
+    }
+    std::string pgSql = PgProcedureSql(sql);
+    PGresult* res = PQexecParams(conn_, pgSql.c_str(), static_cast<int>(values.size()),
+                                 types.data(), values.data(), nullptr, nullptr, 0);
+    ExecStatusType status = PQresultStatus(res);
+    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) return res;
+    const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    error_ = TrimMessage(PQerrorMessage(conn_));
+    if (state != nullptr && std::string(state) == "23505")
+        error_ = "UNIQUE constraint failed: " + error_;
+    lost_ = PQstatus(conn_) != CONNECTION_OK;
+    PQclear(res);
+    return nullptr;
+}
+
+std::shared_ptr<Recordset> PgProcedureContext::Query(const std::string& sql,
+                                                     const std::vector<Variant>& params) {
+    PGresult* res = Run(sql, params);
+    if (res == nullptr) return nullptr;
+    auto rs = ReadRecordset(res);
+    PQclear(res);
+    return rs;
+}
+
+bool PgProcedureContext::Execute(const std::string& sql, const std::vector<Variant>& params,
+                                 int64_t* changes) {
+    PGresult* res = Run(sql, params);
+    if (res == nullptr) return false;
+    const char* tuples = PQcmdTuples(res);
+    if (changes != nullptr)
+        *changes = tuples != nullptr && *tuples != '\0' ? std::strtoll(tuples, nullptr, 10) : 0;
+    PQclear(res);
+    return true;
+}
+
+int64_t PgProcedureContext::LastInsertId() {
+    PGresult* res = PQexec(conn_, "SELECT lastval()");
+    int64_t id = 0;
+    if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1 && !PQgetisnull(res, 0, 0))
+        id = std::strtoll(PQgetvalue(res, 0, 0), nullptr, 10);
+    PQclear(res);
+    return id;
 }
