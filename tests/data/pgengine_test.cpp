@@ -10,6 +10,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "app/admin.h"
 #include "core/startup.h"
@@ -297,6 +298,32 @@ TEST_F(PgTest, InstallationSchemaLoadsAndHoldsStayUnique) {
     EXPECT_EQ(holdTable(), 0) << db.ErrDescription();
     EXPECT_EQ(Col("SELECT TableNo FROM tbl_TableTemp WHERE TempID = " + std::to_string(first)),
               "B2");
+
+    // Two workstations asking for the same tables at once: each table is held
+    // once, the other asker gets 0.
+    auto race = [](int* wins) {
+        SQLDB own;
+        own.SetKeepConnection(true);
+        own.SetConnectionString(ConnStr());
+        for (int t = 0; t < 40; ++t) {
+            std::string table = "R" + std::to_string(t);
+            int64_t r = own.RunSPReturnInteger(
+                "sp_CT_HoldTable",
+                {SQLDB::mp("@DBServerID", adInteger, 4, 1), SQLDB::mp("@OutletID", adInteger, 4, 5),
+                 SQLDB::mp("@ReserveDate", adVarWChar, 10, "2024-03-02"),
+                 SQLDB::mp("@MPOutletID", adInteger, 4, 7),
+                 SQLDB::mp("@TableNo", adVarWChar, 8, table), SQLDB::mp("@UserID", adInteger, 4, 3),
+                 SQLDB::mp("@ClientID", adInteger, 4, 9),
+                 SQLDB::mp("@WebSessionID", adInteger, 4, Variant())});
+            if (r > 0) ++*wins;
+        }
+    };
+    int winsA = 0, winsB = 0;
+    std::thread a(race, &winsA), b(race, &winsB);
+    a.join();
+    b.join();
+    EXPECT_EQ(winsA + winsB, 40);
+    EXPECT_EQ(Col("SELECT COUNT(*) FROM tbl_TableTemp WHERE ReserveDate = '2024-03-02'"), "40");
     auto rs = db.RunSQLReturnRS("SELECT RowModified FROM tbl_TableTemp WHERE TempID = 3");
     ASSERT_TRUE(rs) << db.ErrDescription();
     EXPECT_EQ(rs->Field("RowModified")->Type(), VarType::Date);  // the column default
