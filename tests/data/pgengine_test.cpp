@@ -376,6 +376,9 @@ TEST(PgTranslate, RewritesTSqlForms) {
          "SELECT \"name\" AS \"Name\" FROM tbl_x WHERE a = 'it''s' ORDER BY \"Name\" NULLS FIRST "
          "LIMIT 5"},
         {"INSERT T (A) VALUES (0x0aff)", "INSERT INTO t ( a ) VALUES ( '\\x0aff'::bytea )"},
+        {"SELECT A, B AS 'Label' FROM T X ORDER BY X.A, label",
+         "SELECT a AS \"A\" , b AS \"Label\" FROM t x ORDER BY x . a NULLS FIRST , \"Label\" "
+         "NULLS FIRST"},
         {"SELECT IsNull(A, 0) AS Total FROM T ORDER BY total DESC",
          "SELECT COALESCE ( a , 0 ) AS \"Total\" FROM t ORDER BY \"Total\" DESC NULLS LAST"},
         {"SELECT A FROM T WHERE B LIKE 'a.[^x-z]_%'",

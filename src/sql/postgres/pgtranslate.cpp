@@ -290,7 +290,9 @@ class StatementWriter {
         // aliases fold like every other name.
         if (w == "as" && !InCast() && selectList_ && parens_.empty()) {
             const Token& next = At(i_ + 1);
-            if (next.kind == TokKind::Name || next.kind == TokKind::QuotedName) {
+            // AS name, AS [name], AS 'name'.
+            if (next.kind == TokKind::Name || next.kind == TokKind::QuotedName ||
+                next.kind == TokKind::String) {
                 aliases_[LowerAscii(next.text)] = next.text;
                 Emit("AS " + Quoted(next.text));
                 ++i_;
@@ -401,7 +403,8 @@ class StatementWriter {
         } else if (insertState_ == 3 && parens_.size() == 1) {
             out_.InsertColumns.push_back(LowerAscii(name));
         }
-        if (orderBy_) {
+        bool qualified = (i_ > b_ && t_[i_ - 1].IsOp(".")) || At(i_ + 1).IsOp(".");
+        if (orderBy_ && !qualified) {
             auto it = aliases_.find(LowerAscii(name));
             if (it != aliases_.end()) return Emit(Quoted(it->second));
         }
