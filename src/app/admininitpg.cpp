@@ -16,6 +16,7 @@
 #include "platform/textutil.h"
 #include "registry/crypto.h"
 #include "sql/embeddedfiles.h"
+#include "sql/postgres/pgengine.h"
 #include "sql/sqldb.h"
 
 namespace {
@@ -145,7 +146,7 @@ bool CreateDatabase(const Target& t, const std::string& db, bool force, std::str
     if (!Exec(admin.get(), "CREATE DATABASE " + db + " ENCODING 'UTF8' TEMPLATE template0", error))
         return false;
     PgConnPtr conn = Connect(t, db);
-    if (!Exec(conn.get(), "CREATE EXTENSION IF NOT EXISTS citext", error)) return false;
+    if (!Exec(conn.get(), kPgDatabaseSetupSql, error)) return false;
     conn.reset();
     SQLDB sql;
     sql.SetConnectionString(ConnStr(db) + ";Data Source=" + t.DataSource() + ";User ID=" + t.user +

@@ -17,6 +17,7 @@
 #include "gtest/gtest.h"
 #include "platform/inifile.h"
 #include "registry/crypto.h"
+#include "sql/postgres/pgengine.h"
 #include "sql/postgres/pgtranslate.h"
 #include "sql/sqldb.h"
 #include "support/tempdir.h"
@@ -54,7 +55,7 @@ class PgTest : public ::testing::Test {
         db_ = "ct_test_" + std::to_string(getpid());
         Admin("postgres", "DROP DATABASE IF EXISTS " + db_);
         reason_ = Admin("postgres", "CREATE DATABASE " + db_);
-        if (reason_.empty()) reason_ = Admin(db_, "CREATE EXTENSION IF NOT EXISTS citext");
+        if (reason_.empty()) reason_ = Admin(db_, kPgDatabaseSetupSql);
     }
     static void TearDownTestSuite() {
         if (!reason_.empty()) return;
@@ -168,6 +169,10 @@ TEST_F(PgTest, TextComparesAsSqlServerDoes) {
         {"SELECT LEN(N'ab  ') AS L", "2"},
         {"SELECT CONVERT(varchar(8), CAST('2024-03-01 18:30:05' AS datetime), 108)", "18:30:05"},
         {"SELECT CONVERT(int, '42') + 1", "43"},
+        // + joins texts, adds a number to a text that is one, NULL + x is NULL.
+        {"SELECT Code + '-' + Name FROM T WHERE Code = 'TT1'", "TT1-alpha"},
+        {"SELECT 1 + '41'", "42"},
+        {"SELECT ISNULL(Name + 'x', 'null') FROM T WHERE Code = 'X'", "null"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Col(c.sql), c.rows) << c.sql;

@@ -133,6 +133,10 @@ std::string TrimMessage(const char* text) {
 
 }  // namespace
 
+const char* const kPgDatabaseSetupSql =
+    "CREATE EXTENSION IF NOT EXISTS citext; "
+    "CREATE OPERATOR + (LEFTARG = text, RIGHTARG = text, FUNCTION = textcat)";
+
 PgEngine::~PgEngine() {
     Close();
 }

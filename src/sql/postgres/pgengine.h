@@ -13,6 +13,11 @@
 
 struct pg_conn;
 
+// What a database needs beyond the schema for T-SQL's meaning: citext
+// (case-insensitive text) and "+" joining texts (textcat; NULL + x is NULL).
+// Run once by the database's owner when it is made.
+extern const char* const kPgDatabaseSetupSql;
+
 class PgEngine : public DBEngine {
   public:
     PgEngine() = default;
