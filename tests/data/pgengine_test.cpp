@@ -172,6 +172,8 @@ TEST_F(PgTest, TextComparesAsSqlServerDoes) {
         // + joins texts, adds a number to a text that is one, NULL + x is NULL.
         {"SELECT Code + '-' + Name FROM T WHERE Code = 'TT1'", "TT1-alpha"},
         {"SELECT 1 + '41'", "42"},
+        {"SELECT CONVERT(varchar(10), DATEADD(dd, -1, CAST('2024-03-01' AS datetime)), 121)",
+         "2024-02-29"},
         {"SELECT ISNULL(Name + 'x', 'null') FROM T WHERE Code = 'X'", "null"},
     };
     for (const Case& c : cases)

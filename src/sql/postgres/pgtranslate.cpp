@@ -358,9 +358,9 @@ class StatementWriter {
             pendingParen_.cast = true;
             return true;
         }
-        static const char* const kRefused[] = {"convert",  "charindex", "datediff", "dateadd",
-                                               "datepart", "patindex",  "stuff",    "replicate",
-                                               "space",    "str"};
+        static const char* const kRefused[] = {"convert",   "charindex", "datediff",
+                                               "datepart",  "patindex",  "stuff",
+                                               "replicate", "space",     "str"};
         for (const char* r : kRefused)
             if (w == r) Refuse(UpperAscii(w) + " on PostgreSQL");
         return false;
@@ -578,6 +578,46 @@ void RewriteConvert(std::vector<Token>& t) {
     }
 }
 
+// DATEADD(part, n, x) becomes (x + (n) * interval '1 part').
+void RewriteDateAdd(std::vector<Token>& t) {
+    static const std::map<std::string, const char*> kParts = {
+        {"year", "year"}, {"yy", "year"},       {"yyyy", "year"},     {"month", "month"},
+        {"mm", "month"},  {"m", "month"},       {"week", "week"},     {"wk", "week"},
+        {"ww", "week"},   {"day", "day"},       {"dd", "day"},        {"d", "day"},
+        {"hour", "hour"}, {"hh", "hour"},       {"minute", "minute"}, {"mi", "minute"},
+        {"n", "minute"},  {"second", "second"}, {"ss", "second"},     {"s", "second"}};
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (!t[i].IsWord("DATEADD") || !t[i + 1].IsOp("(")) continue;
+        std::vector<std::size_t> commas;
+        std::size_t close = 0;
+        int depth = 0;
+        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
+            if (t[k].IsOp("(")) ++depth;
+            if (t[k].IsOp(")") && --depth == 0) close = k;
+            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
+        }
+        if (close == 0 || commas.size() != 2 || commas[0] != i + 3)
+            Refuse("DATEADD with these arguments");
+        auto part = kParts.find(LowerAscii(t[i + 2].text));
+        if (part == kParts.end() || commas[1] == commas[0] + 1 || close == commas[1] + 1)
+            Refuse("DATEADD with these arguments");
+        std::vector<Token> out = {Make(TokKind::Op, "("), Make(TokKind::Op, "(")};
+        out.insert(out.end(), t.begin() + static_cast<long>(commas[1] + 1),
+                   t.begin() + static_cast<long>(close));
+        out.push_back(Make(TokKind::Op, ")"));
+        out.push_back(Make(TokKind::Op, "+"));
+        out.push_back(Make(TokKind::Op, "("));
+        out.insert(out.end(), t.begin() + static_cast<long>(commas[0] + 1),
+                   t.begin() + static_cast<long>(commas[1]));
+        for (Token x :
+             {Make(TokKind::Op, ")"), Make(TokKind::Op, "*"), Make(TokKind::Name, "interval"),
+              Make(TokKind::String, std::string("1 ") + part->second), Make(TokKind::Op, ")")})
+            out.push_back(x);
+        t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
+        t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
+    }
+}
+
 }  // namespace
 
 bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
@@ -587,6 +627,7 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
     if (!LexTSql(tsql, tokens, error)) return false;
     try {
         RewriteConvert(tokens);
+        RewriteDateAdd(tokens);
         std::size_t b = 0;
         while (tokens[b].kind != TokKind::End) {
             if (tokens[b].IsOp(";")) {
