@@ -170,7 +170,8 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
     add("password", password);
     add("application_name", app);
     add("connect_timeout", connectTimeout);
-    add("client_encoding", std::string("UTF8"));
+    static const std::string kUtf8 = "UTF8";  // outlives the call: libpq reads it later
+    add("client_encoding", kUtf8);
     keys.push_back(nullptr);
     values.push_back(nullptr);
     conn_ = PQconnectdbParams(keys.data(), values.data(), 0);
