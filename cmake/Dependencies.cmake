@@ -9,6 +9,7 @@ find_package(CURL REQUIRED)
 pkg_check_modules(NETTLE REQUIRED IMPORTED_TARGET nettle)
 # The web booking service simulator's HTTP server (Debian ships it compiled).
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+pkg_check_modules(LIBPQ REQUIRED IMPORTED_TARGET libpq)
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
 find_package(CLI11 CONFIG QUIET)
 if(NOT CLI11_FOUND)

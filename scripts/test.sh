@@ -1,5 +1,8 @@
 #!/bin/sh
 # Builds and runs every test.  scripts/test.sh [release|sanitize]
+# When pg_virtualenv (postgresql-common) is there, the tests run inside a
+# throwaway PostgreSQL cluster it starts, so the PostgreSQL engine's tests run
+# too; without it they skip themselves.
 set -eu
 cd "$(dirname "$0")/.."
 mode="${1:-release}"
@@ -8,4 +11,8 @@ dir=build
 [ "$mode" = sanitize ] && dir=build-sanitize
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-cd "$dir" && ctest -j "$(nproc)" --output-on-failure
+cd "$dir"
+if command -v pg_virtualenv >/dev/null 2>&1 && [ -z "${CT_NO_POSTGRES:-}" ]; then
+  exec pg_virtualenv -t sh -c 'ctest -j "$(nproc)" --output-on-failure'
+fi
+exec ctest -j "$(nproc)" --output-on-failure

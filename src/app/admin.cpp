@@ -8,6 +8,7 @@
 #include "app/adminjoin.h"
 #include "app/adminsql.h"
 #include "app/adminworkstations.h"
+#include "core/startup.h"
 #include "core/version.h"
 #include "registry/crypto.h"
 
@@ -38,16 +39,46 @@ void AddHashPassword(CLI::App& app, std::ostream& out, int& status) {
 void AddSql(CLI::App& app, std::ostream& out, std::ostream& err, int& status) {
     auto* cmd =
         app.add_subcommand("sql",
-                           "run a T-SQL batch against a database file and print every "
+                           "run a T-SQL batch against a database and print every "
                            "result (the batch from standard input without BATCH or with -)");
-    static std::string db, batch;
-    cmd->add_option("--db", db, "the SQLite database file")->required();
+    static std::string db, conn, ini, batch;
+    auto* dbOpt = cmd->add_option("--db", db, "the SQLite database file");
+    auto* connOpt = cmd->add_option(
+        "--conn", conn, "a connection string (Provider=SQLite|PostgreSQL;...; plain password)");
+    auto* iniOpt = cmd->add_option("--ini", ini, "a connection INI such as cfg/KIV4Connstr.ini");
+    dbOpt->excludes(connOpt)->excludes(iniOpt);
+    connOpt->excludes(iniOpt);
     cmd->add_option("BATCH", batch, "the T-SQL batch, or - for standard input");
+    // The options are static: a second run in one process starts empty.
+    cmd->preparse_callback([](std::size_t) {
+        db.clear();
+        conn.clear();
+        ini.clear();
+        batch.clear();
+    });
     cmd->callback([&out, &err, &status] {
         std::string text = batch;
         if (text.empty() || text == "-")
             text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        status = RunAdminSql(db, text, out, err);
+        if (!db.empty()) {
+            status = RunAdminSql(db, text, out, err);
+            return;
+        }
+        std::string target = conn;
+        if (!ini.empty()) {
+            target = GetConnStr(ini);
+            if (target.empty()) {
+                err << "Cannot read the connection from " << ini << "\n";
+                status = 1;
+                return;
+            }
+        }
+        if (target.empty()) {
+            err << "sql needs --db FILE, --conn STRING or --ini FILE\n";
+            status = 1;
+            return;
+        }
+        status = RunAdminSqlOn(target, text, out, err);
     });
 }
 

@@ -5,15 +5,17 @@
 #include <memory>
 #include <ostream>
 
+#include "app/admininitpg.h"
 #include "app/basedata.h"
 #include "app/demodata.h"
 #include "app/installcontext.h"
 #include "app/installlayout.h"
 #include "core/mltext.h"
-#include "sql/embeddedfiles.h"
-#include "sql/sqlite/sqlitefile.h"
 #include "platform/hostinfo.h"
 #include "platform/inifile.h"
+#include "platform/textutil.h"
+#include "sql/embeddedfiles.h"
+#include "sql/sqlite/sqlitefile.h"
 
 namespace fs = std::filesystem;
 
@@ -179,6 +181,19 @@ void AddInitCommand(CLI::App& app, std::ostream& out, std::ostream& err, int& st
                     "127.0.0.1 and --port)");
     cmd->add_flag("--force", options->force,
                   "replace the databases of an existing installation in DIR");
-    cmd->callback(
-        [options, &out, &err, &status] { status = InitInstallation(*options, out, err) ? 0 : 1; });
+    auto engine = std::make_shared<std::string>("sqlite");
+    auto pg = std::make_shared<PgInitOptions>();
+    cmd->add_option("--engine", *engine, "sqlite (default) or postgresql")
+        ->check(CLI::IsMember({"sqlite", "postgresql"}, CLI::ignore_case));
+    cmd->add_option("--server", pg->server, "postgresql: the database server, HOST[:PORT]");
+    cmd->add_option("--user", pg->user, "postgresql: the login (default: PGUSER)");
+    cmd->add_option("--password", pg->password, "postgresql: its password (default: PGPASSWORD)");
+    cmd->add_option("--database", pg->database,
+                    "postgresql: database names, NAME1, NAME2 ... (default kivdb)");
+    cmd->callback([options, engine, pg, &out, &err, &status] {
+        bool ok = LowerAscii(*engine) == "postgresql"
+                      ? InitPostgresInstallation(*options, *pg, out, err)
+                      : InitInstallation(*options, out, err);
+        status = ok ? 0 : 1;
+    });
 }

@@ -77,8 +77,13 @@ void PrintResult(const Recordset& rs, std::ostream& out) {
 
 int RunAdminSql(const std::string& dbFile, const std::string& batch, std::ostream& out,
                 std::ostream& err) {
+    return RunAdminSqlOn("Provider=SQLite;Data Source=" + dbFile, batch, out, err);
+}
+
+int RunAdminSqlOn(const std::string& connectionString, const std::string& batch, std::ostream& out,
+                  std::ostream& err) {
     SQLDB db;
-    db.SetConnectionString("Provider=SQLite;Data Source=" + dbFile);
+    db.SetConnectionString(connectionString);
     db.SetKeepConnection(true);
     auto rs = db.RunSQLReturnRS(batch);
     if (!rs) {

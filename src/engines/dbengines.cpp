@@ -5,15 +5,16 @@
 #include "platform/textutil.h"
 #include "procedures/installprocedures.h"
 #include "sql/dbengine.h"
+#include "sql/postgres/pgengine.h"
 #include "sql/sqlite/sqliteengine.h"
 
 std::unique_ptr<DBEngine> CreateDBEngine(const std::string& provider) {
-    if (LowerAscii(Trim(provider)) == "sqlite") {
-        // The installation database's procedures live "in the database": the
-        // engine knows them from its first connection on.
-        static std::once_flag registered;
-        std::call_once(registered, RegisterInstallationProcedures);
-        return std::make_unique<SQLiteEngine>();
-    }
-    return nullptr;
+    std::string name = LowerAscii(Trim(provider));
+    if (name != "postgresql" && name != "sqlite") return nullptr;
+    // The installation database's procedures live "in the database": the
+    // engine knows them from its first connection on.
+    static std::once_flag registered;
+    std::call_once(registered, RegisterInstallationProcedures);
+    if (name == "postgresql") return std::make_unique<PgEngine>();
+    return std::make_unique<SQLiteEngine>();
 }

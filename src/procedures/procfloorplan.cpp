@@ -64,7 +64,8 @@ bool ProcGetFPByDate(ProcedureContext& ctx, const std::vector<ProcedureArg>& arg
     auto date = a.Date("BizDate", 0);
     const int64_t mp = a.Int("MPOutletID", 1);
     const int64_t outlet = a.Int("OutletID", 2);
-    auto rs = ctx.Query("SELECT FP.*, 0 AS SeqNo, 0 AS Capacity FROM tbl_FloorPlan FP WHERE 0", {});
+    auto rs =
+        ctx.Query("SELECT FP.*, 0 AS SeqNo, 0 AS Capacity FROM tbl_FloorPlan FP WHERE 1 = 0", {});
     if (rs == nullptr) {
         error = ctx.LastError();
         return false;

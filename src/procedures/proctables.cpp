@@ -109,14 +109,14 @@ bool ProcGetHoldTable(ProcedureContext& ctx, const std::vector<ProcedureArg>& ar
     const int64_t outlet = a.Int("OutletID", 0);
     const auto date = a.Date("ReserveDate", 1);
     const int64_t mp = a.Int("MPOutletID", 2);
-    // A meal period of another outlet lists nothing (the WHERE 0 keeps the columns).
+    // A meal period of another outlet lists nothing (the false condition keeps the columns).
     const bool known = MealPeriodOfOutlet(ctx, mp, outlet);
     auto rs = ctx.Query(
         std::string(
             "SELECT TempID, TableNo, ClientID, UserID, HoldDT, OutletID, MPOutletID, ReserveDate"
             " FROM tbl_TableTemp WHERE RowStatus = 'A' AND OutletID = ? AND ReserveDate = ?"
             " AND MPOutletID = ?") +
-            (known ? "" : " AND 0") + " ORDER BY TableNo, TempID",
+            (known ? "" : " AND 1 = 0") + " ORDER BY TableNo, TempID",
         {Variant(outlet), Variant(date.value_or("")), Variant(mp)});
     if (rs == nullptr) {
         error = ctx.LastError();
@@ -142,7 +142,7 @@ bool ProcGetTableStatus(ProcedureContext& ctx, const std::vector<ProcedureArg>& 
     const std::string select = std::string(
                                    "SELECT * FROM tbl_TableStatus WHERE RowStatus = 'A' AND "
                                    "OutletID = ? AND TableNo = ?") +
-                               (known ? "" : " AND 0") + " ORDER BY TableStatusID LIMIT 1";
+                               (known ? "" : " AND 1 = 0") + " ORDER BY TableStatusID LIMIT 1";
     if (known && OutletExists(ctx, outlet, true) && !table.empty()) {
         const bool ok = ctx.Execute(
             std::string("INSERT INTO tbl_TableStatus (RowModified, RowStatus, DBServerID, OutletID,"

@@ -196,6 +196,22 @@ TEST_F(TSqlTest, UntranslatableConstructsFailWithTheirName) {
     EXPECT_EQ(RawValue(path_, "SELECT Qty FROM T WHERE ID = 1"), "5");
 }
 
+TEST_F(TSqlTest, DeepNestingIsRefusedNotOverflowed) {
+    for (const std::string& unit : {std::string("("), std::string("- "), std::string("NOT ")}) {
+        std::string deep = "SELECT 1 WHERE ";
+        for (int i = 0; i < 5000; ++i)
+            deep += unit;
+        deep += "1 = 1";
+        if (unit == "(") deep += std::string(5000, ')');
+        EXPECT_EQ(db_.RunSQLReturnRS(deep), nullptr);
+        EXPECT_NE(db_.ErrDescription().find("nested too deeply"), std::string::npos)
+            << db_.ErrDescription().substr(0, 200);
+    }
+    auto rs = db_.RunSQLReturnRS("SELECT ((((((((((1)))))))))) + - - 1 AS N");
+    ASSERT_NE(rs, nullptr) << db_.ErrDescription();
+    EXPECT_EQ(rs->Field("N")->ToInt64(), 2);
+}
+
 TEST_F(TSqlTest, ValuesWrittenToDateColumnsAreNormalised) {
     ASSERT_TRUE(db_.RunSQLNoReturn(
         "INSERT INTO T (Name, DT, D, TM) VALUES ('n', '2024-3-1', '2024-3-1 08:00', '7:5') "

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "sql/tsql/tsqlparser.h"
 #include "platform/textutil.h"
+#include "sql/tsql/tsqlparser.h"
 
 namespace {
 
@@ -24,6 +24,63 @@ bool StartsStatement(const Token& t) {
         if (t.IsWord(w)) return true;
     return false;
 }
+
+}  // namespace
+
+std::size_t TSqlStatementEnd(const std::vector<Token>& toks, std::size_t begin) {
+    const std::vector<Token>& t_ = toks;
+    const Token& first = t_[begin];
+    bool insert = first.IsWord("INSERT"), update = first.IsWord("UPDATE");
+    bool alter = first.IsWord("ALTER");
+    bool seenSelect = false, seenValues = false, seenSet = false;
+    int depth = 0, caseDepth = 0;
+    for (std::size_t i = begin + 1; i < t_.size(); ++i) {
+        const Token& t = t_[i];
+        if (t.kind == TokKind::End) return i;
+        if (t.IsOp("(")) {
+            ++depth;
+            continue;
+        }
+        if (t.IsOp(")")) {
+            if (--depth < 0) return i;
+            continue;
+        }
+        if (depth > 0) continue;
+        if (t.IsOp(";")) return i;
+        if (t.IsWord("CASE")) {
+            ++caseDepth;
+            continue;
+        }
+        if (t.IsWord("END") && caseDepth > 0) {
+            --caseDepth;
+            continue;
+        }
+        if (caseDepth > 0) continue;
+        if (t.IsWord("VALUES")) seenValues = true;
+        if (!StartsStatement(t)) continue;
+        const Token& prev = t_[i - 1];
+        if (t.IsWord("SELECT")) {
+            if (prev.IsWord("UNION") || prev.IsWord("ALL") || prev.IsWord("EXCEPT") ||
+                prev.IsWord("INTERSECT"))
+                continue;
+            if (insert && !seenValues && !seenSelect) {
+                seenSelect = true;
+                continue;
+            }
+        }
+        if (t.IsWord("SET") && update && !seenSet) {
+            seenSet = true;
+            continue;
+        }
+        if ((t.IsWord("EXEC") || t.IsWord("EXECUTE")) && insert && !seenValues && !seenSelect)
+            continue;
+        if (t.IsWord("DROP") && alter) continue;
+        return i;
+    }
+    return t_.size() - 1;
+}
+
+namespace {
 
 class BatchParser {
   public:
@@ -64,58 +121,7 @@ class BatchParser {
         }
     }
 
-    // The end of the statement that begins at `begin`.
-    std::size_t StatementEnd(std::size_t begin) const {
-        const Token& first = t_[begin];
-        bool insert = first.IsWord("INSERT"), update = first.IsWord("UPDATE");
-        bool alter = first.IsWord("ALTER");
-        bool seenSelect = false, seenValues = false, seenSet = false;
-        int depth = 0, caseDepth = 0;
-        for (std::size_t i = begin + 1; i < t_.size(); ++i) {
-            const Token& t = t_[i];
-            if (t.kind == TokKind::End) return i;
-            if (t.IsOp("(")) {
-                ++depth;
-                continue;
-            }
-            if (t.IsOp(")")) {
-                if (--depth < 0) return i;
-                continue;
-            }
-            if (depth > 0) continue;
-            if (t.IsOp(";")) return i;
-            if (t.IsWord("CASE")) {
-                ++caseDepth;
-                continue;
-            }
-            if (t.IsWord("END") && caseDepth > 0) {
-                --caseDepth;
-                continue;
-            }
-            if (caseDepth > 0) continue;
-            if (t.IsWord("VALUES")) seenValues = true;
-            if (!StartsStatement(t)) continue;
-            const Token& prev = t_[i - 1];
-            if (t.IsWord("SELECT")) {
-                if (prev.IsWord("UNION") || prev.IsWord("ALL") || prev.IsWord("EXCEPT") ||
-                    prev.IsWord("INTERSECT"))
-                    continue;
-                if (insert && !seenValues && !seenSelect) {
-                    seenSelect = true;
-                    continue;
-                }
-            }
-            if (t.IsWord("SET") && update && !seenSet) {
-                seenSet = true;
-                continue;
-            }
-            if ((t.IsWord("EXEC") || t.IsWord("EXECUTE")) && insert && !seenValues && !seenSelect)
-                continue;
-            if (t.IsWord("DROP") && alter) continue;
-            return i;
-        }
-        return t_.size() - 1;
-    }
+    std::size_t StatementEnd(std::size_t begin) const { return TSqlStatementEnd(t_, begin); }
 
     // The end of an expression (IF condition, SET value, DECLARE value).
     std::size_t ExpressionEnd(std::size_t begin, bool stopAtComma) const {

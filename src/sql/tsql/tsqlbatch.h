@@ -54,3 +54,7 @@ struct Batch {
 // translated.
 bool ParseBatch(const std::string& sql, SchemaSource& schema, const TranslateOptions& options,
                 Batch& out, std::string& error);
+
+// The end of the statement that begins at tokens[begin]: the index of the
+// token that starts the next one (or of ';', a closing ')' or the End token).
+std::size_t TSqlStatementEnd(const std::vector<Token>& tokens, std::size_t begin);

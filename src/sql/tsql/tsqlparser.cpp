@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <unordered_set>
 
-#include "sql/sqldecimal.h"
 #include "platform/textutil.h"
+#include "sql/sqldecimal.h"
 
 namespace {
 
@@ -315,7 +315,29 @@ std::string TSqlParser::Collation(const std::string& name) const {
 
 // ---- expressions -----------------------------------------------------------
 
+namespace {
+
+// Each nesting level costs a few stack frames; a batch nested deeper than
+// this is refused (as SQL Server refuses one) before the stack runs out.
+constexpr int kMaxNesting = 200;
+
+struct Nesting {
+    explicit Nesting(int& depth) : d(depth) { ++d; }
+    ~Nesting() { --d; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+    int& d;
+};
+
+}  // namespace
+
+void TSqlParser::EnterNesting() const {
+    if (nesting_ > kMaxNesting) Fail("Some part of your SQL statement is nested too deeply.");
+}
+
 Frag TSqlParser::Expr(const Scope* s) {
+    Nesting n(nesting_);
+    EnterNesting();
     return Or(s);
 }
 
@@ -338,6 +360,8 @@ Frag TSqlParser::And(const Scope* s) {
 }
 
 Frag TSqlParser::Not(const Scope* s) {
+    Nesting n(nesting_);
+    EnterNesting();
     if (AcceptWord("NOT")) return Bool("(NOT " + Not(s).sql + ")");
     return Predicate(s);
 }
@@ -490,6 +514,8 @@ Frag TSqlParser::Multiplicative(const Scope* s) {
 }
 
 Frag TSqlParser::Unary(const Scope* s) {
+    Nesting n(nesting_);
+    EnterNesting();
     if (AcceptOp("-")) {
         Frag f = Unary(s);
         if (f.isNumberLit) {

@@ -94,6 +94,8 @@ class TSqlParser {
     void ExpectWord(const char* w);
     void ExpectOp(const char* o);
     [[noreturn]] void Fail(const std::string& what) const;
+    // Refuses a statement nested deeper than the parser's stack allows.
+    void EnterNesting() const;
     [[noreturn]] void Unsupported(const std::string& construct) const;
     std::string Near() const;
     bool IsReserved(const Token& t) const;
@@ -163,6 +165,7 @@ class TSqlParser {
 
     const std::vector<Token>& toks_;
     std::size_t pos_;
+    int nesting_ = 0;  // expressions, NOT and signs entered and not yet left
     std::size_t end_;
     SchemaSource& schema_;
     const VariableTypes& vars_;

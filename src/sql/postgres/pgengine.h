@@ -1,0 +1,58 @@
+#pragma once
+// The engine behind Provider=PostgreSQL (libpq): Data Source is HOST[:PORT],
+// Initial Catalog the database, User ID and Password the login (libpq's
+// environment and service files fill in what the string leaves out). T-SQL
+// batches are rewritten statement by statement (pgtranslate.h) and run in
+// order; each row-returning statement gives one recordset.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "sql/dbengine.h"
+
+struct pg_conn;
+
+// What a database needs beyond the schema for T-SQL's meaning: citext
+// (case-insensitive text) and "+" joining texts (textcat; NULL + x is NULL).
+// Run once by the database's owner when it is made.
+extern const char* const kPgDatabaseSetupSql;
+
+class PgEngine : public DBEngine {
+  public:
+    PgEngine() = default;
+    PgEngine(const PgEngine&) = delete;
+    PgEngine& operator=(const PgEngine&) = delete;
+    ~PgEngine() override;
+
+    bool Open(const ConnectionProperties& props, DBError& err) override;
+    void Close() override;
+    bool IsOpen() const override;
+    void SetCommandTimeout(int32_t seconds) override;
+    bool Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) override;
+    bool CallProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                       ProcedureResult& result, DBError& err) override;
+    bool WriteRow(const std::string& table, bool isNew, int64_t& rowId,
+                  const std::vector<std::pair<std::string, Variant>>& values,
+                  std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) override;
+
+  private:
+    // Runs one statement; false with `err` set. A lost connection is closed
+    // here so that the next statement reconnects.
+    bool Run(const std::string& sql, const std::vector<std::string>& params, BatchOutput& out,
+             bool addResults, DBError& err, int64_t* changed = nullptr);
+    void Failed(DBError& err, const std::string& fallback);
+    void ReadIdentity();
+    // After an INSERT that named the identity column: its sequence moves past
+    // the largest id, so later inserts do not collide with the explicit one.
+    void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
+
+    pg_conn* conn_ = nullptr;
+    int32_t timeout_ = 30;
+    bool citext_ = false;   // text columns are created as citext
+    bool noCount_ = false;  // SET NOCOUNT ON for this batch
+    int64_t rowCount_ = 0;  // @@ROWCOUNT
+    std::string identity_;  // @@IDENTITY as text, "" for NULL
+    // Identity column and sequence by table ("" when none), per connection.
+    std::map<std::string, std::pair<std::string, std::string>> identities_;
+};

@@ -1,0 +1,652 @@
+#include "sql/postgres/pgtranslate.h"
+
+#include <map>
+
+#include "platform/textutil.h"
+#include "sql/tsql/tsqlbatch.h"
+#include "sql/tsql/tsqllexer.h"
+
+namespace {
+
+struct Refused {
+    std::string construct;
+};
+
+[[noreturn]] void Refuse(const std::string& construct) {
+    throw Refused{construct};
+}
+
+std::string Quoted(const std::string& name) {
+    std::string q = "\"";
+    for (char c : name)
+        q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+std::string Literal(const std::string& value) {
+    std::string q = "'";
+    for (char c : value) {
+        if (c == '\0') Refuse("a NUL character in a string");
+        q += c == '\'' ? std::string("''") : std::string(1, c);
+    }
+    return q + "'";
+}
+
+// The PostgreSQL type for a T-SQL type name; "" when the name is no type to
+// change. `dropsLength` tells that a following (n) must go.
+std::string MapType(const std::string& lower, bool textIgnoresCase, bool& dropsLength) {
+    dropsLength = false;
+    static const std::map<std::string, std::string> kFixed = {{"datetime", "timestamp(3)"},
+                                                              {"smalldatetime", "timestamp(0)"},
+                                                              {"datetime2", "timestamp(3)"},
+                                                              {"bit", "smallint"},
+                                                              {"tinyint", "smallint"},
+                                                              {"money", "numeric(19,4)"},
+                                                              {"smallmoney", "numeric(10,4)"},
+                                                              {"float", "float8"},
+                                                              {"real", "float4"},
+                                                              {"image", "bytea"},
+                                                              {"varbinary", "bytea"},
+                                                              {"binary", "bytea"},
+                                                              {"uniqueidentifier", "uuid"},
+                                                              {"ntext", "text"}};
+    bool text = lower == "varchar" || lower == "nvarchar" || lower == "char" || lower == "nchar" ||
+                lower == "text" || lower == "ntext";
+    if (text && textIgnoresCase) {
+        // citext has no length; a fixed-length column keeps its padding
+        // meaning because trailing blanks are ignored in comparisons anyway.
+        dropsLength = true;
+        return "citext";
+    }
+    auto it = kFixed.find(lower);
+    if (it == kFixed.end()) {
+        if (lower == "nvarchar") return "varchar";
+        if (lower == "nchar") return "char";
+        if (lower == "sql_variant") return "text";  // values keep their text form
+        return "";
+    }
+    dropsLength = it->second == "bytea" || lower == "float";
+    return it->second;
+}
+
+class StatementWriter {
+  public:
+    StatementWriter(const std::vector<Token>& t, std::size_t b, std::size_t e, bool ci,
+                    PgStatement& out)
+        : t_(t), b_(b), e_(e), ci_(ci), out_(out) {}
+
+    void Run() {
+        const Token& first = t_[b_];
+        ddl_ = first.IsWord("CREATE") || first.IsWord("ALTER");
+        out_.Insert = first.IsWord("INSERT");
+        for (i_ = b_; i_ < e_; ++i_)
+            Token1();
+        while (!parens_.empty()) {
+            Emit(parens_.back().close);
+            parens_.pop_back();
+        }
+        if (selectList_) FinishItem();
+        if (orderBy_) NullsOrder();
+        if (!limit_.empty()) Emit("LIMIT " + limit_);
+    }
+
+  private:
+    struct Paren {
+        std::string close = ")";
+        bool cast = false;
+    };
+
+    const Token& At(std::size_t k) const { return k < e_ ? t_[k] : t_[e_]; }
+    void Emit(const std::string& s) {
+        if (!out_.Sql.empty()) out_.Sql += ' ';
+        out_.Sql += s;
+    }
+    // SQL Server sorts NULL below every value: first when ascending, last
+    // when descending (PostgreSQL does the opposite by default).
+    void NullsOrder() {
+        const std::string& sql = out_.Sql;
+        bool desc = sql.size() >= 4 && LowerAscii(sql.substr(sql.size() - 4)) == "desc";
+        Emit(desc ? "NULLS LAST" : "NULLS FIRST");
+    }
+    bool InCast() const { return !parens_.empty() && parens_.back().cast; }
+    // Skips "(...)" starting at i_+1 (a length or IDENTITY seed).
+    void SkipParenthesised() {
+        if (!At(i_ + 1).IsOp("(")) return;
+        std::size_t k = i_ + 2;
+        while (k < e_ && !t_[k].IsOp(")"))
+            ++k;
+        if (k >= e_) Refuse("an unclosed parenthesis");
+        i_ = k;
+    }
+
+    // A select-list item that is a bare column keeps the spelling it was
+    // written in as its result name (PostgreSQL would report it folded).
+    void SelectListToken(const Token& tok) {
+        static const char* const kEnds[] = {"FROM",  "INTO",   "WHERE",  "UNION",    "GROUP",
+                                            "ORDER", "HAVING", "EXCEPT", "INTERSECT"};
+        if (tok.IsOp(",")) {
+            FinishItem();
+            return;
+        }
+        for (const char* w : kEnds)
+            if (tok.IsWord(w)) {
+                FinishItem();
+                selectList_ = false;
+                return;
+            }
+        if (tok.IsWord("DISTINCT") || tok.IsWord("ALL")) return;
+        ++itemTokens_;
+        bool ident = tok.kind == TokKind::QuotedName ||
+                     (tok.kind == TokKind::Name && !IsKeyword(LowerAscii(tok.text)));
+        if (itemTokens_ % 2 == 1 && ident && !At(i_ + 1).IsOp("("))
+            itemName_ = tok.text;
+        else if (!(itemTokens_ % 2 == 0 && tok.IsOp(".")))
+            itemSimple_ = false;
+    }
+    void FinishItem() {
+        if (itemSimple_ && itemTokens_ > 0 && itemTokens_ % 2 == 1 && itemTokens_ <= 3 &&
+            !itemName_.empty()) {
+            aliases_.emplace(LowerAscii(itemName_), itemName_);
+            Emit("AS " + Quoted(itemName_));
+        }
+        itemTokens_ = 0;
+        itemSimple_ = true;
+        itemName_.clear();
+    }
+
+    void Token1() {
+        const Token& tok = t_[i_];
+        if (selectList_ && parens_.empty()) SelectListToken(tok);
+        if (tok.IsWord("SELECT") && parens_.empty()) {
+            selectList_ = true;
+            FinishItem();
+        }
+        switch (tok.kind) {
+            case TokKind::Name:
+                return NameToken(tok);
+            case TokKind::QuotedName:
+                return Identifier(tok.text, true);
+            case TokKind::Variable:
+                Refuse("variables (" + tok.text + ")");
+            case TokKind::SysVariable:
+                return SystemVariable(tok);
+            case TokKind::String:
+                if (afterLike_ && tok.text.find('[') != std::string::npos)
+                    return LikeWithClasses(tok.text);
+                afterLike_ = false;
+                return Emit(Literal(tok.text));
+            case TokKind::Binary:
+                return Emit("'\\x" + tok.text + "'::bytea");
+            case TokKind::Number:
+                return Emit(tok.text);
+            case TokKind::Op:
+                return Operator(tok);
+            case TokKind::End:
+                return;
+        }
+    }
+
+    void Operator(const Token& tok) {
+        if (tok.IsOp(";")) return;
+        if (tok.IsOp("(")) {
+            if (insertState_ != 3) insertState_ = insertState_ == 2 ? 3 : 4;
+            parens_.push_back(pendingParen_);
+            pendingParen_ = Paren{};
+            return Emit("(");
+        }
+        if (tok.IsOp(")")) {
+            if (parens_.empty()) Refuse("an unbalanced ')'");
+            if (insertState_ == 3 && parens_.size() == 1) insertState_ = 4;
+            Emit(parens_.back().close);
+            parens_.pop_back();
+            return;
+        }
+        if (tok.IsOp(",") && orderBy_ && parens_.empty()) NullsOrder();
+        if (tok.IsOp("!<")) return Emit(">=");
+        if (tok.IsOp("!>")) return Emit("<=");
+        if (tok.IsOp(".") && At(i_ + 1).IsOp(".")) Refuse("names of other databases");
+        Emit(tok.text);
+    }
+
+    // SQL Server's LIKE knows [a-z] and [^x] classes, PostgreSQL's does not:
+    // the pattern becomes an anchored regular expression matched ignoring
+    // case (~*), as the columns compare.
+    void LikeWithClasses(const std::string& pattern) {
+        afterLike_ = false;
+        if (At(i_ + 1).IsWord("ESCAPE")) Refuse("LIKE with classes and ESCAPE on PostgreSQL");
+        std::string& sql = out_.Sql;
+        if (sql.size() < 4 || LowerAscii(sql.substr(sql.size() - 4)) != "like")
+            Refuse("LIKE operand");
+        sql.erase(sql.size() - 4);
+        std::string op = "~*";
+        std::size_t n = sql.find_last_not_of(' ');
+        if (n != std::string::npos && n >= 2 && LowerAscii(sql.substr(n - 2, 3)) == "not") {
+            sql.erase(n - 2);
+            op = "!~*";
+        }
+        while (!sql.empty() && sql.back() == ' ')
+            sql.pop_back();
+        std::string re = "^";
+        for (std::size_t k = 0; k < pattern.size(); ++k) {
+            char c = pattern[k];
+            if (c == '%') {
+                re += ".*";
+            } else if (c == '_') {
+                re += '.';
+            } else if (c == '[') {
+                std::size_t close = pattern.find(']', k + 2);
+                if (close == std::string::npos) Refuse("LIKE with an unclosed [");
+                std::string cls = pattern.substr(k + 1, close - k - 1);
+                re += '[';
+                for (std::size_t j = 0; j < cls.size(); ++j) {
+                    char d = cls[j];
+                    if (d == '\\' || (d == '[') || (d == '^' && j > 0)) re += '\\';
+                    re += d;
+                }
+                re += ']';
+                k = close;
+            } else {
+                if (std::string(".^$*+?(){}|\\]").find(c) != std::string::npos) re += '\\';
+                re += c;
+            }
+        }
+        Emit(op);
+        Emit(Literal(re + "$"));
+    }
+
+    void SystemVariable(const Token& tok) {
+        std::string name = LowerAscii(tok.text);
+        if (name == "@@identity") return Param(PgParam::Identity);
+        if (name == "@@rowcount") return Param(PgParam::RowCount);
+        if (name == "@@error") return Emit("0");
+        Refuse(tok.text);
+    }
+
+    void Param(PgParam p) {
+        out_.Params.push_back(p);
+        Emit("$" + std::to_string(out_.Params.size()) + "::bigint");
+    }
+
+    void NameToken(const Token& tok) {
+        std::string w = LowerAscii(tok.text);
+        bool call = At(i_ + 1).IsOp("(");
+        if (At(i_ + 1).IsOp(".") && w == "dbo") {
+            ++i_;
+            return;
+        }
+        if (w == "tempdb" && At(i_ + 1).IsOp(".")) Refuse("tempdb tables");
+        if (w == "top") return Top();
+        if (w == "collate") return Collate();
+        if (w == "autoincrement" && ddl_) return Emit("GENERATED BY DEFAULT AS IDENTITY");
+        if (w == "insert") {
+            insertState_ = 1;
+            Emit("INSERT");
+            if (!At(i_ + 1).IsWord("INTO")) Emit("INTO");
+            return;
+        }
+        if (w == "order" && At(i_ + 1).IsWord("BY") && parens_.empty()) orderBy_ = true;
+        if (w == "like") afterLike_ = true;
+        // Column aliases of the outer select list keep their spelling; table
+        // aliases fold like every other name.
+        if (w == "as" && !InCast() && selectList_ && parens_.empty()) {
+            const Token& next = At(i_ + 1);
+            // AS name, AS [name], AS 'name'.
+            if (next.kind == TokKind::Name || next.kind == TokKind::QuotedName ||
+                next.kind == TokKind::String) {
+                aliases_[LowerAscii(next.text)] = next.text;
+                Emit("AS " + Quoted(next.text));
+                ++i_;
+                return;
+            }
+        }
+        if (call && Function(w)) return;
+        if ((ddl_ || (InCast() && At(i_ - 1).IsWord("AS"))) && TypeName(w)) return;
+        if (w == "identity" && ddl_ && call) {
+            SkipParenthesised();
+            return Emit("GENERATED BY DEFAULT AS IDENTITY");
+        }
+        if (IsKeyword(w)) return Emit(tok.text);
+        Identifier(tok.text, false);
+    }
+
+    // Case-insensitive collations are what citext does; case-sensitive ones
+    // have no rewrite that keeps the meaning.
+    void Collate() {
+        std::string name = LowerAscii(At(i_ + 1).text);
+        if (name == "nocase" || name == "database_default" ||
+            name.find("_ci_") != std::string::npos) {
+            ++i_;
+            return;
+        }
+        Refuse("COLLATE " + At(i_ + 1).text + " on PostgreSQL");
+    }
+
+    bool Function(const std::string& w) {
+        if (w == "datetime" && ddl_ && At(i_ + 2).Is(TokKind::String) &&
+            LowerAscii(At(i_ + 2).text) == "now") {
+            // A column default written for the embedded engine: the local clock.
+            std::size_t k = i_ + 2;
+            while (k < e_ && !t_[k].IsOp(")"))
+                ++k;
+            i_ = k;
+            Emit("CAST(statement_timestamp() AS timestamp(3))");
+            return true;
+        }
+        if (w == "getdate" || w == "current_timestamp") {
+            if (!At(i_ + 2).IsOp(")")) Refuse("GetDate with arguments");
+            i_ += 2;
+            Emit("CAST(statement_timestamp() AS timestamp(3))");
+            return true;
+        }
+        if (w == "scope_identity") {
+            i_ += 2;
+            Param(PgParam::Identity);
+            return true;
+        }
+        if (w == "isnull") {
+            Emit("COALESCE");
+            return true;
+        }
+        if (w == "len") {
+            // LEN ignores trailing blanks.
+            Emit("length(rtrim");
+            pendingParen_.close = "))";
+            return true;
+        }
+        if (w == "cast") {
+            Emit("CAST");
+            pendingParen_.cast = true;
+            return true;
+        }
+        static const char* const kRefused[] = {"convert",   "charindex", "datediff",
+                                               "datepart",  "patindex",  "stuff",
+                                               "replicate", "space",     "str"};
+        for (const char* r : kRefused)
+            if (w == r) Refuse(UpperAscii(w) + " on PostgreSQL");
+        return false;
+    }
+
+    bool TypeName(const std::string& w) {
+        bool dropsLength = false;
+        std::string mapped = MapType(w, ci_, dropsLength);
+        if (mapped.empty()) return false;
+        if (dropsLength) SkipParenthesised();
+        Emit(mapped);
+        return true;
+    }
+
+    void Top() {
+        if (!parens_.empty() || !limit_.empty()) Refuse("TOP inside a subquery");
+        std::size_t k = i_ + 1;
+        bool paren = At(k).IsOp("(");
+        if (paren) ++k;
+        if (!At(k).Is(TokKind::Number)) Refuse("TOP with an expression");
+        limit_ = At(k).text;
+        if (paren) {
+            if (!At(k + 1).IsOp(")")) Refuse("TOP with an expression");
+            ++k;
+        }
+        itemTokens_ = 0;
+        if (At(k + 1).IsWord("PERCENT") || At(k + 1).IsWord("WITH"))
+            Refuse("TOP PERCENT/WITH TIES");
+        i_ = k;
+    }
+
+    // Names are folded to lower case, as PostgreSQL folds unquoted names, so
+    // that [Name], "Name" and Name all meet the same object; an ORDER BY name
+    // that is an alias of this statement keeps the alias's spelling.
+    void Identifier(const std::string& name, bool quoted) {
+        if (afterLike_) Refuse("LIKE with a pattern that is no literal");
+        if (insertState_ == 1) {
+            out_.InsertTable = LowerAscii(name);
+            insertState_ = 2;
+        } else if (insertState_ == 3 && parens_.size() == 1) {
+            out_.InsertColumns.push_back(LowerAscii(name));
+        }
+        bool qualified = (i_ > b_ && t_[i_ - 1].IsOp(".")) || At(i_ + 1).IsOp(".");
+        if (orderBy_ && !qualified) {
+            auto it = aliases_.find(LowerAscii(name));
+            if (it != aliases_.end()) return Emit(Quoted(it->second));
+        }
+        if (quoted || !IsPlainName(name)) return Emit(Quoted(LowerAscii(name)));
+        Emit(LowerAscii(name));
+    }
+
+    static bool IsPlainName(const std::string& s) {
+        if (s.empty() || std::isdigit(static_cast<unsigned char>(s[0]))) return false;
+        for (char c : s)
+            if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+        return true;
+    }
+
+    static bool IsKeyword(const std::string& w) {
+        static const char* const kWords[] = {
+            "select",     "from",    "where",  "and",       "or",       "not",        "in",
+            "is",         "null",    "like",   "between",   "exists",   "order",      "by",
+            "group",      "having",  "asc",    "desc",      "join",     "inner",      "left",
+            "right",      "full",    "outer",  "cross",     "on",       "union",      "all",
+            "distinct",   "into",    "values", "update",    "set",      "delete",     "create",
+            "table",      "drop",    "alter",  "add",       "column",   "primary",    "key",
+            "default",    "unique",  "index",  "case",      "when",     "then",       "else",
+            "end",        "escape",  "except", "intersect", "truncate", "references", "foreign",
+            "constraint", "check",   "count",  "sum",       "min",      "max",        "avg",
+            "upper",      "lower",   "ltrim",  "rtrim",     "coalesce", "nullif",     "substring",
+            "int",        "integer", "bigint", "smallint",  "decimal",  "numeric",    "date",
+            "time",       "with",    "nolock", "if",        "cascade",  "abs",        "round",
+            "floor",      "ceiling", "left",   "right"};
+        for (const char* k : kWords)
+            if (w == k) return true;
+        return false;
+    }
+
+    const std::vector<Token>& t_;
+    std::size_t b_, e_, i_ = 0;
+    bool ci_;
+    PgStatement& out_;
+    bool ddl_ = false;
+    bool orderBy_ = false;
+    bool afterLike_ = false;
+    bool selectList_ = false;  // in the outer SELECT's list
+    int itemTokens_ = 0;
+    bool itemSimple_ = true;
+    std::string itemName_;
+    int insertState_ = 0;  // 1 after INSERT, 2 after its table, 3 in its column list
+    std::string limit_;
+    std::vector<Paren> parens_;
+    Paren pendingParen_;
+    std::map<std::string, std::string> aliases_;
+};
+
+// BEGIN TRAN, COMMIT, ROLLBACK, SET options, PRINT: true when `first` was
+// one of them (handled or skipped); refuses the procedural forms.
+bool ControlStatement(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                      std::vector<PgStatement>& out) {
+    const Token& first = t[b];
+    auto next = [&](std::size_t k) -> const Token& { return b + k < e ? t[b + k] : t[e]; };
+    auto tran = [&](const char* sql) {
+        PgStatement s;
+        s.kind = PgStatement::Kind::Transaction;
+        s.Sql = sql;
+        out.push_back(s);
+        return true;
+    };
+    if (first.IsWord("BEGIN")) {
+        if (next(1).IsWord("TRAN") || next(1).IsWord("TRANSACTION")) return tran("BEGIN");
+        Refuse("BEGIN ... END blocks on PostgreSQL");
+    }
+    if (first.IsWord("COMMIT")) return tran("COMMIT");
+    if (first.IsWord("ROLLBACK")) return tran("ROLLBACK");
+    if (first.IsWord("PRINT")) return true;
+    if (first.IsWord("SET")) {
+        if (next(1).Is(TokKind::Variable)) Refuse("SET @variable on PostgreSQL");
+        if (next(1).IsWord("NOCOUNT")) {
+            PgStatement s;
+            s.kind =
+                next(2).IsWord("ON") ? PgStatement::Kind::NoCountOn : PgStatement::Kind::NoCountOff;
+            out.push_back(s);
+            return true;
+        }
+        static const char* const kHarmless[] = {"XACT_ABORT",    "ANSI_NULLS", "QUOTED_IDENTIFIER",
+                                                "ANSI_WARNINGS", "ARITHABORT", "DATEFORMAT"};
+        for (const char* h : kHarmless)
+            if (next(1).IsWord(h)) return true;
+        Refuse("SET " + next(1).text);
+    }
+    static const char* const kQuery[] = {"SELECT", "INSERT", "UPDATE", "DELETE",
+                                         "CREATE", "DROP",   "ALTER",  "TRUNCATE"};
+    for (const char* q : kQuery)
+        if (first.IsWord(q)) return false;
+    Refuse(UpperAscii(first.text) + " on PostgreSQL");
+}
+
+Token Make(TokKind kind, std::string text) {
+    Token t;
+    t.kind = kind;
+    t.text = std::move(text);
+    return t;
+}
+
+// to_char patterns of the CONVERT styles for date-times.
+const char* StylePattern(const std::string& style) {
+    static const std::map<std::string, const char*> kStyles = {
+        {"108", "HH24:MI:SS"},
+        {"8", "HH24:MI:SS"},
+        {"120", "YYYY-MM-DD HH24:MI:SS"},
+        {"20", "YYYY-MM-DD HH24:MI:SS"},
+        {"121", "YYYY-MM-DD HH24:MI:SS.MS"},
+        {"21", "YYYY-MM-DD HH24:MI:SS.MS"},
+        {"23", "YYYY-MM-DD"},
+        {"112", "YYYYMMDD"},
+        {"111", "YYYY/MM/DD"},
+        {"101", "MM/DD/YYYY"},
+        {"103", "DD/MM/YYYY"},
+        {"126", "YYYY-MM-DD\"T\"HH24:MI:SS.MS"}};
+    auto it = kStyles.find(style);
+    return it == kStyles.end() ? nullptr : it->second;
+}
+
+// CONVERT(type, expr) becomes CAST(expr AS type); CONVERT(varchar(n), expr,
+// style) of a date-time becomes LEFT(to_char(expr, pattern), n). Done on the
+// tokens, before the statement is written, so that expr is rewritten as usual.
+void RewriteConvert(std::vector<Token>& t) {
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (!t[i].IsWord("CONVERT") || !t[i + 1].IsOp("(")) continue;
+        // The top-level commas and the closing parenthesis of the call.
+        std::vector<std::size_t> commas;
+        std::size_t close = 0;
+        int depth = 0;
+        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
+            if (t[k].IsOp("(")) ++depth;
+            if (t[k].IsOp(")") && --depth == 0) close = k;
+            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
+        }
+        if (close == 0 || commas.empty() || commas.size() > 2)
+            Refuse("CONVERT with these arguments");
+        std::vector<Token> type(t.begin() + static_cast<long>(i + 2),
+                                t.begin() + static_cast<long>(commas[0]));
+        std::size_t exprEnd = commas.size() == 2 ? commas[1] : close;
+        std::vector<Token> expr(t.begin() + static_cast<long>(commas[0] + 1),
+                                t.begin() + static_cast<long>(exprEnd));
+        if (type.empty() || expr.empty()) Refuse("CONVERT with these arguments");
+        std::vector<Token> out;
+        if (commas.size() == 2) {
+            if (close != commas[1] + 2 || !t[commas[1] + 1].Is(TokKind::Number))
+                Refuse("CONVERT with a style that is no number");
+            const char* pattern = StylePattern(t[commas[1] + 1].text);
+            std::string kind = LowerAscii(type[0].text);
+            bool text =
+                kind == "varchar" || kind == "nvarchar" || kind == "char" || kind == "nchar";
+            if (pattern == nullptr || !text) Refuse("CONVERT style " + t[commas[1] + 1].text);
+            std::string length =
+                type.size() == 4 && type[2].Is(TokKind::Number) ? type[2].text : "30";
+            out = {Make(TokKind::Name, "LEFT"), Make(TokKind::Op, "("),
+                   Make(TokKind::Name, "to_char"), Make(TokKind::Op, "(")};
+            out.insert(out.end(), expr.begin(), expr.end());
+            for (Token x :
+                 {Make(TokKind::Op, ","), Make(TokKind::String, pattern), Make(TokKind::Op, ")"),
+                  Make(TokKind::Op, ","), Make(TokKind::Number, length), Make(TokKind::Op, ")")})
+                out.push_back(x);
+        } else {
+            out = {Make(TokKind::Name, "CAST"), Make(TokKind::Op, "(")};
+            out.insert(out.end(), expr.begin(), expr.end());
+            out.push_back(Make(TokKind::Name, "AS"));
+            out.insert(out.end(), type.begin(), type.end());
+            out.push_back(Make(TokKind::Op, ")"));
+        }
+        t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
+        t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
+    }
+}
+
+// DATEADD(part, n, x) becomes (x + (n) * interval '1 part').
+void RewriteDateAdd(std::vector<Token>& t) {
+    static const std::map<std::string, const char*> kParts = {
+        {"year", "year"}, {"yy", "year"},       {"yyyy", "year"},     {"month", "month"},
+        {"mm", "month"},  {"m", "month"},       {"week", "week"},     {"wk", "week"},
+        {"ww", "week"},   {"day", "day"},       {"dd", "day"},        {"d", "day"},
+        {"hour", "hour"}, {"hh", "hour"},       {"minute", "minute"}, {"mi", "minute"},
+        {"n", "minute"},  {"second", "second"}, {"ss", "second"},     {"s", "second"}};
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (!t[i].IsWord("DATEADD") || !t[i + 1].IsOp("(")) continue;
+        std::vector<std::size_t> commas;
+        std::size_t close = 0;
+        int depth = 0;
+        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
+            if (t[k].IsOp("(")) ++depth;
+            if (t[k].IsOp(")") && --depth == 0) close = k;
+            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
+        }
+        if (close == 0 || commas.size() != 2 || commas[0] != i + 3)
+            Refuse("DATEADD with these arguments");
+        auto part = kParts.find(LowerAscii(t[i + 2].text));
+        if (part == kParts.end() || commas[1] == commas[0] + 1 || close == commas[1] + 1)
+            Refuse("DATEADD with these arguments");
+        std::vector<Token> out = {Make(TokKind::Op, "("), Make(TokKind::Op, "(")};
+        out.insert(out.end(), t.begin() + static_cast<long>(commas[1] + 1),
+                   t.begin() + static_cast<long>(close));
+        out.push_back(Make(TokKind::Op, ")"));
+        out.push_back(Make(TokKind::Op, "+"));
+        out.push_back(Make(TokKind::Op, "("));
+        out.insert(out.end(), t.begin() + static_cast<long>(commas[0] + 1),
+                   t.begin() + static_cast<long>(commas[1]));
+        for (Token x :
+             {Make(TokKind::Op, ")"), Make(TokKind::Op, "*"), Make(TokKind::Name, "interval"),
+              Make(TokKind::String, std::string("1 ") + part->second), Make(TokKind::Op, ")")})
+            out.push_back(x);
+        t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
+        t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
+    }
+}
+
+}  // namespace
+
+bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
+                        std::vector<PgStatement>& out, std::string& error) {
+    out.clear();
+    std::vector<Token> tokens;
+    if (!LexTSql(tsql, tokens, error)) return false;
+    try {
+        RewriteConvert(tokens);
+        RewriteDateAdd(tokens);
+        std::size_t b = 0;
+        while (tokens[b].kind != TokKind::End) {
+            if (tokens[b].IsOp(";")) {
+                ++b;
+                continue;
+            }
+            std::size_t e = TSqlStatementEnd(tokens, b);
+            if (e <= b) Refuse("'" + tokens[b].text + "'");
+            if (!ControlStatement(tokens, b, e, out)) {
+                PgStatement s;
+                StatementWriter(tokens, b, e, textIgnoresCase, s).Run();
+                out.push_back(std::move(s));
+            }
+            b = e;
+        }
+    } catch (const Refused& r) {
+        out.clear();
+        error = "Unsupported T-SQL construct: " + r.construct;
+        return false;
+    }
+    return true;
+}

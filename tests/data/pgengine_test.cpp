@@ -1,0 +1,405 @@
+// The PostgreSQL engine through SQLDB, against the server libpq's
+// environment names (scripts/test.sh starts a throwaway cluster with
+// pg_virtualenv); the tests skip themselves when no server answers.
+#include <libpq-fe.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "app/admin.h"
+#include "core/startup.h"
+#include "gtest/gtest.h"
+#include "platform/inifile.h"
+#include "registry/crypto.h"
+#include "sql/postgres/pgengine.h"
+#include "sql/postgres/pgtranslate.h"
+#include "sql/sqldb.h"
+#include "support/tempdir.h"
+
+namespace {
+
+constexpr int32_t kConnectionError = static_cast<int32_t>(0x80004005u);
+constexpr int32_t kSqlError = static_cast<int32_t>(0x80040E14u);
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v != nullptr ? v : "";
+}
+
+// Runs one statement on the server's maintenance database; "" or the error.
+std::string Admin(const std::string& db, const std::string& sql) {
+    std::string conninfo = "dbname=" + db;
+    PGconn* c = PQconnectdb(conninfo.c_str());
+    std::string error;
+    if (PQstatus(c) != CONNECTION_OK) {
+        error = PQerrorMessage(c);
+    } else {
+        PGresult* r = PQexec(c, sql.c_str());
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
+            error = PQresultErrorMessage(r);
+        PQclear(r);
+    }
+    PQfinish(c);
+    return error;
+}
+
+class PgTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        db_ = "ct_test_" + std::to_string(getpid());
+        Admin("postgres", "DROP DATABASE IF EXISTS " + db_);
+        reason_ = Admin("postgres", "CREATE DATABASE " + db_);
+        if (reason_.empty()) reason_ = Admin(db_, kPgDatabaseSetupSql);
+    }
+    static void TearDownTestSuite() {
+        if (!reason_.empty()) return;
+        for (const char* suffix : {"", "_1", "_2"})
+            Admin("postgres", "DROP DATABASE IF EXISTS " + db_ + suffix + " WITH (FORCE)");
+    }
+
+    void SetUp() override {
+        if (!reason_.empty())
+            GTEST_SKIP() << "no PostgreSQL server reachable through PGHOST/PGPORT/PGUSER "
+                            "(scripts/test.sh starts one with pg_virtualenv): "
+                         << reason_;
+        db.SetConnectionString(ConnStr());
+        db.SetKeepConnection(true);
+        ASSERT_TRUE(db.Connect()) << db.ErrDescription();
+        ASSERT_EQ(Admin(db_, "DROP TABLE IF EXISTS t, noident"), "");
+        ASSERT_TRUE(db.RunSQLNoReturn(
+            "CREATE TABLE T (ID INT IDENTITY(1,1) PRIMARY KEY, Name NVARCHAR(50), Code "
+            "VARCHAR(10), Qty INT, Price MONEY, Flag BIT, DT DATETIME, Img VARBINARY(MAX));"
+            "CREATE TABLE NoIdent (K NVARCHAR(10) PRIMARY KEY, V INT)"))
+            << db.ErrDescription();
+    }
+
+    static std::string ConnStr(const std::string& password = Env("PGPASSWORD")) {
+        std::string host = Env("PGHOST").empty() ? "localhost" : Env("PGHOST");
+        std::string port = Env("PGPORT").empty() ? "5432" : Env("PGPORT");
+        return "Provider=PostgreSQL;Data Source=" + host + ":" + port + ";Initial Catalog=" + db_ +
+               ";User ID=" + Env("PGUSER") + ";Password=" + password;
+    }
+
+    // The first column of every row of every result set, joined by ",",
+    // result sets by "|"; "ERROR: ..." on failure.
+    std::string Col(const std::string& sql) {
+        auto rs = db.RunSQLReturnRS(sql);
+        if (!rs) return "ERROR: " + db.ErrDescription();
+        std::string out;
+        for (auto r = rs; r; r = r->NextRecordset()) {
+            if (!out.empty()) out += "|";
+            if (!r->IsOpen()) {
+                out += "(" + std::to_string(r->RecordsAffected()) + ")";
+                continue;
+            }
+            std::string rows;
+            for (const auto& row : r->Rows())
+                rows += (rows.empty() ? "" : ",") + (row[0].IsNull() ? "NULL" : row[0].ToText());
+            out += rows;
+        }
+        return out;
+    }
+
+    static std::string db_;
+    static std::string reason_;
+    SQLDB db;
+};
+std::string PgTest::db_;
+std::string PgTest::reason_;
+
+TEST_F(PgTest, RowsTypesIdentityAndCounts) {
+    int32_t id = 0;
+    ASSERT_TRUE(db.InsertRecordSQL("T", {"Name", "O'Neil", "Qty", 3, "Flag", true}, true, id))
+        << db.ErrDescription();
+    EXPECT_EQ(id, 1);
+    ASSERT_TRUE(db.InsertRecordSQL("T", {"Name", "beta", "Qty", 5}, true, id));
+    EXPECT_EQ(id, 2);
+    EXPECT_EQ(Col("INSERT T (Name) VALUES (N'gamma') SELECT @@IDENTITY AS ID"), "(1)|3");
+    // An explicit id moves the identity on: the next insert does not collide.
+    ASSERT_TRUE(db.RunSQLNoReturn("INSERT INTO T (ID, Name) VALUES (10, 'ten')"))
+        << db.ErrDescription();
+    EXPECT_EQ(Col("INSERT INTO T (Name) VALUES ('next') SELECT SCOPE_IDENTITY()"), "(1)|11");
+    ASSERT_TRUE(db.RunSQLNoReturn("DELETE FROM T WHERE ID >= 10"));
+
+    auto rs = db.RunSQLReturnRS(
+        "SELECT ID, [Name], Qty, Price, Flag, DT, Img, GetDate() AS Now FROM dbo.T WHERE ID = 1");
+    ASSERT_TRUE(rs) << db.ErrDescription();
+    ASSERT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->Field("name")->ToText(), "O'Neil");
+    EXPECT_EQ(rs->FieldAt(rs->FieldIndex("ID")).Type, adInteger);
+    EXPECT_EQ(rs->FieldAt(rs->FieldIndex("Now")).Type, adDBTimeStamp);
+    EXPECT_EQ(rs->FieldAt(rs->FieldIndex("Img")).Type, adLongVarBinary);
+    EXPECT_EQ(rs->Field("Now")->Type(), VarType::Date);
+    EXPECT_EQ(rs->FieldAt(rs->FieldIndex("Now")).Name, "Now");  // alias keeps its spelling
+
+    int64_t n = 0;
+    ASSERT_TRUE(db.RunSQLNoReturn("UPDATE T SET Qty = Qty + 1 WHERE Qty IS NOT NULL", &n));
+    EXPECT_EQ(n, 2);
+    // Several result sets, closed ones for the counts, @@ROWCOUNT between them.
+    EXPECT_EQ(Col("SELECT TOP 2 Name FROM T ORDER BY ID DESC "
+                  "DELETE FROM T WHERE ID = 3 SELECT @@ROWCOUNT AS N"),
+              "gamma,beta|(1)|1");
+    EXPECT_EQ(Col("SET NOCOUNT ON DELETE FROM T WHERE ID = 99 SELECT @@ROWCOUNT"), "0");
+}
+
+TEST_F(PgTest, TextComparesAsSqlServerDoes) {
+    ASSERT_TRUE(db.RunSQLNoReturn(
+        "INSERT INTO T (Name, Code) VALUES ('alpha', 'TT1'), ('Beta', 'TT7'), ('ALPHA', 'tt3x'),"
+        " (NULL, 'X')"))
+        << db.ErrDescription();
+    struct Case {
+        const char* sql;
+        const char* rows;
+    } cases[] = {
+        {"SELECT COUNT(*) FROM T WHERE Name = N'Alpha'", "2"},
+        {"SELECT COUNT(*) FROM T WHERE Name LIKE 'AL%'", "2"},
+        {"SELECT Code FROM T WHERE Code LIKE 'TT[1-5]%' ORDER BY Code", "TT1,tt3x"},
+        {"SELECT Code FROM T WHERE Code NOT LIKE 'tt[^1-5]%' AND Name IS NOT NULL ORDER BY ID",
+         "TT1,tt3x"},
+        {"SELECT COUNT(DISTINCT Name) FROM T", "2"},
+        {"SELECT COUNT(*) FROM (SELECT Name FROM T GROUP BY Name) g", "3"},
+        // NULLs come first in ascending order, case does not split the order.
+        {"SELECT ISNULL(Name, '-') FROM T ORDER BY Name, ID", "-,alpha,ALPHA,Beta"},
+        {"SELECT LEN(N'ab  ') AS L", "2"},
+        {"SELECT CONVERT(varchar(8), CAST('2024-03-01 18:30:05' AS datetime), 108)", "18:30:05"},
+        {"SELECT CONVERT(int, '42') + 1", "43"},
+        // + joins texts, adds a number to a text that is one, NULL + x is NULL.
+        {"SELECT Code + '-' + Name FROM T WHERE Code = 'TT1'", "TT1-alpha"},
+        {"SELECT 1 + '41'", "42"},
+        {"SELECT CONVERT(varchar(10), DATEADD(dd, -1, CAST('2024-03-01' AS datetime)), 121)",
+         "2024-02-29"},
+        {"SELECT ISNULL(Name + 'x', 'null') FROM T WHERE Code = 'X'", "null"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Col(c.sql), c.rows) << c.sql;
+}
+
+TEST_F(PgTest, UntranslatableStatementsAreRefusedWhole) {
+    const char* refused[] = {
+        "DECLARE @x INT SET @x = 1 SELECT @x",
+        "IF EXISTS (SELECT 1 FROM T) DELETE FROM T",
+        "SELECT * FROM tempdb..Work",
+        "SELECT * FROM T WHERE Name IN (SELECT TOP 1 Name FROM T)",
+        "DELETE FROM T SELECT CHARINDEX('a', Name) FROM T",
+    };
+    ASSERT_TRUE(db.RunSQLNoReturn("INSERT INTO T (Name) VALUES ('keep')"));
+    for (const char* sql : refused) {
+        EXPECT_EQ(db.RunSQLReturnRS(sql), nullptr) << sql;
+        EXPECT_EQ(db.ErrNumber(), kSqlError) << sql;
+        EXPECT_NE(db.ErrDescription().find("Unsupported T-SQL construct"), std::string::npos);
+    }
+    EXPECT_EQ(Col("SELECT COUNT(*) FROM T"), "1");  // nothing of a refused batch ran
+    // A server-side error is an SQL error, with PostgreSQL's text.
+    EXPECT_EQ(db.RunSQLReturnRS("SELECT Nope FROM T"), nullptr);
+    EXPECT_EQ(db.ErrNumber(), kSqlError);
+    EXPECT_NE(db.ErrDescription().find("nope"), std::string::npos) << db.ErrDescription();
+}
+
+TEST_F(PgTest, BadServerOrLoginReportsConnectionErrors) {
+    SQLDB wrongPassword;
+    wrongPassword.SetConnectionString(ConnStr("not-the-password"));
+    EXPECT_FALSE(wrongPassword.Connect());
+    EXPECT_EQ(wrongPassword.ErrNumber(), kConnectionError);
+    EXPECT_NE(wrongPassword.ErrDescription().find("password"), std::string::npos)
+        << wrongPassword.ErrDescription();
+
+    SQLDB noServer;
+    noServer.SetConnectionString(
+        "Provider=PostgreSQL;Data Source=127.0.0.1:1;Initial Catalog=x;User ID=u;Password=p");
+    EXPECT_FALSE(noServer.Connect());
+    EXPECT_EQ(noServer.ErrNumber(), kConnectionError);
+    EXPECT_NE(noServer.ErrDescription().find("127.0.0.1"), std::string::npos)
+        << noServer.ErrDescription();
+}
+
+TEST_F(PgTest, LostConnectionFailsOneStatementThenReconnects) {
+    ASSERT_TRUE(db.RunSQLNoReturn("INSERT INTO NoIdent (K, V) VALUES ('a', 1)"));
+    auto pid = db.RunSQLReturnRS("SELECT pg_backend_pid() AS P");
+    ASSERT_TRUE(pid);
+    ASSERT_EQ(Admin(db_, "SELECT pg_terminate_backend(" + pid->Field("P")->ToText() + ")"), "");
+    EXPECT_FALSE(db.RunSQLNoReturn("INSERT INTO NoIdent (K, V) VALUES ('b', 2)"));
+    EXPECT_EQ(db.ErrNumber(), kConnectionError);
+    EXPECT_EQ(Col("SELECT K FROM NoIdent ORDER BY K"), "a");  // reconnected, nothing re-run
+}
+
+// culinarotable-admin sql reaches the server by a plain connection string and
+// by a connection INI holding the login as cipher text.
+TEST_F(PgTest, AdminSqlRunsBatchesByStringOrIni) {
+    auto run = [](std::vector<std::string> args, std::string& text) {
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        std::ostringstream out, err;
+        int rc = RunAdmin(static_cast<int>(argv.size()), argv.data(), out, err);
+        text = out.str() + err.str();
+        return rc;
+    };
+    std::string text;
+    ASSERT_EQ(
+        run({"admin", "sql", "--conn", ConnStr(), "INSERT INTO NoIdent VALUES ('k', 7)"}, text), 0)
+        << text;
+    EXPECT_EQ(text, "(1 row affected)\n");
+
+    TempDir dir;
+    std::string ini = dir.File("KIV4Connstr.ini");
+    std::string host = Env("PGHOST").empty() ? "localhost" : Env("PGHOST");
+    std::string port = Env("PGPORT").empty() ? "5432" : Env("PGPORT");
+    ASSERT_TRUE(WritePrivateProfileString("DB", "ConnStr",
+                                          "Provider=PostgreSQL;Initial Catalog=" + db_, ini));
+    ASSERT_TRUE(WritePrivateProfileString("DB", "Data Source", host + ":" + port, ini));
+    ASSERT_TRUE(WritePrivateProfileString("DB", "User ID", EncryptCredential(Env("PGUSER")), ini));
+    ASSERT_TRUE(
+        WritePrivateProfileString("DB", "Password", EncryptCredential(Env("PGPASSWORD")), ini));
+    ASSERT_EQ(run({"admin", "sql", "--ini", ini, "SELECT K, V FROM NoIdent"}, text), 0) << text;
+    EXPECT_EQ(text, "K\tV\nk\t7\n");  // names as the batch wrote them
+    EXPECT_NE(run({"admin", "sql", "--ini", ini, "SELECT Nope FROM NoIdent"}, text), 0);
+    EXPECT_NE(text.find("0x80040E14"), std::string::npos) << text;
+}
+
+// The installation schema (written for the embedded engine) goes through the
+// rewrite; its partial unique index keeps one standing hold per table, date
+// and meal period, whatever the isolation level.
+TEST_F(PgTest, InstallationSchemaLoadsAndHoldsStayUnique) {
+    std::ifstream f(std::string(CT_SOURCE_DIR) + "/db/schema.sql");
+    std::string schema((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(schema.empty());
+    std::size_t pragma = schema.find("PRAGMA foreign_keys = OFF;");
+    ASSERT_NE(pragma, std::string::npos);
+    schema.erase(pragma, std::string("PRAGMA foreign_keys = OFF;").size());
+    ASSERT_TRUE(db.RunSQLNoReturn(schema)) << db.ErrDescription();
+
+    const std::string hold =
+        "INSERT INTO tbl_TableTemp (RowStatus, OutletID, ReserveDate, MPOutletID, TableNo) "
+        "VALUES ('A', 1, '2024-03-01', 2, 'A1') SELECT @@IDENTITY AS TempID";
+    EXPECT_EQ(Col(hold), "(1)|1");
+    EXPECT_EQ(db.RunSQLReturnRS(hold), nullptr);  // a second standing hold is refused
+    EXPECT_EQ(db.ErrNumber(), kSqlError);
+    EXPECT_EQ(Col("UPDATE tbl_TableTemp SET RowStatus = 'D' " + hold.substr(hold.find("INSERT"))),
+              "(1)|(1)|3");  // the refused insert used up 2, as SQL Server does
+    EXPECT_EQ(Col("SELECT COUNT(*) FROM tbl_TableTemp WHERE RowStatus = 'a'"), "1");
+
+    // The hold procedure on this engine: its check-then-insert is one
+    // statement backed by the unique index, a second hold answers 0.
+    ASSERT_TRUE(db.RunSQLNoReturn(
+        "INSERT INTO tbl_DBServer (DBServerCode) VALUES ('S1') "
+        "INSERT INTO tbl_Outlet (OutletID, RowStatus, OutletCode) VALUES (5, 'A', 'O5') "
+        "INSERT INTO tbl_MPOutlet (MPOutletID, OutletID, RowStatus) VALUES (7, 5, 'A')"))
+        << db.ErrDescription();
+    auto holdTable = [&] {
+        return db.RunSPReturnInteger(
+            "sp_CT_HoldTable",
+            {SQLDB::mp("@DBServerID", adInteger, 4, 1), SQLDB::mp("@OutletID", adInteger, 4, 5),
+             SQLDB::mp("@ReserveDate", adVarWChar, 10, "2024-03-01"),
+             SQLDB::mp("@MPOutletID", adInteger, 4, 7), SQLDB::mp("@TableNo", adVarWChar, 8, "b2"),
+             SQLDB::mp("@UserID", adInteger, 4, 3), SQLDB::mp("@ClientID", adInteger, 4, 9),
+             SQLDB::mp("@WebSessionID", adInteger, 4, Variant())});
+    };
+    int64_t first = holdTable();
+    EXPECT_GT(first, 3) << db.ErrDescription();
+    EXPECT_EQ(holdTable(), 0) << db.ErrDescription();
+    EXPECT_EQ(Col("SELECT TableNo FROM tbl_TableTemp WHERE TempID = " + std::to_string(first)),
+              "B2");
+
+    // Two workstations asking for the same tables at once: each table is held
+    // once, the other asker gets 0.
+    auto race = [](int* wins) {
+        SQLDB own;
+        own.SetKeepConnection(true);
+        own.SetConnectionString(ConnStr());
+        for (int t = 0; t < 40; ++t) {
+            std::string table = "R" + std::to_string(t);
+            int64_t r = own.RunSPReturnInteger(
+                "sp_CT_HoldTable",
+                {SQLDB::mp("@DBServerID", adInteger, 4, 1), SQLDB::mp("@OutletID", adInteger, 4, 5),
+                 SQLDB::mp("@ReserveDate", adVarWChar, 10, "2024-03-02"),
+                 SQLDB::mp("@MPOutletID", adInteger, 4, 7),
+                 SQLDB::mp("@TableNo", adVarWChar, 8, table), SQLDB::mp("@UserID", adInteger, 4, 3),
+                 SQLDB::mp("@ClientID", adInteger, 4, 9),
+                 SQLDB::mp("@WebSessionID", adInteger, 4, Variant())});
+            if (r > 0) ++*wins;
+        }
+    };
+    int winsA = 0, winsB = 0;
+    std::thread a(race, &winsA), b(race, &winsB);
+    a.join();
+    b.join();
+    EXPECT_EQ(winsA + winsB, 40);
+    EXPECT_EQ(Col("SELECT COUNT(*) FROM tbl_TableTemp WHERE ReserveDate = '2024-03-02'"), "40");
+    auto rs = db.RunSQLReturnRS("SELECT RowModified FROM tbl_TableTemp WHERE TempID = 3");
+    ASSERT_TRUE(rs) << db.ErrDescription();
+    EXPECT_EQ(rs->Field("RowModified")->Type(), VarType::Date);  // the column default
+}
+
+// init --engine postgresql: one database per server, the connection INI and
+// tbl_DBServer name the server with cipher-text credentials, identities
+// continue after the copied rows, and sql --ini reaches it.
+TEST_F(PgTest, AdminInitMovesTheInstallationOntoTheServer) {
+    TempDir dir;
+    std::string root = dir.File("inst");
+    std::string server = (Env("PGHOST").empty() ? "localhost" : Env("PGHOST")) + ":" +
+                         (Env("PGPORT").empty() ? "5432" : Env("PGPORT"));
+    std::vector<std::string> args = {"admin",      "init",       root,     "--engine",
+                                     "postgresql", "--server",   server,   "--demo",
+                                     "--force",    "--database", db_ + "_"};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    std::ostringstream out, err;
+    ASSERT_EQ(RunAdmin(static_cast<int>(argv.size()), argv.data(), out, err), 0) << err.str();
+    EXPECT_NE(out.str().find(server + "/" + db_ + "_2"), std::string::npos) << out.str();
+    EXPECT_FALSE(std::filesystem::exists(root + "/Data/KIVDB1.db"));
+
+    std::string ini = root + "/Client/cfg/KIV4Connstr.ini";
+    std::string login;
+    ASSERT_TRUE(DecryptCredential(GetPrivateProfileString("DB", "User ID", "", ini, 255), login));
+    EXPECT_EQ(login, Env("PGUSER"));
+    SQLDB inst;
+    inst.SetConnectionString(GetConnStr(ini));
+    EXPECT_EQ(
+        [&] {
+            auto rs = inst.RunSQLReturnRS(
+                "SELECT ConnStr FROM tbl_DBServer WHERE DBServerID = 2 "
+                "INSERT INTO tbl_Outlet (OutletCode) VALUES ('NEW') SELECT @@IDENTITY AS ID");
+            if (!rs) return inst.ErrDescription();
+            auto id = rs->NextRecordset()->NextRecordset();
+            return rs->Field(0)->ToText() + "|" + (id->Field(0)->ToInt64() > 1 ? "next" : "?");
+        }(),
+        "Provider=PostgreSQL;Initial Catalog=" + db_ + "_2|next");
+}
+
+// The rewrite itself, for the forms whose text matters.
+TEST(PgTranslate, RewritesTSqlForms) {
+    struct Case {
+        const char* tsql;
+        const char* pg;
+    } cases[] = {
+        {"SELECT TOP 5 [Name] FROM dbo.tbl_X WHERE A = N'it''s' ORDER BY [Name]",
+         "SELECT \"name\" AS \"Name\" FROM tbl_x WHERE a = 'it''s' ORDER BY \"Name\" NULLS FIRST "
+         "LIMIT 5"},
+        {"INSERT T (A) VALUES (0x0aff)", "INSERT INTO t ( a ) VALUES ( '\\x0aff'::bytea )"},
+        {"SELECT A, B AS 'Label' FROM T X ORDER BY X.A, label",
+         "SELECT a AS \"A\" , b AS \"Label\" FROM t x ORDER BY x . a NULLS FIRST , \"Label\" "
+         "NULLS FIRST"},
+        {"SELECT IsNull(A, 0) AS Total FROM T ORDER BY total DESC",
+         "SELECT COALESCE ( a , 0 ) AS \"Total\" FROM t ORDER BY \"Total\" DESC NULLS LAST"},
+        {"SELECT A FROM T WHERE B LIKE 'a.[^x-z]_%'",
+         "SELECT a AS \"A\" FROM t WHERE b ~* '^a\\.[^x-z]..*$'"},
+        {"CREATE TABLE X (ID INT IDENTITY(1,1), N NVARCHAR(20), D DATETIME)",
+         "CREATE TABLE x ( id INT GENERATED BY DEFAULT AS IDENTITY , n citext , d timestamp(3) )"},
+    };
+    for (const Case& c : cases) {
+        std::vector<PgStatement> out;
+        std::string error;
+        ASSERT_TRUE(TranslateBatchToPg(c.tsql, true, out, error)) << c.tsql << ": " << error;
+        ASSERT_EQ(out.size(), 1u) << c.tsql;
+        EXPECT_EQ(out[0].Sql, c.pg) << c.tsql;
+    }
+}
+
+}  // namespace
