@@ -7,8 +7,8 @@
 #include <string>
 
 #include "benchsupport.h"
-#include "sql/sqldb.h"
 #include "profiles/guestcsv.h"
+#include "sql/sqldb.h"
 
 namespace {
 

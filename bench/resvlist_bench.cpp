@@ -9,12 +9,12 @@
 
 #include <string>
 
-#include "sql/sqldb.h"
 #include "platform/datetime.h"
 #include "profiles/profiledefinition.h"
 #include "rawstatements.h"
 #include "reservations/reservations.h"
 #include "reservations/resvlistcriteria.h"
+#include "sql/sqldb.h"
 
 namespace {
 

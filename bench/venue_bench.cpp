@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "sql/sqldb.h"
 #include "platform/datetime.h"
 #include "rawstatements.h"
+#include "sql/sqldb.h"
 #include "venue/planloader.h"
 
 namespace {

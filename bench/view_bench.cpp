@@ -11,9 +11,9 @@
 #include <string>
 
 #include "core/startup.h"
-#include "registry/dbconnections.h"
 #include "platform/datetime.h"
 #include "rawstatements.h"
+#include "registry/dbconnections.h"
 #include "reservations/resvlistcriteria.h"
 #include "venue/outlets.h"
 #include "views/planview.h"

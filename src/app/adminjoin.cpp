@@ -11,14 +11,14 @@
 #include "app/installlayout.h"
 #include "core/mltext.h"
 #include "core/startup.h"
-#include "registry/client.h"
-#include "registry/crypto.h"
-#include "sql/dbengine.h"
-#include "sql/sqldb.h"
 #include "platform/hostinfo.h"
 #include "platform/inifile.h"
 #include "platform/registry.h"
 #include "platform/textutil.h"
+#include "registry/client.h"
+#include "registry/crypto.h"
+#include "sql/dbengine.h"
+#include "sql/sqldb.h"
 
 namespace fs = std::filesystem;
 

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "core/mltext.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
+#include "sql/sqldb.h"
 
 namespace {
 

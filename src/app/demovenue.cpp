@@ -5,8 +5,8 @@
 
 #include "app/demodata.h"
 #include "app/demomodel.h"
-#include "registry/crypto.h"
 #include "platform/textutil.h"
+#include "registry/crypto.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include "app/venueargs.h"
 #include "core/globals.h"
 #include "core/mltext.h"
-#include "registry/dbconnections.h"
 #include "profiles/profiledefinition.h"
+#include "registry/dbconnections.h"
 #include "reservations/reservation.h"
 
 namespace {

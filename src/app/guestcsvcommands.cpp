@@ -3,9 +3,9 @@
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/mltext.h"
-#include "registry/dbconnections.h"
 #include "platform/textutil.h"
 #include "profiles/guestcsv.h"
+#include "registry/dbconnections.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <ostream>
 
 #include "core/mltext.h"
-#include "sql/embeddedfiles.h"
 #include "platform/inifile.h"
+#include "sql/embeddedfiles.h"
 
 namespace fs = std::filesystem;
 

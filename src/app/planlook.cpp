@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "reservations/reservation.h"
+#include "sql/sqldb.h"
 #include "venue/colordefs.h"
 #include "venue/recordfields.h"
 #include "views/planview.h"

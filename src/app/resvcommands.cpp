@@ -13,11 +13,11 @@
 #include "app/venueargs.h"
 #include "core/globals.h"
 #include "core/mltext.h"
-#include "registry/dbconnections.h"
-#include "sql/sqldb.h"
 #include "profiles/profiledefinition.h"
+#include "registry/dbconnections.h"
 #include "reservations/reservations.h"
 #include "reservations/resvlistcriteria.h"
+#include "sql/sqldb.h"
 #include "venue/outlets.h"
 
 namespace {

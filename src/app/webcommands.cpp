@@ -9,9 +9,9 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/mltext.h"
-#include "registry/dbconnections.h"
 #include "platform/eventloop.h"
 #include "platform/textutil.h"
+#include "registry/dbconnections.h"
 #include "reservations/weballotment.h"
 #include "venue/outlets.h"
 

@@ -7,9 +7,9 @@
 #include "core/log.h"
 #include "core/mltext.h"
 #include "core/version.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
+#include "sql/sqldb.h"
 
 namespace {
 

@@ -7,9 +7,6 @@
 #include "core/log.h"
 #include "core/mltext.h"
 #include "core/version.h"
-#include "registry/client.h"
-#include "registry/crypto.h"
-#include "registry/dbconnections.h"
 #include "platform/eventloop.h"
 #include "platform/hostinfo.h"
 #include "platform/inifile.h"
@@ -19,6 +16,9 @@
 #include "platform/registry.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
+#include "registry/client.h"
+#include "registry/crypto.h"
+#include "registry/dbconnections.h"
 
 const char* const kRegistryKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvorin\\KIV4";
 

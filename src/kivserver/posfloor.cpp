@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "sql/sqldb.h"
 #include "messaging/scriptnode.h"
 #include "messaging/scriptvarlist.h"
 #include "platform/datetime.h"
 #include "platform/textutil.h"
+#include "sql/sqldb.h"
 
 namespace kivsrv {
 

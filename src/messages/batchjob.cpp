@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/log.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
+#include "sql/sqldb.h"
 
 namespace {
 

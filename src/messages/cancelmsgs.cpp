@@ -1,8 +1,8 @@
 #include "messages/cancelmsgs.h"
 
 #include "core/log.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
+#include "sql/sqldb.h"
 
 namespace {
 

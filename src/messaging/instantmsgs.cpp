@@ -6,9 +6,9 @@
 
 #include "core/globals.h"
 #include "core/log.h"
+#include "messaging/kivconnections.h"
 #include "registry/dbconnections.h"
 #include "sql/sqldb.h"
-#include "messaging/kivconnections.h"
 #include "venue/outlets.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "core/mltext.h"
-#include "registry/dbconnections.h"
-#include "sql/sqldb.h"
 #include "messaging/packetmaker.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
+#include "registry/dbconnections.h"
+#include "sql/sqldb.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "sql/recordfields.h"
 #include "platform/datetime.h"
+#include "sql/recordfields.h"
 
 class KIVServer : public ErrorState {
   public:

@@ -7,8 +7,8 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "sql/recordfields.h"
 #include "platform/datetime.h"
+#include "sql/recordfields.h"
 
 class POSServer : public ErrorState {
   public:

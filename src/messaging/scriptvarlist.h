@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "sql/variant.h"
 #include "messaging/scriptelement.h"
 #include "platform/datetime.h"
+#include "sql/variant.h"
 
 class ScriptNode;
 

@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "core/log.h"
-#include "sql/recordset.h"
 #include "platform/textutil.h"
 #include "profiles/csvwriter.h"
+#include "sql/recordset.h"
 
 namespace {
 

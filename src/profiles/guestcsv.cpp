@@ -4,9 +4,9 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "sql/sqldb.h"
 #include "profiles/csvfile.h"
 #include "profiles/datatype.h"
+#include "sql/sqldb.h"
 
 namespace {
 constexpr const char* kModule = "KIVFunc";

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "sql/recordset.h"
 #include "platform/datetime.h"
 #include "platform/textutil.h"
 #include "profiles/datatype.h"
 #include "profiles/profiledefinition.h"
+#include "sql/recordset.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 
 #include "core/globals.h"
 #include "core/log.h"
-#include "registry/client.h"
-#include "sql/dbengine.h"
-#include "sql/sqldb.h"
 #include "platform/datetime.h"
 #include "platform/textutil.h"
 #include "profiles/csvfile.h"
 #include "profiles/guestcsv.h"
+#include "registry/client.h"
+#include "sql/dbengine.h"
+#include "sql/sqldb.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/mltext.h"
-#include "sql/recordfields.h"
-#include "sql/recordset.h"
 #include "platform/datetime.h"
 #include "platform/textutil.h"
 #include "profiles/datatype.h"
 #include "profiles/uiproperties.h"
+#include "sql/recordfields.h"
+#include "sql/recordset.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "sql/variant.h"
 #include "profiles/inputcontrol.h"
+#include "sql/variant.h"
 
 class Recordset;
 

@@ -5,11 +5,11 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "core/mltext.h"
-#include "sql/recordfields.h"
-#include "sql/sqldb.h"
 #include "platform/inifile.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
+#include "sql/recordfields.h"
+#include "sql/sqldb.h"
 #include "users/user.h"
 #include "venue/outlets.h"
 

@@ -2,10 +2,10 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "sql/sqldb.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservation.h"
 #include "reservations/resvrules.h"
+#include "sql/sqldb.h"
 
 namespace {
 

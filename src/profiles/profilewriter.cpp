@@ -6,11 +6,11 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "registry/client.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
+#include "registry/client.h"
 #include "reservations/reservation.h"
+#include "sql/sqldb.h"
 #include "users/user.h"
 
 namespace {

@@ -10,14 +10,14 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "sql/recordfields.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "profiles/datatype.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/reservations.h"
 #include "reservations/resvlistcriteria.h"
 #include "reservations/resvrules.h"
+#include "sql/recordfields.h"
+#include "sql/sqldb.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
+#include "platform/datetime.h"
 #include "sql/recordfields.h"
 #include "sql/sqldb.h"
-#include "platform/datetime.h"
 
 class Client : public ErrorState {
   public:

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "core/errorstate.h"
+#include "platform/datetime.h"
 #include "sql/recordfields.h"
 #include "sql/sqldb.h"
-#include "platform/datetime.h"
 
 class DBServer : public ErrorState {
   public:

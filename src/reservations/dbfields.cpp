@@ -1,7 +1,7 @@
 #include "reservations/dbfields.h"
 
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
+#include "sql/sqldb.h"
 
 bool DBFields::Add(const std::string& name, Variant value, bool quote) {
     const std::string key = UpperAscii(name);

@@ -3,9 +3,9 @@
 #include <cmath>
 
 #include "core/log.h"
-#include "sql/recordset.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/resvrules.h"
+#include "sql/recordset.h"
 #include "venue/recordfields.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "reservations/reservations.h"
 
 #include "core/log.h"
+#include "profiles/profiledefinition.h"
 #include "sql/recordfields.h"
 #include "sql/sqldb.h"
-#include "profiles/profiledefinition.h"
 
 namespace {
 constexpr const char* kClass = "Reservations";

@@ -7,10 +7,10 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "core/mltext.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 #include "reservations/kivfuncsupport.h"
+#include "sql/sqldb.h"
 #include "venue/outlet.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "reservations/kivfuncsupport.h"
 #include "reservations/reservation.h"
 #include "reservations/reservations.h"
+#include "sql/sqldb.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "sql/dbengine.h"
 #include "platform/textutil.h"
+#include "sql/dbengine.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "sql/numbertext.h"
 #include "platform/textutil.h"
+#include "sql/numbertext.h"
 
 namespace {
 

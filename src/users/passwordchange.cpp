@@ -6,11 +6,11 @@
 #include "core/log.h"
 #include "core/mltext.h"
 #include "core/userlog.h"
+#include "platform/textutil.h"
+#include "platform/userinterface.h"
 #include "registry/crypto.h"
 #include "registry/dbconnections.h"
 #include "sql/sqldb.h"
-#include "platform/textutil.h"
-#include "platform/userinterface.h"
 
 namespace {
 constexpr const char* kForm = "frmChangePassword";

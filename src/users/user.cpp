@@ -5,8 +5,8 @@
 #include "core/log.h"
 #include "core/mltext.h"
 #include "core/userlog.h"
-#include "sql/sqldb.h"
 #include "platform/userinterface.h"
+#include "sql/sqldb.h"
 
 std::unique_ptr<User> g_oUser;
 

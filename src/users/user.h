@@ -8,8 +8,8 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "sql/recordfields.h"
 #include "platform/datetime.h"
+#include "sql/recordfields.h"
 
 constexpr int32_t kTopRoleLevel = 255;
 

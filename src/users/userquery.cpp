@@ -3,9 +3,9 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "platform/datetime.h"
 #include "registry/dbconnections.h"
 #include "sql/sqldb.h"
-#include "platform/datetime.h"
 
 std::string UserQuery(const std::string& login) {
     return "Select U.RowModified, U.RowStatus, U.UserID, U.LoginID, U.Password, U.NameL1 as "

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "core/errorstate.h"
-#include "sql/variant.h"
 #include "platform/datetime.h"
+#include "sql/variant.h"
 #include "venue/recordfields.h"
 
 class Recordset;

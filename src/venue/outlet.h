@@ -7,8 +7,8 @@
 
 #include "core/errorstate.h"
 #include "core/orderedmap.h"
-#include "sql/variant.h"
 #include "platform/datetime.h"
+#include "sql/variant.h"
 #include "venue/fpsection.h"
 #include "venue/mpoutlets.h"
 #include "venue/recordfields.h"

@@ -3,9 +3,9 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "platform/textutil.h"
 #include "sql/recordfields.h"
 #include "sql/sqldb.h"
-#include "platform/textutil.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
+#include "sql/sqldb.h"
 #include "venue/recordfields.h"
 #include "venue/tabletemp.h"
 

@@ -4,8 +4,8 @@
 // class. Table numbers and state codes compare upper-cased (UpperAscii).
 #include <string>
 
-#include "sql/recordfields.h"
 #include "platform/textutil.h"
+#include "sql/recordfields.h"
 
 // Flags stored as text count only when the text is exactly "1": " 1" and
 // "01" are off. An integer 1 reads as the text "1" too.

@@ -3,8 +3,8 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "registry/dbconnections.h"
 #include "profiles/profiledefinition.h"
+#include "registry/dbconnections.h"
 #include "reservations/resvlistcriteria.h"
 #include "venue/outlets.h"
 

@@ -2,11 +2,11 @@
 
 #include "core/globals.h"
 #include "core/log.h"
+#include "profiles/profiledefinition.h"
 #include "registry/dbconnections.h"
+#include "reservations/resvlistcriteria.h"
 #include "sql/recordfields.h"
 #include "sql/sqldb.h"
-#include "profiles/profiledefinition.h"
-#include "reservations/resvlistcriteria.h"
 #include "venue/outlets.h"
 
 ResvView::ResvView(std::string module) : module_(std::move(module)) {}

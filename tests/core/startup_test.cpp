@@ -5,9 +5,9 @@
 #include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "registry/crypto.h"
 #include "platform/paths.h"
 #include "platform/userinterface.h"
+#include "registry/crypto.h"
 #include "support/process_run.h"
 #include "support/tempdir.h"
 

@@ -10,10 +10,10 @@
 
 #include "app/admin.h"
 #include "core/version.h"
-#include "registry/crypto.h"
-#include "procedures/installprocedures.h"
-#include "sql/sqlite/sqlitefile.h"
 #include "platform/inifile.h"
+#include "procedures/installprocedures.h"
+#include "registry/crypto.h"
+#include "sql/sqlite/sqlitefile.h"
 #include "support/process_run.h"
 #include "support/tempdir.h"
 #include "support/testdb.h"

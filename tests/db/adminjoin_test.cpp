@@ -13,10 +13,10 @@
 #include "app/admin.h"
 #include "app/admininit.h"
 #include "core/startup.h"
+#include "platform/inifile.h"
 #include "registry/client.h"
 #include "registry/crypto.h"
 #include "sql/sqldb.h"
-#include "platform/inifile.h"
 #include "support/tempdir.h"
 #include "support/testdb.h"
 

@@ -8,8 +8,8 @@
 #include <sstream>
 
 #include "core/globals.h"
-#include "sql/sqldb.h"
 #include "reservations/kivfunc.h"
+#include "sql/sqldb.h"
 #include "support/installation.h"
 
 namespace {

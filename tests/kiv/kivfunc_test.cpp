@@ -6,8 +6,8 @@
 #include <sqlite3.h>
 
 #include "core/config.h"
-#include "registry/dbconnections.h"
 #include "kiv/opsfixture.h"
+#include "registry/dbconnections.h"
 #include "reservations/dbtransaction.h"
 #include "users/user.h"
 #include "venue/accounts.h"

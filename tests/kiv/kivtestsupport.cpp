@@ -14,10 +14,10 @@
 #include <chrono>
 #include <sstream>
 
-#include "sql/recordset.h"
 #include "messaging/framing.h"
 #include "messaging/packetmaker.h"
 #include "platform/eventloop.h"
+#include "sql/recordset.h"
 #include "support/process_run.h"
 
 extern char** environ;

@@ -10,14 +10,14 @@
 
 #include "app/servercommands.h"
 #include "core/globals.h"
-#include "registry/client.h"
-#include "sql/sqldb.h"
 #include "kiv/kivtestsupport.h"
 #include "messaging/kiv.h"
 #include "messaging/packetmaker.h"
 #include "messaging/scriptdocument.h"
 #include "platform/datetime.h"
 #include "platform/userinterface.h"
+#include "registry/client.h"
+#include "sql/sqldb.h"
 #include "support/installation.h"
 #include "users/signin.h"
 

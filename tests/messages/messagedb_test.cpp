@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "sql/sqldb.h"
 #include "messages/batchjob.h"
 #include "messages/cancelmsgs.h"
+#include "sql/sqldb.h"
 #include "support/tempdir.h"
 #include "support/testdb.h"
 

@@ -9,9 +9,9 @@
 #include <functional>
 #include <future>
 
-#include "registry/dbconnections.h"
 #include "kiv/opsfixture.h"
 #include "profiles/profiledefinition.h"
+#include "registry/dbconnections.h"
 #include "users/user.h"
 #include "venue/outlet.h"
 

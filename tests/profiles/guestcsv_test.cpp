@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "app/shell.h"
-#include "sql/recordset.h"
 #include "profilefixture.h"
+#include "sql/recordset.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include "core/config.h"
-#include "registry/client.h"
 #include "platform/inifile.h"
 #include "profilefixture.h"
 #include "profiles/fieldinput.h"
+#include "registry/client.h"
 #include "reservations/reservation.h"
 #include "reservations/resvlistcriteria.h"
 #include "users/user.h"

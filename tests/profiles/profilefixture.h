@@ -8,10 +8,10 @@
 #include <string>
 
 #include "core/globals.h"
-#include "registry/dbconnections.h"
 #include "platform/datetime.h"
 #include "platform/userinterface.h"
 #include "profiles/profiledefinition.h"
+#include "registry/dbconnections.h"
 #include "support/installation.h"
 #include "users/signin.h"
 

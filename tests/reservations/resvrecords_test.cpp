@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "sql/recordset.h"
 #include "reservations/reservations.h"
 #include "reservations/resvrules.h"
 #include "reservations/tablereserve.h"
+#include "sql/recordset.h"
 #include "venue/mpoutlet.h"
 
 namespace {

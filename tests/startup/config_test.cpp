@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "core/globals.h"
-#include "sql/sqldb.h"
 #include "platform/userinterface.h"
+#include "sql/sqldb.h"
 #include "support/tempdir.h"
 #include "support/testdb.h"
 

@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "core/log.h"
-#include "registry/crypto.h"
 #include "platform/instancelock.h"
 #include "platform/paths.h"
 #include "platform/process.h"
+#include "registry/crypto.h"
 #include "support/installation.h"
 #include "support/tempdir.h"
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/userinterface.h"
 #include "registry/crypto.h"
 #include "sql/sqldb.h"
-#include "platform/userinterface.h"
 #include "support/installation.h"
 #include "users/signin.h"
 #include "users/user.h"

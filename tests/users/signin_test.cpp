@@ -4,8 +4,8 @@
 
 #include "core/config.h"
 #include "core/globals.h"
-#include "sql/sqldb.h"
 #include "platform/userinterface.h"
+#include "sql/sqldb.h"
 #include "support/installation.h"
 #include "users/resignin.h"
 #include "users/user.h"

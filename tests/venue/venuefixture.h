@@ -9,9 +9,9 @@
 
 #include "core/config.h"
 #include "core/globals.h"
-#include "sql/sqldb.h"
 #include "platform/datetime.h"
 #include "platform/userinterface.h"
+#include "sql/sqldb.h"
 #include "support/tempdir.h"
 #include "support/testdb.h"
 

@@ -7,9 +7,9 @@
 
 #include "core/config.h"
 #include "core/globals.h"
-#include "registry/dbconnections.h"
 #include "platform/datetime.h"
 #include "platform/userinterface.h"
+#include "registry/dbconnections.h"
 #include "support/installation.h"
 #include "venue/outlets.h"
 

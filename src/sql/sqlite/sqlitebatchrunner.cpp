@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "platform/textutil.h"
 #include "sql/sqldecimal.h"
 #include "sql/sqlite/sqliteprocedurecontext.h"
-#include "platform/textutil.h"
 
 namespace {
 

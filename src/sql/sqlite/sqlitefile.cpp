@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
+#include "platform/textutil.h"
 #include "sql/embeddedfiles.h"
 #include "sql/sqlite/sqlitecollation.h"
-#include "platform/textutil.h"
 
 namespace {
 

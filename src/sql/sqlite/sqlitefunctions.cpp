@@ -15,13 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/textcodec.h"
+#include "platform/textutil.h"
 #include "sql/sqldecimal.h"
 #include "sql/sqlite/sqlitecollation.h"
 #include "sql/sqlite/sqlitenumeric.h"
 #include "sql/sqlite/sqlitevalues.h"
 #include "sql/sqltypes.h"
-#include "platform/textcodec.h"
-#include "platform/textutil.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Queries and statements of the translator.
 #include <atomic>
 
+#include "platform/textutil.h"
 #include "sql/dbprocedures.h"
 #include "sql/tsql/tsqlparser.h"
-#include "platform/textutil.h"
 
 namespace {
 
