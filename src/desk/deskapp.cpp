@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QInputEvent>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
 #include <fstream>
 #include <iostream>
@@ -13,9 +14,12 @@
 #include "core/mltext.h"
 #include "core/startup.h"
 #include "core/version.h"
+#include "desk/bookingdialog.h"
+#include "desk/deskactions.h"
 #include "desk/deskwindow.h"
 #include "desk/dialogs.h"
 #include "desk/qtuserinterface.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -93,6 +97,31 @@ void AddDeskCommands(Shell& shell, DeskWindow& window) {
                        sh.Error(GetMLText("Cannot write the file") + ": " + args[0]);
                    else
                        sh.Out("screenshot\t" + args[0]);
+               }});
+    shell.Add({"formshot", "formshot TABLES|- FILE",
+               "Open the booking form for the tables, save it as a PNG file and close it unsaved",
+               [w](Shell& sh, const std::vector<std::string>& args) {
+                   if (args.size() != 2) {
+                       sh.Error(GetMLText("Usage") + ": formshot TABLES|- FILE");
+                       return;
+                   }
+                   std::vector<std::string> tables;
+                   std::string list = args[0] == "-" ? "" : args[0];
+                   std::replace(list.begin(), list.end(), ',', ' ');
+                   for (const std::string& t : Shell::SplitWords(list))
+                       tables.push_back(UpperAscii(t));
+                   w->PickTables(tables);
+                   bool saved = false;
+                   w->Actions().Book([&](BookingDialog& form) {
+                       form.show();
+                       QApplication::processEvents();
+                       saved = form.grab().save(ToQ(args[1]), "PNG");
+                       return false;
+                   });
+                   if (!saved)
+                       sh.Error(GetMLText("Cannot write the file") + ": " + args[1]);
+                   else
+                       sh.Out("screenshot\t" + args[1]);
                }});
 }
 
