@@ -38,9 +38,10 @@ bool IsTime(const ProfileField& f) {
 
 }  // namespace
 
-BookingDialog::BookingDialog(ProfileDefinition& def, const QString& heading, QWidget* parent)
+BookingDialog::BookingDialog(ProfileDefinition& def, const QString& heading, QWidget* parent,
+                             bool change)
     : QDialog(parent), def_(def) {
-    setWindowTitle(ML("New reservation"));
+    setWindowTitle(change ? ML("Change reservation") : ML("New reservation"));
     auto* top = new QVBoxLayout(this);
     auto* title = new QLabel(heading);
     title->setStyleSheet(QStringLiteral("font-weight: bold"));
@@ -55,6 +56,11 @@ BookingDialog::BookingDialog(ProfileDefinition& def, const QString& heading, QWi
     top->addLayout(guestRow);
     guestLabel_ = new QLabel(ML("No guest profile"));
     top->addWidget(guestLabel_);
+    if (change) {
+        guestEdit_->hide();
+        find->hide();
+        guestLabel_->hide();
+    }
     auto look = [this] {
         if (LookUpGuest(FromQ(guestEdit_->text())) == 0)
             guestLabel_->setText(ML("Guest not found"));
@@ -64,7 +70,7 @@ BookingDialog::BookingDialog(ProfileDefinition& def, const QString& heading, QWi
 
     auto* form = new QFormLayout;
     for (ProfileField* f : def_.ListedFields()) {
-        if (f->IsPseudo() || !def_.IsNewEnabled(*f)) continue;
+        if (f->IsPseudo() || !(change ? def_.IsUpdatable(*f) : def_.IsNewEnabled(*f))) continue;
         QWidget* control = MakeControl(*f);
         const QString caption = ToQ(f->Desc()) + (def_.IsMust(*f) ? QStringLiteral(" *") : "");
         form->addRow(caption, control);

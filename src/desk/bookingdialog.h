@@ -19,8 +19,11 @@ class ProfileField;
 
 class BookingDialog : public QDialog {
   public:
-    // `def` holds its defaults already; `heading` names the tables and the day.
-    BookingDialog(ProfileDefinition& def, const QString& heading, QWidget* parent = nullptr);
+    // `def` holds its defaults (a new booking) or the reservation's values
+    // (`change`: the fields the form may update, no guest look-up);
+    // `heading` names the tables and the day.
+    BookingDialog(ProfileDefinition& def, const QString& heading, QWidget* parent = nullptr,
+                  bool change = false);
 
     // The control of field `code` (any case); nullptr when the form has none.
     QWidget* Control(const std::string& code) const;

@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "app/booking.h"
+#include "app/resvfind.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
 #include "core/mltext.h"
@@ -39,6 +40,7 @@ DeskActions::DeskActions(DeskWindow& window, Shell& shell)
     : QObject(&window), window_(window), shell_(shell) {
     Add("&Book the picked tables...", QKeySequence(Qt::Key_F2), &DeskActions::BookNow);
     Add("&Walk-in at the picked tables...", QKeySequence(Qt::Key_F3), &DeskActions::WalkInNow);
+    Add("&Open and change the reservation...", QKeySequence(Qt::Key_F4), &DeskActions::ChangeNow);
     Add("Check &in", QKeySequence(Qt::Key_F5), &DeskActions::CheckIn);
     Add("&Undo the check-in", QKeySequence(Qt::SHIFT | Qt::Key_F5), &DeskActions::UndoCheckIn);
     Add("S&wap the tables of two parties", QKeySequence(Qt::Key_F6), &DeskActions::Swap);
@@ -73,8 +75,7 @@ void DeskActions::Tell(const std::string& text) const {
 }
 
 void DeskActions::Run(const std::string& line) {
-    window_.RunCommand(line);
-    Reload();
+    window_.RunCommand(line);  // reads the change back
 }
 
 void DeskActions::Reload() {
@@ -110,6 +111,10 @@ std::string DeskActions::ChosenResv() const {
 
 void DeskActions::BookNow() {
     Book();
+}
+
+void DeskActions::ChangeNow() {
+    Change();
 }
 
 void DeskActions::WalkInNow() {
@@ -164,6 +169,24 @@ int32_t DeskActions::Book(const std::function<bool(BookingDialog&)>& run) {
     return id;
 }
 
+bool DeskActions::Change(const std::function<bool(BookingDialog&)>& run) {
+    std::string o, d, p;
+    const std::string id = ViewWords(o, d, p) ? ChosenResv() : "";
+    if (id.empty()) return false;
+    Opened opened;
+    if (!OpenReservation(shell_, {o, id}, opened)) return false;
+    const Reservation& r = opened.r;
+    const QString heading =
+        ToQ(r.GetFieldText("ReserveNo") + "  " + opened.found.outlet->OutletCode() + "  " +
+            r.GetFieldText("DYLastName"));
+    BookingDialog form(*opened.def, heading, &window_, true);
+    const bool confirmed = run ? run(form) && form.TakeValues() : form.exec() == QDialog::Accepted;
+    if (!confirmed) return false;
+    const bool saved = SaveReservationEdit(shell_, opened);
+    Reload();
+    return saved;
+}
+
 int32_t DeskActions::WalkIn() {
     std::string o, d, p;
     if (!ViewWords(o, d, p)) return 0;
@@ -194,8 +217,7 @@ void DeskActions::Hold() {
     std::string o, d, p;
     if (!ViewWords(o, d, p)) return;
     for (const std::string& t : PickedTables())
-        window_.RunCommand("hold " + o + " " + d + " " + p + " " + t);
-    Reload();
+        Run("hold " + o + " " + d + " " + p + " " + t);
 }
 
 void DeskActions::ReleaseHolds() {
@@ -210,9 +232,8 @@ void DeskActions::Block() {
     const auto remark = UI().ReadLine(GetMLText("Remark of the block") + ": ", false);
     if (!remark) return;
     for (const std::string& t : tables)
-        window_.RunCommand("block " + o + " " + p + " " + t + " --from " + d + " --until " + d +
-                           (Trim(*remark).empty() ? "" : " " + Quoted(Trim(*remark))));
-    Reload();
+        Run("block " + o + " " + p + " " + t + " --from " + d + " --until " + d +
+            (Trim(*remark).empty() ? "" : " " + Quoted(Trim(*remark))));
 }
 
 void DeskActions::CheckIn() {
@@ -242,7 +263,7 @@ void DeskActions::PosCheck() {
     std::string o, d, p;
     if (!ViewWords(o, d, p)) return;
     for (const std::string& t : PickedTables())
-        window_.RunCommand("pos check " + o + " " + t);
+        Run("pos check " + o + " " + t);
 }
 
 void DeskActions::Cancel() {
@@ -284,6 +305,6 @@ void DeskActions::ChangeTables() {
 void DeskActions::SeatWaiting(int32_t id, const std::string& tableNo) {
     std::string o, d, p;
     if (!ViewWords(o, d, p)) return;
-    window_.RunCommand("resv tables " + o + " " + std::to_string(id) + " " + tableNo);
+    Run("resv tables " + o + " " + std::to_string(id) + " " + tableNo);
     Run("checkin " + o + " " + std::to_string(id));
 }

@@ -31,6 +31,9 @@ class DeskActions : public QObject {
     // them while it is open. `run` shows the form and says whether it was
     // confirmed (a modal dialog unless given). The new ReserveID, or 0.
     int32_t Book(const std::function<bool(BookingDialog&)>& run = {});
+    // Opens the chosen reservation in the form and writes what was changed.
+    // `run` as for Book. True when it was written (or nothing changed).
+    bool Change(const std::function<bool(BookingDialog&)>& run = {});
     // A walk-in at the picked tables; covers and a name are asked.
     int32_t WalkIn();
     void Hold();
@@ -50,6 +53,7 @@ class DeskActions : public QObject {
   private:
     void BookNow();
     void WalkInNow();
+    void ChangeNow();
     QAction* Add(const char* text, const QKeySequence& key, void (DeskActions::*fn)());
     // The outlet id, date and meal-period id of the shown view as command words.
     bool ViewWords(std::string& outlet, std::string& date, std::string& period) const;

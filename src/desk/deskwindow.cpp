@@ -102,6 +102,11 @@ DeskWindow::DeskWindow(Shell& shell, QtUserInterface& ui)
     actions_->AddTo(*tables);
     list_->addActions(QList<QAction*>(actions_->All().begin(), actions_->All().end()));
     list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Enter or a double click on a row opens it in the form.
+    connect(list_, &QTableView::activated, this, [this] {
+        listChosenLast_ = true;
+        actions_->Change();
+    });
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { listChosenLast_ = true; });
 
@@ -479,13 +484,20 @@ void DeskWindow::RunCommand(const std::string& line) {
     ui_.Print("CulinaroTable> " + line);
     shell_.Execute(line);
     const std::vector<std::string> words = Shell::SplitWords(line);
-    if (!words.empty() && words[0] == "view") {
-        const std::optional<ViewKind> kind = Views().LastOpened();
-        if (kind && Views().View(*kind).IsOpen()) ShowOpenView(*kind);
-    }
     if (shell_.QuitRequested()) {
         sessionEnded_ = true;
         close();
+        return;
+    }
+    const std::string first = words.empty() ? "" : words[0];
+    if (first == "view") {
+        const std::optional<ViewKind> kind = Views().LastOpened();
+        if (kind && Views().View(*kind).IsOpen()) ShowOpenView(*kind);
+    } else if (shown_ && !first.empty() && first != "screenshot" && first != "formshot" &&
+               first != "pick") {
+        // The relay passes a change on to the other workstations only: this
+        // window reads its own changes back.
+        OpenFromPickers();
     }
 }
 

@@ -174,4 +174,49 @@ TEST_F(DeskActionTest, CheckInFromTheWindowSeatsTheParty) {
         << Item("Q1")->Look().state;
 }
 
+TEST_F(DeskActionTest, ChangesHoldsAndBlocksFromTheWindowReachTheDatabase) {
+    Open("future", Future(), "03DIN");
+    window->PickTables({"A7"});
+    ui.SetScript({"y"});
+    const int32_t id =
+        BookWith({{"DYLastName", "Formby"}, {"ReserveTime", "19:30"}, {"ReserveCover", "2"}});
+    ASSERT_GT(id, 0) << transcript.str();
+    const std::string where = " FROM tbl_Reservation WHERE ReserveID=" + std::to_string(id);
+    auto choose = [&] { ASSERT_TRUE(window->PickListRow(id)); };
+
+    // The same form opens the reservation; only what changed is written.
+    choose();
+    EXPECT_TRUE(window->Actions().Change([](BookingDialog& form) {
+        return form.SetText("DYLastName", "Formbyer");
+    })) << transcript.str();
+    EXPECT_EQ(One("SELECT DYLastName" + where), "Formbyer");
+
+    // Hold and release, block: each redrawn on the plan.
+    window->PickTables({"A9"});
+    window->Actions().Hold();
+    EXPECT_TRUE(Item("A9")->Look().held) << transcript.str();
+    window->Actions().ReleaseHolds();
+    EXPECT_FALSE(Item("A9")->Look().held) << transcript.str();
+    window->PickTables({"A10"});
+    ui.SetScript({"Private party"});
+    window->Actions().Block();
+    EXPECT_TRUE(Item("A10")->Look().blocked) << transcript.str();
+    EXPECT_EQ(Item("A10")->Look().blockRemark, "Private party");
+
+    // New tables picked on the plan for the reservation chosen in the list.
+    window->PickTables({"A11"});
+    choose();
+    window->Actions().ChangeTables();
+    EXPECT_EQ(One("SELECT TableNo FROM tbl_TableReserve WHERE RowStatus='A' AND ReserveID=" +
+                  std::to_string(id)),
+              "A11")
+        << transcript.str();
+
+    // Cancelled with a reason asked.
+    choose();
+    ui.SetScript({""});
+    window->Actions().Cancel();
+    EXPECT_NE(One("SELECT RowStatus" + where), "A") << transcript.str();
+}
+
 }  // namespace
