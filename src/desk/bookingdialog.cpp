@@ -83,6 +83,7 @@ BookingDialog::BookingDialog(ProfileDefinition& def, const QString& heading, QWi
     connect(buttons, &QDialogButtonBox::accepted, this, &BookingDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &BookingDialog::reject);
     top->addWidget(buttons);
+    setMinimumWidth(440);
 }
 
 QWidget* BookingDialog::MakeControl(ProfileField& f) {

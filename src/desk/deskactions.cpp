@@ -141,6 +141,11 @@ int32_t DeskActions::Book(const std::function<bool(BookingDialog&)>& run) {
     form.SetText("ReserveDate", d);
     if (QWidget* date = form.Control("ReserveDate")) date->setEnabled(false);
     const int32_t mp = view.MPOutletID();
+    // Without a default time the form starts at the meal period's start.
+    const ProfileField* timeField = b.def->FindField("ReserveTime");
+    const MPOutlet* period = outlet->GetMPOutlets().Item(mp);
+    if (timeField != nullptr && timeField->GetValue().empty() && period != nullptr)
+        form.SetText("ReserveTime", period->MPStartTime().Format("hh:nn"));
     form.SetCheck([outlet, mp](const std::string& time) {
         const auto t = DateTime::Parse("1900-01-01 " + time);
         return t && outlet->GetMPOutlets().FindMPOutletID(*t) == mp;

@@ -519,11 +519,17 @@ std::vector<std::string> DeskWindow::SelectedTables() const {
 }
 
 void DeskWindow::PickTables(const std::vector<std::string>& tables) {
-    for (PlanScene* scene : scenes_) {
-        scene->clearSelection();
-        for (const std::string& no : tables)
-            if (TableItem* item = scene->Item(no)) item->setSelected(true);
+    int page = -1;  // the first plan holding a picked table comes to the front
+    for (std::size_t i = 0; i < scenes_.size(); ++i) {
+        scenes_[i]->clearSelection();
+        for (const std::string& no : tables) {
+            TableItem* item = scenes_[i]->Item(no);
+            if (item == nullptr) continue;
+            item->setSelected(true);
+            if (page < 0) page = static_cast<int>(i);
+        }
     }
+    if (page >= 0) tabs_->setCurrentIndex(page);
     listChosenLast_ = false;
 }
 
