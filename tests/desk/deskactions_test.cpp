@@ -3,9 +3,13 @@
 // form's refusals and the chain's, and a check-in from the window.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QTest>
+#include <algorithm>
 #include <sstream>
 
+#include "app/booking.h"
+#include "app/profileargs.h"
 #include "app/shell.h"
 #include "desk/bookingdialog.h"
 #include "desk/deskactions.h"
@@ -217,6 +221,31 @@ TEST_F(DeskActionTest, ChangesHoldsAndBlocksFromTheWindowReachTheDatabase) {
     ui.SetScript({""});
     window->Actions().Cancel();
     EXPECT_NE(One("SELECT RowStatus" + where), "A") << transcript.str();
+}
+
+TEST_F(DeskActionTest, TheGuestIsFoundByAccountPhoneOrNameAndFillsTheForm) {
+    const std::string guest = One("SELECT GuestID FROM tbl_Guest WHERE DYAccountNo='M100003'");
+    const std::string last = One("SELECT DYLastName FROM tbl_Guest WHERE GuestID=" + guest);
+    const std::string phone = One("SELECT ContactPhone FROM tbl_Guest WHERE GuestID=" + guest);
+    ASSERT_FALSE(guest.empty() || last.empty() || phone.empty());
+    auto def = LoadDefinition(shell, kProfileTelephone);
+    ASSERT_NE(def, nullptr);
+    def->FillDefaults();
+    BookingDialog form(*def, "look-up");
+    for (const std::string& text : {std::string("M100003"), phone}) {
+        EXPECT_EQ(form.LookUpGuest(text), 1) << text;
+        EXPECT_EQ(std::to_string(form.GuestID()), guest) << text;
+    }
+    const auto named = FindGuests(last.substr(0, 3));
+    EXPECT_TRUE(std::any_of(named.begin(), named.end(),
+                            [&](const GuestHit& h) { return std::to_string(h.guestID) == guest; }));
+    // Text that is no guest, quotes included, finds nobody and breaks nothing.
+    for (const char* text : {"", "   ", "no such guest", "O'Neil' OR '1'='1"})
+        EXPECT_TRUE(FindGuests(text).empty()) << text;
+    EXPECT_EQ(
+        std::string(
+            qobject_cast<QLineEdit*>(form.Control("DYLastName"))->text().toUtf8().constData()),
+        last);
 }
 
 }  // namespace
