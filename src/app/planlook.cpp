@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "sql/sqldb.h"
 #include "platform/textutil.h"
 #include "reservations/reservation.h"
+#include "sql/sqldb.h"
 #include "venue/colordefs.h"
 #include "venue/recordfields.h"
 #include "views/planview.h"
@@ -39,6 +39,7 @@ TableLook LookOfTable(PlanView& view, const std::string& tableNo, const ColorDef
     look.held = s->TableLock();
     look.blocked = s->Block();
     look.blockRemark = s->BlockRemark();
+    look.blockID = s->TableBlockID();
     look.shared = view.IsDuplicate(tableNo);
     look.state = "-";
     if (view.Kind().liveStates) {

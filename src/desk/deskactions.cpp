@@ -4,8 +4,10 @@
 #include <QDialog>
 #include <QKeySequence>
 #include <QMenu>
+#include <algorithm>
 
 #include "app/booking.h"
+#include "app/planlook.h"
 #include "app/resvfind.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
@@ -48,6 +50,7 @@ DeskActions::DeskActions(DeskWindow& window, Shell& shell)
     Add("&Hold the picked tables", QKeySequence(Qt::Key_F8), &DeskActions::Hold);
     Add("&Release my holds", QKeySequence(Qt::SHIFT | Qt::Key_F8), &DeskActions::ReleaseHolds);
     Add("Bloc&k the picked tables...", QKeySequence(Qt::Key_F9), &DeskActions::Block);
+    Add("U&nblock the picked tables", QKeySequence(Qt::SHIFT | Qt::Key_F9), &DeskActions::Unblock);
     Add("&Cancel the reservation...", QKeySequence(Qt::CTRL | Qt::Key_Delete),
         &DeskActions::Cancel);
     Add("Se&ttle the reservation", QKeySequence(Qt::CTRL | Qt::Key_E), &DeskActions::Settle);
@@ -81,7 +84,7 @@ void DeskActions::Run(const std::string& line) {
 void DeskActions::Reload() {
     // The relay passes a change on to the other workstations only, so this
     // window reads its own change back from the database.
-    window_.OpenFromPickers();
+    window_.Reread();
 }
 
 bool DeskActions::ViewWords(std::string& outlet, std::string& date, std::string& period) const {
@@ -239,6 +242,22 @@ void DeskActions::Block() {
     for (const std::string& t : tables)
         Run("block " + o + " " + p + " " + t + " --from " + d + " --until " + d +
             (Trim(*remark).empty() ? "" : " " + Quoted(Trim(*remark))));
+}
+
+void DeskActions::Unblock() {
+    std::string o, d, p;
+    if (!ViewWords(o, d, p)) return;
+    std::vector<int32_t> blocks;
+    for (const std::string& t : PickedTables()) {
+        const TableLook* look = window_.LookOf(t);
+        if (look == nullptr || !look->blocked || look->blockID <= 0) continue;
+        // Two tables of one block lift it once.
+        if (std::find(blocks.begin(), blocks.end(), look->blockID) == blocks.end())
+            blocks.push_back(look->blockID);
+    }
+    if (blocks.empty()) Tell(GetMLText("None of the picked tables is blocked"));
+    for (int32_t id : blocks)
+        Run("unblock " + o + " " + std::to_string(id));
 }
 
 void DeskActions::CheckIn() {

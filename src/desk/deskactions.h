@@ -39,6 +39,7 @@ class DeskActions : public QObject {
     void Hold();
     void ReleaseHolds();
     void Block();
+    void Unblock();
     void CheckIn();
     void UndoCheckIn();
     void Swap();

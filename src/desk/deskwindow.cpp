@@ -497,8 +497,20 @@ void DeskWindow::RunCommand(const std::string& line) {
                first != "pick") {
         // The relay passes a change on to the other workstations only: this
         // window reads its own changes back.
-        OpenFromPickers();
+        Reread();
     }
+}
+
+void DeskWindow::Reread() {
+    const std::vector<std::string> tables = SelectedTables();
+    const int32_t listed = ListReservation();
+    const bool listLast = listChosenLast_;
+    const int page = tabs_->currentIndex();
+    if (!OpenFromPickers()) return;
+    PickTables(tables);
+    if (page >= 0 && page < tabs_->count()) tabs_->setCurrentIndex(page);
+    if (listed > 0) PickListRow(listed);
+    listChosenLast_ = listLast;
 }
 
 ResvView* DeskWindow::ShownView() const {
@@ -559,6 +571,12 @@ bool DeskWindow::PickListRow(int32_t id) {
         return true;
     }
     return false;
+}
+
+const TableLook* DeskWindow::LookOf(const std::string& tableNo) const {
+    for (PlanScene* scene : scenes_)
+        if (TableItem* item = scene->Item(tableNo)) return &item->Look();
+    return nullptr;
 }
 
 std::vector<int32_t> DeskWindow::ReservationsOnPickedTables() const {

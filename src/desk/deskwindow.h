@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/planlook.h"
 #include "venue/tablecolor.h"
 #include "views/viewset.h"
 
@@ -43,6 +44,9 @@ class DeskWindow : public QMainWindow {
     // Opens the view the pickers name (the kind follows from the date
     // against the outlet's business date); false when it could not load.
     bool OpenFromPickers();
+    // Reopens the shown view from the database (after this workstation's own
+    // change), keeping the picked tables, the plan shown and the list row.
+    void Reread();
     // Runs one console command as typed on the window's command line; a
     // `view` command switches the window to the view it opened.
     void RunCommand(const std::string& line);
@@ -74,6 +78,8 @@ class DeskWindow : public QMainWindow {
     // The reservation an action is for: the one last chosen, in the list or
     // as the first booking of the first picked table; 0 when none.
     int32_t SelectedReservation() const;
+    // The look of a table on the plans; nullptr when none shows it.
+    const TableLook* LookOf(const std::string& tableNo) const;
     // The first booking of each picked table that has one.
     std::vector<int32_t> ReservationsOnPickedTables() const;
     DeskActions& Actions() const { return *actions_; }

@@ -206,6 +206,8 @@ TEST_F(DeskActionTest, ChangesHoldsAndBlocksFromTheWindowReachTheDatabase) {
     window->Actions().Block();
     EXPECT_TRUE(Item("A10")->Look().blocked) << transcript.str();
     EXPECT_EQ(Item("A10")->Look().blockRemark, "Private party");
+    window->Actions().Unblock();
+    EXPECT_FALSE(Item("A10")->Look().blocked) << transcript.str();
 
     // New tables picked on the plan for the reservation chosen in the list.
     window->PickTables({"A11"});
