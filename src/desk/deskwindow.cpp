@@ -139,6 +139,11 @@ DeskWindow::~DeskWindow() {
         e.PVFullResvUpdate = nullptr;
     e.CVFloorplanUpdate = e.FVFloorplanUpdate = nullptr;
     MainLoop().SetWaitHook(nullptr);
+    // Scenes and the list emit selection changes while the widgets below
+    // destroy them, when this is no longer a window.
+    for (PlanScene* scene : scenes_)
+        scene->disconnect(this);
+    list_->selectionModel()->disconnect(this);
     ui_.OnPrint(nullptr);
     ui_.OnStatus(nullptr);
     ui_.SetDialogParent(nullptr);
