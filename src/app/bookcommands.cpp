@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/booking.h"
 #include "app/opscommands.h"
 #include "app/profileargs.h"
 #include "app/sessionfunc.h"
@@ -37,33 +38,6 @@ constexpr const char* kWalkinUsage = "walkin OUTLET COVERS TABLES [FIELD=VALUE .
 std::string Str(int64_t v) {
     return std::to_string(v);
 }
-
-// The reservation operations of the session (a private set, which cannot
-// announce, when no hub was opened).
-class Booking {
-  public:
-    explicit Booking(Shell& shell) : func_(shell) {
-        resv = std::make_unique<NewResv>(*func_);
-        resv->SetMessageHook(&messages_);
-        // Changes arriving while the booking is taken reach it too.
-        if (shell.Hub() != nullptr && shell.Hub()->Views() != nullptr)
-            live_ = shell.Hub()->Views()->DataChanges();
-        if (live_ != nullptr) live_->SetNewResv(resv.get());
-    }
-    ~Booking() {
-        if (live_ != nullptr && live_->GetNewResv() == resv.get()) live_->SetNewResv(nullptr);
-    }
-    Booking(const Booking&) = delete;
-    Booking& operator=(const Booking&) = delete;
-    Outlets outlets;
-    std::unique_ptr<ProfileDefinition> def;
-    std::unique_ptr<NewResv> resv;
-
-  private:
-    SessionFunc func_;
-    ViewDataChange* live_ = nullptr;
-    ResvMessenger messages_;
-};
 
 // Positional words, FIELD=VALUE words and the two options.
 struct BookArgs {
@@ -103,11 +77,6 @@ bool SplitPlainArgs(Shell& shell, const std::vector<std::string>& args, std::siz
     return false;
 }
 
-// The booking form of the signed-in operation mode.
-int FormOf(const Shell& shell) {
-    return shell.OperationMode() == 1 ? kProfileInPerson : kProfileTelephone;
-}
-
 // Whether the time of day lies in the meal period (either part).
 bool InPeriod(const MPOutlet& p, const DateTime& time) {
     const PartFlags f =
@@ -136,56 +105,6 @@ std::vector<std::string> SplitTables(const std::string& list) {
     return tables;
 }
 
-// Prints the earlier bookings the duplicate rules found and asks what to do.
-PrevResvAction AskDuplicates(Shell& shell, const Reservations& previous) {
-    for (const auto& [id, r] : previous.Items()) {
-        const auto time = r->GetField("ReserveTime").ToDateTime();
-        shell.Out("duplicate\t" + Str(id) + "\t" + r->GetFieldText("ReserveNo") + "\t" +
-                  (time ? time->Format("hh:nn") : "") + "\t" + r->GetFieldText("ReserveCover") +
-                  "\t" + OneField(r->GetFieldText("DYLastName")) + "\t" +
-                  OneField(r->GetFieldText("ContactPhone")));
-    }
-    return UI().AskYesNo(GetMLText("Cancel the previous reservations? (y = cancel, n = keep)"),
-                         GetMLText("Duplicate reservation"), false)
-               ? PrevResvAction::kCancel
-               : PrevResvAction::kKeep;
-}
-
-// Opens the booking and loads the form with its defaults.
-bool Start(Shell& shell, Booking& b, const Outlet& outlet, const DateTime& date, int32_t mp,
-           int form) {
-    b.def = LoadDefinition(shell, form);
-    if (b.def == nullptr) return false;
-    if (!b.resv->Open(outlet, date, mp)) {
-        shell.Error(GetMLText("Cannot load the floor plans"));
-        return false;
-    }
-    b.def->FillDefaults();
-    b.resv->SetProfile(b.def.get());
-    b.resv->SetDuplicateHandler(
-        [&shell](const Reservations& previous) { return AskDuplicates(shell, previous); });
-    for (const auto& [code, f] : b.def->Fields()) {
-        const std::string v = f->GetValue();
-        if (!v.empty() && !f->IsPseudo() && v != "NOW") b.resv->Fields().SetField(code, Variant(v));
-    }
-    return true;
-}
-
-// The guest with the account number; false (and a line) when none.
-bool AttachGuest(Shell& shell, Booking& b, const std::string& account) {
-    SQLDB* db = DefaultSQLDB();
-    auto rs = db != nullptr ? db->RunSQLReturnRS(
-                                  "SELECT GuestID FROM tbl_Guest WHERE RowStatus='A' AND "
-                                  "DYAccountNo=" +
-                                  SQLStr(account) + " ORDER BY GuestID")
-                            : nullptr;
-    if (rs == nullptr || rs->Eof() || !b.resv->SetGuest(FieldLng(rs.get(), "GuestID"))) {
-        shell.Error(GetMLText("Guest not found") + ": " + account);
-        return false;
-    }
-    return true;
-}
-
 // FIELD=VALUE through the form, then into the booking.
 bool Assign(Shell& shell, Booking& b, const Assignments& values) {
     if (values.empty()) return true;
@@ -195,56 +114,6 @@ bool Assign(Shell& shell, Booking& b, const Assignments& values) {
         b.resv->Fields().SetField(f->ProfileCode(), Variant(f->GetValue()));
     }
     return true;
-}
-
-// Holds each table; false (the holds released, a line printed) at the first refusal.
-bool PickTables(Shell& shell, NewResv& resv, const std::vector<std::string>& tables) {
-    for (const std::string& t : tables) {
-        const HoldRefusal refusal = resv.PickTable(t);
-        if (refusal == HoldRefusal::None) continue;
-        shell.Error(GetMLText("Table") + " " + t + " " + GetMLText("cannot be held:") + " " +
-                    GetMLText(HoldRefusalText(refusal)));
-        resv.ReleaseHolds();
-        return false;
-    }
-    return true;
-}
-
-// The new reservation's id; 0 (after a line) when it was not saved.
-int32_t Save(Shell& shell, NewResv& resv) {
-    const int32_t id = resv.SaveNewReservation();
-    resv.ReleaseHolds();
-    if (id <= 0) {
-        shell.Error(GetMLText("Reservation not saved"));
-        return 0;
-    }
-    for (int32_t other : resv.SavedIDs())
-        if (other != id) shell.Out(GetMLText("Waiting list entry saved") + ": " + Str(other));
-    shell.Out(GetMLText("Reservation saved") + ": " + Str(id) + " " + resv.ReserveNo());
-    return id;
-}
-
-// A walk-in party is at its tables already: it is checked in at once.
-void CheckInWalkin(Shell& shell, const Outlet& outlet, int32_t id, int32_t covers,
-                   const DateTime& day) {
-    SQLDB* db = g_oDBConns != nullptr ? g_oDBConns->GetSQLDB(outlet.DBServerID()) : nullptr;
-    Reservation r;
-    if (db == nullptr || !LoadResvRow(*db, id, r)) {
-        shell.Error(GetMLText("Reservation not found") + ": " + Str(id));
-        return;
-    }
-    SessionFunc func(shell);
-    std::vector<std::string> queued;
-    if (!func->ResvCheckIn(r, covers, false, day, &queued)) {
-        shell.Error(GetMLText("Reservation is not checked in") + ": " + Str(id) +
-                    FailureReason(*func));
-        return;
-    }
-    std::string tables;
-    for (const std::string& no : queued)
-        tables += (tables.empty() ? "" : ",") + no;
-    shell.Out(queued.empty() ? GetMLText("Checked in") + ": " + Str(id)
-                             : GetMLText("Queued") + ": " + Str(id) + "\t" + tables);
 }
 
 void BookAsked(Shell& shell);
@@ -269,10 +138,10 @@ void Book(Shell& shell, const std::vector<std::string>& args) {
         shell.Error(GetMLText("The time is not in the meal period") + ": " + a.words[3]);
         return;
     }
-    if (!Start(shell, b, *outlet, *day, period->MPOutletID(), FormOf(shell))) return;
+    if (!StartBooking(shell, b, *outlet, *day, period->MPOutletID(), BookingForm(shell))) return;
     Reservation& r = b.resv->Fields();
     r.SetField("ReserveType", Variant("N"));
-    if (!a.guest.empty() && !AttachGuest(shell, b, a.guest)) return;
+    if (!a.guest.empty() && !AttachGuestAccount(shell, b, a.guest)) return;
     if (!Assign(shell, b, a.values)) return;
     r.SetField("ReserveDate", Variant(day->DateText()));
     r.SetField("ReserveTime", Variant(time->Format("hh:nn")));
@@ -281,8 +150,8 @@ void Book(Shell& shell, const std::vector<std::string>& args) {
         shell.Error(GetMLText("Unknown cancel reason") + ": " + a.decline);
         return;
     }
-    if (a.decline.empty() && !PickTables(shell, *b.resv, SplitTables(a.words[5]))) return;
-    Save(shell, *b.resv);
+    if (a.decline.empty() && !PickBookingTables(shell, *b.resv, SplitTables(a.words[5]))) return;
+    SaveBooking(shell, *b.resv);
 }
 
 // One value asked through the field's control until it is accepted; false
@@ -317,7 +186,7 @@ void BookAsked(Shell& shell) {
     if (!outletLine) return;
     const Outlet* outlet = FindOutlet(shell, b.outlets, Trim(*outletLine));
     if (outlet == nullptr) return;
-    b.def = LoadDefinition(shell, FormOf(shell));
+    b.def = LoadDefinition(shell, BookingForm(shell));
     if (b.def == nullptr) return;
     b.def->FillDefaults();
     // The fields of the form in its order; date, time and covers decide the
@@ -349,7 +218,7 @@ void BookAsked(Shell& shell) {
         shell.Error(GetMLText("No meal period at this time"));
         return;
     }
-    if (!Start(shell, b, *outlet, *day, mp, FormOf(shell))) return;
+    if (!StartBooking(shell, b, *outlet, *day, mp, BookingForm(shell))) return;
     for (const auto& [code, value] : values)
         b.resv->Fields().SetField(code, Variant(value));
     Reservation& r = b.resv->Fields();
@@ -369,7 +238,7 @@ void BookAsked(Shell& shell) {
             shell.Error(GetMLText("Table") + " " + t + " " + GetMLText("cannot be held:") + " " +
                         GetMLText(HoldRefusalText(refusal)));
     }
-    Save(shell, *b.resv);
+    SaveBooking(shell, *b.resv);
 }
 
 void WaitList(Shell& shell, const std::vector<std::string>& args) {
@@ -395,7 +264,7 @@ void WaitList(Shell& shell, const std::vector<std::string>& args) {
         ids += (ids.empty() ? "" : ",") + Str(o->OutletID());
     }
     const int32_t mp = outlets.front()->GetMPOutlets().FindMPOutletID(*time);
-    if (!Start(shell, b, *outlets.front(), *day, mp, FormOf(shell))) return;
+    if (!StartBooking(shell, b, *outlets.front(), *day, mp, BookingForm(shell))) return;
     b.resv->SetOutlets(&b.outlets);
     if (!Assign(shell, b, a.values)) return;
     Reservation& r = b.resv->Fields();
@@ -404,34 +273,18 @@ void WaitList(Shell& shell, const std::vector<std::string>& args) {
     r.SetField("ReserveDate", Variant(day->DateText()));
     r.SetField("ReserveTime", Variant(time->Format("hh:nn")));
     r.SetField("ReserveCover", Variant(*covers));
-    Save(shell, *b.resv);
+    SaveBooking(shell, *b.resv);
 }
 
 void Walkin(Shell& shell, const std::vector<std::string>& args) {
     BookArgs a;
     if (!SplitPlainArgs(shell, args, 3, kWalkinUsage, a)) return;
-    Booking b(shell);
-    const Outlet* outlet = FindOutlet(shell, b.outlets, a.words[0]);
+    Outlets outlets;
+    const Outlet* outlet = FindOutlet(shell, outlets, a.words[0]);
     const auto covers = outlet != nullptr ? ReadCovers(shell, a.words[1]) : std::nullopt;
     if (!covers) return;
-    const DateTime now = DateTime::Now();
-    const int32_t mp = outlet->GetMPOutlets().FindMPOutletID(now);
-    if (mp <= 0) {
-        shell.Error(GetMLText("No meal period at this time"));
-        return;
-    }
-    const DateTime day = BusinessDate(outlet->GetMPOutlets(), now);
-    if (!Start(shell, b, *outlet, day, mp, kProfileWalkIn)) return;
-    Reservation& r = b.resv->Fields();
-    r.SetField("ReserveType", Variant("N"));
-    r.SetField("ReserveMode", Variant("W"));
-    if (!Assign(shell, b, a.values)) return;
-    r.SetField("ReserveDate", Variant(day.DateText()));
-    r.SetField("ReserveTime", Variant(now.Format("hh:nn")));
-    r.SetField("ReserveCover", Variant(*covers));
-    if (!PickTables(shell, *b.resv, SplitTables(a.words[2]))) return;
-    const int32_t id = Save(shell, *b.resv);
-    if (id > 0) CheckInWalkin(shell, *outlet, id, *covers, day);
+    TakeWalkin(shell, *outlet, *covers, SplitTables(a.words[2]),
+               [&shell, &a](Booking& b) { return Assign(shell, b, a.values); });
 }
 
 }  // namespace

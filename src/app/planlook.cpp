@@ -39,6 +39,7 @@ TableLook LookOfTable(PlanView& view, const std::string& tableNo, const ColorDef
     look.held = s->TableLock();
     look.blocked = s->Block();
     look.blockRemark = s->BlockRemark();
+    look.blockID = s->TableBlockID();
     look.shared = view.IsDuplicate(tableNo);
     look.state = "-";
     if (view.Kind().liveStates) {

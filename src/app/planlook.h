@@ -34,6 +34,7 @@ struct TableLook {
     bool blocked = false;  // blocked for the date
     bool shared = false;   // drawn on more than one plan in force
     std::string blockRemark;
+    int32_t blockID = 0;                 // the block's TableBlockID when blocked
     std::vector<TableBooking> bookings;  // in reservation time order
 };
 

@@ -139,18 +139,6 @@ bool FindReservation(Shell& shell, Outlets& outlets, const std::vector<std::stri
     return true;
 }
 
-namespace {
-
-// A reservation found by [OUTLET] ID and read through the telephone booking form.
-struct Opened {
-    Outlets outlets;  // owns found.outlet
-    int32_t id = 0;
-    Found found;
-    std::unique_ptr<ProfileDefinition> def;
-    Reservation r;
-};
-
-// False (and a line saying why) when the reservation cannot be found or read.
 bool OpenReservation(Shell& shell, const std::vector<std::string>& target, Opened& o) {
     if (!FindReservation(shell, o.outlets, target, o.id, o.found)) return false;
     o.def = LoadDefinition(shell, kProfileTelephone);
@@ -161,6 +149,20 @@ bool OpenReservation(Shell& shell, const std::vector<std::string>& target, Opene
     }
     return true;
 }
+
+bool SaveReservationEdit(Shell& shell, Opened& o) {
+    ProfileDefinition& def = *o.def;
+    if (!CheckReservationEdit(shell, def, o.r, *o.found.outlet)) return false;
+    if (def.ReservationUpdateSQL(o.id).empty()) {
+        shell.Out(GetMLText("No change"));
+        return true;
+    }
+    if (!UpdateResvAnnounced(shell, def, *o.found.db, *o.found.outlet, o.r)) return false;
+    shell.Out(GetMLText("Reservation updated") + ": " + std::to_string(o.id));
+    return true;
+}
+
+namespace {
 
 void ShowReservation(Shell& shell, const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2) {
@@ -195,13 +197,7 @@ void SetReservation(Shell& shell, const std::vector<std::string>& args) {
     ProfileDefinition& def = *o.def;
     if (!ApplyPeriodArgument(shell, def, o.r, *o.found.outlet, values)) return;
     if (!values.empty() && !ApplyAssignments(shell, def, values, false, false)) return;
-    if (!CheckReservationEdit(shell, def, o.r, *o.found.outlet)) return;
-    if (def.ReservationUpdateSQL(o.id).empty()) {
-        shell.Out(GetMLText("No change"));
-        return;
-    }
-    if (!UpdateResvAnnounced(shell, def, *o.found.db, *o.found.outlet, o.r)) return;
-    shell.Out(GetMLText("Reservation updated") + ": " + std::to_string(o.id));
+    SaveReservationEdit(shell, o);
 }
 
 }  // namespace

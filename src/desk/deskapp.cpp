@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QInputEvent>
 #include <QTimer>
+#include <algorithm>
 #include <deque>
 #include <fstream>
 #include <iostream>
@@ -13,9 +14,12 @@
 #include "core/mltext.h"
 #include "core/startup.h"
 #include "core/version.h"
+#include "desk/bookingdialog.h"
+#include "desk/deskactions.h"
 #include "desk/deskwindow.h"
 #include "desk/dialogs.h"
 #include "desk/qtuserinterface.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -81,6 +85,20 @@ int RunSession(QtUserInterface& ui) {
 
 }  // namespace
 
+namespace {
+
+// "A1,a2" as {"A1", "A2"}; "-" as none.
+std::vector<std::string> SplitTableList(const std::string& arg) {
+    std::vector<std::string> tables;
+    std::string list = arg == "-" ? "" : arg;
+    std::replace(list.begin(), list.end(), ',', ' ');
+    for (const std::string& t : Shell::SplitWords(list))
+        tables.push_back(UpperAscii(t));
+    return tables;
+}
+
+}  // namespace
+
 void AddDeskCommands(Shell& shell, DeskWindow& window) {
     DeskWindow* w = &window;
     shell.Add({"screenshot", "screenshot FILE", "Save the desk window as a PNG file",
@@ -93,6 +111,38 @@ void AddDeskCommands(Shell& shell, DeskWindow& window) {
                        sh.Error(GetMLText("Cannot write the file") + ": " + args[0]);
                    else
                        sh.Out("screenshot\t" + args[0]);
+               }});
+    shell.Add({"pick", "pick TABLES|-", "Pick tables on the plans, as clicks do (- picks none)",
+               [w](Shell& sh, const std::vector<std::string>& args) {
+                   if (args.size() != 1) {
+                       sh.Error(GetMLText("Usage") + ": pick TABLES|-");
+                       return;
+                   }
+                   w->PickTables(SplitTableList(args[0]));
+                   std::string picked;
+                   for (const std::string& t : w->SelectedTables())
+                       picked += (picked.empty() ? "" : ",") + t;
+                   sh.Out("picked\t" + picked);
+               }});
+    shell.Add({"formshot", "formshot TABLES|- FILE",
+               "Open the booking form for the tables, save it as a PNG file and close it unsaved",
+               [w](Shell& sh, const std::vector<std::string>& args) {
+                   if (args.size() != 2) {
+                       sh.Error(GetMLText("Usage") + ": formshot TABLES|- FILE");
+                       return;
+                   }
+                   w->PickTables(SplitTableList(args[0]));
+                   bool saved = false;
+                   w->Actions().Book([&](BookingDialog& form) {
+                       form.show();
+                       QApplication::processEvents();
+                       saved = form.grab().save(ToQ(args[1]), "PNG");
+                       return false;
+                   });
+                   if (!saved)
+                       sh.Error(GetMLText("Cannot write the file") + ": " + args[1]);
+                   else
+                       sh.Out("screenshot\t" + args[1]);
                }});
 }
 

@@ -7,6 +7,7 @@
 #include <QGraphicsView>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -26,6 +27,7 @@
 #include "app/venueargs.h"
 #include "core/globals.h"
 #include "core/mltext.h"
+#include "desk/deskactions.h"
 #include "desk/dialogs.h"
 #include "desk/eventpump.h"
 #include "desk/planscene.h"
@@ -33,6 +35,7 @@
 #include "desk/resvlistmodel.h"
 #include "messaging/kiv.h"
 #include "platform/eventloop.h"
+#include "platform/textutil.h"
 #include "users/user.h"
 #include "venue/outlets.h"
 #include "views/businessdate.h"
@@ -91,6 +94,21 @@ DeskWindow::DeskWindow(Shell& shell, QtUserInterface& ui)
     QMenu* file = menuBar()->addMenu(ML("&Program"));
     file->addAction(ML("Change password"), this, [this] { ChangePassword(); });
     file->addAction(ML("Quit"), this, [this] { close(); });
+    actions_ = new DeskActions(*this, shell_);
+    QMenu* tables = menuBar()->addMenu(ML("&Tables"));
+    tables->addAction(ML("Pick tables by number..."), QKeySequence(Qt::CTRL | Qt::Key_G), this,
+                      [this] { AskTables(); });
+    tables->addSeparator();
+    actions_->AddTo(*tables);
+    list_->addActions(QList<QAction*>(actions_->All().begin(), actions_->All().end()));
+    list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Enter or a double click on a row opens it in the form.
+    connect(list_, &QTableView::activated, this, [this] {
+        listChosenLast_ = true;
+        actions_->Change();
+    });
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { listChosenLast_ = true; });
 
     WireViewEvents();
     FillOutlets();
@@ -106,6 +124,11 @@ DeskWindow::DeskWindow(Shell& shell, QtUserInterface& ui)
     session->start(10000);
     UpdateServerStatus();
     resize(1400, 860);
+    // While an operation waits for a reply (a POS check-in: seconds) the
+    // window keeps painting; clicks and keys wait until it is done, so no
+    // second operation starts inside the first.
+    MainLoop().SetWaitHook(
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 }
 
 DeskWindow::~DeskWindow() {
@@ -115,6 +138,12 @@ DeskWindow::~DeskWindow() {
     e.CVFPResvUpdate = e.FVFPResvUpdate = e.CVFullResvUpdate = e.FVFullResvUpdate =
         e.PVFullResvUpdate = nullptr;
     e.CVFloorplanUpdate = e.FVFloorplanUpdate = nullptr;
+    MainLoop().SetWaitHook(nullptr);
+    // Scenes and the list emit selection changes while the widgets below
+    // destroy them, when this is no longer a window.
+    for (PlanScene* scene : scenes_)
+        scene->disconnect(this);
+    list_->selectionModel()->disconnect(this);
     ui_.OnPrint(nullptr);
     ui_.OnStatus(nullptr);
     ui_.SetDialogParent(nullptr);
@@ -205,6 +234,9 @@ void DeskWindow::BuildCentre() {
     list_->verticalHeader()->setVisible(false);
     list_->horizontalHeader()->setStretchLastSection(true);
     list_->setAlternatingRowColors(true);
+    // A waiting party is dragged from the list onto a table of the plan.
+    list_->setDragEnabled(true);
+    list_->setDragDropMode(QAbstractItemView::DragOnly);
     auto* split = new QSplitter(Qt::Horizontal);
     split->addWidget(tabs_);
     split->addWidget(list_);
@@ -344,6 +376,14 @@ void DeskWindow::RebuildPlans() {
         page->setScene(scene);
         page->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         page->setRenderHint(QPainter::Antialiasing);
+        page->setDragMode(QGraphicsView::RubberBandDrag);
+        page->setContextMenuPolicy(Qt::ActionsContextMenu);
+        page->addActions(QList<QAction*>(actions_->All().begin(), actions_->All().end()));
+        connect(scene, &QGraphicsScene::selectionChanged, this,
+                [this] { listChosenLast_ = false; });
+        scene->OnDrop([this](int32_t resvID, const std::string& tableNo) {
+            actions_->SeatWaiting(resvID, tableNo);
+        });
         // A wide plan shrinks to the page's width (never below 40 %), keeping
         // its proportions; a small one stays at its own size.
         const qreal width = std::max<qreal>(scene->sceneRect().width(), 1);
@@ -395,6 +435,7 @@ void DeskWindow::OnPlansChanged(ViewKind kind) {
 // Elapsed-time colours move with the clock; tables waiting for their
 // booking time open when it comes.
 void DeskWindow::OnMinuteTimer() {
+    if (MainLoop().Waiting()) return;  // in the middle of an operation
     PlanView* plans = shown_ ? Views().Plans(*shown_) : nullptr;
     if (plans == nullptr) return;
     plans->RecheckBookingStart();
@@ -418,7 +459,8 @@ void DeskWindow::UpdateServerStatus() {
 }
 
 void DeskWindow::CheckSessionTimeout() {
-    if (ui_.Scripted() || sessionEnded_ || g_oUser == nullptr || g_oUser->SessionTimeout() <= 0)
+    if (ui_.Scripted() || sessionEnded_ || MainLoop().Waiting() || g_oUser == nullptr ||
+        g_oUser->SessionTimeout() <= 0)
         return;
     const auto idle = std::chrono::steady_clock::now() - lastActivity_;
     if (idle <= std::chrono::minutes(g_oUser->SessionTimeout())) return;
@@ -447,14 +489,118 @@ void DeskWindow::RunCommand(const std::string& line) {
     ui_.Print("CulinaroTable> " + line);
     shell_.Execute(line);
     const std::vector<std::string> words = Shell::SplitWords(line);
-    if (!words.empty() && words[0] == "view") {
-        const std::optional<ViewKind> kind = Views().LastOpened();
-        if (kind && Views().View(*kind).IsOpen()) ShowOpenView(*kind);
-    }
     if (shell_.QuitRequested()) {
         sessionEnded_ = true;
         close();
+        return;
     }
+    const std::string first = words.empty() ? "" : words[0];
+    if (first == "view") {
+        const std::optional<ViewKind> kind = Views().LastOpened();
+        if (kind && Views().View(*kind).IsOpen()) ShowOpenView(*kind);
+    } else if (shown_ && !first.empty() && first != "screenshot" && first != "formshot" &&
+               first != "pick") {
+        // The relay passes a change on to the other workstations only: this
+        // window reads its own changes back.
+        Reread();
+    }
+}
+
+void DeskWindow::Reread() {
+    const std::vector<std::string> tables = SelectedTables();
+    const int32_t listed = ListReservation();
+    const bool listLast = listChosenLast_;
+    const int page = tabs_->currentIndex();
+    if (!OpenFromPickers()) return;
+    PickTables(tables);
+    if (page >= 0 && page < tabs_->count()) tabs_->setCurrentIndex(page);
+    if (listed > 0) PickListRow(listed);
+    listChosenLast_ = listLast;
+}
+
+ResvView* DeskWindow::ShownView() const {
+    return shown_ ? &Views().View(*shown_) : nullptr;
+}
+
+bool DeskWindow::HasPlans() const {
+    return shown_ && Views().Plans(*shown_) != nullptr;
+}
+
+std::vector<std::string> DeskWindow::SelectedTables() const {
+    std::vector<std::string> tables;
+    for (PlanScene* scene : scenes_)
+        for (const auto& [no, item] : scene->Items())
+            if (item->isSelected() && std::find(tables.begin(), tables.end(), no) == tables.end())
+                tables.push_back(no);
+    return tables;
+}
+
+void DeskWindow::PickTables(const std::vector<std::string>& tables) {
+    int page = -1;  // the first plan holding a picked table comes to the front
+    for (std::size_t i = 0; i < scenes_.size(); ++i) {
+        scenes_[i]->clearSelection();
+        for (const std::string& no : tables) {
+            TableItem* item = scenes_[i]->Item(no);
+            if (item == nullptr) continue;
+            item->setSelected(true);
+            if (page < 0) page = static_cast<int>(i);
+        }
+    }
+    if (page >= 0) tabs_->setCurrentIndex(page);
+    listChosenLast_ = false;
+}
+
+void DeskWindow::AskTables() {
+    const auto line = ui_.ReadLine(GetMLText("Tables (comma separated)") + ": ", false);
+    if (!line) return;
+    std::vector<std::string> tables;
+    std::string words = *line;
+    std::replace(words.begin(), words.end(), ',', ' ');
+    for (const std::string& word : Shell::SplitWords(words))
+        tables.push_back(UpperAscii(word));
+    PickTables(tables);
+}
+
+int32_t DeskWindow::ListReservation() const {
+    const QModelIndex at = list_->currentIndex();
+    return at.isValid() && list_->selectionModel()->isSelected(at) ? model_->ReserveIDAt(at.row())
+                                                                   : 0;
+}
+
+bool DeskWindow::PickListRow(int32_t id) {
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        if (model_->ReserveIDAt(row) != id) continue;
+        list_->selectRow(row);
+        list_->setCurrentIndex(model_->index(row, 0));
+        listChosenLast_ = true;
+        return true;
+    }
+    return false;
+}
+
+const TableLook* DeskWindow::LookOf(const std::string& tableNo) const {
+    for (PlanScene* scene : scenes_)
+        if (TableItem* item = scene->Item(tableNo)) return &item->Look();
+    return nullptr;
+}
+
+std::vector<int32_t> DeskWindow::ReservationsOnPickedTables() const {
+    std::vector<int32_t> ids;
+    for (const std::string& no : SelectedTables())
+        for (PlanScene* scene : scenes_)
+            if (TableItem* item = scene->Item(no);
+                item != nullptr && !item->Look().bookings.empty()) {
+                ids.push_back(item->Look().bookings.front().reserveID);
+                break;
+            }
+    return ids;
+}
+
+int32_t DeskWindow::SelectedReservation() const {
+    const int32_t listed = ListReservation();
+    if (listChosenLast_ && listed > 0) return listed;
+    const std::vector<int32_t> onTables = ReservationsOnPickedTables();
+    return !onTables.empty() ? onTables.front() : listed;
 }
 
 bool DeskWindow::Screenshot(const std::string& path) {

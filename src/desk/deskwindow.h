@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "app/planlook.h"
 #include "venue/tablecolor.h"
 #include "views/viewset.h"
 
+class DeskActions;
 class EventPump;
 class KIV;
 class PlanScene;
@@ -42,6 +44,9 @@ class DeskWindow : public QMainWindow {
     // Opens the view the pickers name (the kind follows from the date
     // against the outlet's business date); false when it could not load.
     bool OpenFromPickers();
+    // Reopens the shown view from the database (after this workstation's own
+    // change), keeping the picked tables, the plan shown and the list row.
+    void Reread();
     // Runs one console command as typed on the window's command line; a
     // `view` command switches the window to the view it opened.
     void RunCommand(const std::string& line);
@@ -59,6 +64,26 @@ class DeskWindow : public QMainWindow {
     void SetColorMode(ColorMode mode);
     // Sets the search text of the list.
     void Search(const QString& text);
+    // The view shown; nullptr when none. HasPlans: it draws floor plans.
+    ResvView* ShownView() const;
+    bool HasPlans() const;
+    // The tables picked on the plans (in plan and table order).
+    std::vector<std::string> SelectedTables() const;
+    // Picks exactly `tables` (upper case) on the plans.
+    void PickTables(const std::vector<std::string>& tables);
+    // The reservation chosen in the list; 0 when none.
+    int32_t ListReservation() const;
+    // Chooses the list row of `id`; false when the list does not show it.
+    bool PickListRow(int32_t id);
+    // The reservation an action is for: the one last chosen, in the list or
+    // as the first booking of the first picked table; 0 when none.
+    int32_t SelectedReservation() const;
+    // The look of a table on the plans; nullptr when none shows it.
+    const TableLook* LookOf(const std::string& tableNo) const;
+    // The first booking of each picked table that has one.
+    std::vector<int32_t> ReservationsOnPickedTables() const;
+    DeskActions& Actions() const { return *actions_; }
+
     // The time of the last key press or click (the session time-out).
     void NoteActivity() { lastActivity_ = std::chrono::steady_clock::now(); }
 
@@ -83,6 +108,7 @@ class DeskWindow : public QMainWindow {
     void UpdateServerStatus();
     void CheckSessionTimeout();
     void ChangePassword();
+    void AskTables();
 
     Shell& shell_;
     QtUserInterface& ui_;
@@ -102,6 +128,8 @@ class DeskWindow : public QMainWindow {
     QLabel* serverLabel_ = nullptr;
     std::vector<PlanScene*> scenes_;
     std::optional<ViewKind> shown_;
+    DeskActions* actions_ = nullptr;
+    bool listChosenLast_ = false;  // the list was used after the plans
     ColorMode colorMode_ = ColorMode::ByState;
     bool syncing_ = false;  // pickers set by the program, not the user
     bool sessionEnded_ = false;

@@ -1,5 +1,7 @@
 #include "desk/planscene.h"
 
+#include <QGraphicsSceneDragDropEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <cmath>
 #include <numbers>
@@ -51,6 +53,10 @@ TableItem::TableItem(const FPTable& table, int fontSize)
       fontSize_(fontSize > 0 ? fontSize : kDefaultTableFontSize) {
     setPos(table.XCoord(), table.YCoord());
     setToolTip(ToQ(tableNo_));
+    // Tables are picked for bookings and actions (Ctrl+click adds one); a
+    // waiting party may be dropped on one.
+    setFlag(QGraphicsItem::ItemIsSelectable);
+    setAcceptDrops(true);
 }
 
 void TableItem::SetLook(TableLook look) {
@@ -170,6 +176,23 @@ void TableItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidge
         p.drawRoundedRect(r, 4, 4);
     PaintMarks(p);
     PaintText(p);
+    if (isSelected()) {
+        p.setPen(QPen(QColor(0x10, 0x60, 0xE0), 3));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(-4, -4, 4, 4));
+    }
+}
+
+void TableItem::dragEnterEvent(QGraphicsSceneDragDropEvent* event) {
+    event->setAccepted(event->mimeData()->hasFormat(kReserveIDMime));
+}
+
+void TableItem::dropEvent(QGraphicsSceneDragDropEvent* event) {
+    const int32_t id = event->mimeData()->data(kReserveIDMime).toInt();
+    if (auto* plan = dynamic_cast<PlanScene*>(scene()); plan != nullptr && id > 0) {
+        event->acceptProposedAction();
+        plan->Dropped(id, tableNo_);
+    }
 }
 
 PlanScene::PlanScene(const FloorPlan& plan, QObject* parent)

@@ -6,6 +6,7 @@
 // reservations on it).
 #include <QGraphicsItem>
 #include <QGraphicsScene>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ class TableItem : public QGraphicsItem {
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
+  protected:
+    void dragEnterEvent(QGraphicsSceneDragDropEvent* event) override;
+    void dropEvent(QGraphicsSceneDragDropEvent* event) override;
+
   private:
     void PaintSeats(QPainter& p) const;
     void PaintMarks(QPainter& p) const;
@@ -57,8 +62,15 @@ class PlanScene : public QGraphicsScene {
     // The item of a table number (upper case); nullptr when not on this plan.
     TableItem* Item(const std::string& tableNo) const;
     const std::map<std::string, TableItem*>& Items() const { return items_; }
+    // Called with the ReserveID and the table when a reservation of the list
+    // is dropped on a table.
+    void OnDrop(std::function<void(int32_t, const std::string&)> fn) { onDrop_ = std::move(fn); }
+    void Dropped(int32_t id, const std::string& tableNo) const {
+        if (onDrop_) onDrop_(id, tableNo);
+    }
 
   private:
+    std::function<void(int32_t, const std::string&)> onDrop_;
     int32_t fpID_;
     std::map<std::string, TableItem*> items_;
 };
@@ -67,6 +79,9 @@ class PlanScene : public QGraphicsScene {
 // `only` when given. Arrival times are read once for the tables repainted.
 void RepaintTables(const std::vector<PlanScene*>& scenes, PlanView& view, const ColorDefs& colors,
                    ColorMode mode, const std::vector<std::string>* only = nullptr);
+
+// The drag format of a reservation from the list: its ReserveID as text.
+inline constexpr const char* kReserveIDMime = "application/x-culinarotable-reserveid";
 
 // A colour value 0xRRGGBB as a QColor.
 QColor ToQColor(int32_t value);

@@ -1,8 +1,11 @@
 #include "desk/resvlistmodel.h"
 
+#include <QMimeData>
+
 #include "app/planlook.h"
 #include "app/profileargs.h"
 #include "core/mltext.h"
+#include "desk/planscene.h"
 #include "desk/qtuserinterface.h"
 #include "profiles/profiledefinition.h"
 #include "profiles/profilefield.h"
@@ -65,4 +68,19 @@ QVariant ResvListModel::headerData(int section, Qt::Orientation orientation, int
     if (section == 0) return ToQ(GetMLText("ID"));
     const auto col = static_cast<std::size_t>(section - 1);
     return col < columns_.size() ? ToQ(columns_[col]->ResvListHeader()) : QVariant();
+}
+
+Qt::ItemFlags ResvListModel::flags(const QModelIndex& index) const {
+    return QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
+}
+
+QStringList ResvListModel::mimeTypes() const {
+    return {QString::fromLatin1(kReserveIDMime)};
+}
+
+QMimeData* ResvListModel::mimeData(const QModelIndexList& indexes) const {
+    if (indexes.isEmpty()) return nullptr;
+    auto* data = new QMimeData;
+    data->setData(kReserveIDMime, QByteArray::number(ReserveIDAt(indexes.front().row())));
+    return data;
 }

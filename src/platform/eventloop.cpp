@@ -69,6 +69,11 @@ void EventLoop::RunFor(int ms) {
 
 bool EventLoop::PumpUntil(const std::function<bool()>& done, int timeoutMs, int stepMs) {
     auto start = std::chrono::steady_clock::now();
+    struct Depth {
+        int& n;
+        explicit Depth(int& c) : n(c) { ++n; }
+        ~Depth() { --n; }
+    } depth(waiting_);
     for (;;) {
         if (done()) return true;
         auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -81,6 +86,7 @@ bool EventLoop::PumpUntil(const std::function<bool()>& done, int timeoutMs, int 
         if (io_.stopped()) io_.restart();
         io_.run_one_for(std::chrono::milliseconds(stepMs));
         io_.poll();
+        if (waitHook_) waitHook_();
     }
 }
 

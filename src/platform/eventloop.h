@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 
 class EventLoop {
   public:
@@ -37,6 +38,13 @@ class EventLoop {
     // `done` became true.
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs, int stepMs = 5);
 
+    // Called once per step while PumpUntil waits (a window keeps painting
+    // during a POS reply); nullptr for none.
+    void SetWaitHook(std::function<void()> hook) { waitHook_ = std::move(hook); }
+    // Whether a PumpUntil wait is running (a poller outside it must not
+    // re-enter the loop).
+    bool Waiting() const { return waiting_ > 0; }
+
     // Runs until Stop().
     void Run();
     void Stop();
@@ -48,6 +56,8 @@ class EventLoop {
     asio::io_context io_;
     std::map<TimerId, std::shared_ptr<Timer>> timers_;
     TimerId nextId_ = 1;
+    std::function<void()> waitHook_;
+    int waiting_ = 0;
 };
 
 // The process-wide loop of the workstation.
