@@ -14,6 +14,7 @@
 #include "core/mltext.h"
 #include "messages/resvmessenger.h"
 #include "messaging/kiv.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 #include "profiles/fieldinput.h"
@@ -34,10 +35,6 @@ constexpr const char* kBookUsage =
     "[--decline REASON]";
 constexpr const char* kWaitUsage = "waitlist OUTLET[,OUTLET...] DATE TIME COVERS [FIELD=VALUE ...]";
 constexpr const char* kWalkinUsage = "walkin OUTLET COVERS TABLES [FIELD=VALUE ...]";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 // Positional words, FIELD=VALUE words and the two options.
 struct BookArgs {

@@ -6,6 +6,7 @@
 #include "app/venueargs.h"
 #include "core/globals.h"
 #include "core/mltext.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 #include "registry/dbconnections.h"
@@ -13,13 +14,7 @@
 #include "sql/sqldb.h"
 #include "views/businessdate.h"
 
-namespace {
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // The booking form of the signed-in operation mode.
 int BookingForm(const Shell& shell) {

@@ -11,6 +11,7 @@
 #include "messages/batchjob.h"
 #include "messages/cancelmsgs.h"
 #include "messages/resvmessenger.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "registry/dbconnections.h"
 #include "reservations/reservation.h"
@@ -19,10 +20,6 @@
 #include "venue/outlets.h"
 
 namespace {
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 int32_t UserID() {
     return g_oUser != nullptr ? g_oUser->UserID() : 0;

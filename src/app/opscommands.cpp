@@ -20,6 +20,7 @@
 #include "messages/resvmessenger.h"
 #include "messaging/kiv.h"
 #include "platform/eventloop.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "registry/client.h"
@@ -35,10 +36,6 @@
 namespace {
 
 constexpr const char* kModule = "Console";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 int32_t ThisClientID() {
     return g_oClient != nullptr ? g_oClient->ClientID() : 0;

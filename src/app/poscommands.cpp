@@ -13,6 +13,7 @@
 #include "core/mltext.h"
 #include "messaging/kiv.h"
 #include "messaging/posservers.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "registry/dbconnections.h"
 #include "reservations/kivfunc.h"
@@ -21,10 +22,6 @@
 #include "views/businessdate.h"
 
 namespace {
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 void CheckIn(Shell& shell, const std::vector<std::string>& args) {
     constexpr const char* kUsage = "checkin [OUTLET] ID [--force] [--cover N]";

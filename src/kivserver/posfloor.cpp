@@ -5,16 +5,13 @@
 #include "messaging/scriptnode.h"
 #include "messaging/scriptvarlist.h"
 #include "platform/datetime.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "sql/sqldb.h"
 
 namespace kivsrv {
 
 namespace {
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 // The first row's first column as text; "" when there is none.
 std::string One(SQLDB& db, const std::string& sql) {

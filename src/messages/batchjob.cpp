@@ -3,16 +3,13 @@
 #include <algorithm>
 
 #include "core/log.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "sql/sqldb.h"
 
 namespace {
 
 constexpr const char* kClass = "BatchMessageJob";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 std::string TextSQL(const std::string& s) {
     return s.empty() ? "NULL" : SQLStr(s);

@@ -1,15 +1,12 @@
 #include "messages/msgconfig.h"
 
 #include "core/log.h"
+#include "platform/strnum.h"
 #include "sql/sqldb.h"
 
 namespace {
 
 constexpr const char* kModule = "ResvMessage";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 void ReadConfig(const Recordset* rs, char level, MessageConfig& c) {
     c.SMSOutletID = FieldLng(rs, "SMSOutletID");

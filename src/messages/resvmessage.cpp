@@ -1,15 +1,12 @@
 #include "messages/resvmessage.h"
 
 #include "core/log.h"
+#include "platform/strnum.h"
 #include "sql/sqldb.h"
 
 namespace {
 
 constexpr const char* kModule = "ResvMessage";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 std::string TimeSQL(const std::optional<DateTime>& t) {
     return t ? SQLStr(t->ToText()) : "NULL";

@@ -4,6 +4,7 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "messages/msgconfig.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "registry/dbconnections.h"
@@ -15,10 +16,6 @@
 namespace {
 
 constexpr const char* kModule = "ResvMessage";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 bool OptedOut(const std::string& choice) {
     return UpperAscii(Trim(choice)) == "NO";

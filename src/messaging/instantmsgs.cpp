@@ -7,6 +7,7 @@
 #include "core/globals.h"
 #include "core/log.h"
 #include "messaging/kivconnections.h"
+#include "platform/strnum.h"
 #include "registry/dbconnections.h"
 #include "sql/sqldb.h"
 #include "venue/outlets.h"
@@ -14,10 +15,6 @@
 namespace {
 
 constexpr const char* kClass = "KIVFunc";
-
-std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 // The statement that writes a message; its new id is the batch's last
 // result set.

@@ -5,15 +5,12 @@
 
 #include "messaging/json.h"
 #include "platform/datetime.h"
+#include "platform/textutil.h"
 
 namespace {
 
-std::string Upper(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    s.erase(0, s.find_first_not_of(' '));
-    s.erase(s.find_last_not_of(' ') + 1);
-    return s;
+std::string Upper(const std::string& s) {
+    return Trim(UpperAscii(s), " ");
 }
 
 // A whole number given as a number or as a text of digits.

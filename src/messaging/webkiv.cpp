@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/mltext.h"
 #include "messaging/httppost.h"
+#include "platform/textutil.h"
 
 namespace {
 
@@ -85,18 +86,11 @@ pugi::xml_node FirstElementChild(const pugi::xml_node& parent) {
     return {};
 }
 
-std::string Trimmed(std::string s) {
-    const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
-    s.erase(s.begin(), std::find_if_not(s.begin(), s.end(), blank));
-    s.erase(std::find_if_not(s.rbegin(), s.rend(), blank).base(), s.end());
-    return s;
-}
-
 }  // namespace
 
 WebKIVSettings WebKIVSettings::FromConfig(const Config& config) {
     WebKIVSettings s;
-    s.url = Trimmed(config.ConfigParam("WebKIVSvrRef").ToText());
+    s.url = Trim(config.ConfigParam("WebKIVSvrRef").ToText(), kSpaceChars);
     s.merchantID = config.ConfigParam("WebKIVMerchantID").ToInt32();
     s.loginID = config.ConfigParam("WebKIVLoginID").ToText();
     s.password = config.ConfigParam("WebKIVLoginPasswd").ToText();
@@ -138,9 +132,9 @@ SoapAnswer ReadSoapAnswer(const std::string& xml) {
     if (!response) return answer;
     if (LocalName(response) == "Fault") {
         answer.kind = SoapAnswer::kFault;
-        answer.value = Trimmed(TextContent(ChildNamed(response, "faultstring")));
+        answer.value = Trim(TextContent(ChildNamed(response, "faultstring")), kSpaceChars);
         if (answer.value.empty())
-            answer.value = Trimmed(TextContent(ChildNamed(response, "faultcode")));
+            answer.value = Trim(TextContent(ChildNamed(response, "faultcode")), kSpaceChars);
         return answer;
     }
     answer.kind = SoapAnswer::kReturn;
@@ -150,7 +144,7 @@ SoapAnswer ReadSoapAnswer(const std::string& xml) {
 }
 
 bool WebUpdateSucceeded(const std::string& returnValue) {
-    std::string v = Trimmed(returnValue);
+    std::string v = Trim(returnValue, kSpaceChars);
     std::transform(v.begin(), v.end(), v.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return v == "1" || v == "true" || v == "ok" || v == "success";
@@ -239,7 +233,7 @@ std::string WebKIV::LoginWebKIV() {
               value)) {
         return {};
     }
-    sessionID_ = Trimmed(value);
+    sessionID_ = Trim(value, kSpaceChars);
     if (sessionID_.empty()) {
         Fail(Failure::kRefused, "LoginWebKIV", "The web booking service refused the sign-in", "");
     }

@@ -13,7 +13,6 @@
 #include "venue/outlet.h"
 
 using kivfunc_support::kClass;
-using kivfunc_support::Str;
 using kivfunc_support::ThisClientID;
 
 std::string HoldRefusalText(HoldRefusal refusal) {

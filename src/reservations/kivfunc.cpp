@@ -22,7 +22,6 @@ namespace {
 
 using kivfunc_support::kClass;
 using kivfunc_support::ReadRC;
-using kivfunc_support::Str;
 using kivfunc_support::ThisClientID;
 
 constexpr const char* kBindingOutletText = "Cannot retreive Outlet: ";

@@ -20,7 +20,6 @@ namespace {
 
 using kivfunc_support::kClass;
 using kivfunc_support::ReadRC;
-using kivfunc_support::Str;
 using kivfunc_support::ThisClientID;
 
 // The standing holds of one table, date and meal period taken before the

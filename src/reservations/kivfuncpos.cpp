@@ -15,7 +15,6 @@
 namespace {
 
 using kivfunc_support::kClass;
-using kivfunc_support::Str;
 
 constexpr int32_t kErrInvalidOutlet = 9009;
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/globals.h"
+#include "platform/strnum.h"
 #include "registry/client.h"
 #include "sql/sqldb.h"
 
@@ -13,10 +14,6 @@ namespace kivfunc_support {
 
 // The class name the operations log and set errors under.
 inline constexpr const char* kClass = "KIVFunc";
-
-inline std::string Str(int64_t v) {
-    return std::to_string(v);
-}
 
 // This workstation's client id; 0 before one is registered.
 inline int32_t ThisClientID() {

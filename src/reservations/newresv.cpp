@@ -18,8 +18,6 @@
 
 namespace {
 
-using kivfunc_support::Str;
-
 constexpr const char* kClass = "NewResv";
 
 }  // namespace

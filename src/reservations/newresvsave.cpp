@@ -28,8 +28,6 @@
 
 namespace {
 
-using kivfunc_support::Str;
-
 constexpr const char* kClass = "NewResv";
 constexpr const char* kProc = "SaveNewReservation";
 

@@ -15,8 +15,6 @@
 
 namespace {
 
-using kivfunc_support::Str;
-
 constexpr const char* kModule = "modGlobal";
 constexpr const char* kProc = "UpdateResvCheckWebAllotment";
 

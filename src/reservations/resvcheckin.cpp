@@ -14,7 +14,6 @@
 namespace {
 
 using kivfunc_support::kClass;
-using kivfunc_support::Str;
 
 // One live status row as check-in reads it.
 struct StatusRow {

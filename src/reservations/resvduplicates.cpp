@@ -14,8 +14,6 @@
 
 namespace {
 
-using kivfunc_support::Str;
-
 // The "SAME" fields' condition, or "" when one of them is empty.
 std::string SameFieldsCondition(const ProfileDefinition* def, const Reservation& booking) {
     if (def == nullptr) return "";

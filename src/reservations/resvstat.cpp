@@ -18,7 +18,6 @@
 namespace {
 
 using kivfunc_support::kClass;
-using kivfunc_support::Str;
 
 bool ParamOn(const char* name) {
     return g_oConfig != nullptr && g_oConfig->ConfigParam(name).ToInt32() == 1;

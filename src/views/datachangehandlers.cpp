@@ -5,6 +5,7 @@
 
 #include "core/globals.h"
 #include "core/log.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "profiles/profiledefinition.h"
 #include "registry/dbconnections.h"
@@ -20,10 +21,6 @@
 namespace {
 
 constexpr const char* kModule = "KIV";
-
-std::string Str(int32_t v) {
-    return std::to_string(v);
-}
 
 // The statuses a day's full list holds, and those its floor plans show.
 bool InFullList(const std::string& status) {
