@@ -168,7 +168,8 @@ bool ProcGetAllotmentByDate(ProcedureContext& ctx, const std::vector<ProcedureAr
         {Variant(outlet), Variant(mp), d});
     auto usage = ctx.Query(
         "SELECT UPPER(TR.TableNo), R.ReserveID, IFNULL(TR.Occupied, 0),"
-        " CASE WHEN IFNULL(R.ArrivalTime, '') = '' THEN 0 ELSE 1 END, IFNULL(R.ReserveMode, '')"
+        " CASE WHEN IFNULL(CAST(R.ArrivalTime AS TEXT), '') = '' THEN 0 ELSE 1 END,"
+        " IFNULL(R.ReserveMode, '')"
         " FROM tbl_TableReserve TR JOIN tbl_Reservation R ON R.ReserveID = TR.ReserveID"
         " WHERE TR.RowStatus = 'A' AND R.RowStatus = 'A' AND R.OutletID = ? AND R.ReserveDate = ?"
         " AND R.MPOutletID = ?",
