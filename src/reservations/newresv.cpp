@@ -106,21 +106,16 @@ bool NewResv::SetGuest(int32_t guestID) {
     resv_.SetField("GuestID", Variant(guestID));
     // The guest's columns the booking form carries, and what the black-list
     // alert shows.
-    // The fields are stored under the form's spelling, not the column name
-    // the engine reports: a server may give the names folded to lower case.
     for (int i = 0; i < rs->FieldCount(); ++i) {
         const std::string& name = rs->FieldAt(i).Name;
         const std::string upper = UpperAscii(name);
-        std::string key = upper == "BLACKLIST"          ? "BlackList"
-                          : upper == "BLACKLISTCAPTION" ? "BlackListCaption"
-                                                        : "";
-        if (key.empty() && def_ != nullptr) {
+        bool copy = upper == "BLACKLIST" || upper == "BLACKLISTCAPTION";
+        if (!copy && def_ != nullptr) {
             const ProfileField* f = def_->FindField(name);
-            if (f != nullptr && f->DataFromGuestTable() && f->DataFromResvTable())
-                key = f->ProfileCode();
+            copy = f != nullptr && f->DataFromGuestTable() && f->DataFromResvTable();
         }
-        if (!key.empty() && upper != "GUESTID" && upper != "ROWSTATUS")
-            resv_.SetField(key, Variant(rs->Field(i)->IsNull() ? "" : rs->Field(i)->ToText()));
+        if (copy && upper != "GUESTID" && upper != "ROWSTATUS")
+            resv_.SetField(name, Variant(rs->Field(i)->IsNull() ? "" : rs->Field(i)->ToText()));
     }
     return true;
 }

@@ -344,6 +344,11 @@ TEST_F(PgTest, InstallationSchemaLoadsAndHoldsStayUnique) {
     auto rs = db.RunSQLReturnRS("SELECT RowModified FROM tbl_TableTemp WHERE TempID = 3");
     ASSERT_TRUE(rs) << db.ErrDescription();
     EXPECT_EQ(rs->Field("RowModified")->Type(), VarType::Date);  // the column default
+    // SELECT * names the columns as the schema spells them, not folded.
+    rs = db.RunSQLReturnRS("SELECT * FROM tbl_TableTemp WHERE 1 = 0");
+    ASSERT_TRUE(rs) << db.ErrDescription();
+    EXPECT_EQ(rs->FieldAt(0).Name, "TempID");
+    EXPECT_EQ(rs->FieldAt(rs->FieldIndex("rowstatus")).Name, "RowStatus");
 }
 
 // init --engine postgresql: one database per server, the connection INI and
