@@ -422,6 +422,26 @@ class PgBatchExecutor : public StatementExecutor {
         return true;
     }
 
+    bool Evaluate(const SqlStatement& st, const std::vector<BoundParam>& params, Variant& value,
+                  DBError& err) override {
+        StatementOutcome outcome;
+        if (!Run(st, params, outcome, err)) return false;
+        value = outcome.Rows && outcome.Rows->RecordCount() > 0 ? outcome.Rows->Rows()[0][0]
+                                                                : Variant();
+        return true;
+    }
+
+    bool FunctionArgs(const TableFunctionCall& call, const std::vector<BoundParam>& params,
+                      std::vector<Variant>& args, DBError& err) override {
+        if (call.ArgsSql.empty()) return true;  // fn()
+        SqlStatement query;
+        query.Sql = call.ArgsSql;
+        StatementOutcome outcome;
+        if (!Run(query, params, outcome, err)) return false;
+        if (outcome.Rows && outcome.Rows->RecordCount() > 0) args = outcome.Rows->Rows()[0];
+        return true;
+    }
+
     bool Transaction(const std::string& verb, DBError& err) override {
         // The embedded engine's BEGIN IMMEDIATE is a plain BEGIN here: rows
         // are locked as they are written.

@@ -251,12 +251,7 @@ std::vector<BoundParam> BatchRunner::Bind(const std::vector<ParamRef>& params) {
 }
 
 bool BatchRunner::Evaluate(const SqlStatement& st, Variant& value) {
-    StatementOutcome outcome;
-    if (!exec_.Run(st, Bind(st.Params), outcome, err_)) return false;
-    value = outcome.Rows && outcome.Rows->RecordCount() > 0 && !outcome.Rows->Rows()[0].empty()
-                ? outcome.Rows->Rows()[0][0]
-                : Variant();
-    return true;
+    return exec_.Evaluate(st, Bind(st.Params), value, err_);
 }
 
 bool BatchRunner::Assign(const std::string& var, const Variant& value, const TypeSpec& source) {
@@ -273,13 +268,7 @@ bool BatchRunner::TableFunctions(const SqlStatement& st,
         const DBTableFunction* fn = FindDBTableFunction(call.Function);
         if (fn == nullptr) return Fail(kErrSql, "Invalid object name '" + call.Function + "'.");
         std::vector<Variant> args;
-        if (!call.ArgsSql.empty()) {
-            SqlStatement argsQuery;
-            argsQuery.Sql = call.ArgsSql;
-            StatementOutcome outcome;
-            if (!exec_.Run(argsQuery, Bind(call.ArgParams), outcome, err_)) return false;
-            if (outcome.Rows && outcome.Rows->RecordCount() > 0) args = outcome.Rows->Rows()[0];
-        }
+        if (!exec_.FunctionArgs(call, Bind(call.ArgParams), args, err_)) return false;
         std::vector<Recordset::Row> rows;
         std::unique_ptr<ProcedureContext> ctx = exec_.FunctionContext();
         std::string error;

@@ -34,6 +34,12 @@ class StatementExecutor {
     // Runs one statement with its parameters in order; false with `err`.
     virtual bool Run(const SqlStatement& st, const std::vector<BoundParam>& params,
                      StatementOutcome& outcome, DBError& err) = 0;
+    // A condition's or expression's single value (NULL when no row).
+    virtual bool Evaluate(const SqlStatement& st, const std::vector<BoundParam>& params,
+                          Variant& value, DBError& err) = 0;
+    // The arguments of a table function call (call.ArgsSql's one row).
+    virtual bool FunctionArgs(const TableFunctionCall& call, const std::vector<BoundParam>& params,
+                              std::vector<Variant>& args, DBError& err) = 0;
     // `verb`: "BEGIN IMMEDIATE", "COMMIT" or "ROLLBACK".
     virtual bool Transaction(const std::string& verb, DBError& err) = 0;
     // @@IDENTITY of the connection; nullopt for NULL.
