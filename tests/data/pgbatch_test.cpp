@@ -194,6 +194,9 @@ TEST_F(PgBatchTest, ConditionsBlocksAndRowCounts) {
         {"DECLARE @i INT SET @i = 3 SELECT @@ROWCOUNT", "1"},
         {"SELECT Name FROM T IF 1 = 1 SELECT @@ROWCOUNT", "alpha,Beta,gamma,zeta|0"},
         {"SELECT Name FROM T WHERE ID = 1 PRINT 'x' SELECT @@ROWCOUNT", "alpha|0"},
+        {"SELECT Name FROM T WHERE ID = 1 SET ANSI_NULLS ON SET XACT_ABORT ON "
+         "SELECT @@ROWCOUNT",
+         "alpha|0"},
         {"SELECT 1 RETURN SELECT 2", "1"},
         {"RAISERROR('only a note', 10, 1) SELECT 'went on'", "went on"},
         {"IF 1 = 1 BEGIN RAISERROR('stopped here', 16, 1) RETURN END SELECT 2",
