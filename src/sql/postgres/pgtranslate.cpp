@@ -71,6 +71,18 @@ std::string MapType(const std::string& lower, bool textIgnoresCase, bool& dropsL
     return it->second;
 }
 
+// What the runner binds to each $n of `s`.
+std::vector<ParamRef> ParamRefs(const PgStatement& s) {
+    std::vector<ParamRef> refs(s.Params.size());
+    for (std::size_t i = 0; i < s.Params.size(); ++i) {
+        refs[i].Kind = s.Params[i] == PgParam::RowCount   ? ParamKind::RowCount
+                       : s.Params[i] == PgParam::Identity ? ParamKind::Identity
+                                                          : ParamKind::Variable;
+        refs[i].Name = s.ParamVars[i];
+    }
+    return refs;
+}
+
 class StatementWriter {
   public:
     // `vars`: the batch's variables, which become parameters; nullptr
@@ -339,14 +351,7 @@ class StatementWriter {
             StatementWriter w(t_, i_ + 2, close, ci_, args, vars_);
             w.Run();
             call.ArgsSql = "SELECT " + args.Sql;
-            for (std::size_t p = 0; p < args.Params.size(); ++p) {
-                ParamRef r;
-                r.Kind = args.Params[p] == PgParam::RowCount   ? ParamKind::RowCount
-                         : args.Params[p] == PgParam::Identity ? ParamKind::Identity
-                                                               : ParamKind::Variable;
-                r.Name = args.ParamVars[p];
-                call.ArgParams.push_back(r);
-            }
+            call.ArgParams = ParamRefs(args);
         }
         Emit("pg_temp." + Quoted(call.TempName));
         out_.TableFunctions.push_back(std::move(call));
@@ -896,15 +901,8 @@ bool Guard(std::string& error, Fn&& fn) {
 SqlStatement ToSqlStatement(PgStatement&& s, StatementKind kind) {
     SqlStatement out;
     out.Kind = kind;
+    out.Params = ParamRefs(s);
     out.Sql = std::move(s.Sql);
-    for (std::size_t i = 0; i < s.Params.size(); ++i) {
-        ParamRef r;
-        r.Kind = s.Params[i] == PgParam::RowCount   ? ParamKind::RowCount
-                 : s.Params[i] == PgParam::Identity ? ParamKind::Identity
-                                                    : ParamKind::Variable;
-        r.Name = s.ParamVars[i];
-        out.Params.push_back(std::move(r));
-    }
     out.AssignTargets = std::move(s.AssignTargets);
     out.HasFrom = s.HasFrom;
     out.SelectInto = s.SelectInto;
