@@ -131,9 +131,9 @@ TEST_F(JoinedDesksTest, SQLiteInstallation) {
     EXPECT_FALSE(fs::exists(dir.File("DESK-A/Data")));
 }
 
-// The installation's databases on a PostgreSQL server; DESK-A gives no login,
-// so its connection falls back on libpq's own defaults (the environment),
-// DESK-B names one.
+// The installation's databases on a PostgreSQL server. DESK-A names only
+// the database and leaves server and login to libpq's environment; DESK-B
+// gives them in libpq's own words.
 TEST_F(JoinedDesksTest, PostgreSQLInstallation) {
     const std::string unreachable = OnPostgresServer("SELECT 1");
     if (!unreachable.empty())
@@ -157,9 +157,11 @@ TEST_F(JoinedDesksTest, PostgreSQLInstallation) {
                            base, "--demo", "--force", "--relay", Relay()});
     ASSERT_EQ(init.exitCode, 0) << init.output;
 
-    const std::string conn =
-        "Provider=PostgreSQL;Data Source=" + server + ";Initial Catalog=" + base + "1";
-    JoinAndRegister(conn, conn + ";User ID=" + Env("PGUSER") + ";Password=" + Env("PGPASSWORD"));
+    const std::string host = server.substr(0, server.rfind(':'));
+    const std::string port = server.substr(server.rfind(':') + 1);
+    JoinAndRegister("Provider=PostgreSQL;Initial Catalog=" + base + "1",
+                    "Provider=PostgreSQL;Host=" + host + ";Port=" + port + ";Database=" + base +
+                        "1;Username=" + Env("PGUSER") + ";Password=" + Env("PGPASSWORD"));
     BookingShowsOnTheOtherDesk();
 }
 
