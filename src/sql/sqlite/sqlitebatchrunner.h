@@ -7,6 +7,7 @@
 
 #include "sql/sqlite/sqliteconnection.h"
 #include "sql/tsql/tsqlbatch.h"
+#include "sql/tsql/tsqlrunner.h"
 
 class SQLiteBatchRunner {
   public:
@@ -41,8 +42,3 @@ class SQLiteBatchRunner {
     bool stop_ = false;
     bool firstRows_ = true;
 };
-
-// Converts a value to a variable's declared type as SQL Server assigns it;
-// false with `error` when the value does not convert.
-bool ConvertForAssignment(const Variant& value, const TypeSpec& source, const TypeSpec& target,
-                          Variant& out, std::string& error);
