@@ -172,9 +172,12 @@ bool ProcGetAllotmentByDate(ProcedureContext& ctx, const std::vector<ProcedureAr
         " AND OutletID = ? AND (MPOutletID = ? OR MPOutletID IS NULL)"
         " AND (BizDate = ? OR BizDate IS NULL) ORDER BY BizDate",
         {Variant(outlet), Variant(mp), d});
+    // An arrival time may be stored as empty text by the embedded engine;
+    // PostgreSQL's time column takes no '' at all, hence the cast.
     auto usage = ctx.Query(
         "SELECT UPPER(TR.TableNo), R.ReserveID, IFNULL(TR.Occupied, 0),"
-        " CASE WHEN IFNULL(R.ArrivalTime, '') = '' THEN 0 ELSE 1 END, IFNULL(R.ReserveMode, '')"
+        " CASE WHEN R.ArrivalTime IS NULL OR CAST(R.ArrivalTime AS VARCHAR(20)) = '' THEN 0"
+        " ELSE 1 END, IFNULL(R.ReserveMode, '')"
         " FROM tbl_TableReserve TR JOIN tbl_Reservation R ON R.ReserveID = TR.ReserveID"
         " WHERE TR.RowStatus = 'A' AND R.RowStatus = 'A' AND R.OutletID = ? AND R.ReserveDate = ?"
         " AND R.MPOutletID = ?",
