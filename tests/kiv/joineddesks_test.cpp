@@ -163,6 +163,20 @@ TEST_F(JoinedDesksTest, PostgreSQLInstallation) {
                     "Provider=PostgreSQL;Host=" + host + ";Port=" + port + ";Database=" + base +
                         "1;Username=" + Env("PGUSER") + ";Password=" + Env("PGPASSWORD"));
     BookingShowsOnTheOtherDesk();
+
+    // The booking started today's reservation-number counter; the next
+    // numbers come from its conflict branch and follow on without a gap.
+    const std::string today = DateTime::Now().DateText();
+    auto next = [&] {
+        const RunResult r =
+            RunProgram(admin, {"sql", "--ini", dir.File("DESK-B/Client/cfg/KIV4Connstr.ini"),
+                               "EXEC sp_CM_GetReserveNo 1, '" + today + "', 1"});
+        EXPECT_EQ(r.exitCode, 0) << r.output;
+        return std::stoll("0" + FieldOfLine(r.output, today.substr(2, 2), 0));
+    };
+    const long long first = next();
+    EXPECT_GT(first, 0);
+    EXPECT_EQ(next(), first + 1);
 }
 
 }  // namespace
