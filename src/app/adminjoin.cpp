@@ -239,7 +239,7 @@ bool JoinInstallation(const JoinOptions& options, std::ostream& out, std::ostrea
         return false;
     }
     out << GetMLText("Desk joined") << ": " << root << "\n";
-    out << "  " << ini.connStr << ";Data Source=" << ini.dataSource
+    out << "  " << ini.connStr << (ini.dataSource.empty() ? "" : ";Data Source=" + ini.dataSource)
         << (parts.user.empty() ? "" : ";User ID=" + parts.user) << "\n";
     if (options.registry) {
         if (!WriteRegistryString(kRegistryKey, "Path", root)) {
