@@ -201,6 +201,22 @@ TEST_F(PgBatchTest, ConditionsBlocksAndRowCounts) {
     });
 }
 
+TEST_F(PgBatchTest, DateDiffCountsBoundariesCrossed) {
+    Check({
+        {"SELECT DATEDIFF(day, '2024-02-28 23:59', '2024-03-01 00:01')", "2"},
+        {"SELECT DATEDIFF(mm, '2023-12-31', '2024-01-01')", "1"},
+        {"SELECT DATEDIFF(yy, '2024-06-01', '2023-01-01')", "-1"},
+        {"SELECT DATEDIFF(hh, '2024-01-01 10:59', '2024-01-01 11:00')", "1"},
+        {"SELECT DATEDIFF(minute, '2024-01-01 10:00:59', '2024-01-01 10:00:00')", "0"},
+        // The sign-in's password-age batch.
+        {"DECLARE @Days INT SELECT @Days = 30 IF @@ROWCOUNT > 0 BEGIN SELECT @Days AS Period "
+         "SELECT COUNT(*) FROM T WHERE (DATEDIFF(day, DT, GETDATE()) > @Days OR DT IS NULL) END "
+         "ELSE SELECT 1 WHERE 1 = 0",
+         "30|3"},
+        {"SELECT DATEDIFF(week, '2024-01-01', '2024-02-01')", "ERROR: DATEDIFF(week"},
+    });
+}
+
 TEST_F(PgBatchTest, ExecPassesOutputsReturnValueAndRowCount) {
     Check({
         {"DECLARE @r INT, @o INT EXEC @r = sp_Test_Twice @In = 5, @Out = @o OUTPUT "

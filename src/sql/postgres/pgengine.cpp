@@ -5,11 +5,14 @@
 #include <cctype>
 #include <cstdlib>
 #include <exception>
+#include <unordered_map>
 
 #include "platform/textutil.h"
+#include "sql/embeddedfiles.h"
 #include "sql/postgres/pgprocedurecontext.h"
 #include "sql/postgres/pgtranslate.h"
 #include "sql/sqltypes.h"
+#include "sql/tsql/tsqllexer.h"
 #include "sql/tsql/tsqlrunner.h"
 
 namespace {
@@ -101,6 +104,51 @@ Variant ReadValue(const PGresult* res, int row, int col) {
     }
 }
 
+// Column names as the installation's schema spells them, by lower-case
+// name. PostgreSQL reports unquoted names folded to lower case; SQL Server
+// gives SELECT * columns their declared spelling, and the programs copy such
+// rows into maps keyed by that spelling.
+std::unordered_map<std::string, std::string> SchemaSpellings() {
+    std::unordered_map<std::string, std::string> names;
+    std::vector<Token> t;
+    std::string error;
+    if (!LexTSql(kEmbeddedSchemaSQL, t, error)) return names;
+    for (std::size_t i = 0; i + 2 < t.size(); ++i) {
+        if (!t[i].IsWord("CREATE") || !t[i + 1].IsWord("TABLE")) continue;
+        std::size_t k = i + 2;
+        while (k < t.size() && !t[k].IsOp("(") && !t[k].IsOp(";"))
+            ++k;
+        int depth = 0;
+        bool itemStart = false;
+        for (; k < t.size() && t[k].kind != TokKind::End; ++k) {
+            const Token& tok = t[k];
+            if (tok.IsOp("(")) {
+                itemStart = ++depth == 1;
+            } else if (tok.IsOp(")")) {
+                if (--depth == 0) break;
+            } else if (depth == 1 && tok.IsOp(",")) {
+                itemStart = true;
+            } else if (itemStart) {
+                itemStart = false;
+                bool constraint = tok.IsWord("CONSTRAINT") || tok.IsWord("PRIMARY") ||
+                                  tok.IsWord("UNIQUE") || tok.IsWord("FOREIGN") ||
+                                  tok.IsWord("CHECK");
+                if (!constraint && (tok.kind == TokKind::Name || tok.kind == TokKind::QuotedName))
+                    names.emplace(LowerAscii(tok.text), tok.text);
+            }
+        }
+        i = k;
+    }
+    return names;
+}
+
+// `name` in the schema's spelling when it is a folded column name.
+const std::string& Spelled(const std::string& name) {
+    static const std::unordered_map<std::string, std::string> kNames = SchemaSpellings();
+    auto it = kNames.find(name);
+    return it == kNames.end() ? name : it->second;
+}
+
 std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
     std::vector<FieldInfo> fields(static_cast<std::size_t>(PQnfields(res)));
     for (int c = 0; c < PQnfields(res); ++c) {
@@ -108,6 +156,7 @@ std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
         f.Name = PQfname(res, c);
         // PostgreSQL names an unnamed expression "?column?"; SQL Server leaves it empty.
         if (f.Name == "?column?") f.Name.clear();
+        f.Name = Spelled(f.Name);
         f.Type = AdoTypeOfOid(PQftype(res, c));
     }
     std::vector<Recordset::Row> rows(static_cast<std::size_t>(PQntuples(res)));

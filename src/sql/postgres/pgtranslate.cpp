@@ -452,9 +452,8 @@ class StatementWriter {
             pendingParen_.cast = true;
             return true;
         }
-        static const char* const kRefused[] = {"convert",   "charindex", "datediff",
-                                               "datepart",  "patindex",  "stuff",
-                                               "replicate", "space",     "str"};
+        static const char* const kRefused[] = {"convert", "charindex", "datepart", "patindex",
+                                               "stuff",   "replicate", "space",    "str"};
         for (const char* r : kRefused)
             if (w == r) Refuse(UpperAscii(w) + " on PostgreSQL");
         return false;
@@ -721,6 +720,101 @@ void RewriteDateAdd(std::vector<Token>& t) {
     }
 }
 
+// DATEDIFF(part, a, b) counts the boundaries of `part` crossed from a to b,
+// as SQL Server does: days between the dates, months between the months,
+// hours between the truncated hours, and so on.
+void RewriteDateDiff(std::vector<Token>& t) {
+    static const std::map<std::string, const char*> kParts = {
+        {"year", "year"}, {"yy", "year"},   {"yyyy", "year"},     {"month", "month"},
+        {"mm", "month"},  {"m", "month"},   {"day", "day"},       {"dd", "day"},
+        {"d", "day"},     {"hour", "hour"}, {"hh", "hour"},       {"minute", "minute"},
+        {"mi", "minute"}, {"n", "minute"},  {"second", "second"}, {"ss", "second"},
+        {"s", "second"}};
+    auto op = [](const char* s) { return Make(TokKind::Op, s); };
+    auto name = [](const char* s) { return Make(TokKind::Name, s); };
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (!t[i].IsWord("DATEDIFF") || !t[i + 1].IsOp("(")) continue;
+        std::vector<std::size_t> commas;
+        std::size_t close = 0;
+        int depth = 0;
+        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
+            if (t[k].IsOp("(")) ++depth;
+            if (t[k].IsOp(")") && --depth == 0) close = k;
+            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
+        }
+        if (close == 0 || commas.size() != 2 || commas[0] != i + 3)
+            Refuse("DATEDIFF with these arguments");
+        auto part = kParts.find(LowerAscii(t[i + 2].text));
+        if (part == kParts.end()) Refuse("DATEDIFF(" + t[i + 2].text + ", ...)");
+        if (commas[1] == commas[0] + 1 || close == commas[1] + 1)
+            Refuse("DATEDIFF with these arguments");
+        std::vector<Token> from(t.begin() + static_cast<long>(commas[0] + 1),
+                                t.begin() + static_cast<long>(commas[1]));
+        std::vector<Token> to(t.begin() + static_cast<long>(commas[1] + 1),
+                              t.begin() + static_cast<long>(close));
+        // CAST ( x AS type )
+        auto cast = [&](const std::vector<Token>& x, const char* type) {
+            std::vector<Token> c = {name("CAST"), op("(")};
+            c.insert(c.end(), x.begin(), x.end());
+            c.push_back(name("AS"));
+            c.push_back(name(type));
+            c.push_back(op(")"));
+            return c;
+        };
+        // EXTRACT ( field FROM CAST ( x AS timestamp ) )
+        auto extract = [&](const char* field, const std::vector<Token>& x) {
+            std::vector<Token> c = {name("EXTRACT"), op("("), name(field), name("FROM")};
+            std::vector<Token> ts = cast(x, "timestamp");
+            c.insert(c.end(), ts.begin(), ts.end());
+            c.push_back(op(")"));
+            return c;
+        };
+        std::vector<Token> out = {op("(")};
+        auto add = [&](const std::vector<Token>& x) { out.insert(out.end(), x.begin(), x.end()); };
+        std::string p = part->second;
+        if (p == "day") {
+            add(cast(to, "date"));
+            out.push_back(op("-"));
+            add(cast(from, "date"));
+        } else if (p == "year" || p == "month") {
+            out.push_back(op("("));
+            add(extract("YEAR", to));
+            out.push_back(op("-"));
+            add(extract("YEAR", from));
+            out.push_back(op(")"));
+            if (p == "month") {
+                for (Token x : {op("*"), Make(TokKind::Number, "12"), op("+")})
+                    out.push_back(x);
+                add(extract("MONTH", to));
+                out.push_back(op("-"));
+                add(extract("MONTH", from));
+            }
+        } else {
+            // Whole units between the truncated times.
+            const char* seconds = p == "hour" ? "3600" : p == "minute" ? "60" : "1";
+            auto trunc = [&](const std::vector<Token>& x) {
+                std::vector<Token> c = {name("date_trunc"), op("("),
+                                        Make(TokKind::String, part->second), op(",")};
+                std::vector<Token> ts = cast(x, "timestamp");
+                c.insert(c.end(), ts.begin(), ts.end());
+                c.push_back(op(")"));
+                return c;
+            };
+            for (Token x : {name("FLOOR"), op("("), name("EXTRACT"), op("("), name("EPOCH"),
+                            name("FROM"), op("(")})
+                out.push_back(x);
+            add(trunc(to));
+            out.push_back(op("-"));
+            add(trunc(from));
+            for (Token x : {op(")"), op(")"), op("/"), Make(TokKind::Number, seconds), op(")")})
+                out.push_back(x);
+        }
+        out.push_back(op(")"));
+        t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
+        t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
+    }
+}
+
 }  // namespace
 
 bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
@@ -731,6 +825,7 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
     try {
         RewriteConvert(tokens);
         RewriteDateAdd(tokens);
+        RewriteDateDiff(tokens);
         std::size_t b = 0;
         while (tokens[b].kind != TokKind::End) {
             if (tokens[b].IsOp(";")) {
@@ -836,6 +931,7 @@ bool PgStatementTranslator::Prepare(std::vector<Token>& tokens, std::string& err
     return Guard(error, [&] {
         RewriteConvert(tokens);
         RewriteDateAdd(tokens);
+        RewriteDateDiff(tokens);
     });
 }
 
