@@ -17,7 +17,7 @@ set(CT_PACKAGE_COMPONENTS culinarotable kivserver)
 if(TARGET culinarotable-desk)
   install(TARGETS culinarotable-desk RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
           COMPONENT desk)
-  install(FILES ${CT_PACKAGING_DIR}/culinarotable-desk.desktop
+  install(FILES ${PROJECT_SOURCE_DIR}/cfg/culinarotable-desk.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT desk)
   list(APPEND CT_PACKAGE_COMPONENTS desk)
 endif()
@@ -52,24 +52,23 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 
 set(CPACK_DEBIAN_CULINAROTABLE_PACKAGE_NAME culinarotable)
-set(CPACK_COMPONENT_CULINAROTABLE_DESCRIPTION
-    "restaurant reservation and table-management workstation\n"
-    "The console workstation (culinarotable) and the installation tool\n"
-    "(culinarotable-admin) of a CulinaroTable installation.")
+# Each description is one string: the summary, then the long text's lines
+# (several arguments would make a list, whose ";" lands in the control file).
+set(CPACK_COMPONENT_CULINAROTABLE_DESCRIPTION "restaurant reservation and table-management workstation
+The console workstation (culinarotable) and the installation tool
+(culinarotable-admin) of a CulinaroTable installation.")
 
 set(CPACK_DEBIAN_DESK_PACKAGE_NAME culinarotable-desk)
 set(CPACK_COMPONENT_DESK_DEPENDS culinarotable)
-set(CPACK_COMPONENT_DESK_DESCRIPTION
-    "restaurant reservation and table-management workstation (window)\n"
-    "The CulinaroTable workstation in a desktop window: floor plans,\n"
-    "the day's list, booking and reservation dialogs.")
+set(CPACK_COMPONENT_DESK_DESCRIPTION "restaurant reservation and table-management workstation (window)
+The CulinaroTable workstation in a desktop window: floor plans,
+the day's list, booking and reservation dialogs.")
 
 set(CPACK_DEBIAN_KIVSERVER_PACKAGE_NAME kivserver)
-set(CPACK_COMPONENT_KIVSERVER_DESCRIPTION
-    "relay server of CulinaroTable workstations\n"
-    "Passes data changes between the workstations of a CulinaroTable\n"
-    "installation and answers their point-of-sale requests; runs as the\n"
-    "kivserver systemd service.")
+set(CPACK_COMPONENT_KIVSERVER_DESCRIPTION "relay server of CulinaroTable workstations
+Passes data changes between the workstations of a CulinaroTable
+installation and answers their point-of-sale requests; runs as the
+kivserver systemd service.")
 set(CPACK_DEBIAN_KIVSERVER_PACKAGE_CONTROL_EXTRA
     ${CT_PACKAGING_DIR}/debian-kivserver/conffiles ${CT_PACKAGING_DIR}/debian-kivserver/postinst
     ${CT_PACKAGING_DIR}/debian-kivserver/prerm ${CT_PACKAGING_DIR}/debian-kivserver/postrm)

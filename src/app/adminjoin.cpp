@@ -164,6 +164,7 @@ bool CheckInstallation(const ConnectionIni& ini, bool& registered, std::string& 
 bool SplitConnectionString(const std::string& text, ConnectionParts& parts, std::string& error) {
     parts = {};
     bool hasProvider = false;
+    bool postgres = false;
     bool hasPassword = false;
     for (const std::string& raw : SplitParts(text)) {
         const std::string part = Trim(raw);
@@ -175,9 +176,11 @@ bool SplitConnectionString(const std::string& text, ConnectionParts& parts, std:
         }
         const std::string key = LowerAscii(Trim(part.substr(0, eq)));
         const std::string value = PartValue(part.substr(eq + 1));
-        if (key == "data source") {
+        // Server and Host (libpq's word) name the database server as Data
+        // Source does; User and Username are libpq's words for the login.
+        if (key == "data source" || key == "server" || key == "host") {
             parts.dataSource = value;
-        } else if (key == "user id" || key == "uid") {
+        } else if (key == "user id" || key == "uid" || key == "user" || key == "username") {
             parts.user = value;
         } else if (key == "password" || key == "pwd") {
             parts.password = value;
@@ -185,13 +188,18 @@ bool SplitConnectionString(const std::string& text, ConnectionParts& parts, std:
         } else if (key == "integrated security" || key == "application name") {
             continue;
         } else {
-            if (key == "provider" && !value.empty()) hasProvider = true;
+            if (key == "provider" && !value.empty()) {
+                hasProvider = true;
+                postgres = LowerAscii(value) == "postgresql";
+            }
             parts.connStr += (parts.connStr.empty() ? "" : ";") + part;
         }
     }
+    // Without a server PostgreSQL's client library takes its own default
+    // (PGHOST, else the local socket): a desk on the database's computer.
     if (!hasProvider) {
         error = GetMLText("The connection string names no Provider");
-    } else if (parts.dataSource.empty()) {
+    } else if (parts.dataSource.empty() && !postgres) {
         error = GetMLText("The connection string names no Data Source");
     } else if (parts.user.empty() && hasPassword && !parts.password.empty()) {
         error = GetMLText("The connection string gives a Password without a User ID");
@@ -231,7 +239,7 @@ bool JoinInstallation(const JoinOptions& options, std::ostream& out, std::ostrea
         return false;
     }
     out << GetMLText("Desk joined") << ": " << root << "\n";
-    out << "  " << ini.connStr << ";Data Source=" << ini.dataSource
+    out << "  " << ini.connStr << (ini.dataSource.empty() ? "" : ";Data Source=" + ini.dataSource)
         << (parts.user.empty() ? "" : ";User ID=" + parts.user) << "\n";
     if (options.registry) {
         if (!WriteRegistryString(kRegistryKey, "Path", root)) {

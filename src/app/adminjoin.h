@@ -16,15 +16,15 @@ class App;
 // A connection string taken apart as the connection INI keeps it.
 struct ConnectionParts {
     std::string connStr;     // every other keyword, in the order given
-    std::string dataSource;  // "Data Source"
-    std::string user;        // "User ID" (or "UID"), plain text
+    std::string dataSource;  // "Data Source" (or "Server", "Host")
+    std::string user;        // "User ID" (or "UID", "User", "Username"), plain text
     std::string password;    // "Password" (or "PWD"), plain text
 };
 
 // False, with the reason in `error`, when the text is not a list of
-// KEY=VALUE parts, names no Provider or no Data Source, or gives a password
-// without a login. "Integrated Security" and "Application Name" are left
-// out: the workstation adds them itself.
+// KEY=VALUE parts, names no Provider or (except for PostgreSQL) no Data
+// Source, or gives a password without a login. "Integrated Security" and "Application Name" are
+// left out: the workstation adds them itself.
 bool SplitConnectionString(const std::string& text, ConnectionParts& parts, std::string& error);
 
 struct JoinOptions {

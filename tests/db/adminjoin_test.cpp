@@ -102,6 +102,12 @@ TEST(SplitConnectionStringTest, KeepsTheFixedPartAndTakesOutSourceAndLogin) {
          "Provider = PostgreSQL;Initial Catalog=kiv", "db1:5433", "ct", "p;w'd", ""},
         {"provider=SQLite;DATA SOURCE=\"/a b;c.db\";UID=u;PWD=", "provider=SQLite", "/a b;c.db",
          "u", "", ""},
+        {"Provider=PostgreSQL;Host=db1;Port=5433;Database=kiv;Username=ct;Password=pw",
+         "Provider=PostgreSQL;Port=5433;Database=kiv", "db1", "ct", "pw", ""},
+        {"Provider=PostgreSQL;Server=db1;User=ct", "Provider=PostgreSQL", "db1", "ct", "", ""},
+        // The client library's defaults stand in for a missing server.
+        {"Provider=postgresql;Initial Catalog=kiv", "Provider=postgresql;Initial Catalog=kiv", "",
+         "", "", ""},
         {"Data Source=/x.db", "", "", "", "", "names no Provider"},
         {"Provider=SQLite", "", "", "", "", "names no Data Source"},
         {"Provider=SQLite;Data Source=/x.db;Password=secret", "", "", "", "",

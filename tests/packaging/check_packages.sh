@@ -38,6 +38,8 @@ check_package() {
     return
   fi
   [ "$(dpkg-deb --field "$file" Package)" = "$name" ] || fail "$name: wrong Package field"
+  # A description given as a CMake list leaves its ";" in the long text.
+  dpkg-deb --field "$file" Description | grep -q '^ *;' && fail "$name: ';' in the Description"
   field=$(dpkg-deb --field "$file" Depends)
   for d in $depends; do
     echo "$field" | grep -q "$d" || fail "$name: Depends lacks $d ($field)"
@@ -61,8 +63,10 @@ dpkg-deb --ctrl-tarfile "$(deb kivserver)" | tar -xO ./conffiles 2>/dev/null |
   grep -qx /etc/culinarotable/kivserver.ini || fail "kivserver: settings file is not a conffile"
 if [ -x "$build/src/culinarotable-desk" ]; then
   version=$(dpkg-deb --field "$(deb culinarotable)" Version)
-  check_package culinarotable-desk "culinarotable.(=.$version)" \
+  check_package culinarotable-desk "culinarotable.(=.$version) libqt6widgets6" \
     usr/bin/culinarotable-desk usr/share/applications/culinarotable-desk.desktop
+  entry=$scratch/root/usr/share/applications/culinarotable-desk.desktop
+  grep -qx 'Exec=culinarotable-desk' "$entry" || fail "the desktop entry does not start culinarotable-desk"
 fi
 
 # The unpacked programs run: a new installation, a sign-in and a command on
@@ -74,6 +78,13 @@ if "$root/usr/bin/culinarotable-admin" init "$scratch/site" >"$scratch/init.log"
   printf 'admin\nadmin123\n2\nwhoami\nquit\ny\n' |
     "$root/usr/bin/culinarotable" --root "$scratch/site" >"$scratch/session" 2>&1
   grep -q "^admin	" "$scratch/session" || fail "the unpacked workstation did not sign in: $(cat "$scratch/session")"
+  # The window on Qt's offscreen platform, driven by a script as the console is.
+  if [ -x "$root/usr/bin/culinarotable-desk" ]; then
+    printf 'admin\nadmin123\n2\nwhoami\n' >"$scratch/desk.txt"
+    QT_QPA_PLATFORM=offscreen "$root/usr/bin/culinarotable-desk" --root "$scratch/site" \
+      --script "$scratch/desk.txt" >"$scratch/desk.out" 2>&1
+    grep -q "^admin	" "$scratch/desk.out" || fail "the unpacked desk did not sign in: $(cat "$scratch/desk.out")"
+  fi
 else
   fail "culinarotable-admin init: $(cat "$scratch/init.log")"
 fi

@@ -169,10 +169,13 @@ std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
     return std::make_shared<Recordset>(std::move(fields), std::move(rows));
 }
 
+// The first of `keys` given a value: the workstation appends an empty
+// "Data Source=" when its settings leave the server to the client library,
+// which must not hide a Host= written before it.
 std::string Property(const ConnectionProperties& props, std::initializer_list<const char*> keys) {
     for (const char* k : keys) {
         auto it = props.find(k);
-        if (it != props.end()) return it->second;
+        if (it != props.end() && !it->second.empty()) return it->second;
     }
     return {};
 }
@@ -201,8 +204,13 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
         host = source.substr(0, colon);
         port = source.substr(colon + 1);
     }
+    if (port.empty()) port = Property(props, {"port"});
     std::string db = Property(props, {"initial catalog", "database"});
-    std::string user = Property(props, {"user id", "uid", "user"});
+    // Whatever is left out (a desk's settings without a login end in
+    // "Integrated Security=SSPI", which is not read here) falls to libpq's
+    // own defaults: PGHOST, PGUSER, PGPASSWORD, ~/.pgpass, then peer or
+    // trust authentication on the server.
+    std::string user = Property(props, {"user id", "uid", "user", "username"});
     std::string password = Property(props, {"password", "pwd"});
     std::string app = Property(props, {"application name"});
     std::string connectTimeout = Property(props, {"connect timeout", "timeout"});
