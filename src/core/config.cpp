@@ -159,8 +159,13 @@ void Config::ReadConfigRow(const std::string& name, const Variant& value) {
 }
 
 void Config::CheckClock(const Recordset* serverTime, std::string& problems) const {
-    auto server = DateTime::Parse(FieldStr(serverTime, "ServerTime"));
-    if (!server) return;
+    const std::string stored = FieldStr(serverTime, "ServerTime");
+    auto server = DateTime::Parse(stored);
+    if (!server) {
+        // The check cannot be made; say so rather than pass in silence.
+        WriteLog("Cannot read the server time (" + stored + ")", kClass, "Load", kLogError, 1);
+        return;
+    }
     DateTime local = DateTime::Now();
     // Whole minutes as a calendar difference: minute boundaries crossed.
     int64_t d = local.SecondsSinceEpoch() / 60 - server->SecondsSinceEpoch() / 60;

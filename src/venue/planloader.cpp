@@ -209,13 +209,16 @@ bool PlanLoader::LoadBlockTable() {
 bool PlanLoader::LoadSvrTimeDiff() {
     SQLDB* db = Database("LoadSvrTimeDiff");
     if (db == nullptr) return false;
-    // The workstation time goes out cut to the minute, so the result also
-    // holds the seconds of the current minute.
-    const std::string sql = "SELECT DateDiff(s," + SQLStr(clock_().Format("yyyy-mm-dd hh:nn")) +
+    // The workstation time goes out cut to the minute, so the server's answer
+    // also holds the seconds of the current minute; taking them off again
+    // keeps "server time = workstation time + SvrTimeDiff" true to the
+    // second instead of up to a minute ahead.
+    const DateTime local = clock_();
+    const std::string sql = "SELECT DateDiff(s," + SQLStr(local.Format("yyyy-mm-dd hh:nn")) +
                             ",GetDate()) AS SvrDateDiff";
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
     if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadSvrTimeDiff")) return false;
-    svrTimeDiff_ = FieldLng(rs.get(), "SvrDateDiff");
+    svrTimeDiff_ = FieldLng(rs.get(), "SvrDateDiff") - local.Second;
     return true;
 }
 

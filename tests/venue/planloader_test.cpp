@@ -224,6 +224,20 @@ TEST_F(PlanLoaderTest, BookingStartsAtTheServersTime) {
     }
 }
 
+// The database's GetDate() is the server's clock; the workstation's runs
+// slow, fast or far off, its clock standing within a minute where a lead
+// counted from the minute alone would be up to a minute too large.
+TEST_F(PlanLoaderTest, ServerClockLeadIsTrueToTheSecond) {
+    loader.SetOutlet(1, 1, &db1);
+    for (int64_t lead : {0, 150, -45, -3725, 86400 + 7}) {
+        SCOPED_TRACE(lead);
+        const int64_t offset = -lead + (50 - DateTime::SystemNow().Second);
+        loader.SetClock([offset] { return DateTime::SystemNow().AddSeconds(offset); });
+        ASSERT_TRUE(loader.LoadSvrTimeDiff());
+        EXPECT_LE(std::abs(loader.SvrTimeDiff() + offset), 1);
+    }
+}
+
 TEST_F(PlanLoaderTest, RaceMeetingTimesComeFromTheSchedule) {
     const DateTime now = DateTime::Now();
     Sql("INSERT INTO tbl_ORBA_RaceSchedule (RaceID, MeetingDate, RowStatus) VALUES (1, '" +
