@@ -158,7 +158,7 @@ void Config::ReadConfigRow(const std::string& name, const Variant& value) {
     if (upper == "SHOWMOREGUESTPREF") showMoreGuestPref_ = number;
 }
 
-void Config::CheckClock(const Recordset* serverTime, std::string& problems) const {
+void Config::CheckClock(const Recordset* serverTime, std::string& problems) {
     const std::string stored = FieldStr(serverTime, "ServerTime");
     auto server = DateTime::Parse(stored);
     if (!server) {
@@ -167,6 +167,7 @@ void Config::CheckClock(const Recordset* serverTime, std::string& problems) cons
         return;
     }
     DateTime local = DateTime::Now();
+    serverClockLead_ = server->SecondsSinceEpoch() - local.SecondsSinceEpoch();
     // Whole minutes as a calendar difference: minute boundaries crossed.
     int64_t d = local.SecondsSinceEpoch() / 60 - server->SecondsSinceEpoch() / 60;
     if (d <= clientTimeDiffTolerant_ && d >= -clientTimeDiffTolerant_) return;
@@ -246,4 +247,9 @@ bool Config::LoadUserRights(SQLDB& sqldb) {
         }
     }
     return true;
+}
+
+DateTime ServerClockNow() {
+    const DateTime now = DateTime::Now();
+    return g_oConfig != nullptr ? now.AddSeconds(g_oConfig->ServerClockLead()) : now;
 }

@@ -169,7 +169,10 @@ bool PlanLoader::LoadLockTable() {
     if (!CheckQuery(*this, *db, rs.get(), "sp_CT_GetHoldTable", module_, "LoadLockTable"))
         return false;
     // Holds are only ever set here; a fresh load starts from new objects.
-    const DateTime now = clock_();
+    // HoldDT is the server's stamp: its time-out runs on the server's clock,
+    // as when the server releases expired holds.
+    const int64_t lead = g_oConfig != nullptr ? g_oConfig->ServerClockLead() : 0;
+    const DateTime now = clock_().AddSeconds(lead);
     for (; !rs->Eof(); rs->MoveNext()) {
         if (HoldExpired(FieldDate(rs.get(), "HoldDT"), now)) continue;
         if (TableStatus* status = PlanTableStatus(FieldStr(rs.get(), "TableNo")))

@@ -161,6 +161,26 @@ TEST_F(PlanLoaderTest, HoldsMarkTheirTablesOnly) {
     EXPECT_EQ(loader.GetTableStatus("ZZ1"), nullptr);
 }
 
+// The server stamps HoldDT; a workstation whose clock runs 4 minutes fast
+// (within the tolerance) still sees a hold of 29.5 minutes as in force, as
+// the server does, and one of 31 minutes as expired.
+TEST_F(PlanLoaderTest, HoldTimeOutRunsOnTheServersClock) {
+    const std::string day = Day(kDays);
+    Sql("INSERT INTO tbl_TableTemp (OutletID, MPOutletID, ReserveDate, TableNo, HoldDT, "
+        "RowStatus) VALUES (1, 12, '" +
+        day + "', 'A7', DATEADD(minute, -31, GetDate()), 'A'), (1, 12, '" + day +
+        "', 'A8', DATEADD(second, -1770, GetDate()), 'A')");
+    ::setenv("CULINAROTABLE_CLOCK_SKEW_MINUTES", "4", 1);
+    const bool loaded = g_oConfig->Load(db1);
+    const int64_t lead = g_oConfig->ServerClockLead();
+    Load();
+    ::unsetenv("CULINAROTABLE_CLOCK_SKEW_MINUTES");
+    ASSERT_TRUE(loaded);
+    EXPECT_LE(std::abs(lead + 240), 1);
+    EXPECT_FALSE(Status("A7").TableLock());
+    EXPECT_TRUE(Status("A8").TableLock());
+}
+
 // R1 has a status row but stands on the Banquet Hall, not in force at a
 // weekday lunch: its entry exists, yet a hold or block of it flags nothing.
 TEST_F(PlanLoaderTest, HoldsAndBlocksOfTablesOffThePlanChangeNothing) {
