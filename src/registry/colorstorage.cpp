@@ -74,10 +74,6 @@ void SetInstallationColorOrder(ColorOrder order) {
     g_installationOrder = order;
 }
 
-ColorOrder InstallationColorOrder() {
-    return g_installationOrder;
-}
-
 int32_t StoredColorToRgb(int32_t stored) {
     return ColorFromStored(stored, g_installationOrder);
 }

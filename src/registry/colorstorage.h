@@ -28,7 +28,7 @@ int32_t ColorToStored(int32_t rgb, ColorOrder order);
 
 // The installation's order, set once at start-up (RGB until then).
 void SetInstallationColorOrder(ColorOrder order);
-ColorOrder InstallationColorOrder();
-// ColorFromStored / ColorToStored with the installation's order.
+// ColorFromStored / ColorToStored with the installation's order: the doors
+// every colour column is read and written through.
 int32_t StoredColorToRgb(int32_t stored);
 int32_t RgbToStoredColor(int32_t rgb);
