@@ -158,10 +158,16 @@ void Config::ReadConfigRow(const std::string& name, const Variant& value) {
     if (upper == "SHOWMOREGUESTPREF") showMoreGuestPref_ = number;
 }
 
-void Config::CheckClock(const Recordset* serverTime, std::string& problems) const {
-    auto server = DateTime::Parse(FieldStr(serverTime, "ServerTime"));
-    if (!server) return;
+void Config::CheckClock(const Recordset* serverTime, std::string& problems) {
+    const std::string stored = FieldStr(serverTime, "ServerTime");
+    auto server = DateTime::Parse(stored);
+    if (!server) {
+        // The check cannot be made; say so rather than pass in silence.
+        WriteLog("Cannot read the server time (" + stored + ")", kClass, "Load", kLogError, 1);
+        return;
+    }
     DateTime local = DateTime::Now();
+    serverClockLead_ = server->SecondsSinceEpoch() - local.SecondsSinceEpoch();
     // Whole minutes as a calendar difference: minute boundaries crossed.
     int64_t d = local.SecondsSinceEpoch() / 60 - server->SecondsSinceEpoch() / 60;
     if (d <= clientTimeDiffTolerant_ && d >= -clientTimeDiffTolerant_) return;
@@ -241,4 +247,9 @@ bool Config::LoadUserRights(SQLDB& sqldb) {
         }
     }
     return true;
+}
+
+DateTime ServerClockNow() {
+    const DateTime now = DateTime::Now();
+    return g_oConfig != nullptr ? now.AddSeconds(g_oConfig->ServerClockLead()) : now;
 }

@@ -36,6 +36,9 @@ class Config {
     const std::string& TimeFormatDisplay() const { return timeFormatDisplay_; }
     int FilterLevel() const { return filterLevel_; }
     int ClientTimeDiffTolerant() const { return clientTimeDiffTolerant_; }
+    // Seconds the default database's clock (GetDate()) was ahead of this
+    // workstation's when the parameters were loaded; negative when behind.
+    int64_t ServerClockLead() const { return serverClockLead_; }
     const std::string& PrinterName() const { return printerName_; }
     const std::string& AppTitleSuffix() const { return appTitleSuffix_; }
     bool ResvListQuickKeyEnable() const { return resvListQuickKeyEnable_; }
@@ -86,7 +89,7 @@ class Config {
   private:
     void ReadParameterRow(const Recordset& rs);
     void ReadConfigRow(const std::string& name, const Variant& value);
-    void CheckClock(const Recordset* serverTime, std::string& problems) const;
+    void CheckClock(const Recordset* serverTime, std::string& problems);
     void DerivePseudoGuest(SQLDB& sqldb);
     void CheckVersion() const;
     void CheckFormats(std::string& problems);
@@ -102,6 +105,7 @@ class Config {
     std::string timeFormatDisplay_;
     int filterLevel_ = kFilterLevelUndefined;
     int clientTimeDiffTolerant_ = 0;
+    int64_t serverClockLead_ = 0;
     std::string printerName_;
     std::string appTitleSuffix_;
     bool resvListQuickKeyEnable_ = false;
@@ -130,3 +134,8 @@ class Config {
     int statSummaryView_ = 1;
     bool recallLastOutlet_ = false;
 };
+
+// The database server's present time as this workstation reckons it: its own
+// clock plus the lead measured at start-up (its own clock before that). For
+// comparisons with times the server stamped, such as a hold's HoldDT.
+DateTime ServerClockNow();

@@ -17,6 +17,7 @@
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 #include "registry/client.h"
+#include "registry/colorstorage.h"
 #include "registry/crypto.h"
 #include "registry/dbconnections.h"
 
@@ -149,6 +150,7 @@ bool InitSetting(const CommandLineOptions& options, const std::string& rootOverr
                               ? JoinPath(cfg.BinPath(), "../cfg/KIV4Connstr.ini")
                               : options.connIniPath;
     cfg.SetConnectionString(GetConnStr(connIni));
+    SetInstallationColorOrder(ReadColorOrder(connIni, cfg.ConnectionString()));
     int level = GetPrivateProfileInt("KIV", "LogLevel", 1, cfg.ClientIniPath());
     cfg.SetLogLevel(level < 0 || level > 3 ? 1 : level);
     int period = GetPrivateProfileInt("KIV", "LogArchivedPeriod", 4, cfg.ClientIniPath());

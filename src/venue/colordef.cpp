@@ -1,12 +1,14 @@
 #include "venue/colordef.h"
 
+#include "registry/colorstorage.h"
+
 bool ColorDef::AddFromRS(const Recordset* rs) {
     if (!HasCurrentRow(*this, rs, "ColorDef", "oRS is at the end")) return false;
     rowModified_ = FieldDate(rs, "RowModified");
     rowStatus_ = FieldStr(rs, "RowStatus");
     colorID_ = FieldLng(rs, "ColorID");
     colorModule_ = UpperAscii(FieldStr(rs, "ColorModule"));
-    colorValue_ = FieldLng(rs, "ColorValue");
+    colorValue_ = StoredColorToRgb(FieldLng(rs, "ColorValue"));
     name_.Read(rs, "Name");
     value1_ = Variant();
     value2_ = Variant();

@@ -22,7 +22,7 @@ class ColorDef : public ErrorState {
     const std::string& RowStatus() const { return rowStatus_; }
     int32_t ColorID() const { return colorID_; }
     const std::string& ColorModule() const { return colorModule_; }
-    // A 24-bit colour, 0xRRGGBB.
+    // A 24-bit colour, 0xRRGGBB whatever order the database stores.
     int32_t ColorValue() const { return colorValue_; }
     const std::string& NameL1() const { return name_.L1(); }
     const std::string& NameL2() const { return name_.L2(); }

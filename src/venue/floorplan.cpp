@@ -2,6 +2,7 @@
 
 #include "core/config.h"
 #include "core/globals.h"
+#include "registry/colorstorage.h"
 
 bool FloorPlan::AddFromRS(const Recordset* rs) {
     if (!HasCurrentRow(*this, rs, "FloorPlan", "oRS is at the end")) return false;
@@ -11,7 +12,7 @@ bool FloorPlan::AddFromRS(const Recordset* rs) {
     fpCode_ = FieldStr(rs, "FPCode");
     name_.Read(rs, "Name");
     desc_.Read(rs, "Desc");
-    bgColor_ = FieldLng(rs, "BgColor");
+    bgColor_ = StoredColorToRgb(FieldLng(rs, "BgColor"));
     fpHeight_ = FieldLng(rs, "FPHeight");
     fpWidth_ = FieldLng(rs, "FPWidth");
     // Race-meeting sites always draw their labels at the default size.

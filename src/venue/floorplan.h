@@ -43,7 +43,7 @@ class FloorPlan : public ErrorState {
     const std::string& DescL3() const { return desc_.L3(); }
     std::string Name(int language) const { return name_.In(language); }
     std::string Desc(int language) const { return desc_.In(language); }
-    int32_t BgColor() const { return bgColor_; }
+    int32_t BgColor() const { return bgColor_; }  // 0xRRGGBB, as ColorDef::ColorValue
     int32_t FPHeight() const { return fpHeight_; }
     int32_t FPWidth() const { return fpWidth_; }
     int32_t TableFontSize() const { return tableFontSize_; }

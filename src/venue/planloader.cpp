@@ -169,7 +169,10 @@ bool PlanLoader::LoadLockTable() {
     if (!CheckQuery(*this, *db, rs.get(), "sp_CT_GetHoldTable", module_, "LoadLockTable"))
         return false;
     // Holds are only ever set here; a fresh load starts from new objects.
-    const DateTime now = clock_();
+    // HoldDT is the server's stamp: its time-out runs on the server's clock,
+    // as when the server releases expired holds.
+    const int64_t lead = g_oConfig != nullptr ? g_oConfig->ServerClockLead() : 0;
+    const DateTime now = clock_().AddSeconds(lead);
     for (; !rs->Eof(); rs->MoveNext()) {
         if (HoldExpired(FieldDate(rs.get(), "HoldDT"), now)) continue;
         if (TableStatus* status = PlanTableStatus(FieldStr(rs.get(), "TableNo")))
@@ -209,13 +212,16 @@ bool PlanLoader::LoadBlockTable() {
 bool PlanLoader::LoadSvrTimeDiff() {
     SQLDB* db = Database("LoadSvrTimeDiff");
     if (db == nullptr) return false;
-    // The workstation time goes out cut to the minute, so the result also
-    // holds the seconds of the current minute.
-    const std::string sql = "SELECT DateDiff(s," + SQLStr(clock_().Format("yyyy-mm-dd hh:nn")) +
+    // The workstation time goes out cut to the minute, so the server's answer
+    // also holds the seconds of the current minute; taking them off again
+    // keeps "server time = workstation time + SvrTimeDiff" true to the
+    // second instead of up to a minute ahead.
+    const DateTime local = clock_();
+    const std::string sql = "SELECT DateDiff(s," + SQLStr(local.Format("yyyy-mm-dd hh:nn")) +
                             ",GetDate()) AS SvrDateDiff";
     std::shared_ptr<Recordset> rs = db->RunSQLReturnRS(sql);
     if (!CheckQuery(*this, *db, rs.get(), sql, module_, "LoadSvrTimeDiff")) return false;
-    svrTimeDiff_ = FieldLng(rs.get(), "SvrDateDiff");
+    svrTimeDiff_ = FieldLng(rs.get(), "SvrDateDiff") - local.Second;
     return true;
 }
 

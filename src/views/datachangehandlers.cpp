@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "core/config.h"
 #include "core/globals.h"
 #include "core/log.h"
 #include "platform/strnum.h"
@@ -173,7 +174,7 @@ std::vector<std::string> ViewDataChange::DBChange_tbl_TableTemp(const DataChange
     TableTemp hold;
     hold.AddFromRS(rs.get());
     // A hold past its time-out no longer keeps the table, as when loading.
-    const bool held = hold.RowStatus() == "A" && !HoldExpired(hold.HoldDT(), DateTime::Now());
+    const bool held = hold.RowStatus() == "A" && !HoldExpired(hold.HoldDT(), ServerClockNow());
     const std::string date = hold.ReserveDate().DateText();
     std::vector<std::string> changed;
     if (NewResvShows(hold.OutletID(), hold.MPOutletID(), date)) {

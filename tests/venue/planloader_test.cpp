@@ -161,6 +161,26 @@ TEST_F(PlanLoaderTest, HoldsMarkTheirTablesOnly) {
     EXPECT_EQ(loader.GetTableStatus("ZZ1"), nullptr);
 }
 
+// The server stamps HoldDT; a workstation whose clock runs 4 minutes fast
+// (within the tolerance) still sees a hold of 29.5 minutes as in force, as
+// the server does, and one of 31 minutes as expired.
+TEST_F(PlanLoaderTest, HoldTimeOutRunsOnTheServersClock) {
+    const std::string day = Day(kDays);
+    Sql("INSERT INTO tbl_TableTemp (OutletID, MPOutletID, ReserveDate, TableNo, HoldDT, "
+        "RowStatus) VALUES (1, 12, '" +
+        day + "', 'A7', DATEADD(minute, -31, GetDate()), 'A'), (1, 12, '" + day +
+        "', 'A8', DATEADD(second, -1770, GetDate()), 'A')");
+    ::setenv("CULINAROTABLE_CLOCK_SKEW_MINUTES", "4", 1);
+    const bool loaded = g_oConfig->Load(db1);
+    const int64_t lead = g_oConfig->ServerClockLead();
+    Load();
+    ::unsetenv("CULINAROTABLE_CLOCK_SKEW_MINUTES");
+    ASSERT_TRUE(loaded);
+    EXPECT_LE(std::abs(lead + 240), 1);
+    EXPECT_FALSE(Status("A7").TableLock());
+    EXPECT_TRUE(Status("A8").TableLock());
+}
+
 // R1 has a status row but stands on the Banquet Hall, not in force at a
 // weekday lunch: its entry exists, yet a hold or block of it flags nothing.
 TEST_F(PlanLoaderTest, HoldsAndBlocksOfTablesOffThePlanChangeNothing) {
@@ -221,6 +241,20 @@ TEST_F(PlanLoaderTest, BookingStartsAtTheServersTime) {
             s->SetNotStartBook(false);
         ASSERT_TRUE(loader.LoadTableStatuses());
         EXPECT_EQ(Status("A1").NotStartBook(), c.notStarted);
+    }
+}
+
+// The database's GetDate() is the server's clock; the workstation's runs
+// slow, fast or far off, its clock standing within a minute where a lead
+// counted from the minute alone would be up to a minute too large.
+TEST_F(PlanLoaderTest, ServerClockLeadIsTrueToTheSecond) {
+    loader.SetOutlet(1, 1, &db1);
+    for (int64_t lead : {0, 150, -45, -3725, 86400 + 7}) {
+        SCOPED_TRACE(lead);
+        const int64_t offset = -lead + (50 - DateTime::SystemNow().Second);
+        loader.SetClock([offset] { return DateTime::SystemNow().AddSeconds(offset); });
+        ASSERT_TRUE(loader.LoadSvrTimeDiff());
+        EXPECT_LE(std::abs(loader.SvrTimeDiff() + offset), 1);
     }
 }
 

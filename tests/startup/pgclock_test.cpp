@@ -1,0 +1,85 @@
+// Start-up's clock check against a PostgreSQL installation, where GetDate()
+// is the database server's clock and not this host's: a workstation whose
+// clock is off beyond the tolerance is stopped, one within it starts. Skips
+// when no server answers (scripts/test.sh starts one with pg_virtualenv).
+#include <libpq-fe.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/admin.h"
+#include "gtest/gtest.h"
+#include "support/process_run.h"
+#include "support/tempdir.h"
+
+namespace {
+
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v != nullptr ? v : "";
+}
+
+// Runs one statement on the maintenance database; "" or the error.
+std::string Maintenance(const std::string& sql) {
+    PGconn* c = PQconnectdb("dbname=postgres");
+    std::string error;
+    if (PQstatus(c) != CONNECTION_OK) {
+        error = PQerrorMessage(c);
+    } else {
+        PGresult* r = PQexec(c, sql.c_str());
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
+            error = PQresultErrorMessage(r);
+        PQclear(r);
+    }
+    PQfinish(c);
+    return error;
+}
+
+TEST(PgClockCheckTest, ServerClockDecidesWhetherTheWorkstationStarts) {
+    const std::string reason = Maintenance("SELECT 1");
+    if (!reason.empty()) GTEST_SKIP() << "no PostgreSQL server reachable: " << reason;
+    const std::string prefix = "ct_clock_" + std::to_string(getpid()) + "_";
+    TempDir dir;
+    const std::string root = dir.File("inst");
+    const std::string server = (Env("PGHOST").empty() ? "localhost" : Env("PGHOST")) + ":" +
+                               (Env("PGPORT").empty() ? "5432" : Env("PGPORT"));
+    const std::string computer = Env("COMPUTERNAME");
+    ::setenv("COMPUTERNAME", "CLOCKWS", 1);  // init registers this workstation
+    std::vector<std::string> args = {"admin",      "init",       root,   "--engine",
+                                     "postgresql", "--server",   server, "--demo",
+                                     "--force",    "--database", prefix};
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    std::ostringstream out, err;
+    const int initExit = RunAdmin(static_cast<int>(argv.size()), argv.data(), out, err);
+    if (computer.empty())
+        ::unsetenv("COMPUTERNAME");
+    else
+        ::setenv("COMPUTERNAME", computer.c_str(), 1);
+    ASSERT_EQ(initExit, 0) << err.str();
+
+    struct Case {
+        const char* skew;
+        int exitCode;
+        const char* text;
+    } cases[] = {
+        {"7", 1, "- The time of this workstation is faster than the server time by: 7 minutes\n"},
+        {"-75", 1, "- The time of this workstation is slower than the server time by: 1 hour 15"},
+        {"4", 0, "Initializing user interface..."},
+    };
+    for (const Case& c : cases) {
+        const RunResult r = RunProgram(
+            ProgramPath("culinarotable"), {"--root", root}, "admin\nadmin123\n1\nquit\ny\n",
+            {{"COMPUTERNAME", "CLOCKWS"}, {"CULINAROTABLE_CLOCK_SKEW_MINUTES", c.skew}});
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.skew << "\n" << r.output;
+        EXPECT_NE(r.output.find(c.text), std::string::npos) << c.skew << "\n" << r.output;
+    }
+    for (const char* n : {"1", "2"})
+        Maintenance("DROP DATABASE IF EXISTS " + prefix + n + " WITH (FORCE)");
+}
+
+}  // namespace
