@@ -47,9 +47,16 @@ BookingDialog::BookingDialog(ProfileDefinition& def, const QString& heading, QWi
     title_->setStyleSheet(QStringLiteral("font-weight: bold"));
     top->addWidget(title_);
     tablesEdit_ = new QLineEdit;
-    tablesEdit_->setPlaceholderText(ML("Tables: A1,A2 and Enter"));
-    tablesEdit_->hide();
-    top->addWidget(tablesEdit_);
+    tablesEdit_->setPlaceholderText(ML("A1,A2 and Enter"));
+    tablesRow_ = new QWidget;
+    auto* tablesRow = new QHBoxLayout(tablesRow_);
+    tablesRow->setContentsMargins(0, 0, 0, 0);
+    auto* tablesLabel = new QLabel(ML("&Tables"));
+    tablesLabel->setBuddy(tablesEdit_);
+    tablesRow->addWidget(tablesLabel);
+    tablesRow->addWidget(tablesEdit_, 1);
+    tablesRow_->hide();
+    top->addWidget(tablesRow_);
     tablesEdit_->installEventFilter(this);
 
     auto* guestRow = new QHBoxLayout;
@@ -218,7 +225,7 @@ void BookingDialog::SetTables(const std::string& tables,
                               std::function<std::string(const std::string&)> change) {
     changeTables_ = std::move(change);
     tablesEdit_->setText(ToQ(tables));
-    tablesEdit_->show();
+    tablesRow_->show();
     title_->setText(heading_ + ToQ(tables));
 }
 

@@ -67,6 +67,7 @@ class BookingDialog : public QDialog {
     std::map<std::string, QWidget*> controls_;  // by upper-case code
     QLabel* title_ = nullptr;
     QString heading_;
+    QWidget* tablesRow_ = nullptr;
     QLineEdit* tablesEdit_ = nullptr;
     std::function<std::string(const std::string&)> changeTables_;
     QLineEdit* guestEdit_ = nullptr;

@@ -3,6 +3,7 @@
 // form's refusals and the chain's, and a check-in from the window.
 #include <gtest/gtest.h>
 
+#include <QGraphicsSceneMouseEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -308,6 +309,30 @@ TEST_F(DeskActionTest, PickedTablesAreHeldUntilUnpickedOrTheFormIsLeft) {
     EXPECT_TRUE(held("A10"));
     window->RunCommand("view future HBR " + DateTime::Now().AddDays(31).DateText() + " 03DIN");
     EXPECT_FALSE(HeldInDb("A10", day));
+}
+
+TEST_F(DeskActionTest, ARightClickPicksTheTableUnderTheMouseForItsMenu) {
+    Open("future", Future(), "03DIN");
+    auto rightClick = [&](const std::string& table, Qt::KeyboardModifiers mods) {
+        QGraphicsSceneMouseEvent press(QEvent::GraphicsSceneMousePress);
+        press.setScenePos(Item(table)->TableRect().center());
+        press.setButton(Qt::RightButton);
+        press.setButtons(Qt::RightButton);
+        press.setModifiers(mods);
+        QCoreApplication::sendEvent(Item(table)->scene(), &press);
+        QGraphicsSceneMouseEvent release(QEvent::GraphicsSceneMouseRelease);
+        release.setScenePos(press.scenePos());
+        release.setButton(Qt::RightButton);
+        QCoreApplication::sendEvent(Item(table)->scene(), &release);
+    };
+    using Tables = std::vector<std::string>;
+    window->PickTables({"A7", "A8"});
+    rightClick("A8", Qt::NoModifier);  // on a pick: the picks stay
+    EXPECT_EQ(window->SelectedTables(), (Tables{"A7", "A8"}));
+    rightClick("A9", Qt::NoModifier);  // elsewhere: that table alone
+    EXPECT_EQ(window->SelectedTables(), Tables{"A9"});
+    rightClick("A11", Qt::ControlModifier);
+    EXPECT_EQ(window->SelectedTables(), (Tables{"A11", "A9"}));
 }
 
 TEST_F(DeskActionTest, CancelTakesAReasonFromTheList) {
