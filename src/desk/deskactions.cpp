@@ -158,7 +158,7 @@ std::string DeskActions::RetypeTables(const std::string& typed) {
     PickedBooking(tables);
     const std::vector<std::string> held = picks_.Held();
     window_.PickTables(held, false);
-    FollowPicks();
+    FollowNow();
     return Joined(held);
 }
 
@@ -194,7 +194,9 @@ int32_t DeskActions::Book(const std::function<bool(BookingDialog&)>& run) {
         const auto t = DateTime::Parse("1900-01-01 " + time);
         return t && outlet->GetMPOutlets().FindMPOutletID(*t) == mp;
     });
+    formOpen_ = true;
     const bool confirmed = run ? run(form) && form.TakeValues() : form.exec() == QDialog::Accepted;
+    formOpen_ = false;
     if (!confirmed) {
         Abandon();
         shell_.Out(GetMLText("Booking cancelled"));
@@ -377,6 +379,10 @@ void DeskActions::Cancel() {
     }
     std::string code;
     if (!items.empty()) {
+        // Without a default reason nothing is assumed: "No reason" is preselected.
+        if (std::none_of(reasons.Filtered().begin(), reasons.Filtered().end(),
+                         [](const CancelMsg* m) { return m->IsDefault; }))
+            preselected = items.size();
         items.emplace_back("-", GetMLText("No reason"));
         const auto chosen =
             window_.Interface().Choose(GetMLText("Cancel reason"), items, preselected);
@@ -421,6 +427,12 @@ void DeskActions::ChangeTables() {
 }
 
 void DeskActions::FollowPicks() {
+    // While the form is open its tables are the booking's: a plan redrawn
+    // behind it (another desk changed the plan) must not release them.
+    if (!formOpen_) FollowNow();
+}
+
+void DeskActions::FollowNow() {
     const ResvView* view = window_.ShownView();
     if (view == nullptr || !window_.HasPlans()) {
         picks_.ReleaseAll();

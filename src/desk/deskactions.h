@@ -82,6 +82,7 @@ class DeskActions : public QObject {
     Booking* PickedBooking(const std::vector<std::string>& tables);
     // The tables held after the form's tables line was changed to `typed`.
     std::string RetypeTables(const std::string& typed);
+    void FollowNow();
     // The booking of one picked table a swap moves, chosen when it has several.
     int32_t SwapPartyOf(const std::string& tableNo) const;
 
@@ -89,4 +90,5 @@ class DeskActions : public QObject {
     Shell& shell_;
     std::vector<QAction*> actions_;
     PickHolds picks_;
+    bool formOpen_ = false;  // the booking form holds the picks
 };

@@ -297,6 +297,10 @@ TEST_F(DeskActionTest, PickedTablesAreHeldUntilUnpickedOrTheFormIsLeft) {
         form.ChangeTables("A9");
         EXPECT_TRUE(free("A8") && held("A9"));
         EXPECT_EQ(window->SelectedTables(), std::vector<std::string>{"A9"});
+        // The plan redrawn behind the form, its picks gone: the booking keeps A9.
+        window->PickTables({});
+        QTest::qWait(20);
+        EXPECT_TRUE(HeldInDb("A9", day));
         return false;  // closed without saving
     });
     EXPECT_EQ(id, 0);
