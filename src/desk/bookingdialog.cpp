@@ -5,7 +5,7 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -40,12 +40,24 @@ bool IsTime(const ProfileField& f) {
 
 BookingDialog::BookingDialog(ProfileDefinition& def, const QString& heading, QWidget* parent,
                              bool change)
-    : QDialog(parent), def_(def) {
+    : QDialog(parent), def_(def), heading_(heading) {
     setWindowTitle(change ? ML("Change reservation") : ML("New reservation"));
     auto* top = new QVBoxLayout(this);
-    auto* title = new QLabel(heading);
-    title->setStyleSheet(QStringLiteral("font-weight: bold"));
-    top->addWidget(title);
+    title_ = new QLabel(heading);
+    title_->setStyleSheet(QStringLiteral("font-weight: bold"));
+    top->addWidget(title_);
+    tablesEdit_ = new QLineEdit;
+    tablesEdit_->setPlaceholderText(ML("A1,A2 and Enter"));
+    tablesRow_ = new QWidget;
+    auto* tablesRow = new QHBoxLayout(tablesRow_);
+    tablesRow->setContentsMargins(0, 0, 0, 0);
+    auto* tablesLabel = new QLabel(ML("&Tables"));
+    tablesLabel->setBuddy(tablesEdit_);
+    tablesRow->addWidget(tablesLabel);
+    tablesRow->addWidget(tablesEdit_, 1);
+    tablesRow_->hide();
+    top->addWidget(tablesRow_);
+    tablesEdit_->installEventFilter(this);
 
     auto* guestRow = new QHBoxLayout;
     guestEdit_ = new QLineEdit;
@@ -61,12 +73,8 @@ BookingDialog::BookingDialog(ProfileDefinition& def, const QString& heading, QWi
         find->hide();
         guestLabel_->hide();
     }
-    auto look = [this] {
-        if (LookUpGuest(FromQ(guestEdit_->text())) == 0)
-            guestLabel_->setText(ML("Guest not found"));
-    };
-    connect(find, &QPushButton::clicked, this, look);
-    connect(guestEdit_, &QLineEdit::returnPressed, this, look);
+    connect(find, &QPushButton::clicked, this, [this] { FindTypedGuest(); });
+    guestEdit_->installEventFilter(this);
 
     auto* form = new QFormLayout;
     for (ProfileField* f : def_.ListedFields()) {
@@ -156,6 +164,29 @@ std::string BookingDialog::TextOf(const std::string& code) const {
     return "";
 }
 
+void BookingDialog::FindTypedGuest() {
+    if (LookUpGuest(FromQ(guestEdit_->text())) == 0) guestLabel_->setText(ML("Guest not found"));
+}
+
+// Enter on the guest or tables line looks up or changes, and must not reach
+// the dialog, where it would press OK.
+bool BookingDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == guestEdit_) {
+                FindTypedGuest();
+                return true;
+            }
+            if (watched == tablesEdit_) {
+                ChangeTables(FromQ(tablesEdit_->text()));
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 int BookingDialog::LookUpGuest(const std::string& text) {
     const std::vector<GuestHit> hits = FindGuests(text);
     if (hits.empty()) return 0;
@@ -167,13 +198,15 @@ int BookingDialog::LookUpGuest(const std::string& text) {
         TakeGuest(hits.front());
         return 1;
     }
-    QStringList items;
+    std::vector<QtUserInterface::Choice> items;
     for (const GuestHit& h : hits)
-        items << label(h);
-    bool ok = false;
-    const QString chosen =
-        QInputDialog::getItem(this, ML("Guest"), ML("Choose the guest"), items, 0, false, &ok);
-    if (ok) TakeGuest(hits[static_cast<std::size_t>(items.indexOf(chosen))]);
+        items.emplace_back(h.account.empty() ? std::to_string(h.guestID) : h.account,
+                           FromQ(label(h)));
+    // The desk's own interface offers the list (a script answers it too).
+    auto* ui = dynamic_cast<QtUserInterface*>(&UI());
+    const std::optional<std::size_t> chosen =
+        ui != nullptr ? ui->Choose(GetMLText("Choose the guest"), items, 0, this) : std::nullopt;
+    if (chosen) TakeGuest(hits[*chosen]);
     return static_cast<int>(hits.size());
 }
 
@@ -186,6 +219,21 @@ void BookingDialog::TakeGuest(const GuestHit& hit) {
     if (!hit.lastName.empty()) SetText("DYLastName", hit.lastName);
     if (!hit.firstName.empty()) SetText("DYFirstName", hit.firstName);
     if (!hit.phone.empty()) SetText("ContactPhone", hit.phone);
+}
+
+void BookingDialog::SetTables(const std::string& tables,
+                              std::function<std::string(const std::string&)> change) {
+    changeTables_ = std::move(change);
+    tablesEdit_->setText(ToQ(tables));
+    tablesRow_->show();
+    title_->setText(heading_ + ToQ(tables));
+}
+
+void BookingDialog::ChangeTables(const std::string& typed) {
+    if (!changeTables_) return;
+    const std::string held = changeTables_(typed);
+    tablesEdit_->setText(ToQ(held));
+    title_->setText(heading_ + ToQ(held.empty() ? GetMLText("no table") : held));
 }
 
 bool BookingDialog::TakeValues() {

@@ -38,6 +38,13 @@ class BookingDialog : public QDialog {
     void SetCheck(std::function<bool(const std::string&)> timeFits) {
         timeFits_ = std::move(timeFits);
     }
+    // Adds a line of the booking's tables, "A1,A2": on Enter `change` gets
+    // the typed tables and returns those the booking holds then, which the
+    // line and the heading show.
+    void SetTables(const std::string& tables,
+                   std::function<std::string(const std::string&)> change);
+    // Changes the tables as typed on the line and Enter.
+    void ChangeTables(const std::string& typed);
     // Enters every value into its field; false (after a message naming the
     // field) at the first refusal.
     bool TakeValues();
@@ -46,14 +53,23 @@ class BookingDialog : public QDialog {
 
     void accept() override;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     QWidget* MakeControl(ProfileField& f);
     std::string TextOf(const std::string& code) const;
     void TakeGuest(const GuestHit& hit);
+    void FindTypedGuest();
 
     ProfileDefinition& def_;
     std::vector<ProfileField*> shown_;
     std::map<std::string, QWidget*> controls_;  // by upper-case code
+    QLabel* title_ = nullptr;
+    QString heading_;
+    QWidget* tablesRow_ = nullptr;
+    QLineEdit* tablesEdit_ = nullptr;
+    std::function<std::string(const std::string&)> changeTables_;
     QLineEdit* guestEdit_ = nullptr;
     QLabel* guestLabel_ = nullptr;
     GuestHit guest_;

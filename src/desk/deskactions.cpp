@@ -11,13 +11,17 @@
 #include "app/resvfind.h"
 #include "app/shell.h"
 #include "app/venueargs.h"
+#include "core/globals.h"
 #include "core/mltext.h"
 #include "desk/bookingdialog.h"
 #include "desk/deskwindow.h"
 #include "desk/qtuserinterface.h"
+#include "messages/cancelmsgs.h"
+#include "platform/strnum.h"
 #include "platform/textutil.h"
 #include "platform/userinterface.h"
 #include "profiles/profilefield.h"
+#include "registry/dbconnections.h"
 #include "views/resvview.h"
 
 namespace {
@@ -39,7 +43,7 @@ std::string Quoted(std::string s) {
 }  // namespace
 
 DeskActions::DeskActions(DeskWindow& window, Shell& shell)
-    : QObject(&window), window_(window), shell_(shell) {
+    : QObject(&window), window_(window), shell_(shell), picks_(shell) {
     Add("&Book the picked tables...", QKeySequence(Qt::Key_F2), &DeskActions::BookNow);
     Add("&Walk-in at the picked tables...", QKeySequence(Qt::Key_F3), &DeskActions::WalkInNow);
     Add("&Open and change the reservation...", QKeySequence(Qt::Key_F4), &DeskActions::ChangeNow);
@@ -57,6 +61,8 @@ DeskActions::DeskActions(DeskWindow& window, Shell& shell)
     Add("Change co&vers...", QKeySequence(Qt::CTRL | Qt::Key_R), &DeskActions::Covers);
     Add("Move to the picked ta&bles", QKeySequence(Qt::CTRL | Qt::Key_T),
         &DeskActions::ChangeTables);
+    Add("Seat the chosen party at the picked tables",
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T), &DeskActions::SeatChosen);
 }
 
 QAction* DeskActions::Add(const char* text, const QKeySequence& key, void (DeskActions::*fn)()) {
@@ -124,22 +130,57 @@ void DeskActions::WalkInNow() {
     WalkIn();
 }
 
+Booking* DeskActions::PickedBooking(const std::vector<std::string>& tables) {
+    const ResvView& view = *window_.ShownView();
+    const auto refused =
+        picks_.Follow(view.OutletID(), view.ResvDate(), view.MPOutletID(), tables, true);
+    if (!refused.empty()) {
+        std::string text;
+        for (const PickHolds::Refused& r : refused)
+            text += (text.empty() ? "" : "\n") + GetMLText("Table") + " " + r.table + " " +
+                    GetMLText("cannot be held:") + " " + GetMLText(HoldRefusalText(r.why));
+        Tell(text);
+        return nullptr;
+    }
+    return picks_.Prepare(view.OutletID(), view.ResvDate(), view.MPOutletID()) ? picks_.Current()
+                                                                               : nullptr;
+}
+
+std::string DeskActions::RetypeTables(const std::string& typed) {
+    std::string words = typed;
+    std::replace(words.begin(), words.end(), ',', ' ');
+    std::vector<std::string> tables;
+    for (const std::string& w : Shell::SplitWords(words))
+        if (std::find(tables.begin(), tables.end(), UpperAscii(w)) == tables.end())
+            tables.push_back(UpperAscii(w));
+    window_.PickTables(tables, false);
+    // A table that cannot be held is shown and left out of the booking.
+    PickedBooking(tables);
+    const std::vector<std::string> held = picks_.Held();
+    window_.PickTables(held, false);
+    FollowNow();
+    return Joined(held);
+}
+
+void DeskActions::Abandon() {
+    picks_.ReleaseAll();
+    window_.PickTables({}, false);
+}
+
 int32_t DeskActions::Book(const std::function<bool(BookingDialog&)>& run) {
     std::string o, d, p;
     if (!ViewWords(o, d, p)) return 0;
     const ResvView& view = *window_.ShownView();
-    const std::vector<std::string> tables = window_.SelectedTables();
-    Booking b(shell_);
-    const Outlet* outlet = FindOutlet(shell_, b.outlets, o);
-    if (outlet == nullptr ||
-        !StartBooking(shell_, b, *outlet, view.ResvDate(), view.MPOutletID(), BookingForm(shell_)))
-        return 0;
+    Booking* picked = PickedBooking(window_.SelectedTables());
+    if (picked == nullptr) return 0;
+    Booking& b = *picked;
+    const Outlet* outlet = b.resv->GetOutlet();
     b.resv->Fields().SetField("ReserveType", Variant("N"));
-    // The tables are held while the form is open; other desks see them held.
-    if (!PickBookingTables(shell_, *b.resv, tables)) return 0;
-    const QString heading = ToQ(d + "  " + outlet->OutletCode() + "  " +
-                                (tables.empty() ? GetMLText("no table") : Joined(tables)));
-    BookingDialog form(*b.def, heading, &window_);
+    // The picks are held already; tables typed on the form's line are held
+    // or released as they change, and the plan shows them.
+    BookingDialog form(*b.def, ToQ(d + "  " + outlet->OutletCode() + "  "), &window_);
+    form.SetTables(Joined(picks_.Held()),
+                   [this](const std::string& typed) { return RetypeTables(typed); });
     // The booking belongs to the plan's day and meal period.
     form.SetText("ReserveDate", d);
     if (QWidget* date = form.Control("ReserveDate")) date->setEnabled(false);
@@ -153,14 +194,16 @@ int32_t DeskActions::Book(const std::function<bool(BookingDialog&)>& run) {
         const auto t = DateTime::Parse("1900-01-01 " + time);
         return t && outlet->GetMPOutlets().FindMPOutletID(*t) == mp;
     });
+    formOpen_ = true;
     const bool confirmed = run ? run(form) && form.TakeValues() : form.exec() == QDialog::Accepted;
+    formOpen_ = false;
     if (!confirmed) {
-        b.resv->ReleaseHolds();
+        Abandon();
         shell_.Out(GetMLText("Booking cancelled"));
         return 0;
     }
     if (form.GuestID() > 0 && !b.resv->SetGuest(form.GuestID())) {
-        b.resv->ReleaseHolds();
+        Abandon();
         shell_.Error(GetMLText("Guest not found") + ": " + std::to_string(form.GuestID()));
         return 0;
     }
@@ -173,7 +216,11 @@ int32_t DeskActions::Book(const std::function<bool(BookingDialog&)>& run) {
     }
     r.SetField("ReserveDate", Variant(d));
     const int32_t id = SaveBooking(shell_, *b.resv);
+    // Saved or refused, the booking is over: its holds went with the save.
+    Abandon();
     Reload();
+    // The new booking is chosen, ready for a check-in.
+    if (id > 0) window_.PickListRow(id);
     return id;
 }
 
@@ -224,7 +271,10 @@ int32_t DeskActions::WalkIn() {
 void DeskActions::Hold() {
     std::string o, d, p;
     if (!ViewWords(o, d, p)) return;
-    for (const std::string& t : PickedTables())
+    const std::vector<std::string> tables = PickedTables();
+    // The standing hold replaces the pick's, which would go with the pick.
+    picks_.Release(tables);
+    for (const std::string& t : tables)
         Run("hold " + o + " " + d + " " + p + " " + t);
 }
 
@@ -239,6 +289,7 @@ void DeskActions::Block() {
     if (tables.empty()) return;
     const auto remark = UI().ReadLine(GetMLText("Remark of the block") + ": ", false);
     if (!remark) return;
+    picks_.Release(tables);  // a blocked table is not held for a booking
     for (const std::string& t : tables)
         Run("block " + o + " " + p + " " + t + " --from " + d + " --until " + d +
             (Trim(*remark).empty() ? "" : " " + Quoted(Trim(*remark))));
@@ -275,12 +326,31 @@ void DeskActions::UndoCheckIn() {
 void DeskActions::Swap() {
     std::string o, d, p;
     if (!ViewWords(o, d, p)) return;
-    const std::vector<int32_t> ids = window_.ReservationsOnPickedTables();
-    if (ids.size() != 2) {
+    std::vector<std::string> booked;
+    for (const std::string& t : window_.SelectedTables())
+        if (const TableLook* look = window_.LookOf(t); look != nullptr && !look->bookings.empty())
+            booked.push_back(t);
+    if (booked.size() != 2) {
         Tell(GetMLText("Pick the two tables whose parties change places"));
         return;
     }
-    Run("swap " + o + " " + std::to_string(ids[0]) + " " + std::to_string(ids[1]));
+    const int32_t first = SwapPartyOf(booked[0]);
+    const int32_t second = first > 0 ? SwapPartyOf(booked[1]) : 0;
+    if (second > 0) Run("swap " + o + " " + std::to_string(first) + " " + std::to_string(second));
+}
+
+int32_t DeskActions::SwapPartyOf(const std::string& tableNo) const {
+    const std::vector<TableBooking>& bookings = window_.LookOf(tableNo)->bookings;
+    if (bookings.size() == 1) return bookings.front().reserveID;
+    std::vector<QtUserInterface::Choice> items;
+    for (const TableBooking& b : bookings)
+        items.emplace_back(
+            std::to_string(b.reserveID),
+            b.time + "  " + b.covers + "  " + b.name + "  (" + std::to_string(b.reserveID) + ")");
+    const auto chosen = window_.Interface().Choose(
+        GetMLText("Which party of table") + " " + tableNo + " " + GetMLText("changes places?"),
+        items);
+    return chosen ? bookings[*chosen].reserveID : 0;
 }
 
 void DeskActions::PosCheck() {
@@ -294,10 +364,40 @@ void DeskActions::Cancel() {
     std::string o, d, p;
     const std::string id = ViewWords(o, d, p) ? ChosenResv() : "";
     if (id.empty()) return;
-    const auto reason = UI().ReadLine(GetMLText("Cancel reason code (may be empty)") + ": ", false);
-    if (!reason) return;
-    Run("resv cancel " + o + " " + id +
-        (Trim(*reason).empty() ? "" : " --reason " + Quoted(Trim(*reason))));
+    // The reasons for a cancellation, the outlet's default one preselected;
+    // "no reason" leaves the choice to the outlet's default.
+    CancelMsgs reasons;
+    SQLDB* db = DefaultSQLDB();
+    std::vector<QtUserInterface::Choice> items;
+    std::size_t preselected = 0;
+    if (db != nullptr && reasons.Load(*db)) {
+        reasons.Filter(kCxlCancel);
+        for (const CancelMsg* m : reasons.Filtered()) {
+            if (m->IsDefault) preselected = items.size();
+            items.emplace_back(m->MsgCode, m->MsgCode + "  " + m->Name(g_nLanguage));
+        }
+    }
+    std::string code;
+    if (!items.empty()) {
+        // Without a default reason nothing is assumed: "No reason" is preselected.
+        if (std::none_of(reasons.Filtered().begin(), reasons.Filtered().end(),
+                         [](const CancelMsg* m) { return m->IsDefault; }))
+            preselected = items.size();
+        items.emplace_back("-", GetMLText("No reason"));
+        const auto chosen =
+            window_.Interface().Choose(GetMLText("Cancel reason"), items, preselected);
+        if (!chosen) return;
+        if (items[*chosen].first != "-") code = items[*chosen].first;
+    }
+    std::string remark;
+    const Outlet* outlet = window_.ShownOutlet();
+    if (outlet != nullptr && outlet->GetExtAttribute("MandatoryCxlRemark").ToInt64() != 0) {
+        const auto typed = UI().ReadLine(GetMLText("Cancel remark") + ": ", false);
+        if (!typed) return;
+        remark = Trim(*typed);
+    }
+    Run("resv cancel " + o + " " + id + (code.empty() ? "" : " --reason " + Quoted(code)) +
+        (remark.empty() ? "" : " --remark " + Quoted(remark)));
 }
 
 void DeskActions::Settle() {
@@ -324,6 +424,37 @@ void DeskActions::ChangeTables() {
     }
     const std::vector<std::string> tables = PickedTables();
     if (!tables.empty()) Run("resv tables " + o + " " + std::to_string(id) + " " + Joined(tables));
+}
+
+void DeskActions::FollowPicks() {
+    // While the form is open its tables are the booking's: a plan redrawn
+    // behind it (another desk changed the plan) must not release them.
+    if (!formOpen_) FollowNow();
+}
+
+void DeskActions::FollowNow() {
+    const ResvView* view = window_.ShownView();
+    if (view == nullptr || !window_.HasPlans()) {
+        picks_.ReleaseAll();
+        return;
+    }
+    std::string text;
+    for (const PickHolds::Refused& r : picks_.Follow(view->OutletID(), view->ResvDate(),
+                                                     view->MPOutletID(), window_.SelectedTables()))
+        text += (text.empty() ? "" : "; ") + GetMLText("Table") + " " + r.table + " " +
+                GetMLText("not held") + ": " + GetMLText(HoldRefusalText(r.why));
+    if (!text.empty()) UI().SetStatus(text);
+}
+
+void DeskActions::SeatChosen() {
+    std::string o, d, p;
+    const int32_t id = ViewWords(o, d, p) ? window_.ListReservation() : 0;
+    if (id <= 0) {
+        Tell(GetMLText("Choose the reservation in the list, then pick its new tables"));
+        return;
+    }
+    const std::vector<std::string> tables = PickedTables();
+    if (!tables.empty()) SeatWaiting(id, Joined(tables));
 }
 
 void DeskActions::SeatWaiting(int32_t id, const std::string& tableNo) {

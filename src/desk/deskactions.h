@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "desk/pickholds.h"
+
 class BookingDialog;
 class DeskWindow;
 class QAction;
@@ -48,8 +50,18 @@ class DeskActions : public QObject {
     void Settle();
     void Covers();
     void ChangeTables();
+    // Seats the party chosen in the list at the picked tables, as a drag
+    // from the list onto the plan does.
+    void SeatChosen();
     // Seats the waiting-list entry `id` at `tableNo` (a drop on the plan).
     void SeatWaiting(int32_t id, const std::string& tableNo);
+
+    // Holds the tables picked on the shown plan since the last call and
+    // releases those no longer picked; the refusals go to the status bar.
+    void FollowPicks();
+    // Releases the picks' holds (the form abandoned, the window closing).
+    void ReleasePicks() { picks_.ReleaseAll(); }
+    std::vector<std::string> HeldPicks() const { return picks_.Held(); }
 
   private:
     void BookNow();
@@ -64,8 +76,19 @@ class DeskActions : public QObject {
     void Run(const std::string& line);
     void Reload();
     void Tell(const std::string& text) const;
+    // Ends a booking that was not saved: its holds go, the plan is unpicked.
+    void Abandon();
+    // The booking of the picks for the shown view; nullptr after a message.
+    Booking* PickedBooking(const std::vector<std::string>& tables);
+    // The tables held after the form's tables line was changed to `typed`.
+    std::string RetypeTables(const std::string& typed);
+    void FollowNow();
+    // The booking of one picked table a swap moves, chosen when it has several.
+    int32_t SwapPartyOf(const std::string& tableNo) const;
 
     DeskWindow& window_;
     Shell& shell_;
     std::vector<QAction*> actions_;
+    PickHolds picks_;
+    bool formOpen_ = false;  // the booking form holds the picks
 };

@@ -94,6 +94,7 @@ DeskWindow::DeskWindow(Shell& shell, QtUserInterface& ui)
     QMenu* file = menuBar()->addMenu(ML("&Program"));
     file->addAction(ML("Change password"), this, [this] { ChangePassword(); });
     file->addAction(ML("Quit"), this, [this] { close(); });
+    AddViewMenu();
     actions_ = new DeskActions(*this, shell_);
     QMenu* tables = menuBar()->addMenu(ML("&Tables"));
     tables->addAction(ML("Pick tables by number..."), QKeySequence(Qt::CTRL | Qt::Key_G), this,
@@ -112,6 +113,15 @@ DeskWindow::DeskWindow(Shell& shell, QtUserInterface& ui)
 
     WireViewEvents();
     FillOutlets();
+
+    pickTimer_ = new QTimer(this);
+    pickTimer_->setSingleShot(true);
+    connect(pickTimer_, &QTimer::timeout, this, [this] {
+        if (QApplication::mouseButtons() != Qt::NoButton || MainLoop().Waiting())
+            pickTimer_->start(150);
+        else
+            actions_->FollowPicks();
+    });
 
     auto* minute = new QTimer(this);
     connect(minute, &QTimer::timeout, this, [this] { OnMinuteTimer(); });
@@ -139,6 +149,7 @@ DeskWindow::~DeskWindow() {
         e.PVFullResvUpdate = nullptr;
     e.CVFloorplanUpdate = e.FVFloorplanUpdate = nullptr;
     MainLoop().SetWaitHook(nullptr);
+    actions_->ReleasePicks();  // the shell and its databases outlive the window
     // Scenes and the list emit selection changes while the widgets below
     // destroy them, when this is no longer a window.
     for (PlanScene* scene : scenes_)
@@ -354,6 +365,9 @@ void DeskWindow::ShowOpenView(ViewKind kind) {
     kindLabel_->setText(ML(KindCaption(kind)));
     RebuildPlans();
     model_->SetList(view.ProfileDef(), &view.FullResvs());
+    // Another view has no picks yet: the holds of the last one go. A reread
+    // of the same view puts its picks back instead.
+    if (!rereading_) actions_->FollowPicks();
 }
 
 void DeskWindow::RebuildPlans() {
@@ -379,8 +393,10 @@ void DeskWindow::RebuildPlans() {
         page->setDragMode(QGraphicsView::RubberBandDrag);
         page->setContextMenuPolicy(Qt::ActionsContextMenu);
         page->addActions(QList<QAction*>(actions_->All().begin(), actions_->All().end()));
-        connect(scene, &QGraphicsScene::selectionChanged, this,
-                [this] { listChosenLast_ = false; });
+        connect(scene, &QGraphicsScene::selectionChanged, this, [this] {
+            listChosenLast_ = false;
+            SchedulePickHolds();
+        });
         scene->OnDrop([this](int32_t resvID, const std::string& tableNo) {
             actions_->SeatWaiting(resvID, tableNo);
         });
@@ -472,9 +488,59 @@ void DeskWindow::CheckSessionTimeout() {
     Finish("F");
 }
 
+// Everything the mouse reaches has a key: the pickers, the plans, the list,
+// the search and the command line.
+void DeskWindow::AddViewMenu() {
+    QMenu* view = menuBar()->addMenu(ML("&View"));
+    auto add = [this, view](const char* text, const QKeySequence& key, auto fn) {
+        QAction* a = view->addAction(ML(text), this, fn);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+    };
+    add("Previous day", QKeySequence(Qt::ALT | Qt::Key_Left),
+        [this] { dateEdit_->setDate(dateEdit_->date().addDays(-1)); });
+    add("Next day", QKeySequence(Qt::ALT | Qt::Key_Right),
+        [this] { dateEdit_->setDate(dateEdit_->date().addDays(1)); });
+    add("Choose the outlet", QKeySequence(Qt::CTRL | Qt::Key_O), [this] {
+        outletBox_->setFocus();
+        outletBox_->showPopup();
+    });
+    add("Choose the meal period", QKeySequence(Qt::CTRL | Qt::Key_M), [this] {
+        periodBox_->setFocus();
+        periodBox_->showPopup();
+    });
+    add("Choose the date", QKeySequence(Qt::CTRL | Qt::Key_D), [this] { dateEdit_->setFocus(); });
+    view->addSeparator();
+    add("Go to the plan", QKeySequence(Qt::CTRL | Qt::Key_1), [this] {
+        if (QWidget* page = tabs_->currentWidget()) page->setFocus();
+    });
+    add("Next plan", QKeySequence(Qt::CTRL | Qt::Key_PageDown), [this] {
+        tabs_->setCurrentIndex((tabs_->currentIndex() + 1) % std::max(1, tabs_->count()));
+    });
+    add("Previous plan", QKeySequence(Qt::CTRL | Qt::Key_PageUp), [this] {
+        const int n = std::max(1, tabs_->count());
+        tabs_->setCurrentIndex((tabs_->currentIndex() + n - 1) % n);
+    });
+    add("Go to the list", QKeySequence(Qt::CTRL | Qt::Key_2), [this] { list_->setFocus(); });
+    add("Search the list", QKeySequence(Qt::CTRL | Qt::Key_F), [this] {
+        searchEdit_->setFocus();
+        searchEdit_->selectAll();
+    });
+    add("Go to the command line", QKeySequence(Qt::CTRL | Qt::Key_L),
+        [this] { commandLine_->setFocus(); });
+    add("Colour by state or time", QKeySequence(Qt::CTRL | Qt::Key_K), [this] {
+        SetColorMode(colorMode_ == ColorMode::ByTime ? ColorMode::ByState : ColorMode::ByTime);
+    });
+}
+
+void DeskWindow::SchedulePickHolds() {
+    if (!pickTimer_->isActive()) pickTimer_->start(0);
+}
+
 void DeskWindow::Finish(const std::string& method) {
     if (!sessionEnded_) {
         sessionEnded_ = true;
+        actions_->ReleasePicks();
         shell_.EndSession(method);
     }
     close();
@@ -511,8 +577,11 @@ void DeskWindow::Reread() {
     const int32_t listed = ListReservation();
     const bool listLast = listChosenLast_;
     const int page = tabs_->currentIndex();
-    if (!OpenFromPickers()) return;
-    PickTables(tables);
+    rereading_ = true;
+    const bool opened = OpenFromPickers();
+    rereading_ = false;
+    if (!opened) return;
+    PickTables(tables, false);
     if (page >= 0 && page < tabs_->count()) tabs_->setCurrentIndex(page);
     if (listed > 0) PickListRow(listed);
     listChosenLast_ = listLast;
@@ -535,7 +604,7 @@ std::vector<std::string> DeskWindow::SelectedTables() const {
     return tables;
 }
 
-void DeskWindow::PickTables(const std::vector<std::string>& tables) {
+void DeskWindow::PickTables(const std::vector<std::string>& tables, bool hold) {
     int page = -1;  // the first plan holding a picked table comes to the front
     for (std::size_t i = 0; i < scenes_.size(); ++i) {
         scenes_[i]->clearSelection();
@@ -548,6 +617,12 @@ void DeskWindow::PickTables(const std::vector<std::string>& tables) {
     }
     if (page >= 0) tabs_->setCurrentIndex(page);
     listChosenLast_ = false;
+    if (hold) actions_->FollowPicks();
+}
+
+const Outlet* DeskWindow::ShownOutlet() const {
+    const ResvView* view = ShownView();
+    return view != nullptr ? Hub().OutletList().GetOutletByID(view->OutletID()) : nullptr;
 }
 
 void DeskWindow::AskTables() {
@@ -615,6 +690,7 @@ void DeskWindow::closeEvent(QCloseEvent* event) {
             return;
         }
         sessionEnded_ = true;
+        actions_->ReleasePicks();
         shell_.EndSession("N");
     }
     event->accept();

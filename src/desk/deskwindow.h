@@ -20,6 +20,8 @@
 class DeskActions;
 class EventPump;
 class KIV;
+class Outlet;
+class QTimer;
 class PlanScene;
 class QComboBox;
 class QDateEdit;
@@ -69,8 +71,9 @@ class DeskWindow : public QMainWindow {
     bool HasPlans() const;
     // The tables picked on the plans (in plan and table order).
     std::vector<std::string> SelectedTables() const;
-    // Picks exactly `tables` (upper case) on the plans.
-    void PickTables(const std::vector<std::string>& tables);
+    // Picks exactly `tables` (upper case) on the plans; with `hold`, as a
+    // click does, the picks' holds follow.
+    void PickTables(const std::vector<std::string>& tables, bool hold = true);
     // The reservation chosen in the list; 0 when none.
     int32_t ListReservation() const;
     // Chooses the list row of `id`; false when the list does not show it.
@@ -83,6 +86,9 @@ class DeskWindow : public QMainWindow {
     // The first booking of each picked table that has one.
     std::vector<int32_t> ReservationsOnPickedTables() const;
     DeskActions& Actions() const { return *actions_; }
+    QtUserInterface& Interface() const { return ui_; }
+    // The outlet of the shown view; nullptr when none.
+    const Outlet* ShownOutlet() const;
 
     // The time of the last key press or click (the session time-out).
     void NoteActivity() { lastActivity_ = std::chrono::steady_clock::now(); }
@@ -109,6 +115,10 @@ class DeskWindow : public QMainWindow {
     void CheckSessionTimeout();
     void ChangePassword();
     void AskTables();
+    void AddViewMenu();
+    // A pick on the plan holds its tables once the mouse is let go (a rubber
+    // band passes over tables it does not keep).
+    void SchedulePickHolds();
 
     Shell& shell_;
     QtUserInterface& ui_;
@@ -126,12 +136,15 @@ class DeskWindow : public QMainWindow {
     QLineEdit* commandLine_ = nullptr;
     QPlainTextEdit* output_ = nullptr;
     QLabel* serverLabel_ = nullptr;
+    QTimer* pickTimer_ = nullptr;
     std::vector<PlanScene*> scenes_;
     std::optional<ViewKind> shown_;
     DeskActions* actions_ = nullptr;
     bool listChosenLast_ = false;  // the list was used after the plans
     ColorMode colorMode_ = ColorMode::ByState;
-    bool syncing_ = false;  // pickers set by the program, not the user
+    bool syncing_ = false;
+    bool rereading_ = false;  // the shown view is read again, picks kept  // pickers set by the
+                              // program, not the user
     bool sessionEnded_ = false;
     std::chrono::steady_clock::time_point lastActivity_;
 };

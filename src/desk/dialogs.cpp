@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QVBoxLayout>
 
 #include "core/config.h"
@@ -136,4 +137,25 @@ void ReSignInDialog::accept() {
         return;
     }
     QDialog::accept();
+}
+
+ChoiceDialog::ChoiceDialog(const QString& prompt, const QStringList& items, int current,
+                           QWidget* parent)
+    : QDialog(parent), list_(new QListWidget) {
+    setWindowTitle(QStringLiteral("CulinaroTable"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(prompt));
+    list_->addItems(items);
+    list_->setCurrentRow(current);
+    layout->addWidget(list_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(list_, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
+    layout->addWidget(buttons);
+    setMinimumWidth(360);
+}
+
+int ChoiceDialog::Chosen() const {
+    return list_->currentRow();
 }

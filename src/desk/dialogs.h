@@ -4,8 +4,10 @@
 // hands the entries to the users' objects (SignIn, PasswordChange,
 // ReSignIn) and shows their refusal; none holds a rule of its own.
 #include <QDialog>
+#include <QStringList>
 
 class QComboBox;
+class QListWidget;
 class QLabel;
 class QLineEdit;
 
@@ -47,4 +49,17 @@ class ReSignInDialog : public QDialog {
     QLineEdit* login_;
     QLineEdit* password_;
     QLabel* error_;
+};
+
+// A choice from a list (cancel reasons, the booking a swap moves, guests):
+// a double click or OK takes the marked line.
+class ChoiceDialog : public QDialog {
+  public:
+    ChoiceDialog(const QString& prompt, const QStringList& items, int current,
+                 QWidget* parent = nullptr);
+    // The row chosen; -1 when none.
+    int Chosen() const;
+
+  private:
+    QListWidget* list_;
 };

@@ -1,6 +1,7 @@
 #include "desk/planscene.h"
 
 #include <QGraphicsSceneDragDropEvent>
+#include <QGraphicsSceneMouseEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <cmath>
@@ -181,6 +182,22 @@ void TableItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidge
         p.setBrush(Qt::NoBrush);
         p.drawRect(r.adjusted(-4, -4, 4, 4));
     }
+}
+
+// A right click acts on the table under the mouse: it is picked (alone,
+// unless it was picked already or Ctrl is held) before the menu opens. Left
+// alone, the scene would drop every pick, as for a click on no table.
+void TableItem::mousePressEvent(QGraphicsSceneMouseEvent* event) {
+    if (event->button() != Qt::RightButton) {
+        QGraphicsItem::mousePressEvent(event);
+        return;
+    }
+    if (!isSelected()) {
+        if (!(event->modifiers() & Qt::ControlModifier) && scene() != nullptr)
+            scene()->clearSelection();
+        setSelected(true);
+    }
+    event->accept();
 }
 
 void TableItem::dragEnterEvent(QGraphicsSceneDragDropEvent* event) {

@@ -4,6 +4,10 @@
 #include <QMessageBox>
 #include <ostream>
 
+#include "core/mltext.h"
+#include "desk/dialogs.h"
+#include "platform/textutil.h"
+
 QString ToQ(const std::string& s) {
     return QString::fromStdString(s);
 }
@@ -94,4 +98,34 @@ std::optional<std::string> QtUserInterface::ReadLine(const std::string& prompt, 
 
 void QtUserInterface::Print(const std::string& text) {
     Write(text);
+}
+
+std::optional<std::size_t> QtUserInterface::Choose(const std::string& prompt,
+                                                   const std::vector<Choice>& items,
+                                                   std::size_t current, QWidget* over) {
+    if (items.empty()) return std::nullopt;
+    if (current >= items.size()) current = 0;
+    if (!scripted_) {
+        QStringList texts;
+        for (const Choice& c : items)
+            texts << ToQ(c.second);
+        ChoiceDialog dialog(ToQ(prompt), texts, static_cast<int>(current),
+                            over != nullptr ? over : parent_);
+        if (dialog.exec() != QDialog::Accepted || dialog.Chosen() < 0) return std::nullopt;
+        return static_cast<std::size_t>(dialog.Chosen());
+    }
+    const std::optional<std::string> line = NextScriptLine();
+    Write(prompt + ": " + line.value_or(""));
+    if (!line) return std::nullopt;
+    const std::string typed = UpperAscii(Trim(*line));
+    if (typed.empty()) return current;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (UpperAscii(items[i].first) == typed) return i;
+    const bool digits = typed.find_first_not_of("0123456789") == std::string::npos;
+    if (digits && typed.size() < 6) {
+        const std::size_t n = std::stoul(typed);
+        if (n >= 1 && n <= items.size()) return n - 1;
+    }
+    Write("[warning] " + GetMLText("Not in the list") + ": " + *line);
+    return std::nullopt;
 }

@@ -8,6 +8,10 @@
 #include <deque>
 #include <functional>
 #include <iosfwd>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/userinterface.h"
 
@@ -24,6 +28,14 @@ class QtUserInterface : public UserInterface {
     void SetStatus(const std::string& text) override;
     std::optional<std::string> ReadLine(const std::string& prompt, bool secret) override;
     void Print(const std::string& text) override;
+
+    // One of `items` (a key and the text shown) chosen from a list, `current`
+    // preselected; nothing when the user chose none. A script answers with
+    // an item's key (case ignored) or its number from 1; an empty line
+    // takes `current`. `over` is the dialog's parent when not the window.
+    using Choice = std::pair<std::string, std::string>;
+    std::optional<std::size_t> Choose(const std::string& prompt, const std::vector<Choice>& items,
+                                      std::size_t current = 0, QWidget* over = nullptr);
 
     bool Scripted() const { return scripted_; }
     // The parent of the dialogs (the main window once it exists).
