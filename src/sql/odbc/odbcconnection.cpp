@@ -379,6 +379,7 @@ bool OdbcConnection::Run(const std::string& sql, const std::vector<Variant>& par
         err.Set(kErrConnection, "The connection is closed.");
         return false;
     }
+    state_.clear();
     if (lost_ && !Reconnect(err)) return false;
     Statement st;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &st.Handle))) {
@@ -415,6 +416,7 @@ bool OdbcConnection::Run(const std::string& sql, const std::vector<Variant>& par
         if (r == SQL_NO_DATA) return true;
     }
     Diagnostic d = ReadDiagnostic(SQL_HANDLE_STMT, st.Handle);
+    state_ = d.State;
     SQLUINTEGER dead = SQL_CD_FALSE;
     SQLGetConnectAttr(dbc_, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr);
     if (d.State.rfind("08", 0) == 0 || dead == SQL_CD_TRUE) {

@@ -49,6 +49,8 @@ class OdbcConnection {
     // SQL_DBMS_NAME of the open connection ("SQLite", "PostgreSQL",
     // "Microsoft SQL Server"); "" when closed.
     const std::string& DbmsName() const { return dbms_; }
+    // SQLSTATE of the last failed statement ("" after a success).
+    const std::string& LastState() const { return state_; }
 
   private:
     bool Reconnect(DBError& err);
@@ -57,6 +59,7 @@ class OdbcConnection {
     void* dbc_ = nullptr;  // SQLHDBC
     std::string connectionString_;
     std::string dbms_;
+    std::string state_;
     int32_t loginTimeout_ = 15;
     int32_t timeout_ = 30;
     bool lost_ = false;

@@ -1,0 +1,79 @@
+#include "sql/odbc/odbcprocedurecontext.h"
+
+#include <cctype>
+
+#include "sql/postgres/pgprocedurecontext.h"
+
+std::string OdbcMarkers(const std::string& pgSql) {
+    std::string out;
+    int expected = 1;
+    char quote = 0;
+    for (std::size_t i = 0; i < pgSql.size(); ++i) {
+        char c = pgSql[i];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+            out += c;
+            continue;
+        }
+        if (c == '\'' || c == '"') {
+            quote = c;
+            out += c;
+            continue;
+        }
+        if (c == '$' && i + 1 < pgSql.size() &&
+            std::isdigit(static_cast<unsigned char>(pgSql[i + 1]))) {
+            std::size_t end = i + 1;
+            while (end < pgSql.size() && std::isdigit(static_cast<unsigned char>(pgSql[end])))
+                ++end;
+            if (std::stoi(pgSql.substr(i + 1, end - i - 1)) != expected++) return pgSql;
+            out += '?';
+            i = end - 1;
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
+bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant>& params,
+                               std::vector<OdbcResult>& results) {
+    error_.clear();
+    std::string text = postgres_ ? OdbcMarkers(PgProcedureSql(sql)) : sql;
+    DBError err;
+    if (conn_.Run(text, params, results, err)) return true;
+    error_ = err.Message;
+    if (conn_.LastState() == "23505") error_ = "UNIQUE constraint failed: " + error_;
+    lost_ = lost_ || err.Number == kErrConnection;
+    return false;
+}
+
+std::shared_ptr<Recordset> OdbcProcedureContext::Query(const std::string& sql,
+                                                       const std::vector<Variant>& params) {
+    std::vector<OdbcResult> results;
+    if (!Run(sql, params, results)) return nullptr;
+    for (auto& r : results)
+        if (r.Rows) return r.Rows;
+    return std::make_shared<Recordset>();
+}
+
+bool OdbcProcedureContext::Execute(const std::string& sql, const std::vector<Variant>& params,
+                                   int64_t* changes) {
+    std::vector<OdbcResult> results;
+    if (!Run(sql, params, results)) return false;
+    if (changes != nullptr) {
+        *changes = 0;
+        for (const auto& r : results)
+            if (!r.Rows && r.Changed > 0) *changes += r.Changed;
+    }
+    return true;
+}
+
+int64_t OdbcProcedureContext::LastInsertId() {
+    std::vector<OdbcResult> results;
+    DBError err;
+    const char* sql = postgres_ ? "SELECT lastval()" : "SELECT last_insert_rowid()";
+    if (!conn_.Run(sql, {}, results, err) || results.empty() || !results[0].Rows ||
+        results[0].Rows->RecordCount() == 0)
+        return 0;
+    return results[0].Rows->Rows()[0][0].ToInt64();
+}
