@@ -183,6 +183,31 @@ TEST_P(OdbcPgEngineTest, LostConnectionFailsOneStatementThenReconnects) {
     EXPECT_EQ(Col(db, "SELECT Name FROM OT ORDER BY ID"), "a");  // reconnected, nothing re-run
 }
 
+TEST_P(OdbcPgEngineTest, LoginInAdoWordsReachesTheDriver) {
+    // Start-up appends the INI's login as User ID and Password; the
+    // server's default login (PGUSER) must not stand in for it.
+    std::string reason;
+    std::string driver = PgOdbcConnectionString(reason);
+    {
+        OdbcConnection admin;
+        DBError err;
+        std::vector<OdbcResult> ignored;
+        ASSERT_TRUE(admin.Connect(driver, 5, err)) << err.Message;
+        admin.Run("DROP ROLE IF EXISTS ct_odbc_login", {}, ignored, err);
+        ASSERT_TRUE(
+            admin.Run("CREATE ROLE ct_odbc_login LOGIN PASSWORD 'pw;1}x'", {}, ignored, err))
+            << err.Message;
+    }
+    std::size_t uid = driver.find(";UID=");
+    if (uid != std::string::npos) driver.erase(uid);
+    SQLDB other;
+    other.SetConnectionString("Provider=ODBC;" + driver +
+                              ";Data Source=;User ID=ct_odbc_login;Password=\"pw;1}x\";"
+                              "Application Name=KIV");
+    EXPECT_EQ(Col(other, "SELECT current_user"), "ct_odbc_login");
+    other.Disconnect();
+}
+
 INSTANTIATE_TEST_SUITE_P(Drivers, OdbcPgEngineTest, ::testing::Values(PgOdbcTarget()),
                          [](const auto&) { return "PostgreSQL"; });
 

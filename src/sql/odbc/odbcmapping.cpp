@@ -148,17 +148,41 @@ bool MapSqlServerConnection(const ConnectionProperties& props, OdbcLogin& login,
 }
 
 bool MapOdbcConnection(const ConnectionProperties& props, OdbcLogin& login, std::string& error) {
-    if (Property(props, {"driver", "dsn", "filedsn"}).empty()) {
+    ConnectionProperties keys = props;
+    // A value written the ODBC way, {in braces}, is taken as it is meant.
+    for (auto& [key, value] : keys) {
+        std::string v = Trim(value);
+        if (v.size() < 2 || v.front() != '{' || v.back() != '}') continue;
+        std::string inner;
+        for (std::size_t i = 1; i + 1 < v.size(); ++i) {
+            inner += v[i];
+            if (v[i] == '}' && v[i + 1] == '}') ++i;
+        }
+        value = inner;
+    }
+    // Start-up and tbl_DBServer add the login as User ID and Password (cipher
+    // text in the INI) and the server as Data Source: they become ODBC's
+    // UID, PWD and, without Driver= or DSN=, the data source name.
+    auto rename = [&keys](const char* from, const char* to) {
+        auto it = keys.find(from);
+        if (it == keys.end()) return;
+        if (!Trim(it->second).empty() && keys.count(to) == 0) keys[to] = it->second;
+        keys.erase(it);
+    };
+    rename("user id", "uid");
+    rename("password", "pwd");
+    if (keys.count("driver") == 0 && keys.count("filedsn") == 0) rename("data source", "dsn");
+    if (Property(keys, {"driver", "dsn", "filedsn"}).empty()) {
         error = "Provider=ODBC needs Driver= (a driver odbcinst -q -d lists) or DSN=.";
         return false;
     }
     std::string out;
     // The driver first: the driver manager reads it before the rest.
     for (const char* key : {"driver", "dsn", "filedsn"}) {
-        auto it = props.find(key);
-        if (it != props.end()) Append(out, key, it->second);
+        auto it = keys.find(key);
+        if (it != keys.end()) Append(out, key, it->second);
     }
-    for (const auto& [key, value] : props) {
+    for (const auto& [key, value] : keys) {
         if (key == "provider" || key == "driver" || key == "dsn" || key == "filedsn" ||
             key == "connect timeout" || key == "connection timeout")
             continue;

@@ -28,7 +28,9 @@ bool MapSqlServerConnection(const ConnectionProperties& props, OdbcLogin& login,
                             std::string& error);
 
 // Provider=ODBC: every key but Provider and Connect Timeout goes to the
-// driver as it stands; Driver= or DSN= must be there.
+// driver as it stands, except the ones the installation adds in ADO's words:
+// User ID and Password become UID and PWD, Data Source (without Driver=)
+// the DSN. Driver= or DSN= must be there.
 bool MapOdbcConnection(const ConnectionProperties& props, OdbcLogin& login, std::string& error);
 
 // The T-SQL batch that calls a procedure on SQL Server so that its return
