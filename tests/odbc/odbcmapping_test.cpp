@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sql/odbc/odbcmapping.h"
+#include "sql/odbc/odbcprocedurecontext.h"
 
 namespace {
 
@@ -165,6 +166,36 @@ TEST(SqlServerCall, OutputTypesFollowTheCallersAdoType) {
                  {0, 0, "NVARCHAR(4000)"}};
     for (const auto& c : cases)
         EXPECT_EQ(SqlServerTypeOfAdo(c.type, c.size), c.out) << c.type;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(OdbcMarkers, NumberedMarkersBecomeQuestionMarksInBindingOrder) {
+    struct Case {
+        const char* in;
+        const char* out;
+        std::vector<int> order;
+    } cases[] = {
+        {"SELECT $1::bigint, $2", "SELECT ?::bigint, ?", {1, 2}},
+        {"SELECT $2 + $1 + $2", "SELECT ? + ? + ?", {2, 1, 2}},
+        // Quoted text, names and dollar signs inside words stay.
+        {"SELECT '$1', \"a$1\", x$1 FROM t WHERE k = $10",
+         "SELECT '$1', \"a$1\", x$1 FROM t WHERE k = ?",
+         {10}},
+        {"SELECT 1", "SELECT 1", {}},
+    };
+    for (const auto& c : cases) {
+        std::vector<int> order;
+        EXPECT_EQ(OdbcMarkers(c.in, order), c.out) << c.in;
+        EXPECT_EQ(order, c.order) << c.in;
+    }
+    std::vector<Variant> params = OdbcParams({Variant(1), Variant("b")}, {2, 1, 2, 3});
+    ASSERT_EQ(params.size(), 4u);
+    EXPECT_EQ(params[0].ToText(), "b");
+    EXPECT_EQ(params[1].ToInt64(), 1);
+    EXPECT_TRUE(params[3].IsNull());
 }
 
 }  // namespace

@@ -127,7 +127,9 @@ bool OdbcEngine::RunPostgreSQL(const std::string& tsql, BatchOutput& out, DBErro
                 params.push_back(identity_.empty() ? Variant() : Variant(identity_));
         }
         std::vector<OdbcResult> results;
-        if (!conn_.Run(OdbcMarkers(s.Sql), params, results, err)) return false;
+        std::vector<int> order;
+        std::string sql = OdbcMarkers(s.Sql, order);
+        if (!conn_.Run(sql, OdbcParams(params, order), results, err)) return false;
         int64_t changed = 0;
         for (const auto& r : results) {
             rowCount_ = r.Rows ? r.Rows->RecordCount() : std::max<int64_t>(r.Changed, 0);

@@ -4,9 +4,9 @@
 
 #include "sql/postgres/pgprocedurecontext.h"
 
-std::string OdbcMarkers(const std::string& pgSql) {
+std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order) {
+    order.clear();
     std::string out;
-    int expected = 1;
     char quote = 0;
     for (std::size_t i = 0; i < pgSql.size(); ++i) {
         char c = pgSql[i];
@@ -20,27 +20,48 @@ std::string OdbcMarkers(const std::string& pgSql) {
             out += c;
             continue;
         }
-        if (c == '$' && i + 1 < pgSql.size() &&
-            std::isdigit(static_cast<unsigned char>(pgSql[i + 1]))) {
-            std::size_t end = i + 1;
-            while (end < pgSql.size() && std::isdigit(static_cast<unsigned char>(pgSql[end])))
-                ++end;
-            if (std::stoi(pgSql.substr(i + 1, end - i - 1)) != expected++) return pgSql;
-            out += '?';
-            i = end - 1;
+        bool marker = c == '$' && i + 1 < pgSql.size() &&
+                      std::isdigit(static_cast<unsigned char>(pgSql[i + 1])) &&
+                      (i == 0 || !std::isalnum(static_cast<unsigned char>(pgSql[i - 1])));
+        if (!marker) {
+            out += c;
             continue;
         }
-        out += c;
+        std::size_t end = i + 1;
+        int n = 0;
+        while (end < pgSql.size() && std::isdigit(static_cast<unsigned char>(pgSql[end])) &&
+               n < 100000)
+            n = n * 10 + (pgSql[end++] - '0');
+        order.push_back(n);
+        out += '?';
+        i = end - 1;
     }
+    return out;
+}
+
+std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::vector<int>& order) {
+    std::vector<Variant> out;
+    out.reserve(order.size());
+    for (int n : order)
+        out.push_back(n >= 1 && static_cast<std::size_t>(n) <= values.size()
+                          ? values[static_cast<std::size_t>(n - 1)]
+                          : Variant());
     return out;
 }
 
 bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant>& params,
                                std::vector<OdbcResult>& results) {
     error_.clear();
-    std::string text = postgres_ ? OdbcMarkers(PgProcedureSql(sql)) : sql;
     DBError err;
-    if (conn_.Run(text, params, results, err)) return true;
+    bool ok = false;
+    if (postgres_) {
+        std::vector<int> order;
+        std::string text = OdbcMarkers(PgProcedureSql(sql), order);
+        ok = conn_.Run(text, OdbcParams(params, order), results, err);
+    } else {
+        ok = conn_.Run(sql, params, results, err);
+    }
+    if (ok) return true;
     error_ = err.Message;
     if (conn_.LastState() == "23505") error_ = "UNIQUE constraint failed: " + error_;
     lost_ = lost_ || err.Number == kErrConnection;

@@ -10,9 +10,12 @@
 #include "sql/dbprocedures.h"
 #include "sql/odbc/odbcconnection.h"
 
-// PostgreSQL's $1, $2 ... markers (outside quotes) back to ODBC's ?, in
-// order; the text is returned as it is when the numbers are not 1, 2, 3 ...
-std::string OdbcMarkers(const std::string& pgSql);
+// PostgreSQL's $1, $2 ... markers (outside quotes) turned into ODBC's ?;
+// `order` receives, for each ?, the 1-based number it stood for, so that a
+// value used twice or out of order is bound at each place.
+std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order);
+// The values in the order of the ? markers OdbcMarkers made.
+std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::vector<int>& order);
 
 class OdbcProcedureContext : public ProcedureContext {
   public:
