@@ -172,15 +172,6 @@ TEST_P(OdbcPgTest, LostConnectionFailsOnceThenReconnects) {
 INSTANTIATE_TEST_SUITE_P(Drivers, OdbcPgTest, ::testing::Values(PgOdbcTarget()),
                          [](const auto&) { return "PostgreSQL"; });
 
-TEST(OdbcConnect, MissingDriverAndClosedServerGiveTheDriverManagersText) {
-    OdbcConnection c;
-    DBError err;
-    EXPECT_FALSE(c.Connect("Driver=No Such Driver;Database=x", 2, err));
-    EXPECT_EQ(err.Number, kErrConnection);
-    EXPECT_NE(err.Message.find("No Such Driver"), std::string::npos) << err.Message;
-    EXPECT_FALSE(c.IsOpen() && c.DbmsName() != "");
-}
-
 TEST(OdbcValue, BracesWhatWouldEndOrBreakTheValue) {
     struct Case {
         const char* in;

@@ -66,17 +66,6 @@ TEST(SqlServerMapping, RefusedStringsSayWhy) {
     }
 }
 
-TEST(SqlServerMapping, ConnectTimeoutIsTheLoginTimeout) {
-    OdbcLogin login;
-    std::string error;
-    ASSERT_TRUE(MapSqlServerConnection(
-        ParseConnectionString("Data Source=h;User ID=u;Connect Timeout=4"), login, error));
-    EXPECT_EQ(login.LoginTimeout, 4);
-    ASSERT_TRUE(MapSqlServerConnection(ParseConnectionString("Data Source=h;User ID=u;Timeout=x"),
-                                       login, error));
-    EXPECT_EQ(login.LoginTimeout, 15);
-}
-
 TEST(OdbcProviderMapping, KeysPassAsTheyStandButTheInstallationsLogin) {
     struct Case {
         const char* in;
@@ -145,27 +134,6 @@ TEST(SqlServerCall, NamesThatCouldCarryStatementsAreRefused) {
     for (const char* name : {"", "sp_X; DROP TABLE T", "sp_X--", "[a]b]", "dbo.", "sp X"})
         EXPECT_FALSE(SqlServerCallBatch(name, {}, batch, params, error)) << name;
     EXPECT_FALSE(SqlServerCallBatch("sp_X", {Arg("@a=1;--", Variant(1))}, batch, params, error));
-}
-
-TEST(SqlServerCall, OutputTypesFollowTheCallersAdoType) {
-    struct Case {
-        int type;
-        int32_t size;
-        const char* out;
-    } cases[] = {{3, 0, "INT"},
-                 {20, 0, "BIGINT"},
-                 {11, 0, "BIT"},
-                 {135, 0, "DATETIME"},
-                 {6, 0, "MONEY"},
-                 {5, 0, "FLOAT"},
-                 {202, 20, "NVARCHAR(20)"},
-                 {202, 0, "NVARCHAR(4000)"},
-                 {200, 9000, "VARCHAR(8000)"},
-                 {203, 0, "NVARCHAR(MAX)"},
-                 {205, 0, "VARBINARY(MAX)"},
-                 {0, 0, "NVARCHAR(4000)"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(SqlServerTypeOfAdo(c.type, c.size), c.out) << c.type;
 }
 
 }  // namespace
