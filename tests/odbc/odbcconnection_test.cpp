@@ -121,6 +121,19 @@ TEST_P(OdbcConnectionTest, ErrorsCarryTheDriversTextAndLeaveTheConnectionUsable)
     EXPECT_EQ(Show(Query("SELECT 1")), "1;");
 }
 
+TEST_P(OdbcConnectionTest, NullAndTextParametersFitTypedColumns) {
+    // Procedures pass NULLs and numbers or dates as text; the column's type
+    // decides, as with untyped parameters.
+    EXPECT_EQ(Show(Query("INSERT INTO odbc_t (n, f, d) VALUES (?, ?, ?)",
+                         {Variant(), Variant(), Variant()})),
+              "#1;");
+    EXPECT_EQ(Show(Query("INSERT INTO odbc_t (n, f, d) VALUES (?, ?, ?)",
+                         {Variant("7"), Variant("1.5"), Variant("2024-03-01 10:00:00")})),
+              "#1;");
+    EXPECT_EQ(Show(Query("SELECT n, f, d FROM odbc_t ORDER BY id")),
+              "NULL|NULL|NULL;7|1.5|2024-03-01 10:00:00;");
+}
+
 std::vector<OdbcTarget> Targets() {
     return {SqliteOdbcTarget(), PgOdbcTarget()};
 }
