@@ -112,15 +112,6 @@ TEST_P(OdbcConnectionTest, RowCountsAndIdentities) {
     EXPECT_EQ(Show(Query(identity)), "2;");
 }
 
-TEST_P(OdbcConnectionTest, ErrorsCarryTheDriversTextAndLeaveTheConnectionUsable) {
-    std::vector<OdbcResult> results;
-    DBError err;
-    EXPECT_FALSE(c_.Run("SELECT nosuchcolumn FROM odbc_t", {}, results, err));
-    EXPECT_EQ(err.Number, kErrSql);
-    EXPECT_NE(err.Message.find("nosuchcolumn"), std::string::npos) << err.Message;
-    EXPECT_EQ(Show(Query("SELECT 1")), "1;");
-}
-
 TEST_P(OdbcConnectionTest, NullAndTextParametersFitTypedColumns) {
     // Procedures pass NULLs and numbers or dates as text; the column's type
     // decides, as with untyped parameters.
@@ -184,15 +175,5 @@ TEST_P(OdbcPgTest, LostConnectionFailsOnceThenReconnects) {
 
 INSTANTIATE_TEST_SUITE_P(Drivers, OdbcPgTest, ::testing::Values(PgOdbcTarget()),
                          [](const auto&) { return "PostgreSQL"; });
-
-TEST(OdbcValue, BracesWhatWouldEndOrBreakTheValue) {
-    struct Case {
-        const char* in;
-        const char* out;
-    } cases[] = {{"plain", "plain"},   {"a;b", "{a;b}"}, {"x}y", "{x}}y}"},
-                 {" pad ", "{ pad }"}, {"k=v", "{k=v}"}, {"", ""}};
-    for (const auto& c : cases)
-        EXPECT_EQ(OdbcValue(c.in), c.out) << c.in;
-}
 
 }  // namespace
