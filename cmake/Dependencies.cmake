@@ -10,6 +10,8 @@ pkg_check_modules(NETTLE REQUIRED IMPORTED_TARGET nettle)
 # The web booking service simulator's HTTP server (Debian ships it compiled).
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 pkg_check_modules(LIBPQ REQUIRED IMPORTED_TARGET libpq)
+# The ODBC engine's driver manager (unixODBC); the drivers are loaded at run time.
+pkg_check_modules(ODBC REQUIRED IMPORTED_TARGET odbc)
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)
 find_package(CLI11 CONFIG QUIET)
 if(NOT CLI11_FOUND)

@@ -52,6 +52,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 
 set(CPACK_DEBIAN_CULINAROTABLE_PACKAGE_NAME culinarotable)
+# The ODBC drivers are loaded by name at run time: FreeTDS joins SQL Server
+# installations, the others serve Provider=ODBC.
+set(CPACK_DEBIAN_CULINAROTABLE_PACKAGE_SUGGESTS "tdsodbc, odbc-postgresql, libsqliteodbc")
 # Each description is one string: the summary, then the long text's lines
 # (several arguments would make a list, whose ";" lands in the control file).
 set(CPACK_COMPONENT_CULINAROTABLE_DESCRIPTION "restaurant reservation and table-management workstation

@@ -5,6 +5,7 @@ PACKAGES="build-essential cmake ninja-build pkg-config clang clang-format libcla
   libsqlite3-dev libasio-dev libpugixml-dev libexpat1-dev nettle-dev libcurl4-openssl-dev
   libcpp-httplib-dev libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   libpq-dev postgresql postgresql-contrib
+  unixodbc-dev tdsodbc libsqliteodbc odbc-postgresql
   unzip zip sqlite3 python3 dpkg-dev systemd
   qt6-base-dev xvfb xauth fonts-noto-cjk"
 SUDO=""

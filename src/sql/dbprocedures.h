@@ -22,6 +22,10 @@ struct ProcedureArg {
     std::string Name;
     Variant Value;
     int Direction = adParamInput;
+    // The caller's ADO type code and size (0 when not given): a server that
+    // runs the procedure itself declares its output variables with them.
+    int Type = 0;
+    int32_t Size = 0;
 };
 
 struct ProcedureResult {

@@ -361,6 +361,8 @@ bool CollectParams(const std::vector<ParamList>& params, std::vector<ProcedureAr
         a.Name = p[0].ToText();
         a.Direction = p[2].ToInt32();
         a.Value = p[4];
+        a.Type = p[1].ToInt32();
+        a.Size = p[3].ToInt32();
         if (a.Value.Type() == VarType::Text && a.Value.ToText().empty()) a.Value = Variant();
         if (a.Direction == adParamOutput || a.Direction == adParamInputOutput)
             outputs.emplace_back(a.Name, a);

@@ -48,7 +48,7 @@ TEST_F(SQLDBTest, MissingOrBrokenFilesFailToConnect) {
     EXPECT_EQ(junk.ErrNumber(), kConnectionError);
 
     SQLDB other;
-    other.SetConnectionString("Provider=SQLOLEDB;Data Source=" + path_);
+    other.SetConnectionString("Provider=NoSuchProvider;Data Source=" + path_);
     EXPECT_FALSE(other.Connect());
     EXPECT_EQ(other.ErrNumber(), kConnectionError);
     EXPECT_NE(other.ErrDescription().find("Provider cannot be found"), std::string::npos);

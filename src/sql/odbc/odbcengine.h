@@ -1,0 +1,59 @@
+#pragma once
+// The engine behind the SQL Server providers (SQLOLEDB, SQLNCLI..., MSOLEDBSQL:
+// FreeTDS's driver) and Provider=ODBC (any driver, keys as they stand).
+//
+// What a batch becomes depends on the database the driver reaches: SQL
+// Server takes T-SQL as it is, and runs its own procedures; PostgreSQL gets
+// the batch translated statement by statement (pgtranslate.h) with
+// @@ROWCOUNT and @@IDENTITY kept here; any other database gets the text as
+// it stands. Where the database does not hold the procedures (every one
+// but SQL Server), they are the installation's own, run over this
+// connection.
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "sql/dbengine.h"
+#include "sql/odbc/odbcconnection.h"
+#include "sql/odbc/odbcmapping.h"
+
+class OdbcEngine : public DBEngine {
+  public:
+    enum class Kind : uint8_t { SqlServer, Odbc };
+    explicit OdbcEngine(Kind kind) : kind_(kind) {}
+
+    bool Open(const ConnectionProperties& props, DBError& err) override;
+    void Close() override { conn_.Close(); }
+    bool IsOpen() const override { return conn_.IsOpen(); }
+    void SetCommandTimeout(int32_t seconds) override;
+    bool Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) override;
+    bool CallProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                       ProcedureResult& result, DBError& err) override;
+    bool WriteRow(const std::string& table, bool isNew, int64_t& rowId,
+                  const std::vector<std::pair<std::string, Variant>>& values,
+                  std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) override;
+
+  private:
+    enum class Dialect : uint8_t { TSql, PostgreSQL, SQLite, AsItStands };
+
+    bool RunNative(const std::string& sql, BatchOutput& out, DBError& err);
+    bool RunPostgreSQL(const std::string& tsql, BatchOutput& out, DBError& err);
+    bool CallOnServer(const std::string& name, const std::vector<ProcedureArg>& args,
+                      ProcedureResult& result, DBError& err);
+    void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
+
+    Kind kind_;
+    Dialect dialect_ = Dialect::AsItStands;
+    OdbcConnection conn_;
+    int32_t timeout_ = 30;
+    // PostgreSQL: text columns are citext; @@ROWCOUNT and @@IDENTITY as
+    // text ("" for NULL); identity column and sequence by table.
+    bool citext_ = false;
+    int64_t rowCount_ = 0;
+    std::string identity_;
+    std::map<std::string, std::pair<std::string, std::string>> identities_;
+};
+
+// How an ODBC driver's database is told apart (SQL_DBMS_NAME).
+bool IsSqlServerDbms(const std::string& dbms);

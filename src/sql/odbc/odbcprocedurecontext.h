@@ -1,0 +1,39 @@
+#pragma once
+// Runs the installation's procedures (written with SQLite-style statements:
+// ? markers, IFNULL, the embedded engine's clock) over an ODBC connection to
+// a database that does not hold them itself. On PostgreSQL the statements
+// are rewritten as for the libpq engine, and a unique-key violation reads
+// "UNIQUE constraint failed" as the procedures expect.
+#include <string>
+#include <vector>
+
+#include "sql/dbprocedures.h"
+#include "sql/odbc/odbcconnection.h"
+
+// PostgreSQL's $1, $2 ... markers (outside quotes) turned into ODBC's ?;
+// `order` receives, for each ?, the 1-based number it stood for, so that a
+// value used twice or out of order is bound at each place.
+std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order);
+// The values in the order of the ? markers OdbcMarkers made.
+std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::vector<int>& order);
+
+class OdbcProcedureContext : public ProcedureContext {
+  public:
+    OdbcProcedureContext(OdbcConnection& conn, bool postgres) : conn_(conn), postgres_(postgres) {}
+    std::shared_ptr<Recordset> Query(const std::string& sql,
+                                     const std::vector<Variant>& params) override;
+    bool Execute(const std::string& sql, const std::vector<Variant>& params,
+                 int64_t* changes = nullptr) override;
+    int64_t LastInsertId() override;
+    std::string LastError() override { return error_; }
+    bool Lost() const { return lost_; }
+
+  private:
+    bool Run(const std::string& sql, const std::vector<Variant>& params,
+             std::vector<OdbcResult>& results);
+
+    OdbcConnection& conn_;
+    bool postgres_;
+    std::string error_;
+    bool lost_ = false;
+};
