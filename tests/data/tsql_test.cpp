@@ -153,9 +153,10 @@ const Case kCases[] = {
     {"RAISERROR below severity 11 goes on", "RAISERROR('note', 10, 1) SELECT 1 AS A", "A\n1\n"},
 };
 
-TEST_F(TSqlTest, ConstructsGiveSqlServerResults) {
+TEST_P(TSqlTest, ConstructsGiveSqlServerResults) {
     for (const Case& c : kCases) {
-        SetUp();  // fresh rows for every case
+        if (SkipOnPgUntilProcedural(GetParam(), c.batch)) continue;
+        Fresh();  // fresh rows for every case
         EXPECT_EQ(Run(c.batch), c.expected) << c.name;
     }
 }
@@ -184,7 +185,7 @@ const Refusal kRefusals[] = {
     {"DECLARE @t TABLE (A INT)", "table variables"},
 };
 
-TEST_F(TSqlTest, UntranslatableConstructsFailWithTheirName) {
+TEST_P(TSqlTest, UntranslatableConstructsFailWithTheirName) {
     for (const Refusal& r : kRefusals) {
         auto rs = db_.RunSQLReturnRS(r.batch);
         EXPECT_EQ(rs, nullptr) << r.batch;
@@ -193,10 +194,10 @@ TEST_F(TSqlTest, UntranslatableConstructsFailWithTheirName) {
             << r.batch << " -> " << db_.ErrDescription();
     }
     // Nothing of a refused batch ran.
-    EXPECT_EQ(RawValue(path_, "SELECT Qty FROM T WHERE ID = 1"), "5");
+    EXPECT_EQ(Raw("SELECT Qty FROM T WHERE ID = 1"), "5");
 }
 
-TEST_F(TSqlTest, DeepNestingIsRefusedNotOverflowed) {
+TEST_P(TSqlTest, DeepNestingIsRefusedNotOverflowed) {
     for (const std::string& unit : {std::string("("), std::string("- "), std::string("NOT ")}) {
         std::string deep = "SELECT 1 WHERE ";
         for (int i = 0; i < 5000; ++i)
@@ -212,25 +213,24 @@ TEST_F(TSqlTest, DeepNestingIsRefusedNotOverflowed) {
     EXPECT_EQ(rs->Field("N")->ToInt64(), 2);
 }
 
-TEST_F(TSqlTest, ValuesWrittenToDateColumnsAreNormalised) {
+TEST_P(TSqlTest, ValuesWrittenToDateColumnsAreNormalised) {
     ASSERT_TRUE(db_.RunSQLNoReturn(
         "INSERT INTO T (Name, DT, D, TM) VALUES ('n', '2024-3-1', '2024-3-1 08:00', '7:5') "
         "UPDATE T SET DT = GetDate() WHERE ID = 2 UPDATE T SET TM = '2024-01-01 06:45' WHERE ID = "
         "1"));
-    EXPECT_EQ(RawValue(path_, "SELECT DT FROM T WHERE Name = 'n'"), "2024-03-01 00:00:00");
-    EXPECT_EQ(RawValue(path_, "SELECT D FROM T WHERE Name = 'n'"), "2024-03-01");
-    EXPECT_EQ(RawValue(path_, "SELECT TM FROM T WHERE Name = 'n'"), "07:05:00");
-    EXPECT_EQ(RawValue(path_, "SELECT TM FROM T WHERE ID = 1"), "06:45:00");
-    EXPECT_EQ(
-        RawValue(path_,
-                 "SELECT length(DT) >= 19 AND DT LIKE '____-__-__ __:__:__%' FROM T WHERE ID = 2"),
-        "1");
+    EXPECT_EQ(Raw("SELECT DT FROM T WHERE Name = 'n'"), "2024-03-01 00:00:00");
+    EXPECT_EQ(Raw("SELECT D FROM T WHERE Name = 'n'"), "2024-03-01");
+    EXPECT_EQ(Raw("SELECT TM FROM T WHERE Name = 'n'"), "07:05:00");
+    EXPECT_EQ(Raw("SELECT TM FROM T WHERE ID = 1"), "06:45:00");
+    EXPECT_EQ(Raw("SELECT length(DT) >= 19 AND DT LIKE '____-__-__ __:__:__%' FROM T WHERE ID = 2"),
+              "1");
     // A value that is no date fails like SQL Server's conversion.
     EXPECT_FALSE(db_.RunSQLNoReturn("UPDATE T SET D = 'soon' WHERE ID = 1"));
     EXPECT_NE(db_.ErrDescription().find("Conversion failed"), std::string::npos);
 }
 
-TEST_F(TSqlTest, TempdbTablesOutliveTheConnection) {
+TEST_P(TSqlTest, TempdbTablesOutliveTheConnection) {
+    SKIP_ON_PG_UNTIL_PROCEDURAL(GetParam());
     EXPECT_EQ(Run("CREATE TABLE tempdb..tbl_Guest_x (A NVARCHAR(10))"), "");
     EXPECT_EQ(Run("INSERT INTO tempdb..tbl_Guest_x (A) VALUES ('kept')"), "(1 row affected)\n");
     EXPECT_EQ(Run("SELECT A FROM tempdb..tbl_Guest_x"), "A\nkept\n");
@@ -238,20 +238,22 @@ TEST_F(TSqlTest, TempdbTablesOutliveTheConnection) {
     EXPECT_NE(Run("SELECT A FROM tempdb..tbl_Guest_x").find("no such table"), std::string::npos);
 }
 
-TEST_F(TSqlTest, ErrorInTheMiddleStopsTheBatch) {
+TEST_P(TSqlTest, ErrorInTheMiddleStopsTheBatch) {
     std::string out =
         Run("UPDATE T SET Qty = 0 WHERE ID = 1 SELECT * FROM Missing UPDATE T SET Qty = 0");
     EXPECT_NE(out.find("no such table: Missing"), std::string::npos) << out;
-    EXPECT_EQ(RawValue(path_, "SELECT Qty FROM T WHERE ID = 1"), "0");  // no transactions
-    EXPECT_EQ(RawValue(path_, "SELECT Qty FROM T WHERE ID = 2"), "10");
+    EXPECT_EQ(Raw("SELECT Qty FROM T WHERE ID = 1"), "0");  // no transactions
+    EXPECT_EQ(Raw("SELECT Qty FROM T WHERE ID = 2"), "10");
 }
 
-TEST_F(TSqlTest, LexerSplitsAndRefusesAsSqlServer) {
+TEST_P(TSqlTest, LexerSplitsAndRefusesAsSqlServer) {
     EXPECT_EQ(Run("/* outer /* nested */ still comment */ SELECT 1 AS A -- trailing"), "A\n1\n");
     EXPECT_EQ(Run("SELECT N'it''s' AS A, [Name] AS [B]]x] FROM T WHERE ID = 1"),
               "A\tB]x\nit's\tAlpha\n");
     EXPECT_NE(Run("SELECT 'open").find("Unclosed quotation mark"), std::string::npos);
     EXPECT_NE(Run("SELECT 1 /* open").find("Missing end comment mark"), std::string::npos);
 }
+
+CT_INSTANTIATE_FOR_ENGINES(TSqlTest);
 
 }  // namespace

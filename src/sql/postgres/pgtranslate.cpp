@@ -46,6 +46,7 @@ std::string MapType(const std::string& lower, bool textIgnoresCase, bool& dropsL
                                                               {"float", "float8"},
                                                               {"real", "float4"},
                                                               {"image", "bytea"},
+                                                              {"blob", "bytea"},
                                                               {"varbinary", "bytea"},
                                                               {"binary", "bytea"},
                                                               {"uniqueidentifier", "uuid"},
