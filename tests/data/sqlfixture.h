@@ -87,9 +87,7 @@ class SqlFixture : public ::testing::TestWithParam<TestEngine> {
     void Fresh() {
         db_.Disconnect();
         if (!Pg()) return SetUp();
-        ASSERT_EQ(PgExec(pgDb_, std::string("DROP SCHEMA public CASCADE; CREATE SCHEMA public; ") +
-                                    kPgDatabaseSetupSql),
-                  "");
+        ASSERT_EQ(PgExec(pgDb_, "DROP SCHEMA public CASCADE; CREATE SCHEMA public"), "");
         Exec(kSchema);
     }
 

@@ -78,8 +78,9 @@ Variant ReadValue(const PGresult* res, int row, int col) {
         case kTime:
         case kTimestamp:
         case kTimestampTz: {
-            // Microseconds are cut to the milliseconds the programs keep.
-            std::string s = text;
+            // Microseconds are cut to the milliseconds the programs keep; a
+            // time of day reads on SQL Server's base date, 1900-01-01.
+            std::string s = PQftype(res, col) == kTime ? std::string("1900-01-01 ") + text : text;
             std::size_t dot = s.find('.');
             if (dot != std::string::npos && s.size() > dot + 4) s.erase(dot + 4);
             std::size_t zone = s.find_first_of("+-", 11);
@@ -131,11 +132,92 @@ std::string TrimMessage(const char* text) {
     return Trim(text == nullptr ? std::string() : std::string(text));
 }
 
+// statement_timeout (the command timeout) cancelled the statement.
+bool IsTimeout(const PGresult* res) {
+    const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    return state != nullptr && std::string(state) == "57014";
+}
+
 }  // namespace
 
-const char* const kPgDatabaseSetupSql =
-    "CREATE EXTENSION IF NOT EXISTS citext; "
-    "CREATE OPERATOR + (LEFTARG = text, RIGHTARG = text, FUNCTION = textcat)";
+// Text compares as under SQL Server's case-insensitive collations: case and
+// trailing blanks do not count. citext gives the first; the operators of
+// schema tsql add the second for =, <>, <, <=, >, >= (so IN and BETWEEN
+// too), on text and citext alike. The database's search path puts them
+// before citext's and the built-in ones (public stays first, so tables are
+// made there). A text meets an integer as SQL Server converts it: the text
+// becomes a number, or the statement fails with SQL Server's conversion
+// message. "+" joins texts (NULL + x is NULL). GROUP BY, DISTINCT and
+// unique indexes keep citext's ordering, in which trailing blanks count.
+// Running it again changes nothing.
+const char* const kPgDatabaseSetupSql = R"sql(
+CREATE SCHEMA IF NOT EXISTS citext_ext;
+CREATE EXTENSION IF NOT EXISTS citext SCHEMA citext_ext;
+CREATE SCHEMA IF NOT EXISTS tsql;
+CREATE OR REPLACE FUNCTION tsql.cmp(text, text) RETURNS integer IMMUTABLE STRICT PARALLEL SAFE
+  LANGUAGE sql AS 'SELECT citext_ext.citext_cmp(rtrim($1)::citext_ext.citext, rtrim($2)::citext_ext.citext)';
+CREATE OR REPLACE FUNCTION tsql.int(text) RETURNS bigint IMMUTABLE STRICT PARALLEL SAFE
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  RETURN $1::bigint;
+EXCEPTION WHEN invalid_text_representation OR numeric_value_out_of_range THEN
+  RAISE EXCEPTION 'Conversion failed when converting the varchar value ''%'' to data type int.', $1;
+END $f$;
+DO $d$
+DECLARE
+  ops text[] := ARRAY['=', '<>', '<', '<=', '>', '>='];
+  names text[] := ARRAY['eq', 'ne', 'lt', 'le', 'gt', 'ge'];
+  negators text[] := ARRAY['<>', '=', '>=', '>', '<=', '<'];
+  commutators text[] := ARRAY['=', '<>', '>', '>=', '<', '<='];
+  ty text;
+  i int;
+BEGIN
+  IF EXISTS (SELECT 1 FROM pg_operator o JOIN pg_namespace n ON n.oid = o.oprnamespace
+             WHERE n.nspname = 'tsql') THEN
+    RETURN;
+  END IF;
+  FOREACH ty IN ARRAY ARRAY['text', 'citext_ext.citext'] LOOP
+    FOR i IN 1..6 LOOP
+      EXECUTE format('CREATE FUNCTION tsql.%s_%s(%s, %s) RETURNS boolean IMMUTABLE STRICT '
+                     'PARALLEL SAFE LANGUAGE sql AS %L', names[i], left(ty, 1), ty, ty,
+                     'SELECT tsql.cmp($1::text, $2::text) ' || ops[i] || ' 0');
+      EXECUTE format('CREATE OPERATOR tsql.%s (LEFTARG = %s, RIGHTARG = %s, FUNCTION = tsql.%s_%s, '
+                     'COMMUTATOR = OPERATOR(tsql.%s), NEGATOR = OPERATOR(tsql.%s))', ops[i], ty, ty,
+                     names[i], left(ty, 1), commutators[i], negators[i]);
+    END LOOP;
+  END LOOP;
+  -- A text meets an integer as a number.
+  FOR i IN 1..6 LOOP
+    EXECUTE format('CREATE FUNCTION tsql.%s_ci(citext_ext.citext, bigint) RETURNS boolean IMMUTABLE '
+                   'STRICT PARALLEL SAFE LANGUAGE sql AS %L', names[i],
+                   'SELECT tsql.int($1::text) ' || ops[i] || ' $2');
+    EXECUTE format('CREATE FUNCTION tsql.%s_ic(bigint, citext_ext.citext) RETURNS boolean IMMUTABLE '
+                   'STRICT PARALLEL SAFE LANGUAGE sql AS %L', names[i],
+                   'SELECT $1 ' || ops[i] || ' tsql.int($2::text)');
+    EXECUTE format('CREATE OPERATOR tsql.%s (LEFTARG = citext_ext.citext, RIGHTARG = bigint, '
+                   'FUNCTION = tsql.%s_ci)', ops[i], names[i]);
+    EXECUTE format('CREATE OPERATOR tsql.%s (LEFTARG = bigint, RIGHTARG = citext_ext.citext, '
+                   'FUNCTION = tsql.%s_ic)', ops[i], names[i]);
+  END LOOP;
+  CREATE FUNCTION tsql.add_ci(citext_ext.citext, bigint) RETURNS bigint IMMUTABLE STRICT
+    PARALLEL SAFE LANGUAGE sql AS 'SELECT tsql.int($1::text) + $2';
+  CREATE FUNCTION tsql.add_ic(bigint, citext_ext.citext) RETURNS bigint IMMUTABLE STRICT
+    PARALLEL SAFE LANGUAGE sql AS 'SELECT $1 + tsql.int($2::text)';
+  -- "+" joins texts (NULL + x is NULL).
+  CREATE FUNCTION tsql.cat(citext_ext.citext, citext_ext.citext) RETURNS text IMMUTABLE STRICT
+    PARALLEL SAFE LANGUAGE sql AS 'SELECT textcat($1::text, $2::text)';
+  CREATE OPERATOR tsql.+ (LEFTARG = text, RIGHTARG = text, FUNCTION = textcat);
+  CREATE OPERATOR tsql.+ (LEFTARG = citext_ext.citext, RIGHTARG = citext_ext.citext,
+                          FUNCTION = tsql.cat);
+  CREATE OPERATOR tsql.+ (LEFTARG = citext_ext.citext, RIGHTARG = bigint, FUNCTION = tsql.add_ci);
+  CREATE OPERATOR tsql.+ (LEFTARG = bigint, RIGHTARG = citext_ext.citext, FUNCTION = tsql.add_ic);
+END $d$;
+DO $d$ BEGIN
+  EXECUTE format('ALTER DATABASE %I SET search_path = public, tsql, citext_ext, pg_catalog',
+                 current_database());
+END $d$;
+SET search_path = public, tsql, citext_ext, pg_catalog;
+)sql";
 
 PgEngine::~PgEngine() {
     Close();
@@ -232,7 +314,7 @@ void PgEngine::Failed(DBError& err, const std::string& fallback) {
 }
 
 bool PgEngine::Run(const std::string& sql, const std::vector<std::string>& params, BatchOutput& out,
-                   bool addResults, DBError& err, int64_t* changed) {
+                   bool addResults, DBError& err, int64_t* changed, bool rowIds) {
     std::vector<const char*> values;
     for (const auto& p : params)
         values.push_back(p.empty() ? nullptr : p.c_str());
@@ -245,12 +327,15 @@ bool PgEngine::Run(const std::string& sql, const std::vector<std::string>& param
                                   ? TrimMessage(PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY))
                                   : std::string();
         if (message.empty()) message = TrimMessage(PQerrorMessage(conn_));
+        bool timedOut = IsTimeout(res);
         PQclear(res);
         Failed(err, message);
+        if (timedOut && err.Number == kErrSql) err.Set(kErrTimeout, "Query timeout expired");
         return false;
     }
     if (status == PGRES_TUPLES_OK) {
         rowCount_ = PQntuples(res);
+        if (rowIds && addResults && out.Results.empty()) ReadRowIds(res, out);
         if (addResults) out.Results.push_back(ReadRecordset(res));
     } else {
         const char* tuples = PQcmdTuples(res);
@@ -312,10 +397,6 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
         Close();
         return false;
     }
-    if (updatable) {
-        err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on PostgreSQL");
-        return false;
-    }
     std::vector<PgStatement> statements;
     std::string error;
     if (!TranslateBatchToPg(tsql, citext_, statements, error)) {
@@ -333,7 +414,8 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
         for (PgParam p : s.Params)
             params.push_back(p == PgParam::RowCount ? std::to_string(rowCount_) : identity_);
         int64_t changed = 0;
-        if (!Run(s.Sql, params, out, s.kind == PgStatement::Kind::Query, err, &changed)) {
+        if (!Run(s.Sql, params, out, s.kind == PgStatement::Kind::Query, err, &changed,
+                 updatable)) {
             ok = false;
             break;
         }
@@ -376,16 +458,127 @@ bool PgEngine::CallProcedure(const std::string& name, const std::vector<Procedur
         Failed(err, "Procedure " + name + " failed: " + error);
         return false;
     }
+    if (ctx.TimedOut()) {
+        err.Set(kErrTimeout, "Query timeout expired");
+        return false;
+    }
     err.Set(kErrSql, "Procedure " + name + " failed: " + error);
     return false;
 }
 
-bool PgEngine::WriteRow(const std::string& table, bool, int64_t&,
-                        const std::vector<std::pair<std::string, Variant>>&,
-                        std::vector<std::pair<std::string, Variant>>&, DBError& err) {
-    err.Set(kErrSql,
-            "Unsupported T-SQL construct: updatable recordsets on PostgreSQL (" + table + ")");
-    return false;
+std::string PgEngine::KeyColumn(const std::string& table, std::string* tableName) {
+    const char* params[] = {table.c_str()};
+    PGresult* res = PQexecParams(
+        conn_,
+        "SELECT a.attname, c.relname FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid "
+        "LEFT JOIN pg_index i ON i.indrelid = c.oid AND i.indisprimary AND i.indnatts = 1 "
+        "AND a.attnum = i.indkey[0] WHERE c.oid = $1::regclass AND NOT a.attisdropped "
+        "AND a.atttypid IN (20, 21, 23) AND (i.indrelid IS NOT NULL OR a.attidentity <> '') "
+        "ORDER BY i.indrelid IS NULL LIMIT 1",
+        1, nullptr, params, nullptr, nullptr, 0);
+    std::string key;
+    if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1) {
+        key = PQgetvalue(res, 0, 0);
+        if (tableName != nullptr) *tableName = PQgetvalue(res, 0, 1);
+    }
+    PQclear(res);
+    return key;
+}
+
+bool PgEngine::ReadRowIds(const PGresult* res, BatchOutput& out) {
+    Oid table = InvalidOid;
+    for (int c = 0; c < PQnfields(res); ++c) {
+        Oid t = PQftable(res, c);
+        if (t == InvalidOid) continue;
+        if (table != InvalidOid && t != table) return false;  // a join
+        table = t;
+    }
+    if (table == InvalidOid) return false;
+    std::string name;
+    std::string key = KeyColumn(std::to_string(table), &name);
+    if (key.empty()) return false;
+    std::string sql = "SELECT attnum FROM pg_attribute WHERE attrelid = " + std::to_string(table) +
+                      " AND attname = $1";
+    const char* params[] = {key.c_str()};
+    PGresult* r = PQexecParams(conn_, sql.c_str(), 1, nullptr, params, nullptr, nullptr, 0);
+    int attnum = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1
+                     ? std::atoi(PQgetvalue(r, 0, 0))
+                     : -1;
+    PQclear(r);
+    int column = -1;
+    for (int c = 0; c < PQnfields(res) && column < 0; ++c)
+        if (PQftable(res, c) == table && PQftablecol(res, c) == attnum) column = c;
+    if (column < 0) return false;
+    out.RowIds.clear();
+    for (int row = 0; row < PQntuples(res); ++row)
+        out.RowIds.push_back(std::strtoll(PQgetvalue(res, row, column), nullptr, 10));
+    out.BaseTable = name;
+    out.HasRowIds = true;
+    return true;
+}
+
+bool PgEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
+                        const std::vector<std::pair<std::string, Variant>>& values,
+                        std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) {
+    if (!IsOpen()) {
+        err.Set(kErrConnection, "The connection is closed.");
+        Close();
+        return false;
+    }
+    if (!isNew && values.empty()) return true;
+    // Names are folded to lower case, as the T-SQL rewrite folds them.
+    const std::string name = LowerAscii(table);
+    const std::string key = KeyColumn("\"" + name + "\"");
+    if (key.empty()) {
+        err.Set(kErrSql, "Unsupported T-SQL construct: writing back rows of " + table +
+                             ", which has no integer key, on PostgreSQL");
+        return false;
+    }
+    auto quote = [](const std::string& n) { return "\"" + LowerAscii(n) + "\""; };
+    std::string sql;
+    std::vector<Variant> params;
+    std::vector<std::string> columns;
+    for (const auto& [column, value] : values) {
+        columns.push_back(LowerAscii(column));
+        params.push_back(value);
+    }
+    if (isNew) {
+        std::string cols, marks;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            cols += (i ? ", " : "") + quote(values[i].first);
+            marks += i ? ", ?" : "?";
+        }
+        sql = values.empty()
+                  ? "INSERT INTO " + quote(name) + " DEFAULT VALUES"
+                  : "INSERT INTO " + quote(name) + " (" + cols + ") VALUES (" + marks + ")";
+    } else {
+        std::string sets;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            sets += (i ? ", " : "") + quote(values[i].first) + " = ?";
+        sql = "UPDATE " + quote(name) + " SET " + sets + " WHERE " + quote(key) + " = ?";
+        params.emplace_back(static_cast<long long>(rowId));
+    }
+    PgProcedureContext ctx(conn_);
+    auto row = ctx.Query(sql + " RETURNING *", params);
+    if (row == nullptr) {
+        if (ctx.Lost())
+            Failed(err, ctx.LastError());
+        else
+            err.Set(ctx.TimedOut() ? kErrTimeout : kErrSql, ctx.LastError());
+        return false;
+    }
+    if (row->RecordCount() != 1) {
+        err.Set(kErrSql, "The row to write back no longer exists");
+        return false;
+    }
+    for (int i = 0; i < row->FieldCount(); ++i)
+        refreshed.emplace_back(row->FieldAt(i).Name, row->Rows()[0][static_cast<std::size_t>(i)]);
+    if (isNew) {
+        rowId = row->Field(key)->ToInt64();
+        CatchUpIdentity(name, columns);
+        ReadIdentity();
+    }
+    return true;
 }
 
 std::string PgProcedureSql(const std::string& text) {
@@ -482,6 +675,7 @@ PGresult* PgProcedureContext::Run(const std::string& sql, const std::vector<Vari
     if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) return res;
     const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
     error_ = TrimMessage(PQerrorMessage(conn_));
+    timedOut_ = IsTimeout(res);
     if (state != nullptr && std::string(state) == "23505")
         error_ = "UNIQUE constraint failed: " + error_;
     lost_ = PQstatus(conn_) != CONNECTION_OK;

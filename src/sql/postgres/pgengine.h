@@ -12,10 +12,12 @@
 #include "sql/dbengine.h"
 
 struct pg_conn;
+struct pg_result;
 
 // What a database needs beyond the schema for T-SQL's meaning: citext
-// (case-insensitive text) and "+" joining texts (textcat; NULL + x is NULL).
-// Run once by the database's owner when it is made.
+// (case-insensitive text), comparisons that ignore trailing blanks, texts
+// meeting numbers, "+" joining texts (pgengine.cpp tells the details).
+// Run by the database's owner when it is made.
 extern const char* const kPgDatabaseSetupSql;
 
 class PgEngine : public DBEngine {
@@ -40,9 +42,16 @@ class PgEngine : public DBEngine {
     // Runs one statement; false with `err` set. A lost connection is closed
     // here so that the next statement reconnects.
     bool Run(const std::string& sql, const std::vector<std::string>& params, BatchOutput& out,
-             bool addResults, DBError& err, int64_t* changed = nullptr);
+             bool addResults, DBError& err, int64_t* changed = nullptr, bool rowIds = false);
     void Failed(DBError& err, const std::string& fallback);
     void ReadIdentity();
+    // Updatable recordsets know their rows by the single integer primary key
+    // (or identity column) of their one table: the ids come from that column
+    // of the result, which must hold it. False when the result cannot be
+    // written back.
+    bool ReadRowIds(const pg_result* res, BatchOutput& out);
+    // The key column of `table` (a name or an OID in text), "" when none.
+    std::string KeyColumn(const std::string& table, std::string* tableName = nullptr);
     // After an INSERT that named the identity column: its sequence moves past
     // the largest id, so later inserts do not collide with the explicit one.
     void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);

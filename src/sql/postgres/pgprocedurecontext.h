@@ -24,6 +24,7 @@ class PgProcedureContext : public ProcedureContext {
     int64_t LastInsertId() override;
     std::string LastError() override { return error_; }
     bool Lost() const { return lost_; }
+    bool TimedOut() const { return timedOut_; }
 
   private:
     struct pg_result* Run(const std::string& sql, const std::vector<Variant>& params);
@@ -31,4 +32,5 @@ class PgProcedureContext : public ProcedureContext {
     pg_conn* conn_;
     std::string error_;
     bool lost_ = false;
+    bool timedOut_ = false;
 };
