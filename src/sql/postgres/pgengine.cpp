@@ -361,7 +361,7 @@ void PgEngine::ReadIdentity() {
     PQclear(res);
 }
 
-void PgEngine::CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns) {
+const std::pair<std::string, std::string>& PgEngine::IdentityOf(const std::string& table) {
     auto it = identities_.find(table);
     if (it == identities_.end()) {
         const char* params[] = {table.c_str()};
@@ -376,12 +376,40 @@ void PgEngine::CatchUpIdentity(const std::string& table, const std::vector<std::
         PQclear(res);
         it = identities_.emplace(table, found).first;
     }
-    const auto& [column, sequence] = it->second;
-    if (column.empty()) return;
+    return it->second;
+}
+
+std::string PgEngine::InsertSql(const PgStatement& s) {
+    const std::string head = "INSERT INTO ";
+    if (!s.InsertColumns.empty() || s.Sql.rfind(head, 0) != 0 ||
+        IdentityOf(s.InsertTable).first.empty())
+        return s.Sql;
+    std::size_t end = s.Sql.find(' ', head.size());
+    if (end == std::string::npos || s.Sql.compare(end, 8, " DEFAULT") == 0) return s.Sql;
+    const char* params[] = {s.InsertTable.c_str()};
+    PGresult* res =
+        PQexecParams(conn_,
+                     "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass($1) "
+                     "AND attnum > 0 AND NOT attisdropped AND attidentity = '' "
+                     "ORDER BY attnum",
+                     1, nullptr, params, nullptr, nullptr, 0);
+    std::string columns;
+    if (PQresultStatus(res) == PGRES_TUPLES_OK)
+        for (int r = 0; r < PQntuples(res); ++r)
+            columns +=
+                std::string(columns.empty() ? "" : ", ") + "\"" + PQgetvalue(res, r, 0) + "\"";
+    PQclear(res);
+    if (columns.empty()) return s.Sql;
+    return s.Sql.substr(0, end) + " (" + columns + ")" + s.Sql.substr(end);
+}
+
+bool PgEngine::CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns) {
+    const auto& [column, sequence] = IdentityOf(table);
+    if (column.empty()) return false;
     bool named = false;
     for (const auto& c : columns)
         named = named || c == column;
-    if (!named) return;
+    if (!named) return true;
     // Only forwards: another workstation may have drawn values meanwhile.
     std::string quotedTable = "\"" + table + "\"", quotedColumn = "\"" + column + "\"";
     std::string sql = "SELECT setval($1, m) FROM (SELECT max(" + quotedColumn + ") AS m FROM " +
@@ -389,6 +417,7 @@ void PgEngine::CatchUpIdentity(const std::string& table, const std::vector<std::
                       " s WHERE m IS NOT NULL AND (m > s.last_value OR NOT s.is_called)";
     const char* params[] = {sequence.c_str()};
     PQclear(PQexecParams(conn_, sql.c_str(), 1, nullptr, params, nullptr, nullptr, 0));
+    return true;
 }
 
 bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) {
@@ -414,14 +443,17 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
         for (PgParam p : s.Params)
             params.push_back(p == PgParam::RowCount ? std::to_string(rowCount_) : identity_);
         int64_t changed = 0;
-        if (!Run(s.Sql, params, out, s.kind == PgStatement::Kind::Query, err, &changed,
-                 updatable)) {
+        if (!Run(s.Insert ? InsertSql(s) : s.Sql, params, out, s.kind == PgStatement::Kind::Query,
+                 err, &changed, updatable)) {
             ok = false;
             break;
         }
+        // A table without identity leaves @@IDENTITY NULL.
         if (s.Insert && changed > 0) {
-            if (!s.InsertColumns.empty()) CatchUpIdentity(s.InsertTable, s.InsertColumns);
-            ReadIdentity();
+            if (CatchUpIdentity(s.InsertTable, s.InsertColumns))
+                ReadIdentity();
+            else
+                identity_.clear();
         }
     }
     // A failed batch must not leave a transaction (and its locks) open.
@@ -575,8 +607,7 @@ bool PgEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
         refreshed.emplace_back(row->FieldAt(i).Name, row->Rows()[0][static_cast<std::size_t>(i)]);
     if (isNew) {
         rowId = row->Field(key)->ToInt64();
-        CatchUpIdentity(name, columns);
-        ReadIdentity();
+        if (CatchUpIdentity(name, columns)) ReadIdentity();
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "sql/dbengine.h"
+#include "sql/postgres/pgtranslate.h"
 
 struct pg_conn;
 struct pg_result;
@@ -54,7 +55,14 @@ class PgEngine : public DBEngine {
     std::string KeyColumn(const std::string& table, std::string* tableName = nullptr);
     // After an INSERT that named the identity column: its sequence moves past
     // the largest id, so later inserts do not collide with the explicit one.
-    void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
+    // False when the table has no identity column.
+    bool CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
+    // Identity column and its sequence of `table` ("" when none), cached.
+    const std::pair<std::string, std::string>& IdentityOf(const std::string& table);
+    // An INSERT without a column list into a table with an identity column
+    // gets the list of the other columns: SQL Server's positional values
+    // skip the identity.
+    std::string InsertSql(const PgStatement& s);
 
     pg_conn* conn_ = nullptr;
     int32_t timeout_ = 30;
