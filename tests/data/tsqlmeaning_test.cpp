@@ -16,18 +16,16 @@ struct Case {
     const char* expected;  // the printed results, or "ERROR: " and a part of the message
 };
 
+const PgAnswers kOnPostgreSQL = {};
+
 class TSqlMeaningTest : public SqlFixture {
   protected:
     void Check(const Case& c) {
         if (SkipOnPgUntilProcedural(GetParam(), c.batch)) return;
         std::string out = Run(c.batch);
-        std::string expected = c.expected;
-        if (expected.rfind("ERROR: ", 0) == 0) {
-            EXPECT_EQ(out.rfind("ERROR: ", 0), 0u) << c.name << "\n" << out;
-            EXPECT_NE(out.find(expected.substr(7)), std::string::npos) << c.name << "\n" << out;
-        } else {
-            EXPECT_EQ(out, expected) << c.name;
-        }
+        std::string expected = Expected(kOnPostgreSQL, c.name, c.expected);
+        EXPECT_TRUE(SameResult(out, expected)) << c.name << "\n" << out << "\nexpected:\n"
+                                               << expected;
     }
 };
 

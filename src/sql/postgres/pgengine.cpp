@@ -101,11 +101,18 @@ Variant ReadValue(const PGresult* res, int row, int col) {
     }
 }
 
-std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
+// `spellings`: declared spellings of column names by their folded form; a
+// column read straight from a table is named as it was declared.
+std::shared_ptr<Recordset> ReadRecordset(
+    const PGresult* res, const std::map<std::string, std::string>* spellings = nullptr) {
     std::vector<FieldInfo> fields(static_cast<std::size_t>(PQnfields(res)));
     for (int c = 0; c < PQnfields(res); ++c) {
         FieldInfo& f = fields[static_cast<std::size_t>(c)];
         f.Name = PQfname(res, c);
+        if (spellings != nullptr && PQftable(res, c) != InvalidOid) {
+            auto it = spellings->find(f.Name);
+            if (it != spellings->end()) f.Name = it->second;
+        }
         // PostgreSQL names an unnamed expression "?column?"; SQL Server leaves it empty.
         if (f.Name == "?column?") f.Name.clear();
         f.Type = AdoTypeOfOid(PQftype(res, c));
@@ -132,6 +139,42 @@ std::string TrimMessage(const char* text) {
     return Trim(text == nullptr ? std::string() : std::string(text));
 }
 
+// SQL Server's words for the run-time errors programs and people recognise:
+// overflow, division by zero, failed conversions. Others keep PostgreSQL's.
+std::string SqlServerMessage(const PGresult* res, const std::string& message) {
+    const char* field = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    const std::string state = field != nullptr ? field : "";
+    auto typeName = [](const std::string& pg) -> std::string {
+        if (pg == "integer") return "int";
+        if (pg.rfind("timestamp", 0) == 0 || pg == "date" || pg == "time") return "datetime";
+        return pg;
+    };
+    if (state == "22012") return "Divide by zero error encountered.";
+    if (state == "22003") {
+        const std::string suffix = " out of range";
+        if (message.size() > suffix.size() &&
+            message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return "Arithmetic overflow error converting expression to data type " +
+                   typeName(message.substr(0, message.size() - suffix.size())) + ".";
+        return "Arithmetic overflow error converting numeric to data type numeric.";
+    }
+    const std::string syntax = "invalid input syntax for type ";
+    if ((state == "22P02" || state == "22007" || state == "22008") &&
+        message.rfind(syntax, 0) == 0) {
+        std::size_t colon = message.find(": \"", syntax.size());
+        std::string type = typeName(message.substr(syntax.size(), colon - syntax.size()));
+        if (type == "datetime")
+            return "Conversion failed when converting date and/or time from character string.";
+        if (colon != std::string::npos) {
+            std::string value = message.substr(colon + 3);
+            if (!value.empty() && value.back() == '"') value.pop_back();
+            return "Conversion failed when converting the varchar value '" + value +
+                   "' to data type " + type + ".";
+        }
+    }
+    return message;
+}
+
 // statement_timeout (the command timeout) cancelled the statement.
 bool IsTimeout(const PGresult* res) {
     const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
@@ -154,6 +197,7 @@ const char* const kPgDatabaseSetupSql = R"sql(
 CREATE SCHEMA IF NOT EXISTS citext_ext;
 CREATE EXTENSION IF NOT EXISTS citext SCHEMA citext_ext;
 CREATE SCHEMA IF NOT EXISTS tsql;
+CREATE TABLE IF NOT EXISTS tsql.names (folded text PRIMARY KEY, spelled text NOT NULL);
 CREATE OR REPLACE FUNCTION tsql.cmp(text, text) RETURNS integer IMMUTABLE STRICT PARALLEL SAFE
   LANGUAGE sql AS 'SELECT citext_ext.citext_cmp(rtrim($1)::citext_ext.citext, rtrim($2)::citext_ext.citext)';
 CREATE OR REPLACE FUNCTION tsql.int(text) RETURNS bigint IMMUTABLE STRICT PARALLEL SAFE
@@ -280,6 +324,13 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
     res = PQexec(conn_, "SELECT 1 FROM pg_extension WHERE extname = 'citext'");
     citext_ = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
     PQclear(res);
+    // Databases made before the names were kept have no such table.
+    spellings_.clear();
+    res = PQexec(conn_, "SELECT folded, spelled FROM tsql.names");
+    if (PQresultStatus(res) == PGRES_TUPLES_OK)
+        for (int r = 0; r < PQntuples(res); ++r)
+            spellings_.emplace(PQgetvalue(res, r, 0), PQgetvalue(res, r, 1));
+    PQclear(res);
     rowCount_ = 0;
     identity_.clear();
     return true;
@@ -328,6 +379,7 @@ bool PgEngine::Run(const std::string& sql, const std::vector<std::string>& param
                                   : std::string();
         if (message.empty()) message = TrimMessage(PQerrorMessage(conn_));
         bool timedOut = IsTimeout(res);
+        message = SqlServerMessage(res, message);
         PQclear(res);
         Failed(err, message);
         if (timedOut && err.Number == kErrSql) err.Set(kErrTimeout, "Query timeout expired");
@@ -336,7 +388,7 @@ bool PgEngine::Run(const std::string& sql, const std::vector<std::string>& param
     if (status == PGRES_TUPLES_OK) {
         rowCount_ = PQntuples(res);
         if (rowIds && addResults && out.Results.empty()) ReadRowIds(res, out);
-        if (addResults) out.Results.push_back(ReadRecordset(res));
+        if (addResults) out.Results.push_back(ReadRecordset(res, &spellings_));
     } else {
         const char* tuples = PQcmdTuples(res);
         if (tuples != nullptr && tuples[0] != '\0') {
@@ -351,6 +403,18 @@ bool PgEngine::Run(const std::string& sql, const std::vector<std::string>& param
     }
     PQclear(res);
     return true;
+}
+
+void PgEngine::KeepSpellings(const std::vector<std::string>& columns) {
+    for (const std::string& name : columns) {
+        std::string folded = LowerAscii(name);
+        if (folded == name || !spellings_.emplace(folded, name).second) continue;
+        const char* params[] = {folded.c_str(), name.c_str()};
+        PQclear(PQexecParams(conn_,
+                             "INSERT INTO tsql.names (folded, spelled) VALUES ($1, $2) "
+                             "ON CONFLICT DO NOTHING",
+                             2, nullptr, params, nullptr, nullptr, 0));
+    }
 }
 
 void PgEngine::ReadIdentity() {
@@ -448,6 +512,7 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
             ok = false;
             break;
         }
+        KeepSpellings(s.DeclaredColumns);
         // A table without identity leaves @@IDENTITY NULL.
         if (s.Insert && changed > 0) {
             if (CatchUpIdentity(s.InsertTable, s.InsertColumns))

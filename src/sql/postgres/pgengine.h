@@ -46,6 +46,9 @@ class PgEngine : public DBEngine {
              bool addResults, DBError& err, int64_t* changed = nullptr, bool rowIds = false);
     void Failed(DBError& err, const std::string& fallback);
     void ReadIdentity();
+    // Column names as CREATE TABLE spelled them go into tsql.names, so that
+    // SELECT * names its columns as SQL Server does (PostgreSQL folds them).
+    void KeepSpellings(const std::vector<std::string>& columns);
     // Updatable recordsets know their rows by the single integer primary key
     // (or identity column) of their one table: the ids come from that column
     // of the result, which must hold it. False when the result cannot be
@@ -72,4 +75,5 @@ class PgEngine : public DBEngine {
     std::string identity_;  // @@IDENTITY as text, "" for NULL
     // Identity column and sequence by table ("" when none), per connection.
     std::map<std::string, std::pair<std::string, std::string>> identities_;
+    std::map<std::string, std::string> spellings_;  // declared column names by folded name
 };

@@ -81,6 +81,7 @@ class StatementWriter {
         ddl_ = first.IsWord("CREATE") || first.IsWord("ALTER");
         out_.Insert = first.IsWord("INSERT");
         if (first.IsWord("UPDATE")) CheckUpdateFrom();
+        if (ddl_ && At(b_ + 1).IsWord("TABLE")) DeclaredColumns();
         for (i_ = b_; i_ < e_; ++i_)
             Token1();
         while (!parens_.empty()) {
@@ -131,6 +132,29 @@ class StatementWriter {
             if ((t_[f].kind == TokKind::Name || t_[f].kind == TokKind::QuotedName) &&
                 LowerAscii(t_[f].text) == target && !t_[f - 1].IsOp(".") && !At(f + 1).IsOp("."))
                 Refuse("UPDATE ... FROM naming the updated table again on PostgreSQL");
+    }
+    // Column names of CREATE TABLE x (a ..., b ...) and ALTER TABLE x ADD a ...
+    void DeclaredColumns() {
+        static const char* const kNotColumns[] = {"CONSTRAINT", "PRIMARY", "UNIQUE",
+                                                  "FOREIGN",    "CHECK",   "INDEX"};
+        auto add = [&](const Token& tok) {
+            if (tok.kind != TokKind::Name && tok.kind != TokKind::QuotedName) return;
+            for (const char* w : kNotColumns)
+                if (tok.kind == TokKind::Name && tok.IsWord(w)) return;
+            out_.DeclaredColumns.push_back(tok.text);
+        };
+        if (t_[b_].IsWord("ALTER")) {
+            for (std::size_t k = b_ + 3; k + 1 < e_; ++k)
+                if (t_[k].IsWord("ADD")) add(t_[k + 1].IsWord("COLUMN") ? At(k + 2) : t_[k + 1]);
+            return;
+        }
+        int depth = 0;
+        for (std::size_t k = b_; k + 1 < e_; ++k) {
+            if (t_[k].IsOp("(")) ++depth;
+            if (t_[k].IsOp(")")) --depth;
+            if (depth == 1 && (t_[k].IsOp(",") || (t_[k].IsOp("(") && depth == 1)))
+                add(t_[k + 1]);
+        }
     }
     bool InCast() const { return !parens_.empty() && parens_.back().cast; }
     // Skips "(...)" starting at i_+1 (a length or IDENTITY seed).

@@ -22,6 +22,8 @@ struct PgStatement {
     // explicit values of an identity column move its sequence on.
     std::string InsertTable;
     std::vector<std::string> InsertColumns;
+    // CREATE TABLE and ALTER TABLE ... ADD: the column names as written.
+    std::vector<std::string> DeclaredColumns;
 };
 
 // False with `error` set (nothing of the batch may run then).
