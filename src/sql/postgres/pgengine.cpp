@@ -116,6 +116,13 @@ std::shared_ptr<Recordset> ReadRecordset(
         // PostgreSQL names an unnamed expression "?column?"; SQL Server leaves it empty.
         if (f.Name == "?column?") f.Name.clear();
         f.Type = AdoTypeOfOid(PQftype(res, c));
+        // Dates and times print in their own storage form; MONEY (numeric(19,4)
+        // here) is a currency.
+        if (PQftype(res, c) == kDate) f.DeclaredType = "DATE";
+        if (PQftype(res, c) == kTime) f.DeclaredType = "TIME";
+        constexpr int kMoneyTypmod =
+            ((19 << 16) | 4) + 4;  // numeric's (precision, scale) + VARHDRSZ
+        if (PQftype(res, c) == kNumeric && PQfmod(res, c) == kMoneyTypmod) f.Type = adCurrency;
     }
     std::vector<Recordset::Row> rows(static_cast<std::size_t>(PQntuples(res)));
     for (int r = 0; r < PQntuples(res); ++r) {
@@ -151,6 +158,11 @@ std::string SqlServerMessage(const PGresult* res, const std::string& message) {
     };
     if (state == "22012") return "Divide by zero error encountered.";
     if (state == "22003") {
+        const std::string forType = "out of range for type ";
+        std::size_t at = message.find(forType);
+        if (at != std::string::npos)
+            return "Arithmetic overflow error converting expression to data type " +
+                   typeName(message.substr(at + forType.size())) + ".";
         const std::string suffix = " out of range";
         if (message.size() > suffix.size() &&
             message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0)
@@ -256,6 +268,42 @@ BEGIN
   CREATE OPERATOR tsql.+ (LEFTARG = citext_ext.citext, RIGHTARG = bigint, FUNCTION = tsql.add_ci);
   CREATE OPERATOR tsql.+ (LEFTARG = bigint, RIGHTARG = citext_ext.citext, FUNCTION = tsql.add_ic);
 END $d$;
+-- SQL Server's functions that have no PostgreSQL namesake, and LEFT and RIGHT
+-- refusing a negative length as SQL Server does.
+CREATE OR REPLACE FUNCTION tsql.left(text, integer) RETURNS text IMMUTABLE STRICT
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  IF $2 < 0 THEN RAISE EXCEPTION 'Invalid length parameter passed to the left function.'; END IF;
+  RETURN pg_catalog.left($1, $2);
+END $f$;
+CREATE OR REPLACE FUNCTION tsql.right(text, integer) RETURNS text IMMUTABLE STRICT
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  IF $2 < 0 THEN RAISE EXCEPTION 'Invalid length parameter passed to the right function.'; END IF;
+  RETURN pg_catalog.right($1, $2);
+END $f$;
+CREATE OR REPLACE FUNCTION tsql.round(numeric, integer, integer) RETURNS numeric IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CASE WHEN $3 = 0 THEN round($1, $2) ELSE trunc($1, $2) END';
+CREATE OR REPLACE FUNCTION tsql.year(timestamp) RETURNS integer IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(extract(year FROM $1) AS integer)';
+CREATE OR REPLACE FUNCTION tsql.month(timestamp) RETURNS integer IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(extract(month FROM $1) AS integer)';
+CREATE OR REPLACE FUNCTION tsql.day(timestamp) RETURNS integer IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(extract(day FROM $1) AS integer)';
+CREATE OR REPLACE FUNCTION tsql.isnumeric(text) RETURNS integer IMMUTABLE
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  PERFORM CAST($1 AS numeric);
+  RETURN CASE WHEN $1 IS NULL THEN 0 ELSE 1 END;
+EXCEPTION WHEN OTHERS THEN
+  RETURN 0;
+END $f$;
+CREATE OR REPLACE FUNCTION tsql.iif(boolean, anyelement, anyelement) RETURNS anyelement IMMUTABLE
+  LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
+CREATE OR REPLACE FUNCTION tsql.newid() RETURNS uuid VOLATILE
+  LANGUAGE sql AS 'SELECT gen_random_uuid()';
+CREATE OR REPLACE FUNCTION tsql.databasepropertyex(text, text) RETURNS text STABLE
+  LANGUAGE sql AS 'SELECT CASE WHEN lower($2) = ''collation'' THEN ''SQL_Latin1_General_CP1_CI_AS'' END';
 DO $d$ BEGIN
   EXECUTE format('ALTER DATABASE %I SET search_path = public, tsql, citext_ext, pg_catalog',
                  current_database());

@@ -152,8 +152,7 @@ class StatementWriter {
         for (std::size_t k = b_; k + 1 < e_; ++k) {
             if (t_[k].IsOp("(")) ++depth;
             if (t_[k].IsOp(")")) --depth;
-            if (depth == 1 && (t_[k].IsOp(",") || (t_[k].IsOp("(") && depth == 1)))
-                add(t_[k + 1]);
+            if (depth == 1 && (t_[k].IsOp(",") || (t_[k].IsOp("(") && depth == 1))) add(t_[k + 1]);
         }
     }
     bool InCast() const { return !parens_.empty() && parens_.back().cast; }
@@ -406,6 +405,7 @@ class StatementWriter {
             return true;
         }
         if (w == "cast") {
+            CastToText();
             Emit("CAST");
             pendingParen_.cast = true;
             return true;
@@ -416,6 +416,25 @@ class StatementWriter {
         for (const char* r : kRefused)
             if (w == r) Refuse(UpperAscii(w) + " on PostgreSQL");
         return false;
+    }
+
+    // CAST(x AS char(n)) pads to n and CAST(x AS varchar(n)) cuts at n; the
+    // text columns here have no length, so the length is applied around it.
+    void CastToText() {
+        int depth = 0;
+        std::size_t close = 0;
+        for (std::size_t k = i_ + 1; k < e_ && close == 0; ++k) {
+            if (t_[k].IsOp("(")) ++depth;
+            if (t_[k].IsOp(")") && --depth == 0) close = k;
+        }
+        if (close < i_ + 6 || !t_[close - 1].IsOp(")") || !t_[close - 2].Is(TokKind::Number) ||
+            !t_[close - 3].IsOp("(") || !t_[close - 5].IsWord("AS"))
+            return;
+        std::string type = LowerAscii(t_[close - 4].text);
+        bool fixed = type == "char" || type == "nchar";
+        if (!fixed && type != "varchar" && type != "nvarchar") return;
+        Emit(fixed ? "rpad (" : "left (");
+        pendingParen_.close = ") , " + t_[close - 2].text + " )";
     }
 
     bool TypeName(const std::string& w) {
@@ -541,8 +560,8 @@ bool ControlStatement(const std::vector<Token>& t, std::size_t b, std::size_t e,
             out.push_back(s);
             return true;
         }
-        static const char* const kHarmless[] = {"XACT_ABORT",    "ANSI_NULLS", "QUOTED_IDENTIFIER",
-                                                "ANSI_WARNINGS", "ARITHABORT", "DATEFORMAT"};
+        static const char* const kHarmless[] = {"XACT_ABORT", "ANSI_NULLS", "QUOTED_IDENTIFIER",
+                                                "ANSI_WARNINGS", "ARITHABORT"};
         for (const char* h : kHarmless)
             if (next(1).IsWord(h)) return true;
         Refuse("SET " + next(1).text);
