@@ -109,7 +109,10 @@ INSERT INTO tbl_ClientInstantMsg (RowStatus, InstantMsgID, ClientID) VALUES ('A'
     return std::regex_replace(s, std::regex("\\$C"), "CHAR(1) COLLATE NOCASE");
 }
 
-const PgAnswers kOnPostgreSQL = {};
+const PgAnswers kOnPostgreSQL = {
+    {"SELECT DateDiff(s,N'2024-03-01 10:00',GetDate()) AS SvrDateDiff",
+     "ERROR: Unsupported T-SQL construct: DATEDIFF"},
+};
 
 class TSqlCorpusTest : public SqlFixture {
   protected:
@@ -526,6 +529,7 @@ const Statement kWrites[] = {
 
 TEST_P(TSqlCorpusTest, WritesReportTheirCounts) {
     for (const Statement& s : kWrites) {
+        if (SkipOnPgUntilProcedural(GetParam(), s.sql)) continue;
         std::string out = Ok(s.sql);
         EXPECT_NE(out.find(s.expect), std::string::npos) << s.sql << "\n---\n" << out;
     }
