@@ -60,9 +60,14 @@ bool ProcGetReserveNo(ProcedureContext& ctx, const std::vector<ProcedureArg>& ar
         " VALUES (?, ?, " +
             stored + " + 1, " + kSqlNow +
             ")"
-            " ON CONFLICT (OutletID, CounterDate) DO UPDATE SET LastNo = MAX(LastNo, " +
-            stored + ") + 1, RowModified = " + kSqlNow + " RETURNING LastNo",
-        {Variant(outlet), *date, Variant(outlet), like, Variant(outlet), like});
+            // Qualified and without the two-argument MAX, so that PostgreSQL
+            // runs the same statement.
+            " ON CONFLICT (OutletID, CounterDate) DO UPDATE SET LastNo = CASE WHEN"
+            " tbl_ReserveNoCounter.LastNo > " +
+            stored + " THEN tbl_ReserveNoCounter.LastNo ELSE " + stored +
+            " END + 1, RowModified = " + kSqlNow + " RETURNING LastNo",
+        {Variant(outlet), *date, Variant(outlet), like, Variant(outlet), like, Variant(outlet),
+         like});
     if (rs == nullptr || rs->Eof()) {
         error = rs == nullptr ? ctx.LastError() : "sp_CM_GetReserveNo: no number";
         return false;

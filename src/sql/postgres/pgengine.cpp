@@ -374,6 +374,13 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
     res = PQexec(conn_, "SELECT 1 FROM pg_extension WHERE extname = 'citext'");
     citext_ = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
     PQclear(res);
+    // The setup's operators come before the built-in ones; set here as well
+    // as on the database, since a database copied from a template does not
+    // take the template's settings along.
+    res = PQexec(conn_,
+                 "SELECT set_config('search_path', 'public, tsql, citext_ext, pg_catalog', false) "
+                 "FROM pg_namespace WHERE nspname = 'tsql'");
+    PQclear(res);
     // Databases made before the names were kept have no such table.
     spellings_.clear();
     res = PQexec(conn_, "SELECT folded, spelled FROM tsql.names");
