@@ -35,7 +35,6 @@ const PgAnswers kOnPostgreSQL = {
 class TSqlMeaningTest : public SqlFixture {
   protected:
     void Check(const Case& c) {
-        if (SkipOnPgUntilProcedural(GetParam(), c.batch)) return;
         std::string out = Run(c.batch);
         std::string expected = Expected(kOnPostgreSQL, c.name, c.expected);
         EXPECT_TRUE(SameResult(out, expected)) << c.name << "\n"

@@ -6,14 +6,10 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
-#include <vector>
 
 #include "platform/textutil.h"
-#include "sql/dbprocedures.h"
 #include "sql/postgres/pgengine.h"
-#include "sql/tsql/tsqllexer.h"
 
 namespace {
 
@@ -135,37 +131,4 @@ std::string BuildStamp() {
     struct stat st {};
     if (stat("/proc/self/exe", &st) != 0) return "0";
     return std::to_string(st.st_mtim.tv_sec) + std::to_string(st.st_mtim.tv_nsec / 1000000);
-}
-
-bool SkipOnPgUntilProcedural(TestEngine engine, const std::string& batch) {
-    if (engine != TestEngine::PostgreSQL) return false;
-    bool procedural = batch.empty();
-    std::vector<Token> t;
-    std::string error;
-    if (!procedural && LexTSql(batch, t, error)) {
-        static const char* const kWords[] = {"DECLARE", "WHILE",     "EXEC",    "EXECUTE",
-                                             "RETURN",  "RAISERROR", "tempdb",  "GOTO",
-                                             "WAITFOR", "BREAK",     "CONTINUE"};
-        for (std::size_t i = 0; i < t.size() && !procedural; ++i) {
-            procedural = t[i].Is(TokKind::Variable) || t[i].text.rfind('#', 0) == 0 ||
-                         (t[i].IsWord("BEGIN") && !t[i + 1].IsWord("TRAN") &&
-                          !t[i + 1].IsWord("TRANSACTION"));
-            for (const char* w : kWords)
-                procedural = procedural || t[i].IsWord(w);
-            // DROP TABLE IF EXISTS is no IF statement.
-            procedural = procedural ||
-                         (t[i].IsWord("IF") &&
-                          (i == 0 || (!t[i - 1].IsWord("TABLE") && !t[i - 1].IsWord("INDEX"))));
-            // A table function in FROM or JOIN.
-            if (i > 0 && (t[i - 1].IsWord("FROM") || t[i - 1].IsWord("JOIN") ||
-                          (t[i - 1].IsOp(".") && i > 2 && t[i - 2].IsWord("dbo"))))
-                procedural = procedural ||
-                             (t[i].Is(TokKind::Name) && i + 2 < t.size() && t[i + 1].IsOp("(") &&
-                              !t[i].IsWord("SELECT") && !t[i + 2].IsWord("NOLOCK"));
-        }
-    }
-    if (procedural)
-        std::cout << "[ SKIPPED  ] on PostgreSQL until procedural T-SQL runs there: "
-                  << (batch.empty() ? "the whole test" : batch.substr(0, 70)) << std::endl;
-    return procedural;
 }

@@ -61,14 +61,3 @@ std::string PgOnce(const std::string& key, const std::function<bool()>& exists,
 // The test program's build: a text that changes whenever it is rebuilt, so
 // that templates made by an older build are not reused.
 std::string BuildStamp();
-
-// Procedural T-SQL (variables, IF, BEGIN ... END, EXEC inside batches,
-// RETURN, RAISERROR, tempdb and #temp tables, table functions in FROM) has no
-// PostgreSQL runner yet. Every case that needs it goes through these two,
-// so that they can be deleted together once it has one. True on PostgreSQL
-// when `batch` uses such a construct ("" stands for a whole test); the case
-// is named on the output.
-bool SkipOnPgUntilProcedural(TestEngine engine, const std::string& batch);
-#define SKIP_ON_PG_UNTIL_PROCEDURAL(engine)  \
-    if (SkipOnPgUntilProcedural(engine, "")) \
-    GTEST_SKIP() << "procedural T-SQL has no runner on PostgreSQL yet"

@@ -3,14 +3,14 @@
 // Initial Catalog the database, User ID and Password the login (libpq's
 // environment and service files fill in what the string leaves out). T-SQL
 // batches are rewritten statement by statement (pgtranslate.h) and run in
-// order; each row-returning statement gives one recordset.
+// order by the shared batch runner (tsqlrunner.h), which keeps variables,
+// IF, EXEC and @@ROWCOUNT; each row-returning statement gives one recordset.
 #include <cstdint>
 #include <map>
 #include <string>
 #include <utility>
 
 #include "sql/dbengine.h"
-#include "sql/postgres/pgtranslate.h"
 
 struct pg_conn;
 struct pg_result;
@@ -18,7 +18,7 @@ struct pg_result;
 // What a database needs beyond the schema for T-SQL's meaning: citext
 // (case-insensitive text), comparisons that ignore trailing blanks, texts
 // meeting numbers, "+" joining texts (pgengine.cpp tells the details).
-// Run by the database's owner when it is made.
+// Run by the database's owner when it is made; running it again is harmless.
 extern const char* const kPgDatabaseSetupSql;
 
 class PgEngine : public DBEngine {
@@ -40,15 +40,22 @@ class PgEngine : public DBEngine {
                   std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) override;
 
   private:
-    // Runs one statement; false with `err` set. A lost connection is closed
-    // here so that the next statement reconnects.
-    bool Run(const std::string& sql, const std::vector<std::string>& params, BatchOutput& out,
-             bool addResults, DBError& err, int64_t* changed = nullptr, bool rowIds = false);
+    friend class PgBatchExecutor;
+
+    // A lost connection is closed here so that the next statement reconnects.
     void Failed(DBError& err, const std::string& fallback);
+    // @@IDENTITY after an INSERT of rows into `table` ("" for a temporary
+    // table) naming `columns`.
+    void AfterInsert(const std::string& table, const std::vector<std::string>& columns);
+    // lastval(), inside a savepoint when a transaction is open: lastval()
+    // fails until the session drew a value, and a failure would abort the
+    // transaction.
     void ReadIdentity();
-    // Column names as CREATE TABLE spelled them go into tsql.names, so that
-    // SELECT * names its columns as SQL Server does (PostgreSQL folds them).
-    void KeepSpellings(const std::vector<std::string>& columns);
+    // The identity column and its sequence of `table` ("" when none).
+    const std::pair<std::string, std::string>& IdentityOf(const std::string& table);
+    // After an INSERT that named the identity column: its sequence moves past
+    // the largest id, so later inserts do not collide with the explicit one.
+    void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
     // Updatable recordsets know their rows by the single integer primary key
     // (or identity column) of their one table: the ids come from that column
     // of the result, which must hold it. False when the result cannot be
@@ -56,24 +63,18 @@ class PgEngine : public DBEngine {
     bool ReadRowIds(const pg_result* res, BatchOutput& out);
     // The key column of `table` (a name or an OID in text), "" when none.
     std::string KeyColumn(const std::string& table, std::string* tableName = nullptr);
-    // After an INSERT that named the identity column: its sequence moves past
-    // the largest id, so later inserts do not collide with the explicit one.
-    // False when the table has no identity column.
-    bool CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
-    // Identity column and its sequence of `table` ("" when none), cached.
-    const std::pair<std::string, std::string>& IdentityOf(const std::string& table);
     // An INSERT without a column list into a table with an identity column
     // gets the list of the other columns: SQL Server's positional values
     // skip the identity.
-    std::string InsertSql(const PgStatement& s);
+    std::string InsertSql(const std::string& sql, const std::string& table,
+                          const std::vector<std::string>& columns);
+    bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                      ProcedureResult& result, class PgProcedureContext& ctx, DBError& err);
 
     pg_conn* conn_ = nullptr;
     int32_t timeout_ = 30;
     bool citext_ = false;   // text columns are created as citext
-    bool noCount_ = false;  // SET NOCOUNT ON for this batch
-    int64_t rowCount_ = 0;  // @@ROWCOUNT
     std::string identity_;  // @@IDENTITY as text, "" for NULL
     // Identity column and sequence by table ("" when none), per connection.
     std::map<std::string, std::pair<std::string, std::string>> identities_;
-    std::map<std::string, std::string> spellings_;  // declared column names by folded name
 };
