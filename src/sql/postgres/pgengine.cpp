@@ -255,6 +255,7 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
 void PgEngine::Close() {
     if (conn_ != nullptr) PQfinish(conn_);
     conn_ = nullptr;
+    statements_.Reset();
 }
 
 bool PgEngine::IsOpen() const {
@@ -406,9 +407,14 @@ class PgBatchExecutor : public StatementExecutor {
         std::vector<const char*> values(params.size(), nullptr);
         for (std::size_t i = 0; i < params.size(); ++i)
             if (ParamText(params[i].Value, text[i])) values[i] = text[i].c_str();
-        PGresult* res = PQexecParams(e_.conn_, st.Sql.c_str(), static_cast<int>(values.size()),
-                                     nullptr, values.data(), nullptr, nullptr, 0);
+        using K = StatementKind;
+        bool query = (st.Kind == K::Select || st.Kind == K::Insert || st.Kind == K::Update ||
+                      st.Kind == K::Delete || st.Kind == K::Expression) &&
+                     !st.SelectInto && st.TableFunctions.empty();
+        PGresult* res = e_.statements_.Exec(e_.conn_, st.Sql, values, query);
         if (!Succeeded(res, err)) return false;
+        // A prepared statement may no longer describe a changed table.
+        if (st.Kind == K::Ddl) e_.statements_.Clear(e_.conn_);
         if (PQresultStatus(res) == PGRES_TUPLES_OK) {
             outcome.Rows = ReadRecordset(res);
         } else {

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "sql/dbengine.h"
+#include "sql/postgres/pgstatementcache.h"
 
 struct pg_conn;
 
@@ -63,4 +64,5 @@ class PgEngine : public DBEngine {
     std::string identity_;  // @@IDENTITY as text, "" for NULL
     // Identity column and sequence by table ("" when none), per connection.
     std::map<std::string, std::pair<std::string, std::string>> identities_;
+    PgStatementCache statements_;  // prepared statements of this connection
 };
