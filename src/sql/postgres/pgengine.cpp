@@ -412,6 +412,7 @@ class PgBatchExecutor : public StatementExecutor {
                       st.Kind == K::Delete || st.Kind == K::Expression) &&
                      !st.SelectInto && st.TableFunctions.empty();
         PGresult* res = e_.statements_.Exec(e_.conn_, st.Sql, values, query);
+        statementError_ = StatementErrorOf(res);
         if (!Succeeded(res, err)) return false;
         // A prepared statement may no longer describe a changed table.
         if (st.Kind == K::Ddl) e_.statements_.Clear(e_.conn_);
@@ -427,6 +428,8 @@ class PgBatchExecutor : public StatementExecutor {
             e_.AfterInsert(st.TargetTable, st.TargetColumns);
         return true;
     }
+
+    int32_t StatementError() const override { return statementError_; }
 
     bool Evaluate(const SqlStatement& st, const std::vector<BoundParam>& params, Variant& value,
                   DBError& err) override {
@@ -506,6 +509,16 @@ class PgBatchExecutor : public StatementExecutor {
     }
 
   private:
+    // T-SQL's number for a constraint violation while no transaction is
+    // open: the server undid only that statement. Inside a transaction the
+    // transaction is aborted, so the batch has to end.
+    int32_t StatementErrorOf(const PGresult* res) const {
+        const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+        if (state == nullptr || PQtransactionStatus(e_.conn_) != PQTRANS_IDLE) return 0;
+        std::string s = state;
+        return s == "23505" ? 2627 : s == "23502" ? 515 : s == "23503" || s == "23514" ? 547 : 0;
+    }
+
     // False with `err` set (and `res` cleared) when `res` is no success;
     // `clear` clears a successful one too.
     bool Succeeded(PGresult* res, DBError& err, bool clear = false) {
@@ -524,6 +537,7 @@ class PgBatchExecutor : public StatementExecutor {
     }
 
     PgEngine& e_;
+    int32_t statementError_ = 0;
 };
 
 bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) {

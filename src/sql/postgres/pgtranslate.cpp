@@ -77,6 +77,7 @@ std::vector<ParamRef> ParamRefs(const PgStatement& s) {
     for (std::size_t i = 0; i < s.Params.size(); ++i) {
         refs[i].Kind = s.Params[i] == PgParam::RowCount   ? ParamKind::RowCount
                        : s.Params[i] == PgParam::Identity ? ParamKind::Identity
+                       : s.Params[i] == PgParam::Error    ? ParamKind::Error
                                                           : ParamKind::Variable;
         refs[i].Name = s.ParamVars[i];
     }
@@ -278,7 +279,7 @@ class StatementWriter {
         std::string name = LowerAscii(tok.text);
         if (name == "@@identity") return Param(PgParam::Identity);
         if (name == "@@rowcount") return Param(PgParam::RowCount);
-        if (name == "@@error") return Emit("0");
+        if (name == "@@error") return Param(PgParam::Error);
         Refuse(tok.text);
     }
 
