@@ -256,6 +256,7 @@ void PgEngine::Close() {
     if (conn_ != nullptr) PQfinish(conn_);
     conn_ = nullptr;
     statements_.Reset();
+    batches_.clear();
 }
 
 bool PgEngine::IsOpen() const {
@@ -550,16 +551,26 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
         err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on PostgreSQL");
         return false;
     }
-    Batch batch;
-    std::string error;
-    PgStatementTranslator translator(citext_);
-    if (!ParseBatch(tsql, translator, batch, error)) {
-        err.Set(kErrSql, error);
-        return false;
+    std::shared_ptr<const Batch> batch;
+    auto found = batches_.find(tsql);
+    if (found != batches_.end()) {
+        batch = found->second;
+    } else {
+        auto parsed = std::make_shared<Batch>();
+        std::string error;
+        PgStatementTranslator translator(citext_);
+        if (!ParseBatch(tsql, translator, *parsed, error)) {
+            err.Set(kErrSql, error);
+            return false;
+        }
+        constexpr std::size_t kMaxBatches = 256, kMaxText = 16384;
+        if (batches_.size() >= kMaxBatches) batches_.clear();
+        if (tsql.size() <= kMaxText) batches_.emplace(tsql, parsed);
+        batch = std::move(parsed);
     }
     PgBatchExecutor executor(*this);
     BatchRunner runner(executor, out);
-    bool ok = runner.Run(batch, err);
+    bool ok = runner.Run(*batch, err);
     // A failed batch must not leave a transaction (and its locks) open, nor
     // the session in the aborted state that refuses every later statement.
     if (!ok && IsOpen() && PQtransactionStatus(conn_) != PQTRANS_IDLE)

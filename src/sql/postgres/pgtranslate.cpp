@@ -1,6 +1,8 @@
 #include "sql/postgres/pgtranslate.h"
 
+#include <iterator>
 #include <map>
+#include <unordered_set>
 
 #include "platform/textutil.h"
 #include "sql/dbprocedures.h"
@@ -540,9 +542,9 @@ class StatementWriter {
             "int",        "integer", "bigint", "smallint",  "decimal",  "numeric",    "date",
             "time",       "with",    "nolock", "if",        "cascade",  "abs",        "round",
             "floor",      "ceiling", "left",   "right"};
-        for (const char* k : kWords)
-            if (w == k) return true;
-        return false;
+        // Asked for every name token: a hash lookup, not a scan of the list.
+        static const std::unordered_set<std::string> kSet(std::begin(kWords), std::end(kWords));
+        return kSet.count(w) != 0;
     }
 
     const std::vector<Token>& t_;
