@@ -53,6 +53,13 @@ void RegisterTestRoutines() {
         result.ReturnValue = 7;
         return true;
     });
+    RegisterDBProcedure("sp_Test_Add", [](ProcedureContext& ctx,
+                                          const std::vector<ProcedureArg>& args,
+                                          ProcedureResult&, std::string& error) {
+        if (ctx.Execute("INSERT INTO T (Name) VALUES (?)", {args.at(0).Value})) return true;
+        error = ctx.LastError();
+        return false;
+    });
     RegisterDBTableFunction(
         "fn_Test_Range", DBTableFunction{{"N", "Label"},
                                          [](ProcedureContext&, const std::vector<Variant>& args,
@@ -319,4 +326,21 @@ TEST_F(PgBatchTest, PreparedStatementsFollowTableChanges) {
     ASSERT_TRUE(db.RunSQLNoReturn("ALTER TABLE NoIdent ADD X INT"));
     EXPECT_EQ(columns(), 4);
     EXPECT_EQ(columns(), 4);
+}
+
+// Mended: an EXEC that inserted left @@IDENTITY NULL, and SELECT @v = @v + x
+// kept only the last row's value instead of being refused.
+TEST_F(PgBatchTest, ExecSetsIdentityAndAccumulationIsRefused) {
+    Check({
+        {"EXEC sp_Test_Add 'delta' SELECT @@IDENTITY", "4"},
+        {"DECLARE @n INT = 0 SELECT @n = @n + Qty FROM T SELECT @n",
+         "ERROR: row-by-row accumulation"},
+        {"DECLARE @n INT = 0 SELECT @n = (SELECT MAX(Qty) FROM T WHERE Qty > @n) FROM T",
+         "ERROR: row-by-row accumulation"},
+        {"DECLARE @n INT = 4 SELECT @n = Qty FROM T WHERE Qty > @n ORDER BY Qty SELECT @n",
+         "(2)|9"},
+        {"DECLARE @n INT = 1, @m INT SELECT @m = @n + Qty, @n = Qty FROM T WHERE ID = 2 "
+         "SELECT @m, @n",
+         "(1)|6"},
+    });
 }

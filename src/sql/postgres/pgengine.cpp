@@ -470,6 +470,11 @@ class PgBatchExecutor : public StatementExecutor {
         PgProcedureContext ctx(e_.conn_);
         if (!e_.RunProcedure(name, args, result, ctx, err)) return false;
         if (ctx.Ran()) lastCount = ctx.LastCount();
+        // @@IDENTITY follows the procedure's last INSERT, as on the embedded engine.
+        if (ctx.LastInsertRows() > 0)
+            e_.ReadIdentity();
+        else if (ctx.LastInsertRows() == 0)
+            e_.identity_.clear();
         return true;
     }
 
@@ -745,8 +750,9 @@ bool PgProcedureContext::Execute(const std::string& sql, const std::vector<Varia
     PGresult* res = Run(sql, params);
     if (res == nullptr) return false;
     const char* tuples = PQcmdTuples(res);
-    if (changes != nullptr)
-        *changes = tuples != nullptr && *tuples != '\0' ? std::strtoll(tuples, nullptr, 10) : 0;
+    int64_t n = tuples != nullptr && *tuples != '\0' ? std::strtoll(tuples, nullptr, 10) : 0;
+    if (changes != nullptr) *changes = n;
+    if (std::string(PQcmdStatus(res)).rfind("INSERT", 0) == 0) lastInsertRows_ = n;
     PQclear(res);
     return true;
 }

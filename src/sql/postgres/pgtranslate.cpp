@@ -172,6 +172,7 @@ class StatementWriter {
         itemTokens_ = 0;
         itemSimple_ = true;
         itemName_.clear();
+        assigning_.clear();
     }
 
     void Token1() {
@@ -302,6 +303,11 @@ class StatementWriter {
     // A variable is a parameter cast to its declared type, so that PostgreSQL
     // reads it as the variable's type wherever it stands.
     void VariableParam(const Token& tok) {
+        // SQL Server evaluates SELECT @v = @v + x row by row; one statement
+        // cannot, and keeping only the last row's value would be wrong.
+        if (!assigning_.empty() && LowerAscii(tok.text.substr(1)) == assigning_)
+            Refuse("SELECT " + tok.text + " = ... reading " + tok.text +
+                   " (row-by-row accumulation)");
         std::string type = PgVariableType(Declared(tok), ci_);
         out_.Params.push_back(PgParam::Variable);
         out_.ParamVars.push_back(LowerAscii(tok.text.substr(1)));
@@ -312,6 +318,7 @@ class StatementWriter {
     void AssignTarget(const Token& tok) {
         Declared(tok);
         out_.AssignTargets.push_back(LowerAscii(tok.text.substr(1)));
+        assigning_ = out_.AssignTargets.back();
         ++i_;  // the "="
         itemSimple_ = false;
         itemTokens_ = 2;
@@ -559,6 +566,7 @@ class StatementWriter {
     bool selectList_ = false;  // in the outer SELECT's list
     int itemTokens_ = 0;
     bool itemSimple_ = true;
+    std::string assigning_;  // the variable the current select item assigns
     std::string itemName_;
     int insertState_ = 0;  // 1 after INSERT, 2 after its table, 3 in its column list
     std::string limit_;
