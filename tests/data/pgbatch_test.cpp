@@ -53,13 +53,14 @@ void RegisterTestRoutines() {
         result.ReturnValue = 7;
         return true;
     });
-    RegisterDBProcedure("sp_Test_Add", [](ProcedureContext& ctx,
-                                          const std::vector<ProcedureArg>& args,
-                                          ProcedureResult&, std::string& error) {
-        if (ctx.Execute("INSERT INTO T (Name) VALUES (?)", {args.at(0).Value})) return true;
-        error = ctx.LastError();
-        return false;
-    });
+    RegisterDBProcedure("sp_Test_Add",
+                        [](ProcedureContext& ctx, const std::vector<ProcedureArg>& args,
+                           ProcedureResult&, std::string& error) {
+                            if (ctx.Execute("INSERT INTO T (Name) VALUES (?)", {args.at(0).Value}))
+                                return true;
+                            error = ctx.LastError();
+                            return false;
+                        });
     RegisterDBTableFunction(
         "fn_Test_Range", DBTableFunction{{"N", "Label"},
                                          [](ProcedureContext&, const std::vector<Variant>& args,
