@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -207,14 +208,15 @@ std::string PgStatementCache::Lookup(PGconn* conn, const std::string& sql,
     if (it != prepared_.end()) return it->second;
     if (sql.size() > kMaxText) return {};
     if (seen_.size() >= kMaxEntries * 8) seen_.clear();
-    if (seen_.emplace(sql, 1).second) return {};
+    const std::size_t hash = std::hash<std::string>{}(sql);
+    if (seen_.insert(hash).second) return {};
     if (prepared_.size() >= kMaxEntries) Clear(conn);
     std::string name = "ct_s" + std::to_string(++next_);
     PGresult* res =
         PQprepare(conn, name.c_str(), sql.c_str(), static_cast<int>(types.size()), types.data());
     bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
     PQclear(res);
-    seen_.erase(sql);
+    seen_.erase(hash);
     if (!ok) return {};
     prepared_.emplace(sql, name);
     return name;

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // `sql` (PostgreSQL text whose parameters are $1..$first-1) with its
@@ -49,6 +50,7 @@ class PgStatementCache {
     static constexpr std::size_t kMaxText = 8192;
     static constexpr std::size_t kMaxParams = 1000;
     std::unordered_map<std::string, std::string> prepared_;  // text -> statement name
-    std::unordered_map<std::string, int> seen_;              // texts seen once
+    // Hashes of texts seen once (a collision only prepares a text early).
+    std::unordered_set<std::size_t> seen_;
     unsigned long next_ = 0;
 };
