@@ -50,6 +50,10 @@ const Case kCases[] = {
      kDuplicate[0], kDuplicate[1], "3:515", "1/4,2/6"},
     {"RAISERROR goes on", "RAISERROR('stop me', 16, 1) INSERT INTO L VALUES (2, @@ERROR)",
      "stop me", "stop me", "2:50000", "1/4,2/6"},
+    {"RAISERROR goes on inside a transaction, which commits",
+     "BEGIN TRAN INSERT INTO L VALUES (1, 0) RAISERROR('stop me', 16, 1) "
+     "INSERT INTO L VALUES (3, @@ERROR) COMMIT",
+     "stop me", "stop me", "1:0,3:50000", "1/4,2/6"},
     {"a conversion error ends the batch",
      "INSERT INTO L VALUES (1, 0) INSERT INTO L VALUES (2, CAST('x' AS INT)) "
      "INSERT INTO L VALUES (3, 0)",
