@@ -53,6 +53,14 @@ void RegisterTestRoutines() {
         result.ReturnValue = 7;
         return true;
     });
+    RegisterDBProcedure("sp_Test_Add",
+                        [](ProcedureContext& ctx, const std::vector<ProcedureArg>& args,
+                           ProcedureResult&, std::string& error) {
+                            if (ctx.Execute("INSERT INTO T (Name) VALUES (?)", {args.at(0).Value}))
+                                return true;
+                            error = ctx.LastError();
+                            return false;
+                        });
     RegisterDBTableFunction(
         "fn_Test_Range", DBTableFunction{{"N", "Label"},
                                          [](ProcedureContext&, const std::vector<Variant>& args,
@@ -280,3 +288,60 @@ TEST_F(PgBatchTest, AFailureInsideATransactionLeavesTheSessionUsable) {
 }
 
 }  // namespace
+
+// Repeated statements run as prepared statements with their whole numbers
+// as parameters; answers must not change, whatever the literal's place.
+TEST_F(PgBatchTest, RepeatedStatementsKeepTheirMeaningWhenPrepared) {
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        Check({
+            {"SELECT Name FROM T WHERE ID = 2", "Beta"},
+            {"SELECT Qty FROM T ORDER BY 1 DESC", "9,5,1"},
+            {"SELECT Qty % 3 FROM T GROUP BY Qty % 3 ORDER BY 1", "0,1,2"},
+            {"SELECT DISTINCT Qty % 3 FROM T ORDER BY Qty % 3", "0,1,2"},
+            {"SELECT LEFT(Name, 2) FROM T WHERE Qty > 4 ORDER BY ID", "Be,ga"},
+            {"SELECT CAST(2.5 AS DECIMAL(10,1)) * 2", "5"},
+            {"SELECT 3000000000 + Qty FROM T WHERE ID = 1", "3000000001"},
+            {"SELECT 99999999999999999999 - 99999999999999999998", "1"},
+            {"SELECT 7 / 2", "3"},
+            {"SELECT COUNT(*) FROM T WHERE Name LIKE 'gam%' AND Qty IN (1, 9)", "1"},
+            {"SELECT TOP 1 Name FROM T WHERE Qty >= 5 ORDER BY Qty", "Beta"},
+            {"UPDATE T SET Qty = Qty + 0 WHERE ID = 3", "(1)"},
+        });
+    }
+    EXPECT_NE(Col("SELECT COUNT(*) FROM pg_prepared_statements"), "0");
+}
+
+// A prepared SELECT * must follow the table when its columns change, here
+// or through another connection.
+TEST_F(PgBatchTest, PreparedStatementsFollowTableChanges) {
+    auto columns = [&] {
+        auto rs = db.RunSQLReturnRS("SELECT * FROM NoIdent WHERE V = 1");
+        return rs ? static_cast<int>(rs->Fields().size()) : -1;
+    };
+    ASSERT_TRUE(db.RunSQLNoReturn("INSERT INTO NoIdent (K, V) VALUES ('a', 1)"));
+    EXPECT_EQ(columns(), 2);
+    EXPECT_EQ(columns(), 2);
+    ASSERT_EQ(Admin(db_, "ALTER TABLE noident ADD COLUMN w int"), "");
+    EXPECT_EQ(columns(), 3);
+    ASSERT_TRUE(db.RunSQLNoReturn("ALTER TABLE NoIdent ADD X INT"));
+    EXPECT_EQ(columns(), 4);
+    EXPECT_EQ(columns(), 4);
+}
+
+// Mended: an EXEC that inserted left @@IDENTITY NULL, and SELECT @v = @v + x
+// kept only the last row's value instead of being refused.
+TEST_F(PgBatchTest, ExecSetsIdentityAndAccumulationIsRefused) {
+    Check({
+        {"EXEC sp_Test_Add 'delta' SELECT @@IDENTITY", "4"},
+        {"DECLARE @n INT = 0 SELECT @n = @n + Qty FROM T SELECT @n",
+         "ERROR: row-by-row accumulation"},
+        {"DECLARE @n INT = 0 SELECT @n = (SELECT MAX(Qty) FROM T WHERE Qty > @n) FROM T",
+         "ERROR: row-by-row accumulation"},
+        {"DECLARE @n INT = 4 SELECT @n = Qty FROM T WHERE Qty > @n ORDER BY Qty SELECT @n",
+         "(2)|9"},
+        {"DECLARE @n INT = 1, @m INT SELECT @m = @n + Qty, @n = Qty FROM T WHERE ID = 2 "
+         "SELECT @m, @n",
+         "(1)|6"},
+    });
+}

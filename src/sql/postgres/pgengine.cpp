@@ -458,6 +458,8 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
 void PgEngine::Close() {
     if (conn_ != nullptr) PQfinish(conn_);
     conn_ = nullptr;
+    statements_.Reset();
+    batches_.clear();
 }
 
 bool PgEngine::IsOpen() const {
@@ -634,12 +636,18 @@ class PgBatchExecutor : public StatementExecutor {
         std::vector<const char*> values(params.size(), nullptr);
         for (std::size_t i = 0; i < params.size(); ++i)
             if (ParamText(params[i].Value, text[i])) values[i] = text[i].c_str();
-        const std::string sql = st.Kind == StatementKind::Insert
+        using K = StatementKind;
+        bool query = (st.Kind == K::Select || st.Kind == K::Insert || st.Kind == K::Update ||
+                      st.Kind == K::Delete || st.Kind == K::Expression) &&
+                     !st.SelectInto && st.TableFunctions.empty();
+        const std::string sql = st.Kind == K::Insert
                                     ? e_.InsertSql(st.Sql, st.TargetTable, st.TargetColumns)
                                     : st.Sql;
-        PGresult* res = PQexecParams(e_.conn_, sql.c_str(), static_cast<int>(values.size()),
-                                     nullptr, values.data(), nullptr, nullptr, 0);
+        PGresult* res = e_.statements_.Exec(e_.conn_, sql, values, query);
+        statementError_ = StatementErrorOf(res);
         if (!Succeeded(res, err)) return false;
+        // A prepared statement may no longer describe a changed table.
+        if (st.Kind == K::Ddl) e_.statements_.Clear(e_.conn_);
         if (PQresultStatus(res) == PGRES_TUPLES_OK) {
             // Only the first rows of a request carry the row ids an updatable
             // recordset writes back through.
@@ -656,6 +664,8 @@ class PgBatchExecutor : public StatementExecutor {
             e_.AfterInsert(st.TargetTable, st.TargetColumns);
         return true;
     }
+
+    int32_t StatementError() const override { return statementError_; }
 
     bool Evaluate(const SqlStatement& st, const std::vector<BoundParam>& params, Variant& value,
                   DBError& err) override {
@@ -695,6 +705,11 @@ class PgBatchExecutor : public StatementExecutor {
         PgProcedureContext ctx(e_.conn_);
         if (!e_.RunProcedure(name, args, result, ctx, err)) return false;
         if (ctx.Ran()) lastCount = ctx.LastCount();
+        // @@IDENTITY follows the procedure's last INSERT, as on the embedded engine.
+        if (ctx.LastInsertRows() > 0)
+            e_.ReadIdentity();
+        else if (ctx.LastInsertRows() == 0)
+            e_.identity_.clear();
         return true;
     }
 
@@ -735,6 +750,16 @@ class PgBatchExecutor : public StatementExecutor {
     }
 
   private:
+    // T-SQL's number for a constraint violation while no transaction is
+    // open: the server undid only that statement. Inside a transaction the
+    // transaction is aborted, so the batch has to end.
+    int32_t StatementErrorOf(const PGresult* res) const {
+        const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+        if (state == nullptr || PQtransactionStatus(e_.conn_) != PQTRANS_IDLE) return 0;
+        std::string s = state;
+        return s == "23505" ? 2627 : s == "23502" ? 515 : s == "23503" || s == "23514" ? 547 : 0;
+    }
+
     // False with `err` set (and `res` cleared) when `res` is no success;
     // `clear` clears a successful one too.
     bool Succeeded(PGresult* res, DBError& err, bool clear = false) {
@@ -759,6 +784,7 @@ class PgBatchExecutor : public StatementExecutor {
     BatchOutput& out_;
     bool updatable_;
     bool firstRows_ = true;
+    int32_t statementError_ = 0;
 };
 
 bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) {
@@ -767,16 +793,26 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
         Close();
         return false;
     }
-    Batch batch;
-    std::string error;
-    PgStatementTranslator translator(citext_);
-    if (!ParseBatch(tsql, translator, batch, error)) {
-        err.Set(kErrSql, error);
-        return false;
+    std::shared_ptr<const Batch> batch;
+    auto found = batches_.find(tsql);
+    if (found != batches_.end()) {
+        batch = found->second;
+    } else {
+        auto parsed = std::make_shared<Batch>();
+        std::string error;
+        PgStatementTranslator translator(citext_);
+        if (!ParseBatch(tsql, translator, *parsed, error)) {
+            err.Set(kErrSql, error);
+            return false;
+        }
+        constexpr std::size_t kMaxBatches = 256, kMaxText = 16384;
+        if (batches_.size() >= kMaxBatches) batches_.clear();
+        if (tsql.size() <= kMaxText) batches_.emplace(tsql, parsed);
+        batch = std::move(parsed);
     }
     PgBatchExecutor executor(*this, out, updatable);
     BatchRunner runner(executor, out);
-    bool ok = runner.Run(batch, err);
+    bool ok = runner.Run(*batch, err);
     // A failed batch must not leave a transaction (and its locks) open, nor
     // the session in the aborted state that refuses every later statement.
     if (!ok && IsOpen() && PQtransactionStatus(conn_) != PQTRANS_IDLE)
@@ -1062,8 +1098,9 @@ bool PgProcedureContext::Execute(const std::string& sql, const std::vector<Varia
     PGresult* res = Run(sql, params);
     if (res == nullptr) return false;
     const char* tuples = PQcmdTuples(res);
-    if (changes != nullptr)
-        *changes = tuples != nullptr && *tuples != '\0' ? std::strtoll(tuples, nullptr, 10) : 0;
+    int64_t n = tuples != nullptr && *tuples != '\0' ? std::strtoll(tuples, nullptr, 10) : 0;
+    if (changes != nullptr) *changes = n;
+    if (std::string(PQcmdStatus(res)).rfind("INSERT", 0) == 0) lastInsertRows_ = n;
     PQclear(res);
     return true;
 }

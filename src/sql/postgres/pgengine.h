@@ -7,13 +7,17 @@
 // IF, EXEC and @@ROWCOUNT; each row-returning statement gives one recordset.
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "sql/dbengine.h"
+#include "sql/postgres/pgstatementcache.h"
 
 struct pg_conn;
 struct pg_result;
+struct Batch;
 
 // What a database needs beyond the schema for T-SQL's meaning: citext
 // (case-insensitive text), comparisons that ignore trailing blanks, texts
@@ -77,4 +81,8 @@ class PgEngine : public DBEngine {
     std::string identity_;  // @@IDENTITY as text, "" for NULL
     // Identity column and sequence by table ("" when none), per connection.
     std::map<std::string, std::pair<std::string, std::string>> identities_;
+    PgStatementCache statements_;  // prepared statements of this connection
+    // Parsed batches by T-SQL text. The translation depends only on the
+    // text and citext_, so the cache lives as long as the connection.
+    std::unordered_map<std::string, std::shared_ptr<const Batch>> batches_;
 };

@@ -29,6 +29,8 @@ class PgProcedureContext : public ProcedureContext {
     // The row count of the last statement (for @@ROWCOUNT); false when none ran.
     bool Ran() const { return ran_; }
     int64_t LastCount() const { return lastCount_; }
+    // Rows the last INSERT added; -1 when no INSERT ran.
+    int64_t LastInsertRows() const { return lastInsertRows_; }
 
   private:
     struct pg_result* Run(const std::string& sql, const std::vector<Variant>& params);
@@ -39,4 +41,5 @@ class PgProcedureContext : public ProcedureContext {
     bool timedOut_ = false;
     bool ran_ = false;
     int64_t lastCount_ = 0;
+    int64_t lastInsertRows_ = -1;
 };

@@ -1,6 +1,8 @@
 #include "sql/postgres/pgtranslate.h"
 
+#include <iterator>
 #include <map>
+#include <unordered_set>
 
 #include "platform/textutil.h"
 #include "sql/dbprocedures.h"
@@ -78,6 +80,7 @@ std::vector<ParamRef> ParamRefs(const PgStatement& s) {
     for (std::size_t i = 0; i < s.Params.size(); ++i) {
         refs[i].Kind = s.Params[i] == PgParam::RowCount   ? ParamKind::RowCount
                        : s.Params[i] == PgParam::Identity ? ParamKind::Identity
+                       : s.Params[i] == PgParam::Error    ? ParamKind::Error
                                                           : ParamKind::Variable;
         refs[i].Name = s.ParamVars[i];
     }
@@ -193,6 +196,7 @@ class StatementWriter {
         itemTokens_ = 0;
         itemSimple_ = true;
         itemName_.clear();
+        assigning_.clear();
     }
 
     void Token1() {
@@ -302,7 +306,7 @@ class StatementWriter {
         std::string name = LowerAscii(tok.text);
         if (name == "@@identity") return Param(PgParam::Identity);
         if (name == "@@rowcount") return Param(PgParam::RowCount);
-        if (name == "@@error") return Emit("0");
+        if (name == "@@error") return Param(PgParam::Error);
         Refuse(tok.text);
     }
 
@@ -323,6 +327,11 @@ class StatementWriter {
     // A variable is a parameter cast to its declared type, so that PostgreSQL
     // reads it as the variable's type wherever it stands.
     void VariableParam(const Token& tok) {
+        // SQL Server evaluates SELECT @v = @v + x row by row; one statement
+        // cannot, and keeping only the last row's value would be wrong.
+        if (!assigning_.empty() && LowerAscii(tok.text.substr(1)) == assigning_)
+            Refuse("SELECT " + tok.text + " = ... reading " + tok.text +
+                   " (row-by-row accumulation)");
         std::string type = PgVariableType(Declared(tok), ci_);
         out_.Params.push_back(PgParam::Variable);
         out_.ParamVars.push_back(LowerAscii(tok.text.substr(1)));
@@ -333,6 +342,7 @@ class StatementWriter {
     void AssignTarget(const Token& tok) {
         Declared(tok);
         out_.AssignTargets.push_back(LowerAscii(tok.text.substr(1)));
+        assigning_ = out_.AssignTargets.back();
         ++i_;  // the "="
         itemSimple_ = false;
         itemTokens_ = 2;
@@ -590,9 +600,9 @@ class StatementWriter {
             "int",        "integer", "bigint", "smallint",  "decimal",  "numeric",    "date",
             "time",       "with",    "nolock", "if",        "cascade",  "abs",        "round",
             "floor",      "ceiling", "left",   "right"};
-        for (const char* k : kWords)
-            if (w == k) return true;
-        return false;
+        // Asked for every name token: a hash lookup, not a scan of the list.
+        static const std::unordered_set<std::string> kSet(std::begin(kWords), std::end(kWords));
+        return kSet.count(w) != 0;
     }
 
     const std::vector<Token>& t_;
@@ -607,6 +617,7 @@ class StatementWriter {
     bool selectList_ = false;  // in the outer SELECT's list
     int itemTokens_ = 0;
     bool itemSimple_ = true;
+    std::string assigning_;  // the variable the current select item assigns
     std::string itemName_;
     int insertState_ = 0;  // 1 after INSERT, 2 after its table, 3 in its column list
     std::string limit_;

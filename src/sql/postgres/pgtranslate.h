@@ -15,7 +15,7 @@
 #include "sql/tsql/tsqlbatch.h"
 
 // Values the engine binds at run time ($1, $2 ... in order).
-enum class PgParam : uint8_t { RowCount, Identity, Variable };
+enum class PgParam : uint8_t { RowCount, Identity, Variable, Error };
 
 struct PgStatement {
     enum class Kind : uint8_t { Query, Transaction, NoCountOn, NoCountOff };

@@ -38,6 +38,24 @@ class SQLiteExecutor : public StatementExecutor {
   public:
     SQLiteExecutor(SQLiteConnection& c, BatchOutput& out) : c_(c), out_(out) {}
 
+    int32_t StatementError() const override {
+        // A violated constraint undid only its statement; inside a
+        // transaction the batch still ends (and the transaction rolls back).
+        if (sqlite3_get_autocommit(c_.Db()) == 0) return 0;
+        switch (c_.LastFailure()) {
+            case SQLITE_CONSTRAINT_UNIQUE:
+            case SQLITE_CONSTRAINT_PRIMARYKEY:
+                return 2627;
+            case SQLITE_CONSTRAINT_NOTNULL:
+                return 515;
+            case SQLITE_CONSTRAINT_FOREIGNKEY:
+            case SQLITE_CONSTRAINT_CHECK:
+                return 547;
+            default:
+                return 0;
+        }
+    }
+
     bool Run(const SqlStatement& st, const std::vector<BoundParam>& params,
              StatementOutcome& outcome, DBError& err) override {
         c_.BeginStatement();

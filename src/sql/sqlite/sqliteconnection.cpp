@@ -504,6 +504,9 @@ bool SQLiteConnection::ExecSimple(const std::string& sql, DBError& err) {
 
 void SQLiteConnection::SetError(DBError& err, int rc) const {
     int primary = rc & 0xff;
+    lastFailure_ = db_ != nullptr && (sqlite3_errcode(db_) & 0xff) == primary
+                       ? sqlite3_extended_errcode(db_)
+                       : rc;
     if (primary == SQLITE_INTERRUPT && timedOut_) {
         err.Set(kErrTimeout, "Query timeout expired");
         return;

@@ -49,7 +49,12 @@ class SQLiteConnection : public SchemaSource {
     // A command (batch or procedure call) begins: its time-out starts.
     void BeginCommand();
     // A statement begins: GETDATE() is read afresh.
-    void BeginStatement() { clock_.Reset(); }
+    void BeginStatement() {
+        clock_.Reset();
+        lastFailure_ = 0;
+    }
+    // The extended result code of the last SetError since BeginStatement, else 0.
+    int LastFailure() const { return lastFailure_; }
     // The schema changed through this connection: forget layouts and translations.
     void SchemaChanged();
     bool EnsureTempdb(DBError& err);
@@ -96,4 +101,5 @@ class SQLiteConnection : public SchemaSource {
     std::unordered_map<uint64_t, Prepared> byId_;
     std::unordered_map<std::string, Prepared> byText_;
     std::vector<std::shared_ptr<const TableInfo>> pins_;
+    mutable int lastFailure_ = 0;
 };

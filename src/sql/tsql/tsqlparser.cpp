@@ -844,8 +844,7 @@ Frag TSqlParser::SysVariable() {
     } else if (name == "@@IDENTITY") {
         f.sql = Param(ParamKind::Identity, "");
     } else if (name == "@@ERROR") {
-        // A failed statement ends the batch, so a later statement never sees an error.
-        f.sql = "0";
+        f.sql = Param(ParamKind::Error, "");
     } else {
         Unsupported(name);
     }

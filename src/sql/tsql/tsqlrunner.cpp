@@ -162,8 +162,18 @@ bool ConvertForAssignment(const Variant& v, const TypeSpec& source, const TypeSp
 
 bool BatchRunner::Run(const Batch& batch, DBError& err) {
     bool ok = Nodes(batch.Nodes);
-    if (!ok) err = err_;
-    return ok;
+    if (failed_)
+        err = first_;
+    else if (!ok)
+        err = err_;
+    return ok && !failed_;
+}
+
+void BatchRunner::GoOnAfter(int32_t tsqlError) {
+    if (!failed_) first_ = err_;
+    failed_ = true;
+    error_ = tsqlError;
+    rowCount_ = 0;
 }
 
 bool BatchRunner::Fail(int32_t number, const std::string& message) {
@@ -190,6 +200,7 @@ bool BatchRunner::Node(const BatchNode& n) {
             Variant v;
             if (!Evaluate(n.Statement, v) || !Assign(n.Var, v, n.Statement.ExprType)) return false;
             rowCount_ = 1;
+            error_ = 0;
             return true;
         }
         case K::Set: {
@@ -198,18 +209,21 @@ bool BatchRunner::Node(const BatchNode& n) {
             if (!vars_.count(n.Var)) vars_[n.Var] = Var{n.VarType, Variant()};
             if (!Assign(n.Var, v, n.Statement.ExprType)) return false;
             rowCount_ = 1;  // a simple assignment counts one row
+            error_ = 0;
             return true;
         }
         case K::If: {
             Variant v;
             if (!Evaluate(n.Statement, v)) return false;
-            rowCount_ = 0;  // the IF itself resets @@ROWCOUNT
+            rowCount_ = 0;  // the IF itself resets @@ROWCOUNT and @@ERROR
+            error_ = 0;
             if (v.ToInt64() == 1) return Node(n.Children[0]);
             return n.Children.size() > 1 ? Node(n.Children[1]) : true;
         }
         case K::Block:
             return Nodes(n.Children);
         case K::Exec:
+            error_ = 0;
             return Exec(n);
         case K::Return:
             stop_ = true;
@@ -217,18 +231,28 @@ bool BatchRunner::Node(const BatchNode& n) {
         case K::NoCount:
             noCount_ = n.Flag;
             rowCount_ = 0;
+            error_ = 0;
             return true;
         case K::ResetCount:
             rowCount_ = 0;
+            error_ = 0;
             return true;
         case K::Raise: {
             Variant v;
             if (!Evaluate(n.Statement, v)) return false;
             rowCount_ = 0;
-            return n.Flag ? Fail(kErrSql, v.ToText()) : true;
+            error_ = 0;
+            // RAISERROR reports its message and the batch goes on; 50000 is
+            // the number of a message given as text.
+            if (n.Flag) {
+                err_.Set(kErrSql, v.ToText());
+                GoOnAfter(50000);
+            }
+            return true;
         }
         case K::Transaction:
             rowCount_ = 0;
+            error_ = 0;
             return exec_.Transaction(n.Statement.Sql, err_);
     }
     return true;
@@ -243,6 +267,8 @@ std::vector<BoundParam> BatchRunner::Bind(const std::vector<ParamRef>& params) {
             if (it != vars_.end()) bound[i] = {it->second.Value, it->second.TypeSpecOf};
         } else if (r.Kind == ParamKind::RowCount) {
             bound[i].Value = Variant(static_cast<long long>(rowCount_));
+        } else if (r.Kind == ParamKind::Error) {
+            bound[i].Value = Variant(static_cast<long long>(error_));
         } else if (std::optional<int64_t> id = exec_.Identity()) {
             bound[i].Value = Variant(static_cast<long long>(*id));
         }
@@ -293,10 +319,17 @@ bool BatchRunner::TableFunctions(const SqlStatement& st,
 bool BatchRunner::Statement(const SqlStatement& st) {
     std::vector<const TableFunctionCall*> made;
     StatementOutcome outcome;
-    bool ok = TableFunctions(st, made) && exec_.Run(st, Bind(st.Params), outcome, err_);
+    bool prepared = TableFunctions(st, made);
+    bool ok = prepared && exec_.Run(st, Bind(st.Params), outcome, err_);
     for (const TableFunctionCall* call : made)
         exec_.DropFunctionTable(*call);
-    if (!ok) return false;
+    if (!ok) {
+        int32_t tsqlError = prepared ? exec_.StatementError() : 0;
+        if (tsqlError == 0) return false;
+        GoOnAfter(tsqlError);
+        return true;
+    }
+    error_ = 0;
     if (outcome.Rows && !st.SelectInto) {
         rowCount_ = outcome.Rows->RecordCount();
         if (st.AssignTargets.empty()) {

@@ -34,6 +34,11 @@ class StatementExecutor {
     // Runs one statement with its parameters in order; false with `err`.
     virtual bool Run(const SqlStatement& st, const std::vector<BoundParam>& params,
                      StatementOutcome& outcome, DBError& err) = 0;
+    // After Run failed: T-SQL's error number when the failure ended only
+    // that statement (a constraint violation while no transaction is open:
+    // 2627 duplicate key, 515 NULL into NOT NULL, 547 foreign key or CHECK),
+    // else 0 and the batch ends.
+    virtual int32_t StatementError() const { return 0; }
     // A condition's or expression's single value (NULL when no row).
     virtual bool Evaluate(const SqlStatement& st, const std::vector<BoundParam>& params,
                           Variant& value, DBError& err) = 0;
@@ -62,7 +67,10 @@ class StatementExecutor {
 class BatchRunner {
   public:
     BatchRunner(StatementExecutor& exec, BatchOutput& out) : exec_(exec), out_(out) {}
-    // False with `err` at the first failing statement; what ran before stays.
+    // False with `err` when a statement failed; what ran stays. A constraint
+    // violation outside a transaction and RAISERROR end only their statement
+    // (@@ERROR tells the next one); other failures end the batch. `err` is
+    // the first failure either way.
     bool Run(const Batch& batch, DBError& err);
 
   private:
@@ -80,10 +88,15 @@ class BatchRunner {
     bool Exec(const BatchNode& n);
     bool Assign(const std::string& var, const Variant& value, const TypeSpec& source);
     bool Fail(int32_t number, const std::string& message);
+    // Keeps the first error of a batch that goes on past it.
+    void GoOnAfter(int32_t tsqlError);
 
     StatementExecutor& exec_;
     BatchOutput& out_;
     DBError err_;
+    DBError first_;        // the first error the batch went on past
+    bool failed_ = false;  // first_ holds one
+    int32_t error_ = 0;    // @@ERROR: the previous statement's error number
     std::unordered_map<std::string, Var> vars_;
     int64_t rowCount_ = 0;
     bool noCount_ = false;

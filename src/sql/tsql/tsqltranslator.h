@@ -38,7 +38,7 @@ class SchemaSource {
 // The declared types of the batch's variables, by lower-case name without "@".
 using VariableTypes = std::unordered_map<std::string, TypeSpec>;
 
-enum class ParamKind : uint8_t { Variable, RowCount, Identity };
+enum class ParamKind : uint8_t { Variable, RowCount, Identity, Error };
 struct ParamRef {
     ParamKind Kind = ParamKind::Variable;
     std::string Name;  // lower-case variable name without "@"
