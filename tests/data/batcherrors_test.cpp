@@ -57,7 +57,7 @@ const Case kCases[] = {
     {"a conversion error ends the batch",
      "INSERT INTO L VALUES (1, 0) INSERT INTO L VALUES (2, CAST('x' AS INT)) "
      "INSERT INTO L VALUES (3, 0)",
-     "Conversion failed", "invalid input syntax", "1:0", "1/4,2/6"},
+     "Conversion failed", "Conversion failed", "1:0", "1/4,2/6"},
     {"inside a transaction the batch ends and rolls back",
      "BEGIN TRAN INSERT INTO L VALUES (1, 0) INSERT INTO K VALUES (1, 'x', 1) "
      "INSERT INTO L VALUES (3, 0) COMMIT",
