@@ -1,7 +1,6 @@
 // The PostgreSQL engine through SQLDB, against the server libpq's
 // environment names (scripts/test.sh starts a throwaway cluster with
 // pg_virtualenv); the tests skip themselves when no server answers.
-#include <libpq-fe.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -20,6 +19,7 @@
 #include "sql/postgres/pgengine.h"
 #include "sql/postgres/pgtranslate.h"
 #include "sql/sqldb.h"
+#include "support/sqlengines.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -33,34 +33,17 @@ std::string Env(const char* name) {
 }
 
 // Runs one statement on the server's maintenance database; "" or the error.
-std::string Admin(const std::string& db, const std::string& sql) {
-    std::string conninfo = "dbname=" + db;
-    PGconn* c = PQconnectdb(conninfo.c_str());
-    std::string error;
-    if (PQstatus(c) != CONNECTION_OK) {
-        error = PQerrorMessage(c);
-    } else {
-        PGresult* r = PQexec(c, sql.c_str());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
-            error = PQresultErrorMessage(r);
-        PQclear(r);
-    }
-    PQfinish(c);
-    return error;
-}
-
 class PgTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        db_ = "ct_test_" + std::to_string(getpid());
-        Admin("postgres", "DROP DATABASE IF EXISTS " + db_);
-        reason_ = Admin("postgres", "CREATE DATABASE " + db_);
-        if (reason_.empty()) reason_ = Admin(db_, kPgDatabaseSetupSql);
+        db_ = PgUniqueName("ct_test");
+        reason_ = PgUnavailableReason();
+        if (reason_.empty()) reason_ = PgCreateDatabase(db_);
     }
     static void TearDownTestSuite() {
         if (!reason_.empty()) return;
         for (const char* suffix : {"", "_1", "_2"})
-            Admin("postgres", "DROP DATABASE IF EXISTS " + db_ + suffix + " WITH (FORCE)");
+            PgDropDatabase(db_ + suffix);
     }
 
     void SetUp() override {
@@ -71,7 +54,7 @@ class PgTest : public ::testing::Test {
         db.SetConnectionString(ConnStr());
         db.SetKeepConnection(true);
         ASSERT_TRUE(db.Connect()) << db.ErrDescription();
-        ASSERT_EQ(Admin(db_, "DROP TABLE IF EXISTS t, noident"), "");
+        ASSERT_EQ(PgExec(db_, "DROP TABLE IF EXISTS t, noident"), "");
         ASSERT_TRUE(db.RunSQLNoReturn(
             "CREATE TABLE T (ID INT IDENTITY(1,1) PRIMARY KEY, Name NVARCHAR(50), Code "
             "VARCHAR(10), Qty INT, Price MONEY, Flag BIT, DT DATETIME, Img VARBINARY(MAX));"
@@ -79,12 +62,7 @@ class PgTest : public ::testing::Test {
             << db.ErrDescription();
     }
 
-    static std::string ConnStr(const std::string& password = Env("PGPASSWORD")) {
-        std::string host = Env("PGHOST").empty() ? "localhost" : Env("PGHOST");
-        std::string port = Env("PGPORT").empty() ? "5432" : Env("PGPORT");
-        return "Provider=PostgreSQL;Data Source=" + host + ":" + port + ";Initial Catalog=" + db_ +
-               ";User ID=" + Env("PGUSER") + ";Password=" + password;
-    }
+    static std::string ConnStr() { return PgConnectionString(db_); }
 
     // The first column of every row of every result set, joined by ",",
     // result sets by "|"; "ERROR: ..." on failure.
@@ -203,7 +181,7 @@ TEST_F(PgTest, UntranslatableStatementsAreRefusedWhole) {
 
 TEST_F(PgTest, BadServerOrLoginReportsConnectionErrors) {
     SQLDB wrongPassword;
-    wrongPassword.SetConnectionString(ConnStr("not-the-password"));
+    wrongPassword.SetConnectionString(ConnStr() + ";Password=not-the-password");
     EXPECT_FALSE(wrongPassword.Connect());
     EXPECT_EQ(wrongPassword.ErrNumber(), kConnectionError);
     EXPECT_NE(wrongPassword.ErrDescription().find("password"), std::string::npos)
@@ -222,7 +200,7 @@ TEST_F(PgTest, LostConnectionFailsOneStatementThenReconnects) {
     ASSERT_TRUE(db.RunSQLNoReturn("INSERT INTO NoIdent (K, V) VALUES ('a', 1)"));
     auto pid = db.RunSQLReturnRS("SELECT pg_backend_pid() AS P");
     ASSERT_TRUE(pid);
-    ASSERT_EQ(Admin(db_, "SELECT pg_terminate_backend(" + pid->Field("P")->ToText() + ")"), "");
+    ASSERT_EQ(PgExec(db_, "SELECT pg_terminate_backend(" + pid->Field("P")->ToText() + ")"), "");
     EXPECT_FALSE(db.RunSQLNoReturn("INSERT INTO NoIdent (K, V) VALUES ('b', 2)"));
     EXPECT_EQ(db.ErrNumber(), kConnectionError);
     EXPECT_EQ(Col("SELECT K FROM NoIdent ORDER BY K"), "a");  // reconnected, nothing re-run
@@ -248,11 +226,9 @@ TEST_F(PgTest, AdminSqlRunsBatchesByStringOrIni) {
 
     TempDir dir;
     std::string ini = dir.File("KIV4Connstr.ini");
-    std::string host = Env("PGHOST").empty() ? "localhost" : Env("PGHOST");
-    std::string port = Env("PGPORT").empty() ? "5432" : Env("PGPORT");
     ASSERT_TRUE(WritePrivateProfileString("DB", "ConnStr",
                                           "Provider=PostgreSQL;Initial Catalog=" + db_, ini));
-    ASSERT_TRUE(WritePrivateProfileString("DB", "Data Source", host + ":" + port, ini));
+    ASSERT_TRUE(WritePrivateProfileString("DB", "Data Source", PgServer(), ini));
     ASSERT_TRUE(WritePrivateProfileString("DB", "User ID", EncryptCredential(Env("PGUSER")), ini));
     ASSERT_TRUE(
         WritePrivateProfileString("DB", "Password", EncryptCredential(Env("PGPASSWORD")), ini));
@@ -357,8 +333,7 @@ TEST_F(PgTest, InstallationSchemaLoadsAndHoldsStayUnique) {
 TEST_F(PgTest, AdminInitMovesTheInstallationOntoTheServer) {
     TempDir dir;
     std::string root = dir.File("inst");
-    std::string server = (Env("PGHOST").empty() ? "localhost" : Env("PGHOST")) + ":" +
-                         (Env("PGPORT").empty() ? "5432" : Env("PGPORT"));
+    std::string server = PgServer();
     std::vector<std::string> args = {"admin",      "init",       root,     "--engine",
                                      "postgresql", "--server",   server,   "--demo",
                                      "--force",    "--database", db_ + "_"};

@@ -2,7 +2,6 @@
 // is the database server's clock and not this host's: a workstation whose
 // clock is off beyond the tolerance is stopped, one within it starts. Skips
 // when no server answers (scripts/test.sh starts one with pg_virtualenv).
-#include <libpq-fe.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,40 +12,19 @@
 #include "app/admin.h"
 #include "gtest/gtest.h"
 #include "support/process_run.h"
+#include "support/sqlengines.h"
 #include "support/tempdir.h"
 
 namespace {
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v != nullptr ? v : "";
-}
-
-// Runs one statement on the maintenance database; "" or the error.
-std::string Maintenance(const std::string& sql) {
-    PGconn* c = PQconnectdb("dbname=postgres");
-    std::string error;
-    if (PQstatus(c) != CONNECTION_OK) {
-        error = PQerrorMessage(c);
-    } else {
-        PGresult* r = PQexec(c, sql.c_str());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
-            error = PQresultErrorMessage(r);
-        PQclear(r);
-    }
-    PQfinish(c);
-    return error;
-}
-
 TEST(PgClockCheckTest, ServerClockDecidesWhetherTheWorkstationStarts) {
-    const std::string reason = Maintenance("SELECT 1");
-    if (!reason.empty()) GTEST_SKIP() << "no PostgreSQL server reachable: " << reason;
-    const std::string prefix = "ct_clock_" + std::to_string(getpid()) + "_";
+    CT_SKIP_WITHOUT_PG();
+    const std::string prefix = PgUniqueName("ct_clock") + "_";
     TempDir dir;
     const std::string root = dir.File("inst");
-    const std::string server = (Env("PGHOST").empty() ? "localhost" : Env("PGHOST")) + ":" +
-                               (Env("PGPORT").empty() ? "5432" : Env("PGPORT"));
-    const std::string computer = Env("COMPUTERNAME");
+    const std::string server = PgServer();
+    const char* saved = std::getenv("COMPUTERNAME");
+    const std::string computer = saved != nullptr ? saved : "";
     ::setenv("COMPUTERNAME", "CLOCKWS", 1);  // init registers this workstation
     std::vector<std::string> args = {"admin",      "init",       root,   "--engine",
                                      "postgresql", "--server",   server, "--demo",
@@ -79,7 +57,7 @@ TEST(PgClockCheckTest, ServerClockDecidesWhetherTheWorkstationStarts) {
         EXPECT_NE(r.output.find(c.text), std::string::npos) << c.skew << "\n" << r.output;
     }
     for (const char* n : {"1", "2"})
-        Maintenance("DROP DATABASE IF EXISTS " + prefix + n + " WITH (FORCE)");
+        PgDropDatabase(prefix + n);
 }
 
 }  // namespace
