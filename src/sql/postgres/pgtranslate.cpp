@@ -694,21 +694,38 @@ const char* StylePattern(const std::string& style) {
     return it == kStyles.end() ? nullptr : it->second;
 }
 
+// The date parts DATEADD and DATEDIFF take, by their T-SQL spellings.
+const std::map<std::string, const char*>& DateParts() {
+    static const std::map<std::string, const char*> kParts = {
+        {"year", "year"}, {"yy", "year"},       {"yyyy", "year"},     {"month", "month"},
+        {"mm", "month"},  {"m", "month"},       {"week", "week"},     {"wk", "week"},
+        {"ww", "week"},   {"day", "day"},       {"dd", "day"},        {"d", "day"},
+        {"hour", "hour"}, {"hh", "hour"},       {"minute", "minute"}, {"mi", "minute"},
+        {"n", "minute"},  {"second", "second"}, {"ss", "second"},     {"s", "second"}};
+    return kParts;
+}
+
+// The ")" that closes the call whose "(" is t[open] (0 when none does), and
+// the commas between its top-level arguments.
+std::size_t CallEnd(const std::vector<Token>& t, std::size_t open,
+                    std::vector<std::size_t>& commas) {
+    int depth = 0;
+    for (std::size_t k = open; k < t.size(); ++k) {
+        if (t[k].IsOp("(")) ++depth;
+        if (t[k].IsOp(")") && --depth == 0) return k;
+        if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
+    }
+    return 0;
+}
+
 // CONVERT(type, expr) becomes CAST(expr AS type); CONVERT(varchar(n), expr,
 // style) of a date-time becomes LEFT(to_char(expr, pattern), n). Done on the
 // tokens, before the statement is written, so that expr is rewritten as usual.
 void RewriteConvert(std::vector<Token>& t) {
     for (std::size_t i = 0; i + 1 < t.size(); ++i) {
         if (!t[i].IsWord("CONVERT") || !t[i + 1].IsOp("(")) continue;
-        // The top-level commas and the closing parenthesis of the call.
         std::vector<std::size_t> commas;
-        std::size_t close = 0;
-        int depth = 0;
-        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
-            if (t[k].IsOp("(")) ++depth;
-            if (t[k].IsOp(")") && --depth == 0) close = k;
-            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
-        }
+        const std::size_t close = CallEnd(t, i + 1, commas);
         if (close == 0 || commas.empty() || commas.size() > 2)
             Refuse("CONVERT with these arguments");
         std::vector<Token> type(t.begin() + static_cast<long>(i + 2),
@@ -749,22 +766,11 @@ void RewriteConvert(std::vector<Token>& t) {
 
 // DATEADD(part, n, x) becomes (x + (n) * interval '1 part').
 void RewriteDateAdd(std::vector<Token>& t) {
-    static const std::map<std::string, const char*> kParts = {
-        {"year", "year"}, {"yy", "year"},       {"yyyy", "year"},     {"month", "month"},
-        {"mm", "month"},  {"m", "month"},       {"week", "week"},     {"wk", "week"},
-        {"ww", "week"},   {"day", "day"},       {"dd", "day"},        {"d", "day"},
-        {"hour", "hour"}, {"hh", "hour"},       {"minute", "minute"}, {"mi", "minute"},
-        {"n", "minute"},  {"second", "second"}, {"ss", "second"},     {"s", "second"}};
+    const auto& kParts = DateParts();
     for (std::size_t i = 0; i + 1 < t.size(); ++i) {
         if (!t[i].IsWord("DATEADD") || !t[i + 1].IsOp("(")) continue;
         std::vector<std::size_t> commas;
-        std::size_t close = 0;
-        int depth = 0;
-        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
-            if (t[k].IsOp("(")) ++depth;
-            if (t[k].IsOp(")") && --depth == 0) close = k;
-            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
-        }
+        const std::size_t close = CallEnd(t, i + 1, commas);
         if (close == 0 || commas.size() != 2 || commas[0] != i + 3)
             Refuse("DATEADD with these arguments");
         auto part = kParts.find(LowerAscii(t[i + 2].text));
@@ -791,28 +797,19 @@ void RewriteDateAdd(std::vector<Token>& t) {
 // as SQL Server does: days between the dates, months between the months,
 // hours between the truncated hours, and so on.
 void RewriteDateDiff(std::vector<Token>& t) {
-    static const std::map<std::string, const char*> kParts = {
-        {"year", "year"}, {"yy", "year"},   {"yyyy", "year"},     {"month", "month"},
-        {"mm", "month"},  {"m", "month"},   {"day", "day"},       {"dd", "day"},
-        {"d", "day"},     {"hour", "hour"}, {"hh", "hour"},       {"minute", "minute"},
-        {"mi", "minute"}, {"n", "minute"},  {"second", "second"}, {"ss", "second"},
-        {"s", "second"}};
+    const auto& kParts = DateParts();
     auto op = [](const char* s) { return Make(TokKind::Op, s); };
     auto name = [](const char* s) { return Make(TokKind::Name, s); };
     for (std::size_t i = 0; i + 1 < t.size(); ++i) {
         if (!t[i].IsWord("DATEDIFF") || !t[i + 1].IsOp("(")) continue;
         std::vector<std::size_t> commas;
-        std::size_t close = 0;
-        int depth = 0;
-        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
-            if (t[k].IsOp("(")) ++depth;
-            if (t[k].IsOp(")") && --depth == 0) close = k;
-            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
-        }
+        const std::size_t close = CallEnd(t, i + 1, commas);
         if (close == 0 || commas.size() != 2 || commas[0] != i + 3)
             Refuse("DATEDIFF with these arguments");
         auto part = kParts.find(LowerAscii(t[i + 2].text));
-        if (part == kParts.end()) Refuse("DATEDIFF(" + t[i + 2].text + ", ...)");
+        // Weeks depend on the first day of the week, which differs by setting.
+        if (part == kParts.end() || std::string(part->second) == "week")
+            Refuse("DATEDIFF(" + t[i + 2].text + ", ...)");
         if (commas[1] == commas[0] + 1 || close == commas[1] + 1)
             Refuse("DATEDIFF with these arguments");
         std::vector<Token> from(t.begin() + static_cast<long>(commas[0] + 1),
