@@ -298,7 +298,7 @@ class GuestCSV::Import {
                        " UserID = CASE WHEN USERID IS NULL THEN 1 ELSE  UserID  END, " +
                        " RowStatus = CASE WHEN RowStatus IS NULL THEN 'A' ELSE  RowStatus END, " +
                        " DBServerID = CASE WHEN DBServerID IS NULL THEN 1 ELSE  DBServerID  END, " +
-                       " GuestNo = CASE WHEN GuestNo IS NULL THEN 0 ELSE  GuestNo  END, " +
+                       " GuestNo = CASE WHEN GuestNo IS NULL THEN '0' ELSE  GuestNo  END, " +
                        " Gender = CASE WHEN Gender IS NULL THEN 'N' ELSE  Gender  END, " +
                        " DateOfBirthType = CASE WHEN DateOfBirthType IS NULL THEN 7 ELSE  "
                        "DateOfBirthType  END, " +

@@ -612,7 +612,7 @@ TEST_P(TSqlCorpusTest, GuestImportThroughTempdb) {
        " END,  RowStatus = "
        "CASE WHEN RowStatus IS NULL THEN 'A' ELSE  RowStatus END,  DBServerID = CASE WHEN "
        "DBServerID IS NULL THEN 1 ELSE  "
-       "DBServerID  END,  GuestNo = CASE WHEN GuestNo IS NULL THEN 0 ELSE  GuestNo  END,  Gender = "
+       "DBServerID  END,  GuestNo = CASE WHEN GuestNo IS NULL THEN '0' ELSE  GuestNo  END,  Gender = "
        "CASE WHEN Gender IS "
        "NULL THEN 'N' ELSE  Gender  END,  DateOfBirthType = CASE WHEN DateOfBirthType IS NULL THEN "
        "7 ELSE  "
