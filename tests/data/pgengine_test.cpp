@@ -397,6 +397,20 @@ TEST(PgTranslate, RewritesTSqlForms) {
     }
 }
 
+// An UPDATE whose FROM names its own table changes the joined rows only.
+TEST_F(PgTest, UpdateJoinedWithItsOwnTableChangesTheJoinedRows) {
+    ASSERT_TRUE(
+        db.RunSQLNoReturn("INSERT INTO T (Name, Qty) VALUES ('a', 1), ('b', 1), ('c', 1) "
+                          "INSERT INTO NoIdent VALUES ('B', 5)"))
+        << db.ErrDescription();
+    EXPECT_EQ(Col("UPDATE T SET Qty = N.V FROM NoIdent N INNER JOIN T G ON G.Name = N.K "
+                  "SELECT @@ROWCOUNT"),
+              "(1)|1");
+    EXPECT_EQ(
+        Col("UPDATE G SET Qty = 9 FROM T G WHERE G.Name = 'c' SELECT Qty FROM T ORDER BY Name"),
+        "(1)|1,5,9");
+}
+
 // Forms PostgreSQL would run with another meaning are refused whole.
 TEST(PgTranslate, RefusesFormsThatWouldChangeTheirMeaning) {
     struct Case {
@@ -404,9 +418,9 @@ TEST(PgTranslate, RefusesFormsThatWouldChangeTheirMeaning) {
         const char* construct;
     } cases[] = {
         {"SELECT TOP 1 A FROM S UNION ALL SELECT B FROM T", "TOP in a UNION"},
-        {"UPDATE T SET Q = X.N FROM (SELECT 1 AS N) X JOIN T G ON G.ID = X.N",
+        {"UPDATE T SET Q = 1 FROM T G LEFT JOIN S ON S.ID = G.ID",
          "UPDATE ... FROM naming the updated table again"},
-        {"UPDATE X SET Q = 1 FROM T X WHERE X.ID = 3",
+        {"UPDATE T SET Q = 1 FROM T A INNER JOIN T B ON A.ID = B.ID",
          "UPDATE ... FROM naming the updated table again"},
         {"DELETE S FROM S JOIN T ON T.ID = S.TID", "DELETE name FROM"},
         {"SET DATEFORMAT dmy SELECT 1", "SET DATEFORMAT"},
@@ -417,12 +431,32 @@ TEST(PgTranslate, RefusesFormsThatWouldChangeTheirMeaning) {
         EXPECT_FALSE(TranslateBatchToPg(c.tsql, true, out, error)) << c.tsql;
         EXPECT_NE(error.find(c.construct), std::string::npos) << c.tsql << ": " << error;
     }
-    // A FROM that only joins other tables keeps its meaning.
-    std::vector<PgStatement> out;
-    std::string error;
-    EXPECT_TRUE(
-        TranslateBatchToPg("UPDATE T SET Q = S.V FROM S WHERE S.TID = T.ID", true, out, error))
-        << error;
+}
+
+// The target named again in an UPDATE's FROM leaves it; the inner joins'
+// conditions join the WHERE.
+TEST(PgTranslate, UpdateTargetNamedInFromBecomesTheUpdatedTable) {
+    struct Case {
+        const char* tsql;
+        const char* sql;
+    } cases[] = {
+        {"UPDATE T SET Q = S.V FROM S WHERE S.TID = T.ID",
+         "UPDATE t SET q = s . v FROM s WHERE s . tid = t . id"},
+        {"UPDATE X SET Q = 1 FROM T X WHERE X.ID = 3",
+         "UPDATE t as x SET q = 1 WHERE ( x . id = 3 )"},
+        {"UPDATE T SET Q = X.N FROM (SELECT 1 AS N) X JOIN T G ON G.ID = X.N",
+         "UPDATE t as g SET q = x . n FROM ( SELECT 1 as n ) x WHERE ( g . id = x . n )"},
+        {"UPDATE dbo.T SET Q = S.V FROM S INNER JOIN T G ON G.ID = S.TID INNER JOIN R ON "
+         "R.ID = G.RID WHERE S.V > 1 OR S.V < 0",
+         "UPDATE t as g SET q = s . v FROM s , r WHERE ( g . id = s . tid ) AND ( r . id = g . rid "
+         ") AND ( s . v > 1 OR s . v < 0 )"},
+    };
+    for (const Case& c : cases) {
+        std::vector<PgStatement> out;
+        std::string error;
+        ASSERT_TRUE(TranslateBatchToPg(c.tsql, true, out, error)) << c.tsql << ": " << error;
+        EXPECT_EQ(out.at(0).Sql, c.sql) << c.tsql;
+    }
 }
 
 }  // namespace

@@ -879,6 +879,147 @@ void RewriteDateDiff(std::vector<Token>& t) {
     }
 }
 
+// UPDATE t SET ... FROM a INNER JOIN t G ON c1 [INNER JOIN b ON c2] [WHERE w]
+// means, in T-SQL, the rows of t that the join finds; PostgreSQL's FROM must
+// not name the target again. The target (named by its table or its alias,
+// referenced once in FROM) leaves FROM and becomes `UPDATE t AS G`, the
+// inner joins become a list and their conditions move into WHERE. False
+// (tokens untouched) for any other shape, which the writer then refuses.
+bool MoveUpdateTargetOutOfFrom(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                               std::vector<Token>& out) {
+    auto word = [&](std::size_t k, const char* w) { return k < e && t[k].IsWord(w); };
+    auto isName = [&](std::size_t k) {
+        return k < e && (t[k].kind == TokKind::Name || t[k].kind == TokKind::QuotedName);
+    };
+    std::size_t k = b + 1;
+    if (word(k, "dbo") && k + 1 < e && t[k + 1].IsOp(".")) k += 2;
+    if (!isName(k) || !word(k + 1, "SET")) return false;
+    const std::string target = LowerAscii(t[k].text);
+    // Top-level FROM and WHERE, and the join keywords between them.
+    std::size_t from = e, where = e;
+    std::vector<std::size_t> joins;  // the JOIN tokens
+    int depth = 0;
+    for (std::size_t i = k + 2; i < e; ++i) {
+        if (t[i].IsOp("(")) ++depth;
+        if (t[i].IsOp(")")) --depth;
+        if (depth != 0) continue;
+        if (t[i].IsWord("FROM") && from == e) from = i;
+        if (from == e) continue;
+        if (t[i].IsWord("WHERE")) {
+            where = i;
+            break;
+        }
+        for (const char* w : {"LEFT", "RIGHT", "FULL", "CROSS", "OUTER", "APPLY", "WITH"})
+            if (t[i].IsWord(w)) return false;
+        if (t[i].IsOp(",")) return false;
+        if (t[i].IsWord("JOIN")) joins.push_back(i);
+    }
+    if (from == e) return false;
+    // Each source: [start, stop) of its table reference, and its ON condition.
+    struct Source {
+        std::size_t start, stop, onBegin, onEnd;
+    };
+    std::vector<Source> sources;
+    std::size_t start = from + 1;
+    for (std::size_t j = 0; j <= joins.size(); ++j) {
+        std::size_t next = j < joins.size() ? joins[j] : where;
+        std::size_t refEnd = next;
+        if (j < joins.size() && word(next - 1, "INNER")) --refEnd;
+        Source src{start, refEnd, refEnd, refEnd};
+        for (std::size_t i = start; i < refEnd; ++i)
+            if (t[i].IsWord("ON")) {
+                src.stop = i;
+                src.onBegin = i + 1;
+                break;
+            }
+        sources.push_back(src);
+        start = next + 1;
+    }
+    // The one source that is the target: by its table name or its alias.
+    std::size_t found = sources.size();
+    std::string alias;
+    for (std::size_t s = 0; s < sources.size(); ++s) {
+        const Source& src = sources[s];
+        std::size_t n = src.start;
+        if (word(n, "dbo") && t[n + 1].IsOp(".")) n += 2;
+        std::size_t a = n + 1;
+        if (n < src.stop && t[n].IsOp("(")) {  // a derived table is never the target
+            int level = 0;
+            for (a = n; a < src.stop; ++a) {
+                if (t[a].IsOp("(")) ++level;
+                if (t[a].IsOp(")") && --level == 0) break;
+            }
+            if (word(a + 1, "AS")) ++a;
+            if (a + 2 != src.stop || !isName(a + 1) || LowerAscii(t[a + 1].text) == target)
+                return false;
+            continue;
+        }
+        if (!isName(n)) return false;
+        // tempdb..x, other.dbo.x: the last part names the table
+        bool qualified = false;
+        while (n + 2 < src.stop && t[n + 1].IsOp(".")) {
+            n += t[n + 2].IsOp(".") ? 3 : 2;
+            qualified = true;
+        }
+        if (!isName(n)) return false;
+        a = n + 1;
+        if (word(a, "AS")) ++a;
+        const bool hasAlias = a < src.stop && isName(a) && a + 1 == src.stop;
+        if (!hasAlias && n + 1 != src.stop) return false;
+        if (LowerAscii(t[n].text) == target || (hasAlias && LowerAscii(t[a].text) == target)) {
+            if (found != sources.size() || qualified) return false;
+            found = s;
+            alias = hasAlias ? t[a].text : "";
+        }
+    }
+    if (found == sources.size()) return false;
+    const Source& tgt = sources[found];
+    auto copy = [&](std::size_t from_, std::size_t to) {
+        out.insert(out.end(), t.begin() + static_cast<long>(from_),
+                   t.begin() + static_cast<long>(to));
+    };
+    out.clear();
+    out.push_back(t[b]);
+    std::size_t tableAt = tgt.start;
+    if (word(tableAt, "dbo")) tableAt += 2;
+    out.push_back(t[tableAt]);
+    if (!alias.empty()) {
+        out.push_back(Make(TokKind::Name, "AS"));
+        out.push_back(Make(TokKind::Name, alias));
+    }
+    copy(k + 1, from);  // SET ...
+    if (sources.size() > 1) out.push_back(t[from]);
+    bool first = true;
+    std::vector<std::pair<std::size_t, std::size_t>> conditions;
+    for (std::size_t s = 0; s < sources.size(); ++s) {
+        if (sources[s].onBegin < sources[s].onEnd)
+            conditions.emplace_back(sources[s].onBegin, sources[s].onEnd);
+        if (s == found) continue;
+        if (!first) out.push_back(Make(TokKind::Op, ","));
+        first = false;
+        copy(sources[s].start, sources[s].stop);
+    }
+    if (where < e) conditions.emplace_back(where + 1, e);
+    for (std::size_t c = 0; c < conditions.size(); ++c) {
+        out.push_back(Make(TokKind::Name, c == 0 ? "WHERE" : "AND"));
+        out.push_back(Make(TokKind::Op, "("));
+        copy(conditions[c].first, conditions[c].second);
+        out.push_back(Make(TokKind::Op, ")"));
+    }
+    out.push_back(Make(TokKind::End, ""));
+    return true;
+}
+
+// Runs the writer over [b, e), or over the UPDATE reshaped for PostgreSQL.
+void WriteStatement(const std::vector<Token>& t, std::size_t b, std::size_t e, bool ci,
+                    PgStatement& s, const VariableTypes* vars = nullptr) {
+    std::vector<Token> moved;
+    if (t[b].IsWord("UPDATE") && MoveUpdateTargetOutOfFrom(t, b, e, moved))
+        StatementWriter(moved, 0, moved.size() - 1, ci, s, vars).Run();
+    else
+        StatementWriter(t, b, e, ci, s, vars).Run();
+}
+
 }  // namespace
 
 bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
@@ -900,7 +1041,7 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
             if (e <= b) Refuse("'" + tokens[b].text + "'");
             if (!ControlStatement(tokens, b, e, out)) {
                 PgStatement s;
-                StatementWriter(tokens, b, e, textIgnoresCase, s).Run();
+                WriteStatement(tokens, b, e, textIgnoresCase, s);
                 out.push_back(std::move(s));
             }
             b = e;
@@ -1010,7 +1151,7 @@ bool PgStatementTranslator::Statement(const std::vector<Token>& t, std::size_t b
                  !first.IsWord("TRUNCATE"))
             Refuse(UpperAscii(first.text) + " on PostgreSQL");
         PgStatement s;
-        StatementWriter(t, b, e, ci_, s, &vars).Run();
+        WriteStatement(t, b, e, ci_, s, &vars);
         out = ToSqlStatement(std::move(s), kind);
     });
 }
