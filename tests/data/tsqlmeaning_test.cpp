@@ -24,12 +24,6 @@ const PgAnswers kOnPostgreSQL = {
      "A\tB\tC\n0.3333333333333333\t0.6666666666666666\t3.5\n"},
     {"money amounts add up exactly",
      "(1 row affected)\n\n(1 row affected)\n\nS\tD\tV\n0.3\t0\t0.15\n"},
-    {"UPDATE by the alias of a joined table",
-     "ERROR: Unsupported T-SQL construct: UPDATE ... FROM naming the updated table again"},
-    {"UPDATE by an alias given with AS",
-     "ERROR: Unsupported T-SQL construct: UPDATE ... FROM naming the updated table again"},
-    {"UPDATE by the table name, aliased in FROM",
-     "ERROR: Unsupported T-SQL construct: UPDATE ... FROM naming the updated table again"},
 };
 
 class TSqlMeaningTest : public SqlFixture {
