@@ -55,14 +55,20 @@ bool ProcGetReserveNo(ProcedureContext& ctx, const std::vector<ProcedureArg>& ar
     const std::string stored =
         "(SELECT IFNULL(MAX(CAST(SUBSTR(ReserveNo, 7) AS INTEGER)), 0) FROM tbl_Reservation"
         " WHERE OutletID = ? AND ReserveNo LIKE ? AND LENGTH(ReserveNo) >= 10)";
+    // excluded.LastNo is the stored numbers' next one, so the greater of it
+    // and the counter's next one never repeats a number. Written with CASE
+    // and qualified names, as PostgreSQL has no two-argument MAX and calls an
+    // unqualified column of the conflicting row ambiguous.
     auto rs = ctx.Query(
         "INSERT INTO tbl_ReserveNoCounter (OutletID, CounterDate, LastNo, RowModified)"
         " VALUES (?, ?, " +
             stored + " + 1, " + kSqlNow +
             ")"
-            " ON CONFLICT (OutletID, CounterDate) DO UPDATE SET LastNo = MAX(LastNo, " +
-            stored + ") + 1, RowModified = " + kSqlNow + " RETURNING LastNo",
-        {Variant(outlet), *date, Variant(outlet), like, Variant(outlet), like});
+            " ON CONFLICT (OutletID, CounterDate) DO UPDATE SET LastNo = CASE WHEN"
+            " tbl_ReserveNoCounter.LastNo >= excluded.LastNo THEN tbl_ReserveNoCounter.LastNo + 1"
+            " ELSE excluded.LastNo END, RowModified = " +
+            kSqlNow + " RETURNING LastNo",
+        {Variant(outlet), *date, Variant(outlet), like});
     if (rs == nullptr || rs->Eof()) {
         error = rs == nullptr ? ctx.LastError() : "sp_CM_GetReserveNo: no number";
         return false;
@@ -166,9 +172,12 @@ bool ProcGetAllotmentByDate(ProcedureContext& ctx, const std::vector<ProcedureAr
         " AND OutletID = ? AND (MPOutletID = ? OR MPOutletID IS NULL)"
         " AND (BizDate = ? OR BizDate IS NULL) ORDER BY BizDate",
         {Variant(outlet), Variant(mp), d});
+    // An arrival time may be stored as empty text by the embedded engine;
+    // PostgreSQL's time column takes no '' at all, hence the cast.
     auto usage = ctx.Query(
         "SELECT UPPER(TR.TableNo), R.ReserveID, IFNULL(TR.Occupied, 0),"
-        " CASE WHEN IFNULL(R.ArrivalTime, '') = '' THEN 0 ELSE 1 END, IFNULL(R.ReserveMode, '')"
+        " CASE WHEN R.ArrivalTime IS NULL OR CAST(R.ArrivalTime AS VARCHAR(20)) = '' THEN 0"
+        " ELSE 1 END, IFNULL(R.ReserveMode, '')"
         " FROM tbl_TableReserve TR JOIN tbl_Reservation R ON R.ReserveID = TR.ReserveID"
         " WHERE TR.RowStatus = 'A' AND R.RowStatus = 'A' AND R.OutletID = ? AND R.ReserveDate = ?"
         " AND R.MPOutletID = ?",

@@ -182,9 +182,9 @@ TEST_F(PgTest, TextComparesAsSqlServerDoes) {
 
 TEST_F(PgTest, UntranslatableStatementsAreRefusedWhole) {
     const char* refused[] = {
-        "DECLARE @x INT SET @x = 1 SELECT @x",
-        "IF EXISTS (SELECT 1 FROM T) DELETE FROM T",
-        "SELECT * FROM tempdb..Work",
+        "DECLARE @x TABLE (A INT)",
+        "DELETE FROM T WHILE 1 = 0 SELECT 1",
+        "SELECT * FROM other..Work",
         "SELECT * FROM T WHERE Name IN (SELECT TOP 1 Name FROM T)",
         "DELETE FROM T SELECT CHARINDEX('a', Name) FROM T",
     };
@@ -306,6 +306,16 @@ TEST_F(PgTest, InstallationSchemaLoadsAndHoldsStayUnique) {
     EXPECT_EQ(Col("SELECT TableNo FROM tbl_TableTemp WHERE TempID = " + std::to_string(first)),
               "B2");
 
+    // Reservation numbers through EXEC in a batch: the second call of the day
+    // takes the counter's update path.
+    const std::string number =
+        "DECLARE @n NVARCHAR(20) EXEC sp_CM_GetReserveNo @DBServerID = 1, @Now = '2024-03-01', "
+        "@OutletID = 5, @ReserveNo = @n OUTPUT SELECT @n";
+    std::string one = Col(number), two = Col(number);
+    ASSERT_EQ(one.size(), 21u) << one;  // the procedure's row, then the variable
+    ASSERT_EQ(two.size(), 21u) << two;
+    EXPECT_EQ(std::stoll(two.substr(11)), std::stoll(one.substr(11)) + 1) << one << " " << two;
+
     // Two workstations asking for the same tables at once: each table is held
     // once, the other asker gets 0.
     auto race = [](int* wins) {
@@ -334,6 +344,11 @@ TEST_F(PgTest, InstallationSchemaLoadsAndHoldsStayUnique) {
     auto rs = db.RunSQLReturnRS("SELECT RowModified FROM tbl_TableTemp WHERE TempID = 3");
     ASSERT_TRUE(rs) << db.ErrDescription();
     EXPECT_EQ(rs->Field("RowModified")->Type(), VarType::Date);  // the column default
+    // SELECT * names the columns as the schema spells them, not folded.
+    rs = db.RunSQLReturnRS("SELECT * FROM tbl_TableTemp WHERE 1 = 0");
+    ASSERT_TRUE(rs) << db.ErrDescription();
+    EXPECT_EQ(rs->FieldAt(0).Name, "TempID");
+    EXPECT_EQ(rs->FieldAt(rs->FieldIndex("rowstatus")).Name, "RowStatus");
 }
 
 // init --engine postgresql: one database per server, the connection INI and

@@ -5,11 +5,15 @@
 #include <cctype>
 #include <cstdlib>
 #include <exception>
+#include <unordered_map>
 
 #include "platform/textutil.h"
+#include "sql/embeddedfiles.h"
 #include "sql/postgres/pgprocedurecontext.h"
 #include "sql/postgres/pgtranslate.h"
 #include "sql/sqltypes.h"
+#include "sql/tsql/tsqllexer.h"
+#include "sql/tsql/tsqlrunner.h"
 
 namespace {
 
@@ -100,6 +104,51 @@ Variant ReadValue(const PGresult* res, int row, int col) {
     }
 }
 
+// Column names as the installation's schema spells them, by lower-case
+// name. PostgreSQL reports unquoted names folded to lower case; SQL Server
+// gives SELECT * columns their declared spelling, and the programs copy such
+// rows into maps keyed by that spelling.
+std::unordered_map<std::string, std::string> SchemaSpellings() {
+    std::unordered_map<std::string, std::string> names;
+    std::vector<Token> t;
+    std::string error;
+    if (!LexTSql(kEmbeddedSchemaSQL, t, error)) return names;
+    for (std::size_t i = 0; i + 2 < t.size(); ++i) {
+        if (!t[i].IsWord("CREATE") || !t[i + 1].IsWord("TABLE")) continue;
+        std::size_t k = i + 2;
+        while (k < t.size() && !t[k].IsOp("(") && !t[k].IsOp(";"))
+            ++k;
+        int depth = 0;
+        bool itemStart = false;
+        for (; k < t.size() && t[k].kind != TokKind::End; ++k) {
+            const Token& tok = t[k];
+            if (tok.IsOp("(")) {
+                itemStart = ++depth == 1;
+            } else if (tok.IsOp(")")) {
+                if (--depth == 0) break;
+            } else if (depth == 1 && tok.IsOp(",")) {
+                itemStart = true;
+            } else if (itemStart) {
+                itemStart = false;
+                bool constraint = tok.IsWord("CONSTRAINT") || tok.IsWord("PRIMARY") ||
+                                  tok.IsWord("UNIQUE") || tok.IsWord("FOREIGN") ||
+                                  tok.IsWord("CHECK");
+                if (!constraint && (tok.kind == TokKind::Name || tok.kind == TokKind::QuotedName))
+                    names.emplace(LowerAscii(tok.text), tok.text);
+            }
+        }
+        i = k;
+    }
+    return names;
+}
+
+// `name` in the schema's spelling when it is a folded column name.
+const std::string& Spelled(const std::string& name) {
+    static const std::unordered_map<std::string, std::string> kNames = SchemaSpellings();
+    auto it = kNames.find(name);
+    return it == kNames.end() ? name : it->second;
+}
+
 std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
     std::vector<FieldInfo> fields(static_cast<std::size_t>(PQnfields(res)));
     for (int c = 0; c < PQnfields(res); ++c) {
@@ -107,6 +156,7 @@ std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
         f.Name = PQfname(res, c);
         // PostgreSQL names an unnamed expression "?column?"; SQL Server leaves it empty.
         if (f.Name == "?column?") f.Name.clear();
+        f.Name = Spelled(f.Name);
         f.Type = AdoTypeOfOid(PQftype(res, c));
     }
     std::vector<Recordset::Row> rows(static_cast<std::size_t>(PQntuples(res)));
@@ -198,7 +248,6 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
     res = PQexec(conn_, "SELECT 1 FROM pg_extension WHERE extname = 'citext'");
     citext_ = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
     PQclear(res);
-    rowCount_ = 0;
     identity_.clear();
     return true;
 }
@@ -231,67 +280,38 @@ void PgEngine::Failed(DBError& err, const std::string& fallback) {
     err.Set(kErrSql, fallback);
 }
 
-bool PgEngine::Run(const std::string& sql, const std::vector<std::string>& params, BatchOutput& out,
-                   bool addResults, DBError& err, int64_t* changed) {
-    std::vector<const char*> values;
-    for (const auto& p : params)
-        values.push_back(p.empty() ? nullptr : p.c_str());
-    PGresult* res = PQexecParams(conn_, sql.c_str(), static_cast<int>(values.size()), nullptr,
-                                 values.data(), nullptr, nullptr, 0);
-    ExecStatusType status = PQresultStatus(res);
-    bool ok = status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK;
-    if (!ok) {
-        std::string message = res != nullptr
-                                  ? TrimMessage(PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY))
-                                  : std::string();
-        if (message.empty()) message = TrimMessage(PQerrorMessage(conn_));
-        PQclear(res);
-        Failed(err, message);
-        return false;
-    }
-    if (status == PGRES_TUPLES_OK) {
-        rowCount_ = PQntuples(res);
-        if (addResults) out.Results.push_back(ReadRecordset(res));
-    } else {
-        const char* tuples = PQcmdTuples(res);
-        if (tuples != nullptr && tuples[0] != '\0') {
-            rowCount_ = std::strtoll(tuples, nullptr, 10);
-            out.RecordsAffected += rowCount_;
-            if (changed != nullptr) *changed = rowCount_;
-            if (addResults && !noCount_)
-                out.Results.push_back(std::make_shared<Recordset>(Recordset::Closed(rowCount_)));
-        } else {
-            rowCount_ = 0;
-        }
-    }
+void PgEngine::ReadIdentity() {
+    bool inTransaction = PQtransactionStatus(conn_) == PQTRANS_INTRANS;
+    if (inTransaction) PQclear(PQexec(conn_, "SAVEPOINT ct_identity"));
+    PGresult* res = PQexec(conn_, "SELECT lastval()");
+    bool ok = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
+    identity_ = ok && !PQgetisnull(res, 0, 0) ? PQgetvalue(res, 0, 0) : "";
     PQclear(res);
-    return true;
+    if (inTransaction)
+        PQclear(PQexec(conn_, ok ? "RELEASE SAVEPOINT ct_identity"
+                                 : "ROLLBACK TO SAVEPOINT ct_identity; "
+                                   "RELEASE SAVEPOINT ct_identity"));
 }
 
-void PgEngine::ReadIdentity() {
-    // lastval() fails until the session drew a sequence value: NULL then.
-    PGresult* res = PQexec(conn_, "SELECT lastval()");
-    if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1 && !PQgetisnull(res, 0, 0))
-        identity_ = PQgetvalue(res, 0, 0);
+const std::pair<std::string, std::string>& PgEngine::IdentityOf(const std::string& table) {
+    auto it = identities_.find(table);
+    if (it != identities_.end()) return it->second;
+    const char* params[] = {table.c_str()};
+    PGresult* res =
+        PQexecParams(conn_,
+                     "SELECT a.attname, pg_get_serial_sequence(quote_ident($1), a.attname) "
+                     "FROM pg_attribute a WHERE a.attrelid = to_regclass(quote_ident($1)) "
+                     "AND a.attidentity <> '' AND NOT a.attisdropped",
+                     1, nullptr, params, nullptr, nullptr, 0);
+    std::pair<std::string, std::string> found;
+    if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1)
+        found = {PQgetvalue(res, 0, 0), PQgetvalue(res, 0, 1)};
     PQclear(res);
+    return identities_.emplace(table, found).first->second;
 }
 
 void PgEngine::CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns) {
-    auto it = identities_.find(table);
-    if (it == identities_.end()) {
-        const char* params[] = {table.c_str()};
-        PGresult* res = PQexecParams(
-            conn_,
-            "SELECT a.attname, pg_get_serial_sequence($1, a.attname) FROM pg_attribute a "
-            "WHERE a.attrelid = to_regclass($1) AND a.attidentity <> '' AND NOT a.attisdropped",
-            1, nullptr, params, nullptr, nullptr, 0);
-        std::pair<std::string, std::string> found;
-        if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1)
-            found = {PQgetvalue(res, 0, 0), PQgetvalue(res, 0, 1)};
-        PQclear(res);
-        it = identities_.emplace(table, found).first;
-    }
-    const auto& [column, sequence] = it->second;
+    const auto& [column, sequence] = IdentityOf(table);
     if (column.empty()) return;
     bool named = false;
     for (const auto& c : columns)
@@ -306,6 +326,200 @@ void PgEngine::CatchUpIdentity(const std::string& table, const std::vector<std::
     PQclear(PQexecParams(conn_, sql.c_str(), 1, nullptr, params, nullptr, nullptr, 0));
 }
 
+void PgEngine::AfterInsert(const std::string& table, const std::vector<std::string>& columns) {
+    if (table.empty()) return ReadIdentity();
+    const std::string& column = IdentityOf(table).first;
+    if (column.empty()) {
+        identity_.clear();  // a table without an identity: @@IDENTITY is NULL
+        return;
+    }
+    if (!columns.empty()) CatchUpIdentity(table, columns);
+    ReadIdentity();
+}
+
+namespace {
+
+// A parameter's text; false for NULL. Binary goes as bytea's hex form.
+bool ParamText(const Variant& v, std::string& text) {
+    switch (v.Type()) {
+        case VarType::Null:
+            return false;
+        case VarType::Boolean:
+            text = v.ToBool() ? "1" : "0";
+            return true;
+        case VarType::Date:
+            text = StorageText(*v.ToDateTime(), SqlType::DateTime);
+            return true;
+        case VarType::Binary: {
+            static const char kHex[] = "0123456789abcdef";
+            text = "\\x";
+            for (unsigned char b : v.ToBytes()) {
+                text += kHex[b >> 4];
+                text += kHex[b & 15];
+            }
+            return true;
+        }
+        default:
+            text = v.ToText();
+            return true;
+    }
+}
+
+// The column type of a table function's column, from its first value.
+std::string FunctionColumnType(const Variant& v, bool citext) {
+    switch (v.Type()) {
+        case VarType::Boolean:
+            return "smallint";
+        case VarType::Integer:
+            return "bigint";
+        case VarType::Double:
+            return "float8";
+        case VarType::Currency:
+            return "numeric(19,4)";
+        case VarType::Date:
+            return "timestamp(3)";
+        case VarType::Binary:
+            return "bytea";
+        default:
+            return citext ? "citext" : "text";
+    }
+}
+
+std::string Quote(const std::string& name) {
+    std::string q = "\"";
+    for (char c : name)
+        q += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return q + "\"";
+}
+
+}  // namespace
+
+// Runs the statements of a batch for the shared runner, one PQexecParams
+// each (never a multi-statement string), on the engine's connection.
+class PgBatchExecutor : public StatementExecutor {
+  public:
+    explicit PgBatchExecutor(PgEngine& engine) : e_(engine) {}
+
+    bool Run(const SqlStatement& st, const std::vector<BoundParam>& params,
+             StatementOutcome& outcome, DBError& err) override {
+        std::vector<std::string> text(params.size());
+        std::vector<const char*> values(params.size(), nullptr);
+        for (std::size_t i = 0; i < params.size(); ++i)
+            if (ParamText(params[i].Value, text[i])) values[i] = text[i].c_str();
+        PGresult* res = PQexecParams(e_.conn_, st.Sql.c_str(), static_cast<int>(values.size()),
+                                     nullptr, values.data(), nullptr, nullptr, 0);
+        if (!Succeeded(res, err)) return false;
+        if (PQresultStatus(res) == PGRES_TUPLES_OK) {
+            outcome.Rows = ReadRecordset(res);
+        } else {
+            const char* tuples = PQcmdTuples(res);
+            if (tuples != nullptr && tuples[0] != '\0')
+                outcome.Changed = std::strtoll(tuples, nullptr, 10);
+        }
+        PQclear(res);
+        if (st.Kind == StatementKind::Insert && outcome.Changed > 0)
+            e_.AfterInsert(st.TargetTable, st.TargetColumns);
+        return true;
+    }
+
+    bool Evaluate(const SqlStatement& st, const std::vector<BoundParam>& params, Variant& value,
+                  DBError& err) override {
+        StatementOutcome outcome;
+        if (!Run(st, params, outcome, err)) return false;
+        value = outcome.Rows && outcome.Rows->RecordCount() > 0 ? outcome.Rows->Rows()[0][0]
+                                                                : Variant();
+        return true;
+    }
+
+    bool FunctionArgs(const TableFunctionCall& call, const std::vector<BoundParam>& params,
+                      std::vector<Variant>& args, DBError& err) override {
+        if (call.ArgsSql.empty()) return true;  // fn()
+        SqlStatement query;
+        query.Sql = call.ArgsSql;
+        StatementOutcome outcome;
+        if (!Run(query, params, outcome, err)) return false;
+        if (outcome.Rows && outcome.Rows->RecordCount() > 0) args = outcome.Rows->Rows()[0];
+        return true;
+    }
+
+    bool Transaction(const std::string& verb, DBError& err) override {
+        // The embedded engine's BEGIN IMMEDIATE is a plain BEGIN here: rows
+        // are locked as they are written.
+        const char* sql = verb.rfind("BEGIN", 0) == 0 ? "BEGIN" : verb.c_str();
+        return Succeeded(PQexec(e_.conn_, sql), err, true);
+    }
+
+    std::optional<int64_t> Identity() override {
+        if (e_.identity_.empty()) return std::nullopt;
+        return std::strtoll(e_.identity_.c_str(), nullptr, 10);
+    }
+
+    bool CallProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                       ProcedureResult& result, std::optional<int64_t>& lastCount,
+                       DBError& err) override {
+        PgProcedureContext ctx(e_.conn_);
+        if (!e_.RunProcedure(name, args, result, ctx, err)) return false;
+        if (ctx.Ran()) lastCount = ctx.LastCount();
+        return true;
+    }
+
+    std::unique_ptr<ProcedureContext> FunctionContext() override {
+        return std::make_unique<PgProcedureContext>(e_.conn_);
+    }
+
+    bool FillFunctionTable(const TableFunctionCall& call, const std::vector<std::string>& columns,
+                           const std::vector<Recordset::Row>& rows, DBError& err) override {
+        std::string table = "pg_temp." + Quote(call.TempName), list, marks;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            Variant first;
+            for (const auto& r : rows)
+                if (!r[i].IsNull()) {
+                    first = r[i];
+                    break;
+                }
+            list += (i ? ", " : "") + Quote(LowerAscii(columns[i])) + " " +
+                    FunctionColumnType(first, e_.citext_);
+            marks += i ? ", ?" : "?";
+        }
+        std::string create = "CREATE TABLE " + table + " (" + list + ")";
+        if (!Succeeded(PQexec(e_.conn_, ("DROP TABLE IF EXISTS " + table).c_str()), err, true) ||
+            !Succeeded(PQexec(e_.conn_, create.c_str()), err, true))
+            return false;
+        PgProcedureContext ctx(e_.conn_);
+        for (const auto& r : rows)
+            if (!ctx.Execute("INSERT INTO " + table + " VALUES (" + marks + ")", r)) {
+                e_.Failed(err, ctx.LastError());
+                return false;
+            }
+        return true;
+    }
+
+    void DropFunctionTable(const TableFunctionCall& call) override {
+        std::string sql = "DROP TABLE IF EXISTS pg_temp." + Quote(call.TempName);
+        PQclear(PQexec(e_.conn_, sql.c_str()));
+    }
+
+  private:
+    // False with `err` set (and `res` cleared) when `res` is no success;
+    // `clear` clears a successful one too.
+    bool Succeeded(PGresult* res, DBError& err, bool clear = false) {
+        ExecStatusType status = PQresultStatus(res);
+        if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) {
+            if (clear) PQclear(res);
+            return true;
+        }
+        std::string message = res != nullptr
+                                  ? TrimMessage(PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY))
+                                  : std::string();
+        if (message.empty()) message = TrimMessage(PQerrorMessage(e_.conn_));
+        PQclear(res);
+        e_.Failed(err, message);
+        return false;
+    }
+
+    PgEngine& e_;
+};
+
 bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) {
     if (!IsOpen()) {
         err.Set(kErrConnection, "The connection is closed.");
@@ -316,33 +530,18 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
         err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on PostgreSQL");
         return false;
     }
-    std::vector<PgStatement> statements;
+    Batch batch;
     std::string error;
-    if (!TranslateBatchToPg(tsql, citext_, statements, error)) {
+    PgStatementTranslator translator(citext_);
+    if (!ParseBatch(tsql, translator, batch, error)) {
         err.Set(kErrSql, error);
         return false;
     }
-    noCount_ = false;
-    bool ok = true;
-    for (const PgStatement& s : statements) {
-        if (s.kind == PgStatement::Kind::NoCountOn || s.kind == PgStatement::Kind::NoCountOff) {
-            noCount_ = s.kind == PgStatement::Kind::NoCountOn;
-            continue;
-        }
-        std::vector<std::string> params;
-        for (PgParam p : s.Params)
-            params.push_back(p == PgParam::RowCount ? std::to_string(rowCount_) : identity_);
-        int64_t changed = 0;
-        if (!Run(s.Sql, params, out, s.kind == PgStatement::Kind::Query, err, &changed)) {
-            ok = false;
-            break;
-        }
-        if (s.Insert && changed > 0) {
-            if (!s.InsertColumns.empty()) CatchUpIdentity(s.InsertTable, s.InsertColumns);
-            ReadIdentity();
-        }
-    }
-    // A failed batch must not leave a transaction (and its locks) open.
+    PgBatchExecutor executor(*this);
+    BatchRunner runner(executor, out);
+    bool ok = runner.Run(batch, err);
+    // A failed batch must not leave a transaction (and its locks) open, nor
+    // the session in the aborted state that refuses every later statement.
     if (!ok && IsOpen() && PQtransactionStatus(conn_) != PQTRANS_IDLE)
         PQclear(PQexec(conn_, "ROLLBACK"));
     return ok;
@@ -355,12 +554,17 @@ bool PgEngine::CallProcedure(const std::string& name, const std::vector<Procedur
         Close();
         return false;
     }
+    PgProcedureContext ctx(conn_);
+    return RunProcedure(name, args, result, ctx, err);
+}
+
+bool PgEngine::RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                            ProcedureResult& result, PgProcedureContext& ctx, DBError& err) {
     const DBProcedure* proc = FindDBProcedure(name);
     if (proc == nullptr) {
         err.Set(kErrSql, "Could not find stored procedure '" + name + "'.");
         return false;
     }
-    PgProcedureContext ctx(conn_);
     std::string error;
     bool ok = false;
     try {
@@ -479,7 +683,14 @@ PGresult* PgProcedureContext::Run(const std::string& sql, const std::vector<Vari
     PGresult* res = PQexecParams(conn_, pgSql.c_str(), static_cast<int>(values.size()),
                                  types.data(), values.data(), nullptr, nullptr, 0);
     ExecStatusType status = PQresultStatus(res);
-    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) return res;
+    if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) {
+        ran_ = true;
+        const char* tuples = PQcmdTuples(res);
+        lastCount_ = status == PGRES_TUPLES_OK                ? PQntuples(res)
+                     : tuples != nullptr && tuples[0] != '\0' ? std::strtoll(tuples, nullptr, 10)
+                                                              : 0;
+        return res;
+    }
     const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
     error_ = TrimMessage(PQerrorMessage(conn_));
     if (state != nullptr && std::string(state) == "23505")

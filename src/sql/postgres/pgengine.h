@@ -3,7 +3,8 @@
 // Initial Catalog the database, User ID and Password the login (libpq's
 // environment and service files fill in what the string leaves out). T-SQL
 // batches are rewritten statement by statement (pgtranslate.h) and run in
-// order; each row-returning statement gives one recordset.
+// order by the shared batch runner (tsqlrunner.h), which keeps variables,
+// IF, EXEC and @@ROWCOUNT; each row-returning statement gives one recordset.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -37,21 +38,28 @@ class PgEngine : public DBEngine {
                   std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) override;
 
   private:
-    // Runs one statement; false with `err` set. A lost connection is closed
-    // here so that the next statement reconnects.
-    bool Run(const std::string& sql, const std::vector<std::string>& params, BatchOutput& out,
-             bool addResults, DBError& err, int64_t* changed = nullptr);
+    friend class PgBatchExecutor;
+
+    // A lost connection is closed here so that the next statement reconnects.
     void Failed(DBError& err, const std::string& fallback);
+    // @@IDENTITY after an INSERT of rows into `table` ("" for a temporary
+    // table) naming `columns`.
+    void AfterInsert(const std::string& table, const std::vector<std::string>& columns);
+    // lastval(), inside a savepoint when a transaction is open: lastval()
+    // fails until the session drew a value, and a failure would abort the
+    // transaction.
     void ReadIdentity();
+    // The identity column and its sequence of `table` ("" when none).
+    const std::pair<std::string, std::string>& IdentityOf(const std::string& table);
     // After an INSERT that named the identity column: its sequence moves past
     // the largest id, so later inserts do not collide with the explicit one.
     void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
+    bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                      ProcedureResult& result, class PgProcedureContext& ctx, DBError& err);
 
     pg_conn* conn_ = nullptr;
     int32_t timeout_ = 30;
     bool citext_ = false;   // text columns are created as citext
-    bool noCount_ = false;  // SET NOCOUNT ON for this batch
-    int64_t rowCount_ = 0;  // @@ROWCOUNT
     std::string identity_;  // @@IDENTITY as text, "" for NULL
     // Identity column and sequence by table ("" when none), per connection.
     std::map<std::string, std::pair<std::string, std::string>> identities_;

@@ -4,6 +4,7 @@
 // connection. A unique-key violation reads "UNIQUE constraint failed" as on
 // the embedded engine, so that procedures relying on a unique index (one
 // standing hold per table) answer the same on both engines.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ class PgProcedureContext : public ProcedureContext {
     int64_t LastInsertId() override;
     std::string LastError() override { return error_; }
     bool Lost() const { return lost_; }
+    // The row count of the last statement (for @@ROWCOUNT); false when none ran.
+    bool Ran() const { return ran_; }
+    int64_t LastCount() const { return lastCount_; }
 
   private:
     struct pg_result* Run(const std::string& sql, const std::vector<Variant>& params);
@@ -31,4 +35,6 @@ class PgProcedureContext : public ProcedureContext {
     pg_conn* conn_;
     std::string error_;
     bool lost_ = false;
+    bool ran_ = false;
+    int64_t lastCount_ = 0;
 };

@@ -3,8 +3,10 @@
 #include <map>
 
 #include "platform/textutil.h"
+#include "sql/dbprocedures.h"
 #include "sql/tsql/tsqlbatch.h"
 #include "sql/tsql/tsqllexer.h"
+#include "sql/tsql/tsqlparser.h"
 
 namespace {
 
@@ -69,16 +71,31 @@ std::string MapType(const std::string& lower, bool textIgnoresCase, bool& dropsL
     return it->second;
 }
 
+// What the runner binds to each $n of `s`.
+std::vector<ParamRef> ParamRefs(const PgStatement& s) {
+    std::vector<ParamRef> refs(s.Params.size());
+    for (std::size_t i = 0; i < s.Params.size(); ++i) {
+        refs[i].Kind = s.Params[i] == PgParam::RowCount   ? ParamKind::RowCount
+                       : s.Params[i] == PgParam::Identity ? ParamKind::Identity
+                                                          : ParamKind::Variable;
+        refs[i].Name = s.ParamVars[i];
+    }
+    return refs;
+}
+
 class StatementWriter {
   public:
+    // `vars`: the batch's variables, which become parameters; nullptr
+    // refuses variables.
     StatementWriter(const std::vector<Token>& t, std::size_t b, std::size_t e, bool ci,
-                    PgStatement& out)
-        : t_(t), b_(b), e_(e), ci_(ci), out_(out) {}
+                    PgStatement& out, const VariableTypes* vars = nullptr)
+        : t_(t), b_(b), e_(e), ci_(ci), out_(out), vars_(vars) {}
 
     void Run() {
         const Token& first = t_[b_];
         ddl_ = first.IsWord("CREATE") || first.IsWord("ALTER");
         out_.Insert = first.IsWord("INSERT");
+        outerSelect_ = first.IsWord("SELECT");
         for (i_ = b_; i_ < e_; ++i_)
             Token1();
         while (!parens_.empty()) {
@@ -156,6 +173,9 @@ class StatementWriter {
 
     void Token1() {
         const Token& tok = t_[i_];
+        if (selectList_ && parens_.empty() && outerSelect_ && itemTokens_ == 0 &&
+            tok.kind == TokKind::Variable && At(i_ + 1).IsOp("="))
+            return AssignTarget(tok);
         if (selectList_ && parens_.empty()) SelectListToken(tok);
         if (tok.IsWord("SELECT") && parens_.empty()) {
             selectList_ = true;
@@ -167,7 +187,7 @@ class StatementWriter {
             case TokKind::QuotedName:
                 return Identifier(tok.text, true);
             case TokKind::Variable:
-                Refuse("variables (" + tok.text + ")");
+                return VariableParam(tok);
             case TokKind::SysVariable:
                 return SystemVariable(tok);
             case TokKind::String:
@@ -264,7 +284,83 @@ class StatementWriter {
 
     void Param(PgParam p) {
         out_.Params.push_back(p);
+        out_.ParamVars.emplace_back();
         Emit("$" + std::to_string(out_.Params.size()) + "::bigint");
+    }
+
+    const TypeSpec& Declared(const Token& tok) const {
+        if (vars_ == nullptr) Refuse("variables (" + tok.text + ")");
+        auto it = vars_->find(LowerAscii(tok.text.substr(1)));
+        if (it == vars_->end())
+            throw TSqlError("Must declare the scalar variable \"" + tok.text + "\".");
+        return it->second;
+    }
+
+    // A variable is a parameter cast to its declared type, so that PostgreSQL
+    // reads it as the variable's type wherever it stands.
+    void VariableParam(const Token& tok) {
+        std::string type = PgVariableType(Declared(tok), ci_);
+        out_.Params.push_back(PgParam::Variable);
+        out_.ParamVars.push_back(LowerAscii(tok.text.substr(1)));
+        Emit("$" + std::to_string(out_.Params.size()) + (type.empty() ? "" : "::" + type));
+    }
+
+    // SELECT @v = expr: the column's value goes to @v.
+    void AssignTarget(const Token& tok) {
+        Declared(tok);
+        out_.AssignTargets.push_back(LowerAscii(tok.text.substr(1)));
+        ++i_;  // the "="
+        itemSimple_ = false;
+        itemTokens_ = 2;
+    }
+
+    // tempdb..t and tempdb.dbo.t: the session's temporary tables, which live
+    // as long as the connection.
+    void TempdbName() {
+        std::size_t k = i_ + 2;
+        if (At(k).IsWord("DBO") && At(k + 1).IsOp("."))
+            k += 2;
+        else if (At(k).IsOp("."))
+            ++k;
+        else
+            Refuse("names of other databases");
+        if (At(k).kind != TokKind::Name && At(k).kind != TokKind::QuotedName)
+            Refuse("a tempdb name");
+        Emit("pg_temp");
+        Emit(".");
+        i_ = k;
+        Identifier(At(k).text, At(k).kind == TokKind::QuotedName, true);
+    }
+
+    // FROM fn(args): a temporary table the runner fills from the function's
+    // rows before the statement runs; the arguments are evaluated by a
+    // query of their own.
+    void TableFunction(const std::string& name) {
+        std::size_t close = 0;
+        int depth = 0;
+        for (std::size_t k = i_ + 1; k < e_ && close == 0; ++k) {
+            if (t_[k].IsOp("(")) ++depth;
+            if (t_[k].IsOp(")") && --depth == 0) close = k;
+        }
+        if (close == 0) Refuse("an unclosed parenthesis");
+        TableFunctionCall call;
+        call.Function = name;
+        call.TempName = "ct_fn_" + std::to_string(out_.TableFunctions.size() + 1);
+        if (close > i_ + 2) {
+            PgStatement args;
+            StatementWriter w(t_, i_ + 2, close, ci_, args, vars_);
+            w.Run();
+            call.ArgsSql = "SELECT " + args.Sql;
+            call.ArgParams = ParamRefs(args);
+        }
+        Emit("pg_temp." + Quoted(call.TempName));
+        out_.TableFunctions.push_back(std::move(call));
+        i_ = close;
+        const Token& next = At(close + 1);
+        bool alias = next.IsWord("AS") || next.kind == TokKind::QuotedName ||
+                     (next.kind == TokKind::Name && !IsKeyword(LowerAscii(next.text)) &&
+                      !next.IsWord("OUTER") && !next.IsWord("APPLY"));
+        if (!alias) Emit("AS " + LowerAscii(name));
     }
 
     void NameToken(const Token& tok) {
@@ -274,7 +370,10 @@ class StatementWriter {
             ++i_;
             return;
         }
-        if (w == "tempdb" && At(i_ + 1).IsOp(".")) Refuse("tempdb tables");
+        if (w == "tempdb" && At(i_ + 1).IsOp(".")) return TempdbName();
+        if (call && FindDBTableFunction(tok.text) != nullptr) return TableFunction(tok.text);
+        if (parens_.empty() && w == "from") out_.HasFrom = true;
+        if (parens_.empty() && w == "into" && outerSelect_) out_.SelectInto = true;
         if (w == "top") return Top();
         if (w == "collate") return Collate();
         if (w == "autoincrement" && ddl_) return Emit("GENERATED BY DEFAULT AS IDENTITY");
@@ -358,9 +457,8 @@ class StatementWriter {
             pendingParen_.cast = true;
             return true;
         }
-        static const char* const kRefused[] = {"convert",   "charindex", "datediff",
-                                               "datepart",  "patindex",  "stuff",
-                                               "replicate", "space",     "str"};
+        static const char* const kRefused[] = {"convert", "charindex", "datepart", "patindex",
+                                               "stuff",   "replicate", "space",    "str"};
         for (const char* r : kRefused)
             if (w == r) Refuse(UpperAscii(w) + " on PostgreSQL");
         return false;
@@ -395,15 +493,22 @@ class StatementWriter {
     // Names are folded to lower case, as PostgreSQL folds unquoted names, so
     // that [Name], "Name" and Name all meet the same object; an ORDER BY name
     // that is an alias of this statement keeps the alias's spelling.
-    void Identifier(const std::string& name, bool quoted) {
+    void Identifier(const std::string& name, bool quoted, bool temporary = false) {
         if (afterLike_) Refuse("LIKE with a pattern that is no literal");
+        bool qualified = (i_ > b_ && t_[i_ - 1].IsOp(".")) || At(i_ + 1).IsOp(".");
+        if (!name.empty() && name[0] == '#' && !qualified) {
+            // #t: a temporary table of the session.
+            Emit("pg_temp");
+            Emit(".");
+            temporary = true;
+        }
         if (insertState_ == 1) {
-            out_.InsertTable = LowerAscii(name);
+            // Temporary tables keep no identity bookkeeping.
+            if (!temporary) out_.InsertTable = LowerAscii(name);
             insertState_ = 2;
         } else if (insertState_ == 3 && parens_.size() == 1) {
             out_.InsertColumns.push_back(LowerAscii(name));
         }
-        bool qualified = (i_ > b_ && t_[i_ - 1].IsOp(".")) || At(i_ + 1).IsOp(".");
         if (orderBy_ && !qualified) {
             auto it = aliases_.find(LowerAscii(name));
             if (it != aliases_.end()) return Emit(Quoted(it->second));
@@ -443,7 +548,9 @@ class StatementWriter {
     std::size_t b_, e_, i_ = 0;
     bool ci_;
     PgStatement& out_;
+    const VariableTypes* vars_;
     bool ddl_ = false;
+    bool outerSelect_ = false;  // the statement is a SELECT (its list may assign)
     bool orderBy_ = false;
     bool afterLike_ = false;
     bool selectList_ = false;  // in the outer SELECT's list
@@ -618,6 +725,101 @@ void RewriteDateAdd(std::vector<Token>& t) {
     }
 }
 
+// DATEDIFF(part, a, b) counts the boundaries of `part` crossed from a to b,
+// as SQL Server does: days between the dates, months between the months,
+// hours between the truncated hours, and so on.
+void RewriteDateDiff(std::vector<Token>& t) {
+    static const std::map<std::string, const char*> kParts = {
+        {"year", "year"}, {"yy", "year"},   {"yyyy", "year"},     {"month", "month"},
+        {"mm", "month"},  {"m", "month"},   {"day", "day"},       {"dd", "day"},
+        {"d", "day"},     {"hour", "hour"}, {"hh", "hour"},       {"minute", "minute"},
+        {"mi", "minute"}, {"n", "minute"},  {"second", "second"}, {"ss", "second"},
+        {"s", "second"}};
+    auto op = [](const char* s) { return Make(TokKind::Op, s); };
+    auto name = [](const char* s) { return Make(TokKind::Name, s); };
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (!t[i].IsWord("DATEDIFF") || !t[i + 1].IsOp("(")) continue;
+        std::vector<std::size_t> commas;
+        std::size_t close = 0;
+        int depth = 0;
+        for (std::size_t k = i + 1; k < t.size() && close == 0; ++k) {
+            if (t[k].IsOp("(")) ++depth;
+            if (t[k].IsOp(")") && --depth == 0) close = k;
+            if (depth == 1 && t[k].IsOp(",")) commas.push_back(k);
+        }
+        if (close == 0 || commas.size() != 2 || commas[0] != i + 3)
+            Refuse("DATEDIFF with these arguments");
+        auto part = kParts.find(LowerAscii(t[i + 2].text));
+        if (part == kParts.end()) Refuse("DATEDIFF(" + t[i + 2].text + ", ...)");
+        if (commas[1] == commas[0] + 1 || close == commas[1] + 1)
+            Refuse("DATEDIFF with these arguments");
+        std::vector<Token> from(t.begin() + static_cast<long>(commas[0] + 1),
+                                t.begin() + static_cast<long>(commas[1]));
+        std::vector<Token> to(t.begin() + static_cast<long>(commas[1] + 1),
+                              t.begin() + static_cast<long>(close));
+        // CAST ( x AS type )
+        auto cast = [&](const std::vector<Token>& x, const char* type) {
+            std::vector<Token> c = {name("CAST"), op("(")};
+            c.insert(c.end(), x.begin(), x.end());
+            c.push_back(name("AS"));
+            c.push_back(name(type));
+            c.push_back(op(")"));
+            return c;
+        };
+        // EXTRACT ( field FROM CAST ( x AS timestamp ) )
+        auto extract = [&](const char* field, const std::vector<Token>& x) {
+            std::vector<Token> c = {name("EXTRACT"), op("("), name(field), name("FROM")};
+            std::vector<Token> ts = cast(x, "timestamp");
+            c.insert(c.end(), ts.begin(), ts.end());
+            c.push_back(op(")"));
+            return c;
+        };
+        std::vector<Token> out = {op("(")};
+        auto add = [&](const std::vector<Token>& x) { out.insert(out.end(), x.begin(), x.end()); };
+        std::string p = part->second;
+        if (p == "day") {
+            add(cast(to, "date"));
+            out.push_back(op("-"));
+            add(cast(from, "date"));
+        } else if (p == "year" || p == "month") {
+            out.push_back(op("("));
+            add(extract("YEAR", to));
+            out.push_back(op("-"));
+            add(extract("YEAR", from));
+            out.push_back(op(")"));
+            if (p == "month") {
+                for (Token x : {op("*"), Make(TokKind::Number, "12"), op("+")})
+                    out.push_back(x);
+                add(extract("MONTH", to));
+                out.push_back(op("-"));
+                add(extract("MONTH", from));
+            }
+        } else {
+            // Whole units between the truncated times.
+            const char* seconds = p == "hour" ? "3600" : p == "minute" ? "60" : "1";
+            auto trunc = [&](const std::vector<Token>& x) {
+                std::vector<Token> c = {name("date_trunc"), op("("),
+                                        Make(TokKind::String, part->second), op(",")};
+                std::vector<Token> ts = cast(x, "timestamp");
+                c.insert(c.end(), ts.begin(), ts.end());
+                c.push_back(op(")"));
+                return c;
+            };
+            for (Token x : {name("FLOOR"), op("("), name("EXTRACT"), op("("), name("EPOCH"),
+                            name("FROM"), op("(")})
+                out.push_back(x);
+            add(trunc(to));
+            out.push_back(op("-"));
+            add(trunc(from));
+            for (Token x : {op(")"), op(")"), op("/"), Make(TokKind::Number, seconds), op(")")})
+                out.push_back(x);
+        }
+        out.push_back(op(")"));
+        t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
+        t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
+    }
+}
+
 }  // namespace
 
 bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
@@ -628,6 +830,7 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
     try {
         RewriteConvert(tokens);
         RewriteDateAdd(tokens);
+        RewriteDateDiff(tokens);
         std::size_t b = 0;
         while (tokens[b].kind != TokKind::End) {
             if (tokens[b].IsOp(";")) {
@@ -649,4 +852,136 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
         return false;
     }
     return true;
+}
+
+std::string PgVariableType(const TypeSpec& type, bool textIgnoresCase) {
+    switch (type.type) {
+        case SqlType::Bit:
+            return "smallint";
+        case SqlType::Int:
+            return "integer";
+        case SqlType::BigInt:
+            return "bigint";
+        case SqlType::Float:
+            return "float8";
+        case SqlType::Money:
+            return "numeric";
+        case SqlType::Text:
+            return textIgnoresCase ? "citext" : "text";
+        case SqlType::Date:
+            return "date";
+        case SqlType::Time:
+            return "time(3)";
+        case SqlType::DateTime:
+            return "timestamp(3)";
+        case SqlType::Binary:
+            return "bytea";
+        default:
+            return "";
+    }
+}
+
+namespace {
+
+template <typename Fn>
+bool Guard(std::string& error, Fn&& fn) {
+    try {
+        fn();
+        return true;
+    } catch (const Refused& r) {
+        error = "Unsupported T-SQL construct: " + r.construct;
+    } catch (const TSqlError& e) {
+        error = e.what();
+    } catch (const std::exception& e) {
+        error = std::string("Translation failed: ") + e.what();
+    }
+    return false;
+}
+
+SqlStatement ToSqlStatement(PgStatement&& s, StatementKind kind) {
+    SqlStatement out;
+    out.Kind = kind;
+    out.Params = ParamRefs(s);
+    out.Sql = std::move(s.Sql);
+    out.AssignTargets = std::move(s.AssignTargets);
+    out.HasFrom = s.HasFrom;
+    out.SelectInto = s.SelectInto;
+    out.TargetTable = std::move(s.InsertTable);
+    out.TargetColumns = std::move(s.InsertColumns);
+    out.TableFunctions = std::move(s.TableFunctions);
+    return out;
+}
+
+// The tokens [begin, end) between `before` and `after`, ending with End.
+std::vector<Token> Wrapped(const std::vector<Token>& t, std::size_t begin, std::size_t end,
+                           std::initializer_list<Token> before,
+                           std::initializer_list<Token> after) {
+    std::vector<Token> out(before);
+    out.insert(out.end(), t.begin() + static_cast<long>(begin), t.begin() + static_cast<long>(end));
+    out.insert(out.end(), after);
+    out.push_back(Make(TokKind::End, ""));
+    return out;
+}
+
+}  // namespace
+
+bool PgStatementTranslator::Prepare(std::vector<Token>& tokens, std::string& error) {
+    return Guard(error, [&] {
+        RewriteConvert(tokens);
+        RewriteDateAdd(tokens);
+        RewriteDateDiff(tokens);
+    });
+}
+
+bool PgStatementTranslator::Statement(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                                      const VariableTypes& vars, SqlStatement& out,
+                                      std::string& error) {
+    return Guard(error, [&] {
+        const Token& first = t[b];
+        StatementKind kind = StatementKind::Ddl;
+        if (first.IsWord("SELECT"))
+            kind = StatementKind::Select;
+        else if (first.IsWord("INSERT"))
+            kind = StatementKind::Insert;
+        else if (first.IsWord("UPDATE"))
+            kind = StatementKind::Update;
+        else if (first.IsWord("DELETE"))
+            kind = StatementKind::Delete;
+        else if (!first.IsWord("CREATE") && !first.IsWord("DROP") && !first.IsWord("ALTER") &&
+                 !first.IsWord("TRUNCATE"))
+            Refuse(UpperAscii(first.text) + " on PostgreSQL");
+        PgStatement s;
+        StatementWriter(t, b, e, ci_, s, &vars).Run();
+        out = ToSqlStatement(std::move(s), kind);
+    });
+}
+
+bool PgStatementTranslator::Condition(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                                      const VariableTypes& vars, SqlStatement& out,
+                                      std::string& error) {
+    return Guard(error, [&] {
+        if (e <= b) Refuse("IF without a condition");
+        std::vector<Token> w = Wrapped(
+            t, b, e,
+            {Make(TokKind::Name, "SELECT"), Make(TokKind::Name, "CASE"),
+             Make(TokKind::Name, "WHEN")},
+            {Make(TokKind::Name, "THEN"), Make(TokKind::Number, "1"), Make(TokKind::Name, "ELSE"),
+             Make(TokKind::Number, "0"), Make(TokKind::Name, "END")});
+        PgStatement s;
+        StatementWriter(w, 0, w.size() - 1, ci_, s, &vars).Run();
+        out = ToSqlStatement(std::move(s), StatementKind::Expression);
+    });
+}
+
+bool PgStatementTranslator::Expression(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                                       const VariableTypes& vars, const TypeSpec& target,
+                                       SqlStatement& out, std::string& error) {
+    (void)target;  // the runner converts the value to the variable's type
+    return Guard(error, [&] {
+        if (e <= b) Refuse("an empty expression");
+        std::vector<Token> w = Wrapped(t, b, e, {Make(TokKind::Name, "SELECT")}, {});
+        PgStatement s;
+        StatementWriter(w, 0, w.size() - 1, ci_, s, &vars).Run();
+        out = ToSqlStatement(std::move(s), StatementKind::Expression);
+    });
 }

@@ -1,22 +1,10 @@
 #include "sql/sqlite/sqlitebatchrunner.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdint>
-#include <optional>
 
-#include "platform/textutil.h"
-#include "sql/sqldecimal.h"
 #include "sql/sqlite/sqliteprocedurecontext.h"
 
 namespace {
-
-std::string ParamName(const std::string& s) {
-    std::string r = LowerName(s);
-    while (!r.empty() && r[0] == '@')
-        r.erase(0, 1);
-    return r;
-}
 
 std::string TableText(const std::string& schema, const std::string& name) {
     if (!name.empty() && name[0] == '#') return "temp." + QuoteName(name);
@@ -44,486 +32,199 @@ std::string DeclFor(const Variant& v) {
     }
 }
 
-const DateTime kBase{1900, 1, 1, 0, 0, 0, 0};
+// The statements of a batch on one SQLite connection, prepared once per
+// translation and bound in the storage forms of the variables' types.
+class SQLiteExecutor : public StatementExecutor {
+  public:
+    SQLiteExecutor(SQLiteConnection& c, BatchOutput& out) : c_(c), out_(out) {}
 
-}  // namespace
-
-bool ConvertForAssignment(const Variant& v, const TypeSpec& source, const TypeSpec& target,
-                          Variant& out, std::string& error) {
-    (void)source;
-    if (v.IsNull()) {
-        out = Variant();
-        return true;
-    }
-    VarType vt = v.Type();
-    auto intFail = [&] {
-        error = "Conversion failed when converting the varchar value '" + v.ToText() +
-                "' to data type int.";
-        return false;
-    };
-    switch (target.type) {
-        case SqlType::Int:
-        case SqlType::BigInt: {
-            // An INT variable holds 32 bits: a wider value is an overflow.
-            auto ranged = [&](long long i, bool fits) {
-                if (!fits || (target.type == SqlType::Int && (i < INT32_MIN || i > INT32_MAX))) {
-                    error = std::string(
-                                "Arithmetic overflow error converting expression to "
-                                "data type ") +
-                            (target.type == SqlType::Int ? "int." : "bigint.");
-                    return false;
-                }
-                out = Variant(i);
-                return true;
-            };
-            if (vt == VarType::Integer || vt == VarType::Boolean)
-                return ranged(vt == VarType::Boolean ? (v.ToBool() ? 1 : 0) : v.ToInt64(), true);
-            if (vt == VarType::Double || vt == VarType::Currency) {
-                double d = std::trunc(v.ToDouble());
-                bool fits = d >= -9223372036854775808.0 && d < 9223372036854775808.0;
-                return ranged(fits ? static_cast<long long>(d) : 0, fits);
-            }
-            if (vt == VarType::Text) {
-                std::string t = Trim(v.ToText());
-                long long i = 0;
-                const char* first = t.data() + (!t.empty() && t[0] == '+' ? 1 : 0);
-                auto r = std::from_chars(first, t.data() + t.size(), i);
-                if (t.empty() || r.ec != std::errc() || r.ptr != t.data() + t.size())
-                    return r.ec == std::errc::result_out_of_range ? ranged(0, false) : intFail();
-                return ranged(i, true);
-            }
-            error = "A date-time or binary value cannot be assigned to an integer variable.";
+    bool Run(const SqlStatement& st, const std::vector<BoundParam>& params,
+             StatementOutcome& outcome, DBError& err) override {
+        c_.BeginStatement();
+        if (st.SelectInto) return SelectInto(st, params, outcome, err);
+        SQLiteConnection::Prepared* p = c_.Prepare(st, err);
+        if (p == nullptr) return false;
+        if (!Bind(p->Stmt, params, err)) {
+            sqlite3_clear_bindings(p->Stmt);
             return false;
         }
-        case SqlType::Bit: {
-            if (vt == VarType::Text) {
-                std::string t = LowerName(Trim(v.ToText()));
-                if (t == "true" || t == "false") {
-                    out = Variant(t == "true");
-                    return true;
-                }
-                if (!v.IsNumeric()) return intFail();
-            }
-            if (!v.IsNumeric()) return intFail();
-            out = Variant(v.ToDouble() != 0);
-            return true;
-        }
-        case SqlType::Float:
-        case SqlType::Money: {
-            bool ok = false;
-            double d = v.ToDouble(&ok);
-            if (!ok || vt == VarType::Date) return intFail();
-            if (IsExactDecimal(target)) {
-                // DECIMAL and MONEY variables round to their scale, digit by digit.
-                std::optional<SqlDecimal> dec = vt == VarType::Text ? SqlDecimal::Parse(v.ToText())
-                                                : vt == VarType::Integer || vt == VarType::Boolean
-                                                    ? SqlDecimal::FromInt(v.ToInt64())
-                                                    : SqlDecimal::FromDouble(d);
-                if (dec) dec = dec->WithScale(target.scale);
-                if (!dec || !dec->FitsPrecision(target.precision, target.scale)) {
-                    error = "Arithmetic overflow error converting expression to data type numeric.";
-                    return false;
-                }
-                d = dec->ToDouble();
-            }
-            out = target.type == SqlType::Money ? Variant::Currency(d) : Variant(d);
-            return true;
-        }
-        case SqlType::Text: {
-            std::string t;
-            if (vt == VarType::Date)
-                t = *FormatDateStyle(*v.ToDateTime(), 0);
-            else if (vt == VarType::Boolean)
-                t = v.ToBool() ? "1" : "0";
-            else
-                t = v.ToText();
-            if (target.length > 0) {
-                std::u32string u;
-                for (std::size_t p = 0; p < t.size();)
-                    u.push_back(NextCodePoint(t, p));
-                if (u.size() > static_cast<std::size_t>(target.length)) {
-                    u.resize(static_cast<std::size_t>(target.length));
-                    t.clear();
-                    for (char32_t c : u)
-                        AppendUtf8(t, c);
-                }
-            }
-            out = Variant(t);
-            return true;
-        }
-        case SqlType::Date:
-        case SqlType::Time:
-        case SqlType::DateTime: {
-            std::optional<DateTime> d;
-            if (vt == VarType::Date)
-                d = v.ToDateTime();
-            else if (vt == VarType::Text)
-                d = ParseDateValue(v.ToText());
-            else if (v.IsNumeric()) {
-                double days = v.ToDouble();
-                double whole = std::floor(days);
-                d = kBase.AddDays(static_cast<int64_t>(whole))
-                        .AddSeconds(static_cast<int64_t>(std::llround((days - whole) * 86400.0)));
-            }
-            if (!d) {
-                error = "Conversion failed when converting date and/or time from character string.";
-                return false;
-            }
-            if (target.type == SqlType::Date) *d = d->DatePart();
-            if (target.type == SqlType::Time) {
-                DateTime t = kBase;
-                t.Hour = d->Hour;
-                t.Minute = d->Minute;
-                t.Second = d->Second;
-                t.Millisecond = d->Millisecond;
-                *d = t;
-            }
-            out = Variant(*d);
-            return true;
-        }
-        default:
-            out = v;
-            return true;
-    }
-}
-
-bool SQLiteBatchRunner::Run(const Batch& batch, DBError& err) {
-    bool ok = Nodes(batch.Nodes);
-    if (!ok) err = err_;
-    return ok;
-}
-
-bool SQLiteBatchRunner::Fail(int32_t number, const std::string& message) {
-    err_.Set(number, message);
-    return false;
-}
-
-void SQLiteBatchRunner::AddResult(std::shared_ptr<Recordset> rs) {
-    out_.Results.push_back(std::move(rs));
-}
-
-bool SQLiteBatchRunner::Nodes(const std::vector<BatchNode>& nodes) {
-    for (const BatchNode& n : nodes) {
-        if (!Node(n)) return false;
-        if (stop_) return true;
-    }
-    return true;
-}
-
-bool SQLiteBatchRunner::Node(const BatchNode& n) {
-    using K = BatchNode::Kind;
-    switch (n.kind) {
-        case K::Sql:
-            return Statement(n.Statement);
-        case K::Declare: {
-            vars_[n.Var] = Var{n.VarType, Variant()};
-            if (!n.HasValue) return true;
-            Variant v;
-            if (!Evaluate(n.Statement, v) || !Assign(n.Var, v, n.Statement.ExprType)) return false;
-            rowCount_ = 1;
-            return true;
-        }
-        case K::Set: {
-            Variant v;
-            if (!Evaluate(n.Statement, v)) return false;
-            if (!vars_.count(n.Var)) vars_[n.Var] = Var{n.VarType, Variant()};
-            if (!Assign(n.Var, v, n.Statement.ExprType)) return false;
-            rowCount_ = 1;  // a simple assignment counts one row
-            return true;
-        }
-        case K::If: {
-            Variant v;
-            if (!Evaluate(n.Statement, v)) return false;
-            rowCount_ = 0;  // the IF itself resets @@ROWCOUNT
-            if (v.ToInt64() == 1) return Node(n.Children[0]);
-            return n.Children.size() > 1 ? Node(n.Children[1]) : true;
-        }
-        case K::Block:
-            return Nodes(n.Children);
-        case K::Exec:
-            return Exec(n);
-        case K::Return:
-            stop_ = true;
-            return true;
-        case K::NoCount:
-            noCount_ = n.Flag;
-            rowCount_ = 0;
-            return true;
-        case K::ResetCount:
-            rowCount_ = 0;
-            return true;
-        case K::Raise: {
-            Variant v;
-            if (!Evaluate(n.Statement, v)) return false;
-            rowCount_ = 0;
-            return n.Flag ? Fail(kErrSql, v.ToText()) : true;
-        }
-        case K::Transaction:
-            rowCount_ = 0;
-            return c_.ExecSimple(n.Statement.Sql, err_);
-    }
-    return true;
-}
-
-bool SQLiteBatchRunner::BindParams(sqlite3_stmt* stmt, const std::vector<ParamRef>& params) {
-    for (std::size_t i = 0; i < params.size(); ++i) {
-        const ParamRef& r = params[i];
-        Variant v;
-        SqlType kind = SqlType::DateTime;
-        if (r.Kind == ParamKind::Variable) {
-            auto it = vars_.find(r.Name);
-            if (it != vars_.end()) {
-                v = it->second.Value;
-                kind = it->second.TypeSpecOf.type;
-            }
-        } else if (r.Kind == ParamKind::RowCount) {
-            v = Variant(static_cast<long long>(rowCount_));
-        } else if (c_.Identity) {
-            v = Variant(static_cast<long long>(*c_.Identity));
-        }
-        if (!c_.Bind(stmt, static_cast<int>(i) + 1, v, kind, err_)) return false;
-    }
-    return true;
-}
-
-bool SQLiteBatchRunner::Evaluate(const SqlStatement& st, Variant& value) {
-    c_.BeginStatement();
-    SQLiteConnection::Prepared* p = c_.Prepare(st, err_);
-    if (p == nullptr || !BindParams(p->Stmt, st.Params)) return false;
-    int rc = sqlite3_step(p->Stmt);
-    value = rc == SQLITE_ROW ? c_.Column(p->Stmt, 0, st.ExprType.type) : Variant();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        c_.SetError(err_, rc);
-        sqlite3_reset(p->Stmt);
-        return false;
-    }
-    sqlite3_reset(p->Stmt);
-    sqlite3_clear_bindings(p->Stmt);
-    return true;
-}
-
-bool SQLiteBatchRunner::Assign(const std::string& var, const Variant& value,
-                               const TypeSpec& source) {
-    Var& slot = vars_[var];
-    std::string error;
-    if (!ConvertForAssignment(value, source, slot.TypeSpecOf, slot.Value, error))
-        return Fail(kErrSql, error);
-    return true;
-}
-
-bool SQLiteBatchRunner::TableFunctions(const SqlStatement& st, std::vector<std::string>& created) {
-    for (const TableFunctionCall& call : st.TableFunctions) {
-        const DBTableFunction* fn = FindDBTableFunction(call.Function);
-        if (fn == nullptr) return Fail(kErrSql, "Invalid object name '" + call.Function + "'.");
-        SQLiteConnection::Prepared* p = c_.PrepareText(call.ArgsSql, err_);
-        if (p == nullptr || !BindParams(p->Stmt, call.ArgParams)) return false;
-        std::vector<Variant> args;
-        if (sqlite3_step(p->Stmt) == SQLITE_ROW) {
-            for (int i = 0; i < sqlite3_column_count(p->Stmt); ++i)
-                args.push_back(c_.Column(p->Stmt, i, SqlType::Unknown));
-        }
-        sqlite3_reset(p->Stmt);
-        sqlite3_clear_bindings(p->Stmt);
-        std::vector<Recordset::Row> rows;
-        SQLiteProcedureContext ctx(c_);
-        std::string error;
-        bool ok = false;
-        try {
-            ok = fn->Body(ctx, args, rows, error);
-        } catch (const std::exception& e) {
-            error = e.what();
-        }
-        if (!ok) return Fail(kErrSql, "Table function " + call.Function + " failed: " + error);
-        std::string cols;
-        for (std::size_t i = 0; i < fn->Columns.size(); ++i) {
-            std::string decl;
-            for (const auto& r : rows)
-                if (i < r.size() && !r[i].IsNull()) {
-                    decl = DeclFor(r[i]);
-                    break;
-                }
-            cols += (i ? ", " : "") + QuoteName(fn->Columns[i]) + (decl.empty() ? "" : " " + decl);
-        }
-        std::string table = "temp." + QuoteName(call.TempName);
-        created.push_back(table);
-        if (!c_.ExecSimple("DROP TABLE IF EXISTS " + table, err_) ||
-            !c_.ExecSimple("CREATE TEMP TABLE " + QuoteName(call.TempName) + " (" + cols + ")",
-                           err_))
-            return false;
-        std::string marks;
-        for (std::size_t i = 0; i < fn->Columns.size(); ++i)
-            marks += i ? ", ?" : "?";
-        SQLiteConnection::Prepared* ins =
-            c_.PrepareText("INSERT INTO " + table + " VALUES (" + marks + ")", err_);
-        if (ins == nullptr) return false;
-        for (const auto& r : rows) {
-            if (r.size() != fn->Columns.size())
-                return Fail(kErrSql, "Table function " + call.Function + " returned a row of " +
-                                         std::to_string(r.size()) + " values for " +
-                                         std::to_string(fn->Columns.size()) + " columns.");
-            for (std::size_t i = 0; i < r.size(); ++i)
-                if (!c_.Bind(ins->Stmt, static_cast<int>(i) + 1, r[i], SqlType::DateTime, err_))
-                    return false;
-            if (!c_.Run(ins->Stmt, err_)) return false;
-        }
-    }
-    return true;
-}
-
-void SQLiteBatchRunner::DropTemp(const std::vector<std::string>& created) {
-    DBError ignored;
-    for (const auto& t : created)
-        c_.ExecSimple("DROP TABLE IF EXISTS " + t, ignored);
-}
-
-bool SQLiteBatchRunner::Statement(const SqlStatement& st) {
-    c_.BeginStatement();
-    if (st.SelectInto) return SelectInto(st);
-    std::vector<std::string> temps;
-    bool ok = TableFunctions(st, temps);
-    SQLiteConnection::Prepared* p = ok ? c_.Prepare(st, err_) : nullptr;
-    ok = p != nullptr && BindParams(p->Stmt, st.Params);
-    if (ok) {
         switch (st.Kind) {
             case StatementKind::Select: {
+                // Only the first rows of a request carry the row ids an
+                // updatable recordset writes back through.
                 bool wantIds = firstRows_ && st.UpdatableRowid && st.AssignTargets.empty();
-                std::shared_ptr<Recordset> rs;
                 std::vector<int64_t> ids;
-                ok = c_.ReadAll(*p, rs, wantIds ? &ids : nullptr, err_);
-                if (!ok) break;
-                rowCount_ = rs->RecordCount();
-                if (!st.AssignTargets.empty()) {
-                    // SQL Server leaves the variables alone when no row comes back.
-                    if (rs->RecordCount() > 0) {
-                        const auto& row = rs->Rows().back();
-                        for (std::size_t i = 0; ok && i < st.AssignTargets.size(); ++i)
-                            ok = Assign(st.AssignTargets[i], row[i], TypeSpec{});
-                    }
-                    if (st.HasFrom && !noCount_)
-                        AddResult(std::make_shared<Recordset>(Recordset::Closed(rowCount_)));
-                    break;
-                }
+                if (!c_.ReadAll(*p, outcome.Rows, wantIds ? &ids : nullptr, err)) return false;
+                if (st.AssignTargets.empty()) firstRows_ = false;
                 if (wantIds) {
                     out_.HasRowIds = true;
                     out_.RowIds = std::move(ids);
                     out_.BaseTable = st.BaseTable;
                 }
-                firstRows_ = false;
-                AddResult(rs);
-                break;
+                return true;
             }
             case StatementKind::Insert:
             case StatementKind::Update:
             case StatementKind::Delete: {
-                ok = c_.Run(p->Stmt, err_);
-                if (!ok) break;
-                int64_t n = sqlite3_changes64(c_.Db());
-                rowCount_ = n;
-                out_.RecordsAffected += n;
+                if (!c_.Run(p->Stmt, err)) return false;
+                outcome.Changed = sqlite3_changes64(c_.Db());
                 if (st.Kind == StatementKind::Insert) {
                     const TableInfo* info = c_.FindTable(st.TargetSchema, st.TargetTable);
                     bool identity = info != nullptr && info->IdentityColumn >= 0;
-                    if (n > 0 && identity)
+                    if (outcome.Changed > 0 && identity)
                         c_.Identity = sqlite3_last_insert_rowid(c_.Db());
                     else
                         c_.Identity.reset();
                 }
-                if (!noCount_) AddResult(std::make_shared<Recordset>(Recordset::Closed(n)));
-                break;
+                return true;
             }
             case StatementKind::Ddl:
-                ok = c_.Run(p->Stmt, err_);
-                rowCount_ = 0;
-                if (ok) c_.SchemaChanged();
-                break;
+                if (!c_.Run(p->Stmt, err)) return false;
+                c_.SchemaChanged();
+                return true;
             default:
-                ok = c_.Run(p->Stmt, err_);
-                break;
+                return c_.Run(p->Stmt, err);
         }
-    } else if (p != nullptr) {
-        sqlite3_clear_bindings(p->Stmt);
     }
-    DropTemp(temps);
-    return ok;
-}
 
-bool SQLiteBatchRunner::SelectInto(const SqlStatement& st) {
-    std::vector<std::string> temps;
-    if (!TableFunctions(st, temps)) return false;
-    SQLiteConnection::Prepared* p = c_.Prepare(st, err_);
-    if (p == nullptr) {
-        DropTemp(temps);
-        return false;
+    bool Evaluate(const SqlStatement& st, const std::vector<BoundParam>& params, Variant& value,
+                  DBError& err) override {
+        c_.BeginStatement();
+        SQLiteConnection::Prepared* p = c_.Prepare(st, err);
+        if (p == nullptr || !Bind(p->Stmt, params, err)) return false;
+        return Step(p->Stmt, err,
+                    [&](sqlite3_stmt* s) { value = c_.Column(s, 0, st.ExprType.type); });
     }
-    std::string cols;
-    for (const FieldInfo& f : *p->Fields) {
-        if (f.Name.empty()) {
-            DropTemp(temps);
-            return Fail(kErrSql,
-                        "An object or column name is missing or empty in SELECT ... INTO.");
+
+    bool FunctionArgs(const TableFunctionCall& call, const std::vector<BoundParam>& params,
+                      std::vector<Variant>& args, DBError& err) override {
+        SQLiteConnection::Prepared* p = c_.PrepareText(call.ArgsSql, err);
+        if (p == nullptr || !Bind(p->Stmt, params, err)) return false;
+        return Step(p->Stmt, err, [&](sqlite3_stmt* s) {
+            for (int i = 0; i < sqlite3_column_count(s); ++i)
+                args.push_back(c_.Column(s, i, SqlType::Unknown));
+        });
+    }
+
+    bool Transaction(const std::string& verb, DBError& err) override {
+        return c_.ExecSimple(verb, err);
+    }
+
+    std::optional<int64_t> Identity() override { return c_.Identity; }
+
+    bool CallProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                       ProcedureResult& result, std::optional<int64_t>& lastCount,
+                       DBError& err) override {
+        SQLiteProcedureContext ctx(c_);
+        c_.BeginStatement();
+        if (!CallDBProcedure(c_, name, args, result, ctx, err)) return false;
+        for (const auto& rs : result.ResultSets)
+            if (rs) firstRows_ = false;
+        if (ctx.Ran()) lastCount = ctx.LastCount();
+        return true;
+    }
+
+    std::unique_ptr<ProcedureContext> FunctionContext() override {
+        return std::make_unique<SQLiteProcedureContext>(c_);
+    }
+
+    bool FillFunctionTable(const TableFunctionCall& call, const std::vector<std::string>& columns,
+                           const std::vector<Recordset::Row>& rows, DBError& err) override {
+        std::string cols, marks;
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            std::string decl;
+            for (const auto& r : rows)
+                if (!r[i].IsNull()) {
+                    decl = DeclFor(r[i]);
+                    break;
+                }
+            cols += (i ? ", " : "") + QuoteName(columns[i]) + (decl.empty() ? "" : " " + decl);
+            marks += i ? ", ?" : "?";
         }
-        TypeSpec typeSpec = ParseTypeName(f.DeclaredType);
-        cols += (cols.empty() ? "" : ", ") + QuoteName(f.Name) + " " + f.DeclaredType +
-                (typeSpec.type == SqlType::Text ? " COLLATE NOCASE" : "");
+        std::string table = "temp." + QuoteName(call.TempName);
+        if (!c_.ExecSimple("DROP TABLE IF EXISTS " + table, err) ||
+            !c_.ExecSimple("CREATE TEMP TABLE " + QuoteName(call.TempName) + " (" + cols + ")",
+                           err))
+            return false;
+        SQLiteConnection::Prepared* ins =
+            c_.PrepareText("INSERT INTO " + table + " VALUES (" + marks + ")", err);
+        if (ins == nullptr) return false;
+        for (const auto& r : rows) {
+            for (std::size_t i = 0; i < r.size(); ++i)
+                if (!c_.Bind(ins->Stmt, static_cast<int>(i) + 1, r[i], SqlType::DateTime, err))
+                    return false;
+            if (!c_.Run(ins->Stmt, err)) return false;
+        }
+        return true;
     }
-    std::string target = TableText(st.TargetSchema, st.TargetTable);
-    bool ok = c_.ExecSimple("CREATE TABLE " + target + " (" + cols + ")", err_);
-    if (ok) {
+
+    void DropFunctionTable(const TableFunctionCall& call) override {
+        DBError ignored;
+        c_.ExecSimple("DROP TABLE IF EXISTS temp." + QuoteName(call.TempName), ignored);
+    }
+
+  private:
+    bool Bind(sqlite3_stmt* stmt, const std::vector<BoundParam>& params, DBError& err) {
+        for (std::size_t i = 0; i < params.size(); ++i) {
+            // @@ROWCOUNT, @@IDENTITY and unknown variables bind as numbers do.
+            SqlType kind =
+                params[i].Type.type == SqlType::Unknown ? SqlType::DateTime : params[i].Type.type;
+            if (!c_.Bind(stmt, static_cast<int>(i) + 1, params[i].Value, kind, err)) return false;
+        }
+        return true;
+    }
+
+    // Steps once; `read` sees the row when there is one.
+    template <typename Read>
+    bool Step(sqlite3_stmt* stmt, DBError& err, Read&& read) {
+        int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) read(stmt);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+            c_.SetError(err, rc);
+            sqlite3_reset(stmt);
+            return false;
+        }
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+        return true;
+    }
+
+    // SELECT ... INTO: a new table with the query's columns, then its rows.
+    bool SelectInto(const SqlStatement& st, const std::vector<BoundParam>& params,
+                    StatementOutcome& outcome, DBError& err) {
+        SQLiteConnection::Prepared* p = c_.Prepare(st, err);
+        if (p == nullptr) return false;
+        std::string cols;
+        for (const FieldInfo& f : *p->Fields) {
+            if (f.Name.empty()) {
+                err.Set(kErrSql,
+                        "An object or column name is missing or empty in SELECT ... INTO.");
+                return false;
+            }
+            TypeSpec typeSpec = ParseTypeName(f.DeclaredType);
+            cols += (cols.empty() ? "" : ", ") + QuoteName(f.Name) + " " + f.DeclaredType +
+                    (typeSpec.type == SqlType::Text ? " COLLATE NOCASE" : "");
+        }
+        std::string target = TableText(st.TargetSchema, st.TargetTable);
+        if (!c_.ExecSimple("CREATE TABLE " + target + " (" + cols + ")", err)) return false;
         c_.SchemaChanged();
         SQLiteConnection::Prepared* ins =
-            c_.PrepareText("INSERT INTO " + target + " " + st.Sql, err_);
-        ok = ins != nullptr && BindParams(ins->Stmt, st.Params) && c_.Run(ins->Stmt, err_);
-        if (ok) {
-            rowCount_ = sqlite3_changes64(c_.Db());
-            c_.Identity.reset();
-            if (!noCount_) AddResult(std::make_shared<Recordset>(Recordset::Closed(rowCount_)));
-        }
+            c_.PrepareText("INSERT INTO " + target + " " + st.Sql, err);
+        if (ins == nullptr || !Bind(ins->Stmt, params, err) || !c_.Run(ins->Stmt, err))
+            return false;
+        outcome.Changed = sqlite3_changes64(c_.Db());
+        c_.Identity.reset();
+        return true;
     }
-    DropTemp(temps);
-    return ok;
-}
 
-bool SQLiteBatchRunner::Exec(const BatchNode& n) {
-    std::vector<ProcedureArg> args;
-    for (const ExecArg& a : n.Args) {
-        if (a.Default) continue;
-        ProcedureArg pa;
-        pa.Name = a.Name;
-        pa.Direction = a.Output ? adParamInputOutput : adParamInput;
-        if (a.Variable.empty()) {
-            pa.Value = a.Value;
-        } else {
-            auto it = vars_.find(a.Variable);
-            if (it != vars_.end()) pa.Value = it->second.Value;
-        }
-        args.push_back(std::move(pa));
-    }
-    SQLiteProcedureContext ctx(c_);
-    ProcedureResult result;
-    c_.BeginStatement();
-    if (!CallDBProcedure(c_, n.Procedure, args, result, ctx, err_)) return false;
-    for (auto& rs : result.ResultSets) {
-        if (!rs) continue;
-        firstRows_ = false;
-        AddResult(rs);
-    }
-    std::size_t k = 0;
-    for (const ExecArg& a : n.Args) {
-        if (!a.Output) continue;
-        const OutputParam* found = nullptr;
-        if (!a.Name.empty()) {
-            for (const auto& o : result.Outputs)
-                if (ParamName(o.Name) == ParamName(a.Name)) found = &o;
-        } else if (k < result.Outputs.size()) {
-            found = &result.Outputs[k];
-        }
-        ++k;
-        if (found != nullptr && !Assign(a.Variable, found->Value, TypeSpec{})) return false;
-    }
-    if (!n.Var.empty() &&
-        !Assign(n.Var, Variant(static_cast<long long>(result.ReturnValue)), TypeSpec{}))
-        return false;
-    // EXEC keeps @@ROWCOUNT; the procedure's own statements set it.
-    if (ctx.Ran()) rowCount_ = ctx.LastCount();
-    return true;
+    SQLiteConnection& c_;
+    BatchOutput& out_;
+    bool firstRows_ = true;
+};
+
+}  // namespace
+
+bool SQLiteBatchRunner::Run(const Batch& batch, DBError& err) {
+    SQLiteExecutor executor(c_, out_);
+    return BatchRunner(executor, out_).Run(batch, err);
 }

@@ -84,9 +84,8 @@ namespace {
 
 class BatchParser {
   public:
-    BatchParser(std::vector<Token>& toks, SchemaSource& schema, const TranslateOptions& options,
-                Batch& batch)
-        : t_(toks), schema_(schema), options_(options), batch_(batch) {}
+    BatchParser(std::vector<Token>& toks, StatementTranslator& translator, Batch& batch)
+        : t_(toks), tr_(translator), batch_(batch) {}
 
     void Run() {
         List(batch_.Nodes, false);
@@ -197,8 +196,7 @@ class BatchParser {
         BatchNode n;
         n.kind = BatchNode::Kind::Sql;
         std::string err;
-        if (!TranslateStatement(t_, pos_, end, schema_, vars_, options_, n.Statement, err))
-            throw TSqlError(err);
+        if (!tr_.Statement(t_, pos_, end, vars_, n.Statement, err)) throw TSqlError(err);
         Note(n.Statement);
         pos_ = end;
         return n;
@@ -221,8 +219,7 @@ class BatchParser {
         BatchNode n;
         n.kind = BatchNode::Kind::If;
         std::string err;
-        if (!TranslateCondition(t_, pos_, end, schema_, vars_, n.Statement, err))
-            throw TSqlError(err);
+        if (!tr_.Condition(t_, pos_, end, vars_, n.Statement, err)) throw TSqlError(err);
         pos_ = end;
         SkipSemicolons();
         if (End()) Fail("Incorrect syntax: IF without a statement.");
@@ -276,8 +273,7 @@ class BatchParser {
                 ++pos_;
                 std::size_t end = ExpressionEnd(pos_, true);
                 std::string err;
-                if (!TranslateExpression(t_, pos_, end, schema_, vars_, n.VarType, n.Statement,
-                                         err))
+                if (!tr_.Expression(t_, pos_, end, vars_, n.VarType, n.Statement, err))
                     throw TSqlError(err);
                 n.HasValue = true;
                 pos_ = end;
@@ -303,7 +299,7 @@ class BatchParser {
             ++pos_;
             std::size_t end = ExpressionEnd(pos_, false);
             std::string err;
-            if (!TranslateExpression(t_, pos_, end, schema_, vars_, n.VarType, n.Statement, err))
+            if (!tr_.Expression(t_, pos_, end, vars_, n.VarType, n.Statement, err))
                 throw TSqlError(err);
             pos_ = end;
             return n;
@@ -408,7 +404,7 @@ class BatchParser {
         BatchNode n;
         n.kind = BatchNode::Kind::Raise;
         std::string err;
-        if (!TranslateExpression(t_, pos_, end, schema_, vars_, TypeSpec{}, n.Statement, err))
+        if (!tr_.Expression(t_, pos_, end, vars_, TypeSpec{}, n.Statement, err))
             throw TSqlError(err);
         pos_ = end;
         if (!Peek().IsOp(",")) Fail(Near());
@@ -436,21 +432,54 @@ class BatchParser {
 
     std::vector<Token>& t_;
     std::size_t pos_ = 0;
-    SchemaSource& schema_;
-    const TranslateOptions& options_;
+    StatementTranslator& tr_;
     Batch& batch_;
     VariableTypes vars_;
 };
 
 }  // namespace
 
+namespace {
+
+class SQLiteTranslator : public StatementTranslator {
+  public:
+    SQLiteTranslator(SchemaSource& schema, const TranslateOptions& options)
+        : schema_(schema), options_(options) {}
+    bool Statement(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                   const VariableTypes& vars, SqlStatement& out, std::string& error) override {
+        return TranslateStatement(t, b, e, schema_, vars, options_, out, error);
+    }
+    bool Condition(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                   const VariableTypes& vars, SqlStatement& out, std::string& error) override {
+        return TranslateCondition(t, b, e, schema_, vars, out, error);
+    }
+    bool Expression(const std::vector<Token>& t, std::size_t b, std::size_t e,
+                    const VariableTypes& vars, const TypeSpec& target, SqlStatement& out,
+                    std::string& error) override {
+        return TranslateExpression(t, b, e, schema_, vars, target, out, error);
+    }
+
+  private:
+    SchemaSource& schema_;
+    const TranslateOptions& options_;
+};
+
+}  // namespace
+
 bool ParseBatch(const std::string& sql, SchemaSource& schema, const TranslateOptions& options,
                 Batch& out, std::string& error) {
+    SQLiteTranslator translator(schema, options);
+    return ParseBatch(sql, translator, out, error);
+}
+
+bool ParseBatch(const std::string& sql, StatementTranslator& translator, Batch& out,
+                std::string& error) {
     std::vector<Token> tokens;
     if (!LexTSql(sql, tokens, error)) return false;
+    if (!translator.Prepare(tokens, error)) return false;
     out = Batch{};
     try {
-        BatchParser p(tokens, schema, options, out);
+        BatchParser p(tokens, translator, out);
         p.Run();
         return true;
     } catch (const TSqlError& e) {

@@ -2,7 +2,8 @@
 // A T-SQL batch split into statements (T-SQL needs no semicolons: a statement
 // begins with its keyword) and the procedural forms around them: DECLARE,
 // SET @v, IF ... ELSE, BEGIN ... END, EXEC, RETURN, SET NOCOUNT. The plain
-// statements are translated to SQLite SQL as they are read.
+// statements are translated into the engine's dialect as they are read (by
+// default SQLite SQL; another engine passes its own StatementTranslator).
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,8 +51,35 @@ struct Batch {
     bool ChangesSchema = false;
 };
 
+// Turns the plain parts of a batch into one engine's SQL. Each call gets
+// one statement (or condition, or expression) as a token range; variables
+// become parameters listed in SqlStatement::Params.
+class StatementTranslator {
+  public:
+    virtual ~StatementTranslator() = default;
+    // Rewrites of the whole token list before it is split; false with `error`.
+    virtual bool Prepare(std::vector<Token>& tokens, std::string& error) {
+        (void)tokens;
+        (void)error;
+        return true;
+    }
+    virtual bool Statement(const std::vector<Token>& tokens, std::size_t begin, std::size_t end,
+                           const VariableTypes& vars, SqlStatement& out, std::string& error) = 0;
+    // A query giving 1 when the condition holds, else 0.
+    virtual bool Condition(const std::vector<Token>& tokens, std::size_t begin, std::size_t end,
+                           const VariableTypes& vars, SqlStatement& out, std::string& error) = 0;
+    // A query giving the expression's value (converted to `target` where the
+    // dialect can; the runner converts again on assignment).
+    virtual bool Expression(const std::vector<Token>& tokens, std::size_t begin, std::size_t end,
+                            const VariableTypes& vars, const TypeSpec& target, SqlStatement& out,
+                            std::string& error) = 0;
+};
+
 // False with `error` set (naming the construct) when a part cannot be read or
 // translated.
+bool ParseBatch(const std::string& sql, StatementTranslator& translator, Batch& out,
+                std::string& error);
+// The same with the SQLite translator over `schema`.
 bool ParseBatch(const std::string& sql, SchemaSource& schema, const TranslateOptions& options,
                 Batch& out, std::string& error);
 

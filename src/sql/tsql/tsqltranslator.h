@@ -66,6 +66,7 @@ struct SqlStatement {
     // INSERT: the target (its identity feeds @@IDENTITY); SELECT INTO: the new table.
     std::string TargetSchema;
     std::string TargetTable;
+    std::vector<std::string> TargetColumns;  // INSERT: its column list (lower case), if given
     bool SelectInto = false;
     bool UsesTempdb = false;
     bool UpdatableRowid = false;  // column 0 is the row id of BaseTable
