@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "sql/dbengine.h"
+#include "sql/postgres/pgbatch.h"
 
 struct pg_conn;
 
@@ -38,29 +39,15 @@ class PgEngine : public DBEngine {
                   std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) override;
 
   private:
-    friend class PgBatchExecutor;
+    friend class LibpqClient;
 
     // A lost connection is closed here so that the next statement reconnects.
     void Failed(DBError& err, const std::string& fallback);
-    // @@IDENTITY after an INSERT of rows into `table` ("" for a temporary
-    // table) naming `columns`.
-    void AfterInsert(const std::string& table, const std::vector<std::string>& columns);
-    // lastval(), inside a savepoint when a transaction is open: lastval()
-    // fails until the session drew a value, and a failure would abort the
-    // transaction.
-    void ReadIdentity();
-    // The identity column and its sequence of `table` ("" when none).
-    const std::pair<std::string, std::string>& IdentityOf(const std::string& table);
-    // After an INSERT that named the identity column: its sequence moves past
-    // the largest id, so later inserts do not collide with the explicit one.
-    void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
     bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                       ProcedureResult& result, class PgProcedureContext& ctx, DBError& err);
 
     pg_conn* conn_ = nullptr;
     int32_t timeout_ = 30;
-    bool citext_ = false;   // text columns are created as citext
-    std::string identity_;  // @@IDENTITY as text, "" for NULL
-    // Identity column and sequence by table ("" when none), per connection.
-    std::map<std::string, std::pair<std::string, std::string>> identities_;
+    bool citext_ = false;  // text columns are created as citext
+    PgIdentity identity_;
 };
