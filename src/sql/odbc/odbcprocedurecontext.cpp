@@ -1,5 +1,6 @@
 #include "sql/odbc/odbcprocedurecontext.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "sql/postgres/pgprocedurecontext.h"
@@ -61,7 +62,13 @@ bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant
     } else {
         ok = conn_.Run(sql, params, results, err);
     }
-    if (ok) return true;
+    if (ok) {
+        ran_ = true;
+        lastCount_ = 0;
+        for (const auto& r : results)
+            lastCount_ = r.Rows ? r.Rows->RecordCount() : std::max<int64_t>(r.Changed, 0);
+        return true;
+    }
     error_ = err.Message;
     if (conn_.LastState() == "23505") error_ = "UNIQUE constraint failed: " + error_;
     lost_ = lost_ || err.Number == kErrConnection;

@@ -4,6 +4,7 @@
 // a database that does not hold them itself. On PostgreSQL the statements
 // are rewritten as for the libpq engine, and a unique-key violation reads
 // "UNIQUE constraint failed" as the procedures expect.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ class OdbcProcedureContext : public ProcedureContext {
     int64_t LastInsertId() override;
     std::string LastError() override { return error_; }
     bool Lost() const { return lost_; }
+    // The row count of the last statement (for @@ROWCOUNT); false when none ran.
+    bool Ran() const { return ran_; }
+    int64_t LastCount() const { return lastCount_; }
 
   private:
     bool Run(const std::string& sql, const std::vector<Variant>& params,
@@ -36,4 +40,6 @@ class OdbcProcedureContext : public ProcedureContext {
     bool postgres_;
     std::string error_;
     bool lost_ = false;
+    bool ran_ = false;
+    int64_t lastCount_ = 0;
 };

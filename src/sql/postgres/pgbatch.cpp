@@ -157,6 +157,9 @@ bool PgBatchExecutor::Run(const SqlStatement& st, const std::vector<BoundParam>&
     for (const BoundParam& p : params)
         values.push_back(p.Value);
     if (!client_.Run(st.Sql, values, outcome, err)) return false;
+    // Schema changes count no rows, whatever number a driver gives them
+    // (ODBC's PostgreSQL driver says 0).
+    if (st.Kind == StatementKind::Ddl) outcome.Changed = -1;
     if (st.Kind == StatementKind::Insert && outcome.Changed > 0)
         identity_.AfterInsert(client_, st.TargetTable, st.TargetColumns);
     return true;
