@@ -11,6 +11,9 @@ constexpr int32_t kConnectionError = static_cast<int32_t>(0x80004005u);
 constexpr int32_t kSqlError = static_cast<int32_t>(0x80040E14u);
 
 class SQLDBTest : public SqlFixture {};
+// What only the embedded engine has: database files, whole-file locks, and
+// the connection-string parsing the tests reach through it.
+class SQLDBFileTest : public SQLDBTest {};
 
 TEST(SQLDBQuoting, NamesValuesAndLikePatterns) {
     EXPECT_EQ(SQLDB::EscapeName("a]b"), "[a]]b]");
@@ -29,7 +32,7 @@ TEST(SQLDBQuoting, NamesValuesAndLikePatterns) {
     EXPECT_EQ(p[4].ToInt32(), 7);
 }
 
-TEST_F(SQLDBTest, MissingOrBrokenFilesFailToConnect) {
+TEST_P(SQLDBFileTest, MissingOrBrokenFilesFailToConnect) {
     SQLDB missing;
     missing.SetConnectionString("Provider=SQLite;Data Source=" + dir_.File("none.db"));
     EXPECT_FALSE(missing.Connect());
@@ -54,7 +57,7 @@ TEST_F(SQLDBTest, MissingOrBrokenFilesFailToConnect) {
     EXPECT_NE(other.ErrDescription().find("Provider cannot be found"), std::string::npos);
 }
 
-TEST_F(SQLDBTest, ConnectionStringKeepsItsPassword) {
+TEST_P(SQLDBFileTest, ConnectionStringKeepsItsPassword) {
     for (std::string tail :
          {";Password=s3cret", ";Password=s3cret;", ";pwd=s3cret;Integrated Security=SSPI",
           ";Password=\"s3cret;x\"\"y\""}) {
@@ -71,7 +74,7 @@ TEST_F(SQLDBTest, ConnectionStringKeepsItsPassword) {
     }
 }
 
-TEST_F(SQLDBTest, KeepConnectionDecidesWhetherTheConnectionStaysOpen) {
+TEST_P(SQLDBTest, KeepConnectionDecidesWhetherTheConnectionStaysOpen) {
     EXPECT_FALSE(db_.KeepConnection());
     auto rs = db_.RunSQLReturnRS("SELECT Name FROM T ORDER BY ID");
     ASSERT_NE(rs, nullptr);
@@ -85,22 +88,25 @@ TEST_F(SQLDBTest, KeepConnectionDecidesWhetherTheConnectionStaysOpen) {
     EXPECT_FALSE(db_.Connected());
 }
 
-TEST_F(SQLDBTest, SqlErrorLeavesTheConnectionUsable) {
+TEST_P(SQLDBTest, SqlErrorLeavesTheConnectionUsable) {
     for (bool keep : {false, true}) {
         db_.SetKeepConnection(keep);
         EXPECT_FALSE(db_.RunSQLNoReturn("UPDATE Missing SET A = 1"));
         EXPECT_EQ(db_.ErrNumber(), kSqlError);
-        EXPECT_EQ(db_.ErrDescription(), "[RunSQLNoReturn] no such table: Missing");
+        EXPECT_EQ(db_.ErrDescription(), Pg()
+                                            ? "[RunSQLNoReturn] relation \"missing\" does not exist"
+                                            : "[RunSQLNoReturn] no such table: Missing");
         EXPECT_EQ(db_.RunSQLReturnRS("SELECT Nope FROM T"), nullptr);
         EXPECT_EQ(db_.ErrDescription(),
-                  "[RunSQLReturnRS] no such column: Nope SQL=SELECT Nope FROM T");
+                  Pg() ? "[RunSQLReturnRS] column \"nope\" does not exist SQL=SELECT Nope FROM T"
+                       : "[RunSQLReturnRS] no such column: Nope SQL=SELECT Nope FROM T");
         int64_t n = 0;
         EXPECT_TRUE(db_.RunSQLNoReturn("UPDATE T SET Qty = 2 WHERE ID <= 2", &n));
         EXPECT_EQ(n, 2);
     }
 }
 
-TEST_F(SQLDBTest, BatchesYieldOneResultPerStatement) {
+TEST_P(SQLDBTest, BatchesYieldOneResultPerStatement) {
     auto rs = db_.RunSQLReturnRS("UPDATE T SET Qty = Qty WHERE ID = 1 SELECT @@ROWCOUNT AS RC");
     ASSERT_NE(rs, nullptr);
     EXPECT_FALSE(rs->IsOpen());  // the UPDATE's count comes first
@@ -122,26 +128,40 @@ TEST_F(SQLDBTest, BatchesYieldOneResultPerStatement) {
     EXPECT_TRUE(none->Eof());
 }
 
-TEST_F(SQLDBTest, FieldsReportAdoTypesAndDefaults) {
+TEST_P(SQLDBTest, FieldsReportAdoTypesAndDefaults) {
     auto rs = db_.RunSQLReturnRS(
         "SELECT *, GetDate() AS Now, 'x' AS X, N'y' AS Y, 1.5 AS F, Qty + 1 AS Q FROM T "
         "WHERE ID IN (1, 3) ORDER BY ID");
     ASSERT_NE(rs, nullptr) << db_.ErrDescription();
+    // PostgreSQL keeps every text as citext and BIT as smallint: one type
+    // code for all texts, integers for bits.
     struct {
         const char* field;
         int type;
-    } kTypes[] = {{"ID", adInteger},      {"Name", adVarWChar},     {"Code", adVarChar},
-                  {"Qty", adInteger},     {"Price", adCurrency},    {"Rate", adDouble},
-                  {"Flag", adBoolean},    {"DT", adDBTimeStamp},    {"D", adDBTimeStamp},
-                  {"TM", adDBTimeStamp},  {"Note", adLongVarWChar}, {"Img", adLongVarBinary},
-                  {"Now", adDBTimeStamp}, {"X", adVarChar},         {"Y", adVarWChar},
-                  {"F", adDouble},        {"Q", adInteger}};
+        int pgType;
+    } kTypes[] = {{"ID", adInteger, adInteger},
+                  {"Name", adVarWChar, adVarWChar},
+                  {"Code", adVarChar, adVarWChar},
+                  {"Qty", adInteger, adInteger},
+                  {"Price", adCurrency, adCurrency},
+                  {"Rate", adDouble, adDouble},
+                  {"Flag", adBoolean, adInteger},
+                  {"DT", adDBTimeStamp, adDBTimeStamp},
+                  {"D", adDBTimeStamp, adDBTimeStamp},
+                  {"TM", adDBTimeStamp, adDBTimeStamp},
+                  {"Note", adLongVarWChar, adVarWChar},
+                  {"Img", adLongVarBinary, adLongVarBinary},
+                  {"Now", adDBTimeStamp, adDBTimeStamp},
+                  {"X", adVarChar, adLongVarWChar},
+                  {"Y", adVarWChar, adLongVarWChar},
+                  {"F", adDouble, adDouble},
+                  {"Q", adInteger, adInteger}};
     for (const auto& t : kTypes) {
         int i = rs->FieldIndex(t.field);
         ASSERT_GE(i, 0) << t.field;
-        EXPECT_EQ(rs->FieldAt(i).Type, t.type) << t.field;
+        EXPECT_EQ(rs->FieldAt(i).Type, Pg() ? t.pgType : t.type) << t.field;
     }
-    EXPECT_EQ(rs->Field("flag")->Type(), VarType::Boolean);
+    EXPECT_EQ(rs->Field("flag")->Type(), Pg() ? VarType::Integer : VarType::Boolean);
     EXPECT_EQ(FieldDate(rs.get(), "TM"), (DateTime{1900, 1, 1, 18, 30, 0, 0}));
     EXPECT_EQ(FieldDate(rs.get(), "D"), DateTime::Date(2024, 3, 1));
     EXPECT_DOUBLE_EQ(FieldDbl(rs.get(), "Price"), 2.5);
@@ -153,10 +173,10 @@ TEST_F(SQLDBTest, FieldsReportAdoTypesAndDefaults) {
     EXPECT_EQ(FieldLng(nullptr, "Qty", 9), 9);
 }
 
-TEST_F(SQLDBTest, UpdateRecordSqlWritesTheDocumentedStatement) {
+TEST_P(SQLDBTest, UpdateRecordSqlWritesTheDocumentedStatement) {
     ASSERT_TRUE(db_.UpdateRecordSQL("T", {Variant("Flag"), Variant(true)},
                                     {Variant("ID"), Variant(2)}, false));
-    EXPECT_EQ(RawValue(path_, "SELECT Flag FROM T WHERE ID = 2"), "1");
+    EXPECT_EQ(Raw("SELECT Flag FROM T WHERE ID = 2"), "1");
     // The exact text shows in the error of a missing table.
     EXPECT_FALSE(db_.UpdateRecordSQL("T2", {Variant("A"), Variant(true)},
                                      {Variant("ID"), Variant(5)}, false));
@@ -168,24 +188,26 @@ TEST_F(SQLDBTest, UpdateRecordSqlWritesTheDocumentedStatement) {
                                      Variant(), Variant("Rate"), Variant(0.25)},
                                     {Variant("ID"), Variant(1), Variant("Code"), Variant("A1")},
                                     true));
-    EXPECT_EQ(RawValue(path_,
-                       "SELECT Name || '|' || DT || '|' || Rate || '|' || ifnull(Qty, 'null') FROM "
-                       "T WHERE ID = 1"),
+    EXPECT_EQ(Raw("SELECT Name || '|' || DT || '|' || Rate || '|' || COALESCE(CAST(Qty AS TEXT), "
+                  "'null') FROM "
+                  "T WHERE ID = 1"),
               "O'Neil|2024-05-06 07:08:09|0.25|null");
 }
 
-TEST_F(SQLDBTest, BinaryValuesInBuiltStatementsStayIntact) {
+TEST_P(SQLDBTest, BinaryValuesInBuiltStatementsStayIntact) {
     ASSERT_TRUE(db_.UpdateRecordSQL("T", {Variant("Img"), Variant(Bytes{1, 2, 0, 39, 255})},
                                     {Variant("ID"), Variant(1)}, true));
-    EXPECT_EQ(RawValue(path_, "SELECT hex(Img) FROM T WHERE ID = 1"), "01020027FF");
+    EXPECT_EQ(Raw(Pg() ? "SELECT upper(encode(Img, 'hex')) FROM T WHERE ID = 1"
+                       : "SELECT hex(Img) FROM T WHERE ID = 1"),
+              "01020027FF");
 }
 
-TEST_F(SQLDBTest, InsertRecordSqlReturnsTheNewId) {
+TEST_P(SQLDBTest, InsertRecordSqlReturnsTheNewId) {
     int32_t id = -1;
     ASSERT_TRUE(db_.InsertRecordSQL(
         "T", {Variant("Name"), Variant("new"), Variant("D"), Variant("2024-3-9")}, true, id));
     EXPECT_EQ(id, 4);
-    EXPECT_EQ(RawValue(path_, "SELECT D FROM T WHERE ID = 4"), "2024-03-09");
+    EXPECT_EQ(Raw("SELECT D FROM T WHERE ID = 4"), "2024-03-09");
     EXPECT_FALSE(db_.InsertRecordSQL("Nope", {Variant("A"), Variant(1), Variant("B"), Variant("x")},
                                      true, id));
     EXPECT_EQ(db_.ErrDescription().substr(db_.ErrDescription().rfind("(INSERT")),
@@ -213,7 +235,7 @@ void RegisterEcho() {
     });
 }
 
-TEST_F(SQLDBTest, StoredProcedureCalls) {
+TEST_P(SQLDBTest, StoredProcedureCalls) {
     RegisterEcho();
     std::vector<ParamList> params = {SQLDB::mp("@A", 3, 4, Variant(5)),
                                      SQLDB::mp("@B", 202, 10, Variant("")),
@@ -230,7 +252,7 @@ TEST_F(SQLDBTest, StoredProcedureCalls) {
     EXPECT_EQ(outs[0].Name, "@Out");
     EXPECT_EQ(outs[0].Value.ToInt64(), 6);
     EXPECT_TRUE(db_.RunSPNoReturn("sp_Test_Echo", params));
-    EXPECT_EQ(RawValue(path_, "SELECT COUNT(*) FROM S WHERE Val = 'p'"), "4");
+    EXPECT_EQ(Raw("SELECT COUNT(*) FROM S WHERE Val = 'p'"), "4");
 
     params.push_back(ParamList{Variant("@Short"), Variant(3)});
     EXPECT_EQ(db_.RunSPReturnRS("sp_Test_Echo", params), nullptr);
@@ -246,17 +268,20 @@ TEST_F(SQLDBTest, StoredProcedureCalls) {
               std::string::npos);
 }
 
-TEST_F(SQLDBTest, ExecInsideBatches) {
+TEST_P(SQLDBTest, ExecInsideBatches) {
     RegisterEcho();
     std::string out =
         Run("DECLARE @o INT, @r INT EXEC @r = sp_Test_Echo 5, @Out = @o OUTPUT "
             "SELECT @o AS O, @r AS R, @@ROWCOUNT AS RC, @@IDENTITY AS I");
-    EXPECT_EQ(out, "Name\tValue\tIsNull\n\t5\t0\n@Out\tNULL\t1\n\nO\tR\tRC\tI\n6\t42\t1\t4\n");
+    // On PostgreSQL a row a procedure inserts does not reach @@IDENTITY yet.
+    EXPECT_EQ(out,
+              std::string("Name\tValue\tIsNull\n\t5\t0\n@Out\tNULL\t1\n\nO\tR\tRC\tI\n6\t42\t1\t") +
+                  (Pg() ? "NULL" : "4") + "\n");
     EXPECT_EQ(Run("Exec sp_Test_Echo 1, N'x', Null, -2.5, bare"),
               "Name\tValue\tIsNull\n\t1\t0\n\tx\t0\n\tNULL\t1\n\t-2.5\t0\n\tbare\t0\n");
 }
 
-TEST_F(SQLDBTest, TableFunctionsInFromClauses) {
+TEST_P(SQLDBTest, TableFunctionsInFromClauses) {
     RegisterDBTableFunction(
         "fn_Numbers",
         DBTableFunction{
@@ -272,25 +297,25 @@ TEST_F(SQLDBTest, TableFunctionsInFromClauses) {
     EXPECT_EQ(Run("DECLARE @k INT SET @k = 2 SELECT Name FROM T WHERE ID IN (SELECT N FROM "
                   "fn_Numbers(@k, '')) ORDER BY ID"),
               "Name\nAlpha\nbeta\n");
-    EXPECT_NE(Run("SELECT * FROM fn_Nothing(1)").find("Invalid object name 'fn_Nothing'"),
+    EXPECT_NE(Run("SELECT * FROM fn_Nothing(1)")
+                  .find(Pg() ? "fn_nothing" : "Invalid object name 'fn_Nothing'"),
               std::string::npos);
 }
 
-TEST_F(SQLDBTest, UpdatableRecordsetsWriteRowsBack) {
+TEST_P(SQLDBTest, UpdatableRecordsetsWriteRowsBack) {
     auto rs = db_.OpenTable("T");
     ASSERT_NE(rs, nullptr) << db_.ErrDescription();
     EXPECT_FALSE(db_.Connected());
     rs->MoveNext();  // beta
     ASSERT_TRUE(db_.UpdateRecord(*rs, {"Name", "DT"}, {Variant("Beta2"), Variant("2024-3-7 9:30")}))
         << db_.ErrDescription();
-    EXPECT_EQ(RawValue(path_, "SELECT Name || '|' || DT FROM T WHERE ID = 2"),
-              "Beta2|2024-03-07 09:30:00");
+    EXPECT_EQ(Raw("SELECT Name || '|' || DT FROM T WHERE ID = 2"), "Beta2|2024-03-07 09:30:00");
     ASSERT_TRUE(db_.InsertRecordRS(*rs, {"Name", "Qty"}, {Variant("fresh"), Variant(3)}))
         << db_.ErrDescription();
     EXPECT_EQ(FieldLng(rs.get(), "ID"), 4);  // the identity comes back into the row
     ASSERT_TRUE(
         db_.UpdateRecord(*rs, {"Qty"}, {Variant(4)}));  // the new row is known by its id now
-    EXPECT_EQ(RawValue(path_, "SELECT Qty FROM T WHERE Name = 'fresh'"), "4");
+    EXPECT_EQ(Raw("SELECT Qty FROM T WHERE Name = 'fresh'"), "4");
     EXPECT_FALSE(db_.UpdateRecord(*rs, {"Nope"}, {Variant(1)}));
     EXPECT_EQ(db_.ErrNumber(), 3265);
 
@@ -298,32 +323,31 @@ TEST_F(SQLDBTest, UpdatableRecordsetsWriteRowsBack) {
     ASSERT_NE(q, nullptr);
     EXPECT_EQ(q->FieldCount(), 2);  // the row id stays hidden
     ASSERT_TRUE(db_.UpdateRecord(*q, {"Code"}, {Variant("Z9")}));
-    EXPECT_EQ(RawValue(path_, "SELECT Code FROM T WHERE ID = 1"), "Z9");
+    EXPECT_EQ(Raw("SELECT Code FROM T WHERE ID = 1"), "Z9");
     auto ro = db_.RunSQLReturnRS("SELECT ID, Code FROM T WHERE ID = 1");
     EXPECT_FALSE(db_.UpdateRecord(*ro, {"Code"}, {Variant("no")}));
 }
 
-TEST_F(SQLDBTest, TranslationsFollowSchemaChanges) {
+TEST_P(SQLDBTest, TranslationsFollowSchemaChanges) {
     db_.SetKeepConnection(true);
     ASSERT_TRUE(db_.RunSQLNoReturn(
         "CREATE TABLE X (ID INTEGER PRIMARY KEY AUTOINCREMENT, V NVARCHAR(20))"));
     const char* insert = "INSERT INTO X (V) VALUES ('2024-3-1')";
     ASSERT_TRUE(db_.RunSQLNoReturn(insert));
-    EXPECT_EQ(RawValue(path_, "SELECT V FROM X WHERE ID = 1"), "2024-3-1");
+    EXPECT_EQ(Raw("SELECT V FROM X WHERE ID = 1"), "2024-3-1");
     // Changed through this connection: the kept translation must not be reused.
     ASSERT_TRUE(db_.RunSQLNoReturn(
         "DROP TABLE X CREATE TABLE X (ID INTEGER PRIMARY KEY AUTOINCREMENT, V DATE)"));
     ASSERT_TRUE(db_.RunSQLNoReturn(insert));
-    EXPECT_EQ(RawValue(path_, "SELECT V FROM X WHERE ID = 1"), "2024-03-01");
+    EXPECT_EQ(Raw("SELECT V FROM X WHERE ID = 1"), "2024-03-01");
     // Changed by another process: seen at the next connect.
     db_.Disconnect();
-    ExecRaw(path_,
-            "DROP TABLE X; CREATE TABLE X (ID INTEGER PRIMARY KEY AUTOINCREMENT, V NVARCHAR(20));");
+    Exec("DROP TABLE X; CREATE TABLE X (ID INTEGER PRIMARY KEY AUTOINCREMENT, V NVARCHAR(20));");
     ASSERT_TRUE(db_.RunSQLNoReturn(insert));
-    EXPECT_EQ(RawValue(path_, "SELECT V FROM X WHERE ID = 1"), "2024-3-1");
+    EXPECT_EQ(Raw("SELECT V FROM X WHERE ID = 1"), "2024-3-1");
 }
 
-TEST_F(SQLDBTest, TwoWorkstationsShareTheFile) {
+TEST_P(SQLDBFileTest, TwoWorkstationsShareTheFile) {
     SQLDB writer, other;
     writer.SetConnectionString(db_.ConnectionString());
     other.SetConnectionString(db_.ConnectionString());
@@ -338,16 +362,17 @@ TEST_F(SQLDBTest, TwoWorkstationsShareTheFile) {
     ASSERT_TRUE(writer.RunSQLNoReturn("COMMIT"));
     EXPECT_TRUE(other.RunSQLNoReturn("UPDATE T SET Qty = 1 WHERE ID = 2"))
         << other.ErrDescription();
-    EXPECT_EQ(RawValue(path_, "SELECT Qty FROM T WHERE ID = 1"), "99");
+    EXPECT_EQ(Raw("SELECT Qty FROM T WHERE ID = 1"), "99");
 }
 
-TEST_F(SQLDBTest, BlobsToAndFromFiles) {
+TEST_P(SQLDBTest, BlobsToAndFromFiles) {
     std::string src = dir_.File("in.bin"), dst = dir_.File("out.bin");
     std::string content(200000, '\0');
     for (std::size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<char>(i * 7);
     WriteTextFile(src, content);
     auto rs = db_.OpenTable("T");
+    ASSERT_NE(rs, nullptr) << db_.ErrDescription();
     ASSERT_TRUE(FileToBlob(src, *rs, "Img"));
     std::string err;
     ASSERT_TRUE(rs->Update(err)) << err;
@@ -359,7 +384,7 @@ TEST_F(SQLDBTest, BlobsToAndFromFiles) {
     EXPECT_FALSE(FileToBlob(dir_.File("missing.bin"), *rs, "Img"));
 }
 
-TEST_F(SQLDBTest, CommandTimeoutInterruptsALongStatement) {
+TEST_P(SQLDBTest, CommandTimeoutInterruptsALongStatement) {
     RegisterDBProcedure(
         "sp_Test_Forever", [](ProcedureContext& ctx, const std::vector<ProcedureArg>&,
                               ProcedureResult&, std::string&) {
@@ -373,5 +398,9 @@ TEST_F(SQLDBTest, CommandTimeoutInterruptsALongStatement) {
     EXPECT_EQ(db_.ErrNumber(), static_cast<int32_t>(0x80040E31u));
     EXPECT_TRUE(db_.RunSQLNoReturn("UPDATE T SET Qty = 0"));
 }
+
+CT_INSTANTIATE_FOR_ENGINES(SQLDBTest);
+INSTANTIATE_TEST_SUITE_P(Engines, SQLDBFileTest, ::testing::Values(TestEngine::SQLite),
+                         EngineNamer());
 
 }  // namespace

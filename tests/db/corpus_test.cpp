@@ -1,17 +1,22 @@
 // The workstation's own statements, with their values filled in as the code
-// fills them, run through SQLDB against a demo installation: the proof that
-// the T-SQL engine and the schema fit together. Grow it with every statement
-// the program gains.
+// fills them, run through SQLDB against a demo installation on each engine:
+// the proof that the T-SQL engine and the schema fit together. Grow it with
+// every statement the program gains.
 #include <gtest/gtest.h>
 
+#include <iostream>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/admininitpg.h"
 #include "registry/crypto.h"
 #include "sql/sqldb.h"
 #include "sql/sqlite/sqlitefile.h"
 #include "support/process_run.h"
+#include "support/sqlengines.h"
 #include "support/testdb.h"
 
 namespace {
@@ -34,26 +39,116 @@ struct Change {
     std::string expect;
 };
 
-class CorpusTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        demo_ = BuildDemoInstallation();
-        // The connection string start-up builds from KIV4Connstr.ini.
-        Connect(db1_, demo_->defaultDb);
-        Connect(db2_, demo_->server2Db);
-        ASSERT_TRUE(raw_.Open(demo_->defaultDb));
-        today_ = DateTime::Now().DateText();
-        D_ = "N'" + today_ + "'";
+// The default database read past SQLDB, in the engine's own SQL; "?" takes
+// the next parameter.
+class RawDb {
+  public:
+    bool OpenFile(const std::string& path) { return file_.Open(path); }
+    void UsePg(const std::string& db) { pgDb_ = db; }
+    std::string Scalar(const std::string& sql, const std::vector<std::string>& params = {}) {
+        if (pgDb_.empty()) {
+            std::vector<Variant> values(params.begin(), params.end());
+            return file_.Scalar(sql, values).ToText();
+        }
+        std::string text;
+        std::size_t next = 0;
+        for (char c : sql)
+            text += c == '?' && next < params.size() ? SQLDB::EscapeValue(params[next++])
+                                                     : std::string(1, c);
+        std::string v = PgScalar(pgDb_, text);
+        return v == "NULL" || v == "<no row>" ? "" : v;
+    }
+    void Execute(const std::string& sql) {
+        if (pgDb_.empty())
+            file_.Execute(sql);
+        else
+            EXPECT_EQ(PgExec(pgDb_, sql), "");
     }
 
-    static void Connect(SQLDB& db, const std::string& path) {
-        db.SetConnectionString("Provider=SQLite;Data Source=" + path +
-                               ";Integrated Security=SSPI;Application Name=KIV");
+  private:
+    SQLiteFile file_;
+    std::string pgDb_;
+};
+
+// The demo installation moved into PostgreSQL by culinarotable-admin init
+// --engine postgresql, made once per build and day as template databases
+// (BASE1, BASE2); each test works on copies of its own.
+std::string PgDemoTemplate(std::string& error) {
+    const std::string base =
+        "ct_demo_" + BuildStamp() + "_" + DateTime::Now().DateText().substr(0, 4) +
+        DateTime::Now().DateText().substr(5, 2) + DateTime::Now().DateText().substr(8, 2) + "_";
+    error = PgOnce(
+        base,
+        [&] {
+            return PgScalar("postgres",
+                            "SELECT 1 FROM pg_database WHERE datname = '" + base + "2'") == "1";
+        },
+        [&] {
+            TempDir dir;
+            InitOptions options;
+            options.root = dir.Path() + "/install";
+            options.demo = true;
+            options.force = true;
+            PgInitOptions pg;
+            pg.server = PgServer();
+            pg.database = base;
+            std::ostringstream out, err;
+            return InitPostgresInstallation(options, pg, out, err) ? std::string() : err.str();
+        });
+    return base;
+}
+
+class CorpusTest : public ::testing::TestWithParam<TestEngine> {
+  protected:
+    void SetUp() override {
+        today_ = DateTime::Now().DateText();
+        D_ = "N'" + today_ + "'";
+        if (GetParam() == TestEngine::PostgreSQL) {
+            CT_SKIP_WITHOUT_PG();
+            std::string error;
+            const std::string from = PgDemoTemplate(error);
+            ASSERT_EQ(error, "");
+            pgBase_ = PgUniqueName("ct_corpus") + "_";
+            for (const char* n : {"1", "2"}) {
+                ASSERT_EQ(PgCopyDatabase(from + n, pgBase_ + n), "");
+                // The server list names the databases of this copy.
+                ASSERT_EQ(
+                    PgExec(pgBase_ + n, "UPDATE tbl_dbserver SET connstr = replace(connstr, '" +
+                                            from + "', '" + pgBase_ + "')"),
+                    "");
+            }
+            defaultConn_ = PgConnectionString(pgBase_ + "1");
+            Connect(db1_, defaultConn_);
+            Connect(db2_, PgConnectionString(pgBase_ + "2"));
+            raw_.UsePg(pgBase_ + "1");
+            defaultServer_ = PgServer();
+            return;
+        }
+        demo_ = BuildDemoInstallation();
+        // The connection string start-up builds from KIV4Connstr.ini.
+        defaultConn_ = "Provider=SQLite;Data Source=" + demo_->defaultDb;
+        Connect(db1_, defaultConn_ + ";Integrated Security=SSPI");
+        Connect(db2_,
+                "Provider=SQLite;Data Source=" + demo_->server2Db + ";Integrated Security=SSPI");
+        ASSERT_TRUE(raw_.OpenFile(demo_->defaultDb));
+        defaultServer_ = demo_->defaultDb;
+    }
+    void TearDown() override {
+        db1_.Disconnect();
+        db2_.Disconnect();
+        if (pgBase_.empty()) return;
+        PgDropDatabase(pgBase_ + "1");
+        PgDropDatabase(pgBase_ + "2");
+    }
+
+    static void Connect(SQLDB& db, const std::string& conn) {
+        db.SetConnectionString(conn + ";Application Name=KIV");
         db.SetKeepConnection(true);
     }
 
     void CheckReads(SQLDB& db, const std::vector<Read>& reads) {
         for (const auto& r : reads) {
+            if (KnownPgGap(r.what)) continue;
             auto rs = db.RunSQLReturnRS(r.sql);
             ASSERT_NE(rs, nullptr) << r.what << ": " << db.ErrDescription();
             if (r.rows >= 0) {
@@ -69,10 +164,29 @@ class CorpusTest : public ::testing::Test {
     }
     void CheckChanges(SQLDB& db, const std::vector<Change>& changes) {
         for (const auto& c : changes) {
+            if (KnownPgGap(c.what)) continue;
             auto rs = db.RunSQLReturnRS(c.sql);
             ASSERT_NE(rs, nullptr) << c.what << ": " << db.ErrDescription();
-            EXPECT_EQ(Value(db, c.verify), c.expect) << c.what;
+            // BIT is a smallint on PostgreSQL: it reads as 1/0.
+            std::string expect = c.expect;
+            if (GetParam() == TestEngine::PostgreSQL && (expect == "True" || expect == "False"))
+                expect = expect == "True" ? "1" : "0";
+            EXPECT_EQ(Value(db, c.verify), expect) << c.what;
         }
+    }
+    // Statements PostgreSQL does not answer as SQL Server yet (db/tsql.md, "On
+    // PostgreSQL"): left out there, and named on the output.
+    bool KnownPgGap(const std::string& what) const {
+        static const std::map<std::string, std::string> kGaps = {
+            {"capacity colours", "SQL_VARIANT values sort as text"},
+            {"check-in binds its table", "a time of day written to a DATETIME column"},
+            {"guest import", "an empty text written to a DATETIME column"},
+        };
+        auto it = kGaps.find(what);
+        if (GetParam() != TestEngine::PostgreSQL || it == kGaps.end()) return false;
+        std::cout << "[ KNOWN    ] on PostgreSQL: " << what << " (" << it->second << ")"
+                  << std::endl;
+        return true;
     }
     // The first value of the last result set of a batch.
     std::string Value(SQLDB& db, const std::string& sql) {
@@ -83,16 +197,19 @@ class CorpusTest : public ::testing::Test {
         if (last->Eof() || last->FieldCount() == 0) return "<no row>";
         return last->Field(0)->ToText();
     }
-    std::string Raw(const std::string& sql) { return raw_.Scalar(sql).ToText(); }
+    std::string Raw(const std::string& sql) { return raw_.Scalar(sql); }
     static std::string Str(const std::string& s) { return SQLStr(s); }
 
-    std::unique_ptr<DemoInstallation> demo_;
+    std::unique_ptr<DemoInstallation> demo_;  // SQLite
+    std::string pgBase_;                      // PostgreSQL: the databases are this + 1, 2
+    std::string defaultConn_;                 // the default database, plain password
+    std::string defaultServer_;               // its address as tbl_DBServer lists it
     SQLDB db1_, db2_;
-    SQLiteFile raw_;  // default database, for picking rows
+    RawDb raw_;  // default database, for picking rows
     std::string today_, D_;
 };
 
-TEST_F(CorpusTest, StartUpParametersServersAndWorkstations) {
+TEST_P(CorpusTest, StartUpParametersServersAndWorkstations) {
     auto rs = db1_.RunSQLReturnRS(
         "Select * from tbl_Parameter Where RowStatus='A' \r\n"
         "Select convert(VarChar(19),  GetDate() , 121) as ServerTime");
@@ -116,7 +233,7 @@ TEST_F(CorpusTest, StartUpParametersServersAndWorkstations) {
              -1, "Module", "BE"},
             {"update package", "Select UpdateFile From tbl_UpdateFile", 0},
             {"database servers", "SELECT DB.* FROM tbl_DBServer AS DB WHERE   DB.RowStatus = N'A'",
-             2, "IPAddress", demo_->defaultDb},
+             2, "IPAddress", defaultServer_},
             {"this workstation by name or address",
              "SELECT * FROM tbl_Client  WHERE RowStatus =N'A' AND ClientType='W'  AND ( IPAddress ="
              " N'WS2' OR IPAddress = N'127.0.0.1' )",
@@ -146,16 +263,17 @@ TEST_F(CorpusTest, StartUpParametersServersAndWorkstations) {
          SQLDB::mp("@OutletID", adInteger, 4, Variant()), SQLDB::mp("@ClientID", adInteger, 4, 1),
          SQLDB::mp("@ReserveNo", adLongVarWChar, static_cast<int32_t>(remark.size() + 1), remark)}))
         << db1_.ErrDescription();
-    EXPECT_EQ(Raw("SELECT Remark || '|' || Action || '|' || IFNULL(OutletID, 'NULL') FROM"
-                  " tbl_UserLog"),
-              "User quits program|GENERAL|NULL");
+    EXPECT_EQ(
+        Raw("SELECT Remark || '|' || Action || '|' || COALESCE(CAST(OutletID AS TEXT), 'NULL') FROM"
+            " tbl_UserLog"),
+        "User quits program|GENERAL|NULL");
     // A remark that looks like a date is stored as written.
     CheckChanges(db1_, {{"user-action row by EXEC",
                          "EXEC sp_CT_WriteUserLog 1, 3, 'CLNT', 'OTHER', 1, 1, N'2024-01-01'",
                          "SELECT Remark FROM tbl_UserLog WHERE Action = 'OTHER'", "2024-01-01"}});
 }
 
-TEST_F(CorpusTest, SignInAndPasswords) {
+TEST_P(CorpusTest, SignInAndPasswords) {
     const std::string hash = HashPassword("reception123");
     const std::string newHash = HashPassword("Recept#2025");
     const std::string login =
@@ -289,7 +407,7 @@ TEST_F(CorpusTest, SignInAndPasswords) {
           "SELECT LogoutMethod FROM tbl_LogInOut WHERE LogID = " + std::to_string(logID), "N"}});
 }
 
-TEST_F(CorpusTest, OutletsFloorPlansAndColours) {
+TEST_P(CorpusTest, OutletsFloorPlansAndColours) {
     const std::string ymd = DateTime::Now().Format("yyyy-m-d");
     CheckReads(
         db1_,
@@ -412,9 +530,9 @@ struct Tonight {
     std::string freeTable, freeStatus;                  // a table nobody has tonight
 };
 
-Tonight PickRows(SQLiteFile& db, const std::string& today) {
+Tonight PickRows(RawDb& db, const std::string& today) {
     Tonight t;
-    auto one = [&](const std::string& sql) { return db.Scalar(sql, {today}).ToText(); };
+    auto one = [&](const std::string& sql) { return db.Scalar(sql, {today}); };
     const std::string booked =
         "SELECT R.ReserveID FROM tbl_Reservation R JOIN tbl_TableReserve TR ON TR.ReserveID ="
         " R.ReserveID AND TR.RowStatus = 'A' WHERE R.OutletID = 1 AND R.MPOutletID = 13 AND"
@@ -454,14 +572,13 @@ Tonight PickRows(SQLiteFile& db, const std::string& today) {
         " TR.RowStatus = 'A') AND T.TableNo NOT IN (SELECT TableNo FROM tbl_TableStatus WHERE"
         " ReserveID > 0) AND T.TableNo NOT LIKE 'A5' ORDER BY T.FPTableID LIMIT 1");
     t.freeStatus = db.Scalar(
-                         "SELECT TableStatusID FROM tbl_TableStatus WHERE OutletID = 1 AND"
-                         " TableNo = ?",
-                         {t.freeTable})
-                       .ToText();
+        "SELECT TableStatusID FROM tbl_TableStatus WHERE OutletID = 1 AND"
+        " TableNo = ?",
+        {t.freeTable});
     return t;
 }
 
-TEST_F(CorpusTest, ReservationAndTableOperations) {
+TEST_P(CorpusTest, ReservationAndTableOperations) {
     const Tonight t = PickRows(raw_, today_);
     ASSERT_FALSE(t.pending.empty() || t.seated.empty() || t.settled.empty() ||
                  t.freeTable.empty() || t.freeStatus.empty());
@@ -592,6 +709,7 @@ TEST_F(CorpusTest, ReservationAndTableOperations) {
     const std::string plain = Value(db1_, insert + ") Values ( GetDate(),'A',4,0,2,2," + t.pending +
                                               ",N'" + t.freeTable + "',1) SELECT @@IDENTITY AS ID");
     EXPECT_GT(std::stol(plain), std::stol(t.pendingBinding));
+    if (KnownPgGap("check-in binds its table")) return;
     const std::string kept = Value(
         db1_, insert +
                   ", POSTableNo,CheckNo,CheckOpenTime,CheckPrintTime,CheckCloseTime,"
@@ -607,7 +725,7 @@ TEST_F(CorpusTest, ReservationAndTableOperations) {
               "19:05 HG10001");
 }
 
-TEST_F(CorpusTest, HoldingTables) {
+TEST_P(CorpusTest, HoldingTables) {
     const Tonight t = PickRows(raw_, today_);
     auto hold = [&](int client) {
         return db1_.RunSPReturnInteger(
@@ -660,7 +778,7 @@ TEST_F(CorpusTest, HoldingTables) {
               0);
 }
 
-TEST_F(CorpusTest, CheckInAndNewReservation) {
+TEST_P(CorpusTest, CheckInAndNewReservation) {
     const Tonight t = PickRows(raw_, today_);
     const std::string member =
         Raw("SELECT ReserveID FROM tbl_Reservation WHERE GuestID > 1 AND"
@@ -748,7 +866,8 @@ TEST_F(CorpusTest, CheckInAndNewReservation) {
              " R.ReserveDate = " +
                  D_,
              1, "BookedCount",
-             Raw("SELECT IFNULL(SUM(ReserveCover), 0) FROM tbl_Reservation WHERE ReserveMode = 'I' "
+             Raw("SELECT COALESCE(SUM(ReserveCover), 0) FROM tbl_Reservation WHERE ReserveMode = "
+                 "'I' "
                  "AND"
                  " RowStatus = 'A' AND OutletID = 1 AND MPOutletID = 13 AND ReserveDate = '" +
                  today_ + "'")},
@@ -826,7 +945,7 @@ TEST_F(CorpusTest, CheckInAndNewReservation) {
               "19:30");
 }
 
-TEST_F(CorpusTest, AvailabilityStatistics) {
+TEST_P(CorpusTest, AvailabilityStatistics) {
     const std::string booked =
         Raw("SELECT COUNT(DISTINCT TR.TableNo) FROM tbl_Reservation R JOIN tbl_TableReserve TR ON"
             " R.ReserveID = TR.ReserveID WHERE R.RowStatus IN ('A', 'C') AND TR.RowStatus = 'A' AND"
@@ -919,7 +1038,7 @@ TEST_F(CorpusTest, AvailabilityStatistics) {
         });
 }
 
-TEST_F(CorpusTest, ProfilesListsAndGuests) {
+TEST_P(CorpusTest, ProfilesListsAndGuests) {
     const Tonight t = PickRows(raw_, today_);
     const std::string criteria = " R.ReserveDate >= '" + today_ + "' AND R.ReserveDate <= '" +
                                  today_ +
@@ -1058,7 +1177,7 @@ TEST_F(CorpusTest, ProfilesListsAndGuests) {
 
 // Importing guests stages the file in tempdb tables, updates the guests that
 // exist and inserts the others.
-TEST_F(CorpusTest, GuestImport) {
+TEST_P(CorpusTest, GuestImport) {
     const std::string s = "imp1";
     CheckReads(db1_,
                {{"collation", "Select DATABASEPROPERTYEX('KIVDB1', 'Collation') As Collation", 1}});
@@ -1066,6 +1185,7 @@ TEST_F(CorpusTest, GuestImport) {
                                         "Select DATABASEPROPERTYEX('KIVDB1', 'Collation') As"
                                         " Collation");
     const std::string c = " Collate " + collation;
+    if (KnownPgGap("guest import")) return;
     const std::vector<std::string> batch = {
         "CREATE TABLE tempdb..tbl_Guest_" + s + " (DYAccountNo NVARCHAR (50)" + c +
             ",DYHolderNo NVARCHAR (20)" + c + ",DYLastName NVARCHAR (100)" + c +
@@ -1145,7 +1265,7 @@ TEST_F(CorpusTest, GuestImport) {
     EXPECT_EQ(Raw("SELECT COUNT(*) FROM tbl_Guest WHERE DYLastName = 'Placeholder'"), "0");
 }
 
-TEST_F(CorpusTest, MessagesAndInstantMessages) {
+TEST_P(CorpusTest, MessagesAndInstantMessages) {
     const std::string d3 = DateTime::Now().AddDays(3).DateText();
     auto subTemplate = [](const std::string& text) {
         return " DECLARE @TemplateID INT  SELECT TOP 1 @TemplateID=TemplateID FROM tbl_Template"
@@ -1266,20 +1386,22 @@ TEST_F(CorpusTest, MessagesAndInstantMessages) {
 }
 
 // The installation tool answers the procedures on the demo database.
-TEST_F(CorpusTest, AdminSqlAnswersTheProcedures) {
+TEST_P(CorpusTest, AdminSqlAnswersTheProcedures) {
     const std::string admin = ProgramPath("culinarotable-admin");
     const Tonight t = PickRows(raw_, today_);
     auto plans = RunProgram(
-        admin, {"sql", "--db", demo_->defaultDb, "EXEC sp_CT_GetFPByDate '" + today_ + "', 12, 1"});
+        admin, {"sql", "--conn", defaultConn_, "EXEC sp_CT_GetFPByDate '" + today_ + "', 12, 1"});
     ASSERT_EQ(plans.exitCode, 0) << plans.output;
     EXPECT_NE(plans.output.find("MAIN"), std::string::npos) << plans.output;
     EXPECT_NE(plans.output.find("TERR"), std::string::npos) << plans.output;
     const std::string hold =
         "EXEC sp_CT_HoldTable 1, 1, '" + today_ + "', 13, N'" + t.freeTable + "', 3, 1, NULL";
-    auto first = RunProgram(admin, {"sql", "--db", demo_->defaultDb, hold});
-    auto second = RunProgram(admin, {"sql", "--db", demo_->defaultDb, hold});
+    auto first = RunProgram(admin, {"sql", "--conn", defaultConn_, hold});
+    auto second = RunProgram(admin, {"sql", "--conn", defaultConn_, hold});
     EXPECT_EQ(first.output, "TempID\n1\n");
     EXPECT_EQ(second.output, "TempID\n0\n");  // the table is held already
 }
+
+CT_INSTANTIATE_FOR_ENGINES(CorpusTest);
 
 }  // namespace

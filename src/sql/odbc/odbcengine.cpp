@@ -60,6 +60,7 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
         citext_ = conn_.Run("SELECT 1 FROM pg_extension WHERE extname = 'citext'", {}, results,
                             ignored) &&
                   !results.empty() && results[0].Rows && results[0].Rows->RecordCount() == 1;
+        conn_.Run(kPgSearchPathSql, {}, results, ignored);
     }
     return true;
 }
@@ -85,7 +86,7 @@ class OdbcPgClient : public PgClient {
     explicit OdbcPgClient(OdbcEngine& engine) : e_(engine) {}
 
     bool Run(const std::string& sql, const std::vector<Variant>& params, StatementOutcome& outcome,
-             DBError& err) override {
+             DBError& err, const SqlStatement*) override {
         std::vector<int> order;
         std::vector<OdbcResult> results;
         // The markers first: they give the order the values are bound in.

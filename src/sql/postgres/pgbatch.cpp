@@ -80,12 +80,16 @@ std::optional<Recordset::Row> FirstRow(PgClient& client, const std::string& sql,
                                        const std::vector<Variant>& params = {}) {
     StatementOutcome outcome;
     DBError ignored;
-    if (!client.Run(sql, params, outcome, ignored)) return std::nullopt;
+    if (!client.Run(sql, params, outcome, ignored, nullptr)) return std::nullopt;
     if (!outcome.Rows || outcome.Rows->RecordCount() == 0) return Recordset::Row();
     return outcome.Rows->Rows()[0];
 }
 
 }  // namespace
+
+const char* const kPgSearchPathSql =
+    "SELECT set_config('search_path', 'public, tsql, citext_ext, pg_catalog', false) "
+    "FROM pg_namespace WHERE nspname = 'tsql'";
 
 const std::string& PgSchemaSpelling(const std::string& name) {
     static const std::unordered_map<std::string, std::string> kNames = SchemaSpellings();
@@ -150,13 +154,40 @@ void PgIdentity::AfterInsert(PgClient& client, const std::string& table,
     Read(client);
 }
 
+std::string PgIdentity::InsertSql(PgClient& client, const std::string& sql,
+                                  const std::string& table,
+                                  const std::vector<std::string>& columns) {
+    const std::string head = "INSERT INTO ";
+    if (table.empty() || !columns.empty() || sql.rfind(head, 0) != 0 ||
+        Of(client, table).first.empty())
+        return sql;
+    std::size_t end = sql.find(' ', head.size());
+    if (end == std::string::npos || sql.compare(end, 8, " DEFAULT") == 0) return sql;
+    StatementOutcome outcome;
+    DBError ignored;
+    std::string list;
+    if (client.Run("SELECT attname FROM pg_attribute WHERE attrelid = "
+                   "to_regclass(quote_ident($1::text)) AND attnum > 0 AND NOT attisdropped "
+                   "AND attidentity = '' ORDER BY attnum",
+                   {Variant(table)}, outcome, ignored, nullptr) &&
+        outcome.Rows)
+        for (const auto& row : outcome.Rows->Rows())
+            list += (list.empty() ? "" : ", ") + Quote(row[0].ToText());
+    if (list.empty()) return sql;
+    return sql.substr(0, end) + " (" + list + ")" + sql.substr(end);
+}
+
 bool PgBatchExecutor::Run(const SqlStatement& st, const std::vector<BoundParam>& params,
                           StatementOutcome& outcome, DBError& err) {
     std::vector<Variant> values;
     values.reserve(params.size());
     for (const BoundParam& p : params)
         values.push_back(p.Value);
-    if (!client_.Run(st.Sql, values, outcome, err)) return false;
+    const std::string sql =
+        st.Kind == StatementKind::Insert
+            ? identity_.InsertSql(client_, st.Sql, st.TargetTable, st.TargetColumns)
+            : st.Sql;
+    if (!client_.Run(sql, values, outcome, err, &st)) return false;
     // Schema changes count no rows, whatever number a driver gives them
     // (ODBC's PostgreSQL driver says 0).
     if (st.Kind == StatementKind::Ddl) outcome.Changed = -1;
@@ -208,17 +239,17 @@ bool PgBatchExecutor::FillFunctionTable(const TableFunctionCall& call,
         marks += (i ? ", $" : "$") + std::to_string(i + 1);
     }
     StatementOutcome ignored;
-    if (!client_.Run("DROP TABLE IF EXISTS " + table, {}, ignored, err) ||
-        !client_.Run("CREATE TABLE " + table + " (" + list + ")", {}, ignored, err))
+    if (!client_.Run("DROP TABLE IF EXISTS " + table, {}, ignored, err, nullptr) ||
+        !client_.Run("CREATE TABLE " + table + " (" + list + ")", {}, ignored, err, nullptr))
         return false;
     std::string insert = "INSERT INTO " + table + " VALUES (" + marks + ")";
     for (const auto& r : rows)
-        if (!client_.Run(insert, r, ignored, err)) return false;
+        if (!client_.Run(insert, r, ignored, err, nullptr)) return false;
     return true;
 }
 
 void PgBatchExecutor::DropFunctionTable(const TableFunctionCall& call) {
     StatementOutcome ignored;
     DBError ignoredErr;
-    client_.Run("DROP TABLE IF EXISTS " + FunctionTable(call), {}, ignored, ignoredErr);
+    client_.Run("DROP TABLE IF EXISTS " + FunctionTable(call), {}, ignored, ignoredErr, nullptr);
 }

@@ -22,6 +22,12 @@
 // declared spelling, and the programs copy such rows into maps keyed by it.
 const std::string& PgSchemaSpelling(const std::string& name);
 
+// Puts the database setup's T-SQL operators and functions before the
+// built-in ones for this session, whichever client opened it: set on each
+// connection as well as on the database, since a database copied from a
+// template does not take the template's settings along.
+extern const char* const kPgSearchPathSql;
+
 // One PostgreSQL connection as the shared executor uses it.
 class PgClient {
   public:
@@ -29,8 +35,10 @@ class PgClient {
     // Runs one statement ($1, $2 ... markers, types given by casts in the
     // text) with `params`; rows or the count changed (-1 for none) in
     // `outcome`. A lost connection fails with 0x80004005.
+    // `statement` is the batch's statement this runs, nullptr for the
+    // executor's own queries.
     virtual bool Run(const std::string& sql, const std::vector<Variant>& params,
-                     StatementOutcome& outcome, DBError& err) = 0;
+                     StatementOutcome& outcome, DBError& err, const SqlStatement* statement) = 0;
     // BEGIN, COMMIT or ROLLBACK.
     virtual bool Transaction(const std::string& verb, DBError& err) = 0;
     virtual bool InTransaction() = 0;
@@ -53,6 +61,12 @@ class PgIdentity {
     // `columns` (lower case; empty when the statement named none).
     void AfterInsert(PgClient& client, const std::string& table,
                      const std::vector<std::string>& columns);
+
+    // An INSERT without a column list into a table with an identity column
+    // gets the list of the other columns: SQL Server's positional values
+    // skip the identity.
+    std::string InsertSql(PgClient& client, const std::string& sql, const std::string& table,
+                          const std::vector<std::string>& columns);
 
   private:
     // lastval(), inside a savepoint when a transaction is open: lastval()

@@ -5,12 +5,15 @@
 #include <cctype>
 #include <cstdlib>
 #include <exception>
+#include <unordered_map>
 
 #include "platform/textutil.h"
+#include "sql/embeddedfiles.h"
 #include "sql/postgres/pgbatch.h"
 #include "sql/postgres/pgprocedurecontext.h"
 #include "sql/postgres/pgtranslate.h"
 #include "sql/sqltypes.h"
+#include "sql/tsql/tsqllexer.h"
 #include "sql/tsql/tsqlrunner.h"
 
 namespace {
@@ -81,7 +84,8 @@ Variant ReadValue(const PGresult* res, int row, int col) {
         case kTimestamp:
         case kTimestampTz: {
             // Microseconds are cut to the milliseconds the programs keep.
-            std::string s = text;
+            // A time of day reads on SQL Server's base date, 1900-01-01.
+            std::string s = PQftype(res, col) == kTime ? std::string("1900-01-01 ") + text : text;
             std::size_t dot = s.find('.');
             if (dot != std::string::npos && s.size() > dot + 4) s.erase(dot + 4);
             std::size_t zone = s.find_first_of("+-", 11);
@@ -111,6 +115,12 @@ std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
         if (f.Name == "?column?") f.Name.clear();
         f.Name = PgSchemaSpelling(f.Name);
         f.Type = AdoTypeOfOid(PQftype(res, c));
+        // Dates and times print in their own storage form; MONEY (numeric(19,4)
+        // here) is a currency.
+        if (PQftype(res, c) == kDate) f.DeclaredType = "DATE";
+        if (PQftype(res, c) == kTime) f.DeclaredType = "TIME";
+        constexpr int kMoneyTypmod = ((19 << 16) | 4) + 4;  // (precision, scale) + VARHDRSZ
+        if (PQftype(res, c) == kNumeric && PQfmod(res, c) == kMoneyTypmod) f.Type = adCurrency;
     }
     std::vector<Recordset::Row> rows(static_cast<std::size_t>(PQntuples(res)));
     for (int r = 0; r < PQntuples(res); ++r) {
@@ -134,11 +144,192 @@ std::string TrimMessage(const char* text) {
     return Trim(text == nullptr ? std::string() : std::string(text));
 }
 
+// SQL Server's words for the run-time errors programs and people recognise:
+// overflow, division by zero, failed conversions. Others keep PostgreSQL's.
+std::string SqlServerMessage(const PGresult* res, const std::string& message) {
+    const char* field = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    const std::string state = field != nullptr ? field : "";
+    auto typeName = [](const std::string& pg) -> std::string {
+        if (pg == "integer") return "int";
+        if (pg.rfind("timestamp", 0) == 0 || pg == "date" || pg == "time") return "datetime";
+        return pg;
+    };
+    if (state == "22012") return "Divide by zero error encountered.";
+    if (state == "22003") {
+        const std::string forType = "out of range for type ";
+        std::size_t at = message.find(forType);
+        if (at != std::string::npos)
+            return "Arithmetic overflow error converting expression to data type " +
+                   typeName(message.substr(at + forType.size())) + ".";
+        const std::string suffix = " out of range";
+        if (message.size() > suffix.size() &&
+            message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return "Arithmetic overflow error converting expression to data type " +
+                   typeName(message.substr(0, message.size() - suffix.size())) + ".";
+        return "Arithmetic overflow error converting numeric to data type numeric.";
+    }
+    const std::string syntax = "invalid input syntax for type ";
+    if ((state == "22P02" || state == "22007" || state == "22008") &&
+        message.rfind(syntax, 0) == 0) {
+        std::size_t colon = message.find(": \"", syntax.size());
+        std::string type = typeName(message.substr(syntax.size(), colon - syntax.size()));
+        if (type == "datetime")
+            return "Conversion failed when converting date and/or time from character string.";
+        if (colon != std::string::npos) {
+            std::string value = message.substr(colon + 3);
+            if (!value.empty() && value.back() == '"') value.pop_back();
+            return "Conversion failed when converting the varchar value '" + value +
+                   "' to data type " + type + ".";
+        }
+    }
+    return message;
+}
+
+// statement_timeout (the command timeout) cancelled the statement.
+bool IsTimeout(const PGresult* res) {
+    const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+    return state != nullptr && std::string(state) == "57014";
+}
+
 }  // namespace
 
-const char* const kPgDatabaseSetupSql =
-    "CREATE EXTENSION IF NOT EXISTS citext; "
-    "CREATE OPERATOR + (LEFTARG = text, RIGHTARG = text, FUNCTION = textcat)";
+// Text compares as under SQL Server's case-insensitive collations: case and
+// trailing blanks do not count. citext gives the first; the operators of
+// schema tsql add the second for =, <>, <, <=, >, >= (so IN and BETWEEN
+// too), on text and citext alike. The database's search path puts them
+// before citext's and the built-in ones (public stays first, so tables are
+// made there). A text meets an integer as SQL Server converts it: the text
+// becomes a number, or the statement fails with SQL Server's conversion
+// message. "+" joins texts (NULL + x is NULL). GROUP BY, DISTINCT and
+// unique indexes keep citext's ordering, in which trailing blanks count.
+// Running it again changes nothing.
+const char* const kPgDatabaseSetupSql = R"sql(
+CREATE SCHEMA IF NOT EXISTS citext_ext;
+CREATE EXTENSION IF NOT EXISTS citext SCHEMA citext_ext;
+CREATE SCHEMA IF NOT EXISTS tsql;
+CREATE OR REPLACE FUNCTION tsql.cmp(text, text) RETURNS integer IMMUTABLE STRICT PARALLEL SAFE
+  LANGUAGE sql AS 'SELECT citext_ext.citext_cmp(rtrim($1)::citext_ext.citext, rtrim($2)::citext_ext.citext)';
+CREATE OR REPLACE FUNCTION tsql.int(text) RETURNS bigint IMMUTABLE STRICT PARALLEL SAFE
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  RETURN $1::bigint;
+EXCEPTION WHEN invalid_text_representation OR numeric_value_out_of_range THEN
+  RAISE EXCEPTION 'Conversion failed when converting the varchar value ''%'' to data type int.', $1;
+END $f$;
+DO $d$
+DECLARE
+  ops text[] := ARRAY['=', '<>', '<', '<=', '>', '>='];
+  names text[] := ARRAY['eq', 'ne', 'lt', 'le', 'gt', 'ge'];
+  negators text[] := ARRAY['<>', '=', '>=', '>', '<=', '<'];
+  commutators text[] := ARRAY['=', '<>', '>', '>=', '<', '<='];
+  ty text;
+  i int;
+BEGIN
+  IF EXISTS (SELECT 1 FROM pg_operator o JOIN pg_namespace n ON n.oid = o.oprnamespace
+             WHERE n.nspname = 'tsql') THEN
+    RETURN;
+  END IF;
+  FOREACH ty IN ARRAY ARRAY['text', 'citext_ext.citext'] LOOP
+    FOR i IN 1..6 LOOP
+      EXECUTE format('CREATE FUNCTION tsql.%s_%s(%s, %s) RETURNS boolean IMMUTABLE STRICT '
+                     'PARALLEL SAFE LANGUAGE sql AS %L', names[i], left(ty, 1), ty, ty,
+                     'SELECT tsql.cmp($1::text, $2::text) ' || ops[i] || ' 0');
+      EXECUTE format('CREATE OPERATOR tsql.%s (LEFTARG = %s, RIGHTARG = %s, FUNCTION = tsql.%s_%s, '
+                     'COMMUTATOR = OPERATOR(tsql.%s), NEGATOR = OPERATOR(tsql.%s))', ops[i], ty, ty,
+                     names[i], left(ty, 1), commutators[i], negators[i]);
+    END LOOP;
+  END LOOP;
+  -- A text meets an integer as a number.
+  FOR i IN 1..6 LOOP
+    EXECUTE format('CREATE FUNCTION tsql.%s_ci(citext_ext.citext, bigint) RETURNS boolean IMMUTABLE '
+                   'STRICT PARALLEL SAFE LANGUAGE sql AS %L', names[i],
+                   'SELECT tsql.int($1::text) ' || ops[i] || ' $2');
+    EXECUTE format('CREATE FUNCTION tsql.%s_ic(bigint, citext_ext.citext) RETURNS boolean IMMUTABLE '
+                   'STRICT PARALLEL SAFE LANGUAGE sql AS %L', names[i],
+                   'SELECT $1 ' || ops[i] || ' tsql.int($2::text)');
+    EXECUTE format('CREATE OPERATOR tsql.%s (LEFTARG = citext_ext.citext, RIGHTARG = bigint, '
+                   'FUNCTION = tsql.%s_ci)', ops[i], names[i]);
+    EXECUTE format('CREATE OPERATOR tsql.%s (LEFTARG = bigint, RIGHTARG = citext_ext.citext, '
+                   'FUNCTION = tsql.%s_ic)', ops[i], names[i]);
+  END LOOP;
+  CREATE FUNCTION tsql.add_ci(citext_ext.citext, bigint) RETURNS bigint IMMUTABLE STRICT
+    PARALLEL SAFE LANGUAGE sql AS 'SELECT tsql.int($1::text) + $2';
+  CREATE FUNCTION tsql.add_ic(bigint, citext_ext.citext) RETURNS bigint IMMUTABLE STRICT
+    PARALLEL SAFE LANGUAGE sql AS 'SELECT $1 + tsql.int($2::text)';
+  -- "+" joins texts (NULL + x is NULL).
+  CREATE FUNCTION tsql.cat(citext_ext.citext, citext_ext.citext) RETURNS text IMMUTABLE STRICT
+    PARALLEL SAFE LANGUAGE sql AS 'SELECT textcat($1::text, $2::text)';
+  CREATE OPERATOR tsql.+ (LEFTARG = text, RIGHTARG = text, FUNCTION = textcat);
+  CREATE OPERATOR tsql.+ (LEFTARG = citext_ext.citext, RIGHTARG = citext_ext.citext,
+                          FUNCTION = tsql.cat);
+  CREATE OPERATOR tsql.+ (LEFTARG = citext_ext.citext, RIGHTARG = bigint, FUNCTION = tsql.add_ci);
+  CREATE OPERATOR tsql.+ (LEFTARG = bigint, RIGHTARG = citext_ext.citext, FUNCTION = tsql.add_ic);
+END $d$;
+-- SQL Server's functions that have no PostgreSQL namesake, and LEFT and RIGHT
+-- refusing a negative length as SQL Server does.
+CREATE OR REPLACE FUNCTION tsql.left(text, integer) RETURNS text IMMUTABLE STRICT
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  IF $2 < 0 THEN RAISE EXCEPTION 'Invalid length parameter passed to the left function.'; END IF;
+  RETURN pg_catalog.left($1, $2);
+END $f$;
+CREATE OR REPLACE FUNCTION tsql.right(text, integer) RETURNS text IMMUTABLE STRICT
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  IF $2 < 0 THEN RAISE EXCEPTION 'Invalid length parameter passed to the right function.'; END IF;
+  RETURN pg_catalog.right($1, $2);
+END $f$;
+CREATE OR REPLACE FUNCTION tsql.round(numeric, integer, integer) RETURNS numeric IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CASE WHEN $3 = 0 THEN round($1, $2) ELSE trunc($1, $2) END';
+CREATE OR REPLACE FUNCTION tsql.year(timestamp) RETURNS integer IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(extract(year FROM $1) AS integer)';
+CREATE OR REPLACE FUNCTION tsql.month(timestamp) RETURNS integer IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(extract(month FROM $1) AS integer)';
+CREATE OR REPLACE FUNCTION tsql.day(timestamp) RETURNS integer IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(extract(day FROM $1) AS integer)';
+CREATE OR REPLACE FUNCTION tsql.isnumeric(text) RETURNS integer IMMUTABLE
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  PERFORM CAST($1 AS numeric);
+  RETURN CASE WHEN $1 IS NULL THEN 0 ELSE 1 END;
+EXCEPTION WHEN OTHERS THEN
+  RETURN 0;
+END $f$;
+CREATE OR REPLACE FUNCTION tsql.iif(boolean, text, text) RETURNS text IMMUTABLE
+  LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
+CREATE OR REPLACE FUNCTION tsql.iif(boolean, numeric, numeric) RETURNS numeric IMMUTABLE
+  LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
+CREATE OR REPLACE FUNCTION tsql.newid() RETURNS uuid VOLATILE
+  LANGUAGE sql AS 'SELECT gen_random_uuid()';
+CREATE OR REPLACE FUNCTION tsql.databasepropertyex(text, text) RETURNS text STABLE
+  LANGUAGE sql AS 'SELECT CASE WHEN lower($2) = ''collation'' THEN ''SQL_Latin1_General_CP1_CI_AS'' END';
+-- A text written to a date, time or number column converts as SQL Server
+-- converts it (the text of CONVERT(varchar, GetDate(), 121), the columns of
+-- a staging table). Only the owner of a type may add its casts: without that
+-- right such writes keep failing with PostgreSQL's type error.
+DO $d$
+DECLARE
+  source text;
+  target text;
+BEGIN
+  FOREACH source IN ARRAY ARRAY['text', 'citext_ext.citext'] LOOP
+    FOREACH target IN ARRAY ARRAY['timestamp', 'date', 'time', 'smallint', 'integer', 'bigint',
+                                  'numeric', 'float8'] LOOP
+      IF NOT EXISTS (SELECT 1 FROM pg_cast WHERE castsource = source::regtype
+                     AND casttarget = target::regtype) THEN
+        EXECUTE format('CREATE CAST (%s AS %s) WITH INOUT AS ASSIGNMENT', source, target);
+      END IF;
+    END LOOP;
+  END LOOP;
+EXCEPTION WHEN insufficient_privilege THEN
+  RAISE NOTICE 'text to date casts left out: %', SQLERRM;
+END $d$;
+DO $d$ BEGIN
+  EXECUTE format('ALTER DATABASE %I SET search_path = public, tsql, citext_ext, pg_catalog',
+                 current_database());
+END $d$;
+SET search_path = public, tsql, citext_ext, pg_catalog;
+)sql";
 
 PgEngine::~PgEngine() {
     Close();
@@ -200,6 +391,11 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
     }
     res = PQexec(conn_, "SELECT 1 FROM pg_extension WHERE extname = 'citext'");
     citext_ = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
+    PQclear(res);
+    // The setup's operators come before the built-in ones; set here as well
+    // as on the database, since a database copied from a template does not
+    // take the template's settings along.
+    res = PQexec(conn_, kPgSearchPathSql);
     PQclear(res);
     identity_.Reset();
     return true;
@@ -265,13 +461,15 @@ bool ParamText(const Variant& v, std::string& text) {
 
 // The engine's connection as the shared PostgreSQL executor uses it: one
 // PQexecParams per statement, parameters as untyped text (the statement's
-// casts type them).
+// casts type them). The first rows of an updatable request also give the
+// row ids the recordset writes back through.
 class LibpqClient : public PgClient {
   public:
-    explicit LibpqClient(PgEngine& engine) : e_(engine) {}
+    LibpqClient(PgEngine& engine, BatchOutput* out = nullptr, bool updatable = false)
+        : e_(engine), out_(out), updatable_(updatable) {}
 
     bool Run(const std::string& sql, const std::vector<Variant>& params, StatementOutcome& outcome,
-             DBError& err) override {
+             DBError& err, const SqlStatement* statement) override {
         std::vector<std::string> text(params.size());
         std::vector<const char*> values(params.size(), nullptr);
         for (std::size_t i = 0; i < params.size(); ++i)
@@ -280,6 +478,10 @@ class LibpqClient : public PgClient {
                                      nullptr, values.data(), nullptr, nullptr, 0);
         if (!Succeeded(res, err)) return false;
         if (PQresultStatus(res) == PGRES_TUPLES_OK) {
+            if (statement != nullptr && statement->AssignTargets.empty()) {
+                if (updatable_ && firstRows_ && out_ != nullptr) e_.ReadRowIds(res, *out_);
+                firstRows_ = false;
+            }
             outcome.Rows = ReadRecordset(res);
         } else {
             const char* tuples = PQcmdTuples(res);
@@ -322,22 +524,24 @@ class LibpqClient : public PgClient {
                                   ? TrimMessage(PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY))
                                   : std::string();
         if (message.empty()) message = TrimMessage(PQerrorMessage(e_.conn_));
+        bool timedOut = IsTimeout(res);
+        message = SqlServerMessage(res, message);
         PQclear(res);
         e_.Failed(err, message);
+        if (timedOut && err.Number == kErrSql) err.Set(kErrTimeout, "Query timeout expired");
         return false;
     }
 
     PgEngine& e_;
+    BatchOutput* out_;
+    bool updatable_;
+    bool firstRows_ = true;
 };
 
 bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) {
     if (!IsOpen()) {
         err.Set(kErrConnection, "The connection is closed.");
         Close();
-        return false;
-    }
-    if (updatable) {
-        err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on PostgreSQL");
         return false;
     }
     Batch batch;
@@ -347,7 +551,7 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
         err.Set(kErrSql, error);
         return false;
     }
-    LibpqClient client(*this);
+    LibpqClient client(*this, &out, updatable);
     PgBatchExecutor executor(client, identity_, citext_);
     BatchRunner runner(executor, out);
     bool ok = runner.Run(batch, err);
@@ -391,16 +595,127 @@ bool PgEngine::RunProcedure(const std::string& name, const std::vector<Procedure
         Failed(err, "Procedure " + name + " failed: " + error);
         return false;
     }
+    if (ctx.TimedOut()) {
+        err.Set(kErrTimeout, "Query timeout expired");
+        return false;
+    }
     err.Set(kErrSql, "Procedure " + name + " failed: " + error);
     return false;
 }
 
-bool PgEngine::WriteRow(const std::string& table, bool, int64_t&,
-                        const std::vector<std::pair<std::string, Variant>>&,
-                        std::vector<std::pair<std::string, Variant>>&, DBError& err) {
-    err.Set(kErrSql,
-            "Unsupported T-SQL construct: updatable recordsets on PostgreSQL (" + table + ")");
-    return false;
+std::string PgEngine::KeyColumn(const std::string& table, std::string* tableName) {
+    const char* params[] = {table.c_str()};
+    PGresult* res = PQexecParams(
+        conn_,
+        "SELECT a.attname, c.relname FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid "
+        "LEFT JOIN pg_index i ON i.indrelid = c.oid AND i.indisprimary AND i.indnatts = 1 "
+        "AND a.attnum = i.indkey[0] WHERE c.oid = $1::regclass AND NOT a.attisdropped "
+        "AND a.atttypid IN (20, 21, 23) AND (i.indrelid IS NOT NULL OR a.attidentity <> '') "
+        "ORDER BY i.indrelid IS NULL LIMIT 1",
+        1, nullptr, params, nullptr, nullptr, 0);
+    std::string key;
+    if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1) {
+        key = PQgetvalue(res, 0, 0);
+        if (tableName != nullptr) *tableName = PQgetvalue(res, 0, 1);
+    }
+    PQclear(res);
+    return key;
+}
+
+bool PgEngine::ReadRowIds(const PGresult* res, BatchOutput& out) {
+    Oid table = InvalidOid;
+    for (int c = 0; c < PQnfields(res); ++c) {
+        Oid t = PQftable(res, c);
+        if (t == InvalidOid) continue;
+        if (table != InvalidOid && t != table) return false;  // a join
+        table = t;
+    }
+    if (table == InvalidOid) return false;
+    std::string name;
+    std::string key = KeyColumn(std::to_string(table), &name);
+    if (key.empty()) return false;
+    std::string sql = "SELECT attnum FROM pg_attribute WHERE attrelid = " + std::to_string(table) +
+                      " AND attname = $1";
+    const char* params[] = {key.c_str()};
+    PGresult* r = PQexecParams(conn_, sql.c_str(), 1, nullptr, params, nullptr, nullptr, 0);
+    int attnum = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1
+                     ? std::atoi(PQgetvalue(r, 0, 0))
+                     : -1;
+    PQclear(r);
+    int column = -1;
+    for (int c = 0; c < PQnfields(res) && column < 0; ++c)
+        if (PQftable(res, c) == table && PQftablecol(res, c) == attnum) column = c;
+    if (column < 0) return false;
+    out.RowIds.clear();
+    for (int row = 0; row < PQntuples(res); ++row)
+        out.RowIds.push_back(std::strtoll(PQgetvalue(res, row, column), nullptr, 10));
+    out.BaseTable = name;
+    out.HasRowIds = true;
+    return true;
+}
+
+bool PgEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
+                        const std::vector<std::pair<std::string, Variant>>& values,
+                        std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) {
+    if (!IsOpen()) {
+        err.Set(kErrConnection, "The connection is closed.");
+        Close();
+        return false;
+    }
+    if (!isNew && values.empty()) return true;
+    // Names are folded to lower case, as the T-SQL rewrite folds them.
+    const std::string name = LowerAscii(table);
+    const std::string key = KeyColumn("\"" + name + "\"");
+    if (key.empty()) {
+        err.Set(kErrSql, "Unsupported T-SQL construct: writing back rows of " + table +
+                             ", which has no integer key, on PostgreSQL");
+        return false;
+    }
+    auto quote = [](const std::string& n) { return "\"" + LowerAscii(n) + "\""; };
+    std::string sql;
+    std::vector<Variant> params;
+    std::vector<std::string> columns;
+    for (const auto& [column, value] : values) {
+        columns.push_back(LowerAscii(column));
+        params.push_back(value);
+    }
+    if (isNew) {
+        std::string cols, marks;
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            cols += (i ? ", " : "") + quote(values[i].first);
+            marks += i ? ", ?" : "?";
+        }
+        sql = values.empty()
+                  ? "INSERT INTO " + quote(name) + " DEFAULT VALUES"
+                  : "INSERT INTO " + quote(name) + " (" + cols + ") VALUES (" + marks + ")";
+    } else {
+        std::string sets;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            sets += (i ? ", " : "") + quote(values[i].first) + " = ?";
+        sql = "UPDATE " + quote(name) + " SET " + sets + " WHERE " + quote(key) + " = ?";
+        params.emplace_back(static_cast<long long>(rowId));
+    }
+    PgProcedureContext ctx(conn_);
+    auto row = ctx.Query(sql + " RETURNING *", params);
+    if (row == nullptr) {
+        if (ctx.Lost())
+            Failed(err, ctx.LastError());
+        else
+            err.Set(ctx.TimedOut() ? kErrTimeout : kErrSql, ctx.LastError());
+        return false;
+    }
+    if (row->RecordCount() != 1) {
+        err.Set(kErrSql, "The row to write back no longer exists");
+        return false;
+    }
+    for (int i = 0; i < row->FieldCount(); ++i)
+        refreshed.emplace_back(row->FieldAt(i).Name, row->Rows()[0][static_cast<std::size_t>(i)]);
+    if (isNew) {
+        rowId = row->Field(key)->ToInt64();
+        LibpqClient client(*this);
+        identity_.AfterInsert(client, name, columns);
+    }
+    return true;
 }
 
 std::string PgProcedureSql(const std::string& text) {
@@ -504,6 +819,7 @@ PGresult* PgProcedureContext::Run(const std::string& sql, const std::vector<Vari
     }
     const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
     error_ = TrimMessage(PQerrorMessage(conn_));
+    timedOut_ = IsTimeout(res);
     if (state != nullptr && std::string(state) == "23505")
         error_ = "UNIQUE constraint failed: " + error_;
     lost_ = PQstatus(conn_) != CONNECTION_OK;

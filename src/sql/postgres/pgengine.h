@@ -14,10 +14,12 @@
 #include "sql/postgres/pgbatch.h"
 
 struct pg_conn;
+struct pg_result;
 
 // What a database needs beyond the schema for T-SQL's meaning: citext
-// (case-insensitive text) and "+" joining texts (textcat; NULL + x is NULL).
-// Run once by the database's owner when it is made.
+// (case-insensitive text), comparisons that ignore trailing blanks, texts
+// meeting numbers, "+" joining texts (pgengine.cpp tells the details).
+// Run by the database's owner when it is made; running it again is harmless.
 extern const char* const kPgDatabaseSetupSql;
 
 class PgEngine : public DBEngine {
@@ -43,6 +45,13 @@ class PgEngine : public DBEngine {
 
     // A lost connection is closed here so that the next statement reconnects.
     void Failed(DBError& err, const std::string& fallback);
+    // Updatable recordsets know their rows by the single integer primary key
+    // (or identity column) of their one table: the ids come from that column
+    // of the result, which must hold it. False when the result cannot be
+    // written back.
+    bool ReadRowIds(const pg_result* res, BatchOutput& out);
+    // The key column of `table` (a name or an OID in text), "" when none.
+    std::string KeyColumn(const std::string& table, std::string* tableName = nullptr);
     bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                       ProcedureResult& result, class PgProcedureContext& ctx, DBError& err);
 

@@ -25,6 +25,7 @@ class PgProcedureContext : public ProcedureContext {
     int64_t LastInsertId() override;
     std::string LastError() override { return error_; }
     bool Lost() const { return lost_; }
+    bool TimedOut() const { return timedOut_; }
     // The row count of the last statement (for @@ROWCOUNT); false when none ran.
     bool Ran() const { return ran_; }
     int64_t LastCount() const { return lastCount_; }
@@ -35,6 +36,7 @@ class PgProcedureContext : public ProcedureContext {
     pg_conn* conn_;
     std::string error_;
     bool lost_ = false;
+    bool timedOut_ = false;
     bool ran_ = false;
     int64_t lastCount_ = 0;
 };
