@@ -285,6 +285,10 @@ bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, O
         c.Ado = AdoTypeOfSql(type, size, digits, ansiText);
         fields[i - 1u].Name = c.Name;
         fields[i - 1u].Type = c.Ado;
+        // Dates and times of day print in their own form, as on the other engines.
+        if (type == SQL_TYPE_DATE || type == SQL_DATE) fields[i - 1u].DeclaredType = "DATE";
+        if (type == SQL_TYPE_TIME || type == SQL_TIME || type == kSqlSsTime2)
+            fields[i - 1u].DeclaredType = "TIME";
     }
     std::vector<Recordset::Row> rows;
     for (;;) {

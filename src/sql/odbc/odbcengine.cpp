@@ -91,7 +91,10 @@ class OdbcPgClient : public PgClient {
         std::vector<OdbcResult> results;
         // The markers first: they give the order the values are bound in.
         std::string text = OdbcMarkers(sql, order);
-        if (!e_.conn_.Run(text, OdbcParams(params, order), results, err)) return false;
+        if (!e_.conn_.Run(text, OdbcParams(params, order), results, err)) {
+            err.Message = PgDriverMessage(err.Message, e_.conn_.LastState());
+            return false;
+        }
         for (auto& r : results) {
             if (r.Rows)
                 outcome.Rows = std::move(r.Rows);
@@ -234,7 +237,10 @@ bool OdbcEngine::RunProcedure(const std::string& name, const std::vector<Procedu
     }
     if (ok) return true;
     if (error.empty()) error = ctx.LastError();
-    err.Set(ctx.Lost() ? kErrConnection : kErrSql, "Procedure " + name + " failed: " + error);
+    err.Set(ctx.Lost()       ? kErrConnection
+            : ctx.TimedOut() ? kErrTimeout
+                             : kErrSql,
+            "Procedure " + name + " failed: " + error);
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "sql/postgres/pgbatch.h"
 #include "sql/postgres/pgprocedurecontext.h"
 
 std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order) {
@@ -50,6 +51,15 @@ std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::v
     return out;
 }
 
+std::string PgDriverMessage(const std::string& text, const std::string& state) {
+    std::string message = text;
+    const std::string head = "ERROR: ", tail = ";\nError while executing the query";
+    if (message.rfind(head, 0) == 0) message.erase(0, head.size());
+    std::size_t end = message.find(tail);
+    if (end != std::string::npos) message.erase(end);
+    return PgSqlServerMessage(state, message);
+}
+
 bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant>& params,
                                std::vector<OdbcResult>& results) {
     error_.clear();
@@ -69,7 +79,8 @@ bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant
             lastCount_ = r.Rows ? r.Rows->RecordCount() : std::max<int64_t>(r.Changed, 0);
         return true;
     }
-    error_ = err.Message;
+    error_ = postgres_ ? PgDriverMessage(err.Message, conn_.LastState()) : err.Message;
+    timedOut_ = err.Number == kErrTimeout;
     if (conn_.LastState() == "23505") error_ = "UNIQUE constraint failed: " + error_;
     lost_ = lost_ || err.Number == kErrConnection;
     return false;

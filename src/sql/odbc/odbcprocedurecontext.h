@@ -18,6 +18,11 @@ std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order);
 // The values in the order of the ? markers OdbcMarkers made.
 std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::vector<int>& order);
 
+// The PostgreSQL driver's error text ("ERROR: msg;\nError while executing
+// the query") as the libpq engine gives it: the server's message in SQL
+// Server's words where it has them.
+std::string PgDriverMessage(const std::string& text, const std::string& state);
+
 class OdbcProcedureContext : public ProcedureContext {
   public:
     OdbcProcedureContext(OdbcConnection& conn, bool postgres) : conn_(conn), postgres_(postgres) {}
@@ -28,6 +33,7 @@ class OdbcProcedureContext : public ProcedureContext {
     int64_t LastInsertId() override;
     std::string LastError() override { return error_; }
     bool Lost() const { return lost_; }
+    bool TimedOut() const { return timedOut_; }
     // The row count of the last statement (for @@ROWCOUNT); false when none ran.
     bool Ran() const { return ran_; }
     int64_t LastCount() const { return lastCount_; }
@@ -40,6 +46,7 @@ class OdbcProcedureContext : public ProcedureContext {
     bool postgres_;
     std::string error_;
     bool lost_ = false;
+    bool timedOut_ = false;
     bool ran_ = false;
     int64_t lastCount_ = 0;
 };

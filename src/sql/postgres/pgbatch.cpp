@@ -91,6 +91,43 @@ const char* const kPgSearchPathSql =
     "SELECT set_config('search_path', 'public, tsql, citext_ext, pg_catalog', false) "
     "FROM pg_namespace WHERE nspname = 'tsql'";
 
+std::string PgSqlServerMessage(const std::string& state, const std::string& message) {
+    auto typeName = [](const std::string& pg) -> std::string {
+        if (pg == "integer") return "int";
+        if (pg.rfind("timestamp", 0) == 0 || pg == "date" || pg == "time") return "datetime";
+        return pg;
+    };
+    if (state == "22012") return "Divide by zero error encountered.";
+    if (state == "22003") {
+        const std::string forType = "out of range for type ";
+        std::size_t at = message.find(forType);
+        if (at != std::string::npos)
+            return "Arithmetic overflow error converting expression to data type " +
+                   typeName(message.substr(at + forType.size())) + ".";
+        const std::string suffix = " out of range";
+        if (message.size() > suffix.size() &&
+            message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0)
+            return "Arithmetic overflow error converting expression to data type " +
+                   typeName(message.substr(0, message.size() - suffix.size())) + ".";
+        return "Arithmetic overflow error converting numeric to data type numeric.";
+    }
+    const std::string syntax = "invalid input syntax for type ";
+    if ((state == "22P02" || state == "22007" || state == "22008") &&
+        message.rfind(syntax, 0) == 0) {
+        std::size_t colon = message.find(": \"", syntax.size());
+        std::string type = typeName(message.substr(syntax.size(), colon - syntax.size()));
+        if (type == "datetime")
+            return "Conversion failed when converting date and/or time from character string.";
+        if (colon != std::string::npos) {
+            std::string value = message.substr(colon + 3);
+            if (!value.empty() && value.back() == '"') value.pop_back();
+            return "Conversion failed when converting the varchar value '" + value +
+                   "' to data type " + type + ".";
+        }
+    }
+    return message;
+}
+
 const std::string& PgSchemaSpelling(const std::string& name) {
     static const std::unordered_map<std::string, std::string> kNames = SchemaSpellings();
     auto it = kNames.find(name);

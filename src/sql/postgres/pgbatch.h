@@ -22,6 +22,11 @@
 // declared spelling, and the programs copy such rows into maps keyed by it.
 const std::string& PgSchemaSpelling(const std::string& name);
 
+// SQL Server's words for the run-time errors programs and people recognise
+// (overflow, division by zero, failed conversions), from the SQLSTATE and
+// PostgreSQL's primary message; other messages stay as they are.
+std::string PgSqlServerMessage(const std::string& state, const std::string& message);
+
 // Puts the database setup's T-SQL operators and functions before the
 // built-in ones for this session, whichever client opened it: set on each
 // connection as well as on the database, since a database copied from a

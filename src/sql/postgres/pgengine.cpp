@@ -144,45 +144,10 @@ std::string TrimMessage(const char* text) {
     return Trim(text == nullptr ? std::string() : std::string(text));
 }
 
-// SQL Server's words for the run-time errors programs and people recognise:
-// overflow, division by zero, failed conversions. Others keep PostgreSQL's.
+// SQL Server's words for the error `res` reports (pgbatch.h).
 std::string SqlServerMessage(const PGresult* res, const std::string& message) {
     const char* field = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
-    const std::string state = field != nullptr ? field : "";
-    auto typeName = [](const std::string& pg) -> std::string {
-        if (pg == "integer") return "int";
-        if (pg.rfind("timestamp", 0) == 0 || pg == "date" || pg == "time") return "datetime";
-        return pg;
-    };
-    if (state == "22012") return "Divide by zero error encountered.";
-    if (state == "22003") {
-        const std::string forType = "out of range for type ";
-        std::size_t at = message.find(forType);
-        if (at != std::string::npos)
-            return "Arithmetic overflow error converting expression to data type " +
-                   typeName(message.substr(at + forType.size())) + ".";
-        const std::string suffix = " out of range";
-        if (message.size() > suffix.size() &&
-            message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0)
-            return "Arithmetic overflow error converting expression to data type " +
-                   typeName(message.substr(0, message.size() - suffix.size())) + ".";
-        return "Arithmetic overflow error converting numeric to data type numeric.";
-    }
-    const std::string syntax = "invalid input syntax for type ";
-    if ((state == "22P02" || state == "22007" || state == "22008") &&
-        message.rfind(syntax, 0) == 0) {
-        std::size_t colon = message.find(": \"", syntax.size());
-        std::string type = typeName(message.substr(syntax.size(), colon - syntax.size()));
-        if (type == "datetime")
-            return "Conversion failed when converting date and/or time from character string.";
-        if (colon != std::string::npos) {
-            std::string value = message.substr(colon + 3);
-            if (!value.empty() && value.back() == '"') value.pop_back();
-            return "Conversion failed when converting the varchar value '" + value +
-                   "' to data type " + type + ".";
-        }
-    }
-    return message;
+    return PgSqlServerMessage(field != nullptr ? field : "", message);
 }
 
 // statement_timeout (the command timeout) cancelled the statement.
