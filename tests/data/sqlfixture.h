@@ -83,7 +83,7 @@ class SqlFixture : public ::testing::TestWithParam<TestEngine> {
             CT_SKIP_WITHOUT_PG();
             pgDb_ = PgUniqueName("ct_sql");
             ASSERT_EQ(PgCreateDatabase(pgDb_), "");
-            conn_ = PgConnectionString(pgDb_);
+            conn_ = PgConnectionString(pgDb_, GetParam());
         } else {
             path_ = dir_.File("test" + std::to_string(++files_) + ".db");
             conn_ = "Provider=SQLite;Data Source=" + path_;
@@ -111,7 +111,7 @@ class SqlFixture : public ::testing::TestWithParam<TestEngine> {
         return Pg() && it != pg.end() ? it->second : sqlServer;
     }
 
-    bool Pg() const { return GetParam() == TestEngine::PostgreSQL; }
+    bool Pg() const { return IsPg(GetParam()); }
 
     // Schema and base rows: straight into the SQLite file; on PostgreSQL
     // through the T-SQL rewrite, as installations make their databases.

@@ -103,7 +103,7 @@ class CorpusTest : public ::testing::TestWithParam<TestEngine> {
     void SetUp() override {
         today_ = DateTime::Now().DateText();
         D_ = "N'" + today_ + "'";
-        if (GetParam() == TestEngine::PostgreSQL) {
+        if (IsPg(GetParam())) {
             CT_SKIP_WITHOUT_PG();
             std::string error;
             const std::string from = PgDemoTemplate(error);
@@ -117,9 +117,9 @@ class CorpusTest : public ::testing::TestWithParam<TestEngine> {
                                             from + "', '" + pgBase_ + "')"),
                     "");
             }
-            defaultConn_ = PgConnectionString(pgBase_ + "1");
+            defaultConn_ = PgConnectionString(pgBase_ + "1", GetParam());
             Connect(db1_, defaultConn_);
-            Connect(db2_, PgConnectionString(pgBase_ + "2"));
+            Connect(db2_, PgConnectionString(pgBase_ + "2", GetParam()));
             raw_.UsePg(pgBase_ + "1");
             defaultServer_ = PgServer();
             return;
@@ -169,7 +169,7 @@ class CorpusTest : public ::testing::TestWithParam<TestEngine> {
             ASSERT_NE(rs, nullptr) << c.what << ": " << db.ErrDescription();
             // BIT is a smallint on PostgreSQL: it reads as 1/0.
             std::string expect = c.expect;
-            if (GetParam() == TestEngine::PostgreSQL && (expect == "True" || expect == "False"))
+            if (IsPg(GetParam()) && (expect == "True" || expect == "False"))
                 expect = expect == "True" ? "1" : "0";
             EXPECT_EQ(Value(db, c.verify), expect) << c.what;
         }
@@ -183,7 +183,7 @@ class CorpusTest : public ::testing::TestWithParam<TestEngine> {
             {"guest import", "an empty text written to a DATETIME column"},
         };
         auto it = kGaps.find(what);
-        if (GetParam() != TestEngine::PostgreSQL || it == kGaps.end()) return false;
+        if (!IsPg(GetParam()) || it == kGaps.end()) return false;
         std::cout << "[ KNOWN    ] on PostgreSQL: " << what << " (" << it->second << ")"
                   << std::endl;
         return true;

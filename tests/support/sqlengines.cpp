@@ -45,7 +45,15 @@ std::string Run(PGconn* c, const std::string& sql) {
 }  // namespace
 
 std::string EngineName(TestEngine engine) {
-    return engine == TestEngine::SQLite ? "SQLite" : "PostgreSQL";
+    switch (engine) {
+        case TestEngine::SQLite:
+            return "SQLite";
+        case TestEngine::PostgreSQL:
+            return "PostgreSQL";
+        case TestEngine::OdbcPostgreSQL:
+            return "OdbcPostgreSQL";
+    }
+    return "?";
 }
 
 const std::string& PgUnavailableReason() {
@@ -63,9 +71,15 @@ std::string PgServer() {
     return host + ":" + port;
 }
 
-std::string PgConnectionString(const std::string& db) {
-    return "Provider=PostgreSQL;Data Source=" + PgServer() + ";Initial Catalog=" + db +
-           ";User ID=" + Env("PGUSER") + ";Password=" + Env("PGPASSWORD");
+std::string PgConnectionString(const std::string& db, TestEngine engine) {
+    std::string login = ";User ID=" + Env("PGUSER") + ";Password=" + Env("PGPASSWORD");
+    if (engine == TestEngine::OdbcPostgreSQL) {
+        std::string host = Env("PGHOST").empty() ? "localhost" : Env("PGHOST");
+        std::string port = Env("PGPORT").empty() ? "5432" : Env("PGPORT");
+        return "Provider=ODBC;Driver={PostgreSQL Unicode};Server=" + host + ";Port=" + port +
+               ";Database=" + db + login;
+    }
+    return "Provider=PostgreSQL;Data Source=" + PgServer() + ";Initial Catalog=" + db + login;
 }
 
 std::string PgExec(const std::string& db, const std::string& sql) {

@@ -1,17 +1,23 @@
 #pragma once
 // The SQL-layer suites run once per database engine: SQLite files, and
 // PostgreSQL databases on the server libpq's environment names (scripts/test.sh
-// starts a throwaway cluster with pg_virtualenv). Without a server the
-// PostgreSQL instances skip themselves with the reason.
+// starts a throwaway cluster with pg_virtualenv), reached through libpq and
+// through ODBC's PostgreSQL driver. Without a server the PostgreSQL instances
+// skip themselves with the reason.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>
 #include <string>
 
-enum class TestEngine { SQLite, PostgreSQL };
+enum class TestEngine { SQLite, PostgreSQL, OdbcPostgreSQL };
 
-// "SQLite" / "PostgreSQL": the suffix of the test names.
+// A PostgreSQL database, whichever client reaches it.
+inline bool IsPg(TestEngine engine) {
+    return engine != TestEngine::SQLite;
+}
+
+// "SQLite" / "PostgreSQL" / "OdbcPostgreSQL": the suffix of the test names.
 std::string EngineName(TestEngine engine);
 inline void PrintTo(TestEngine engine, std::ostream* os) {
     *os << EngineName(engine);
@@ -21,10 +27,11 @@ struct EngineNamer {
         return EngineName(info.param);
     }
 };
-#define CT_INSTANTIATE_FOR_ENGINES(Suite)                                                   \
-    INSTANTIATE_TEST_SUITE_P(Engines, Suite,                                                \
-                             ::testing::Values(TestEngine::SQLite, TestEngine::PostgreSQL), \
-                             EngineNamer())
+#define CT_INSTANTIATE_FOR_ENGINES(Suite)                                                          \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Engines, Suite,                                                                            \
+        ::testing::Values(TestEngine::SQLite, TestEngine::PostgreSQL, TestEngine::OdbcPostgreSQL), \
+        EngineNamer())
 
 // "" when a PostgreSQL server answers, otherwise why not (asked once).
 const std::string& PgUnavailableReason();
@@ -34,9 +41,11 @@ const std::string& PgUnavailableReason();
                     "(scripts/test.sh starts one with pg_virtualenv): "            \
                  << PgUnavailableReason()
 
-// HOST:PORT of the server, and a SQLDB connection string for database `db`.
+// HOST:PORT of the server, and a SQLDB connection string for database `db`
+// through `engine`'s client (Provider=PostgreSQL, or Provider=ODBC with the
+// "PostgreSQL Unicode" driver).
 std::string PgServer();
-std::string PgConnectionString(const std::string& db);
+std::string PgConnectionString(const std::string& db, TestEngine engine = TestEngine::PostgreSQL);
 
 // Runs `sql` (one or more statements) on database `db` directly; "" or the
 // error. PgScalar gives the first value as text, "NULL", "<no row>" or

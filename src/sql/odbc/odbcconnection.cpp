@@ -257,7 +257,8 @@ struct Statement {
     }
 };
 
-bool ReadResult(SQLHSTMT st, bool ansiText, OdbcResult& result, SQLRETURN& failed) {
+bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, OdbcResult& result,
+                SQLRETURN& failed) {
     SQLSMALLINT count = 0;
     failed = SQLNumResultCols(st, &count);
     if (!SQL_SUCCEEDED(failed)) return false;
@@ -279,10 +280,15 @@ bool ReadResult(SQLHSTMT st, bool ansiText, OdbcResult& result, SQLRETURN& faile
         c.Name = reinterpret_cast<const char*>(name);
         // PostgreSQL names an unnamed expression "?column?"; SQL Server leaves it empty.
         if (c.Name == "?column?") c.Name.clear();
+        if (spelling != nullptr) c.Name = spelling(c.Name);
         c.Type = type;
         c.Ado = AdoTypeOfSql(type, size, digits, ansiText);
         fields[i - 1u].Name = c.Name;
         fields[i - 1u].Type = c.Ado;
+        // Dates and times of day print in their own form, as on the other engines.
+        if (type == SQL_TYPE_DATE || type == SQL_DATE) fields[i - 1u].DeclaredType = "DATE";
+        if (type == SQL_TYPE_TIME || type == SQL_TIME || type == kSqlSsTime2)
+            fields[i - 1u].DeclaredType = "TIME";
     }
     std::vector<Recordset::Row> rows;
     for (;;) {
@@ -407,7 +413,7 @@ bool OdbcConnection::Run(const std::string& sql, const std::vector<Variant>& par
             OdbcResult result;
             if (r == SQL_NO_DATA) {
                 result.Changed = 0;
-            } else if (!ReadResult(st.Handle, ansiText, result, r)) {
+            } else if (!ReadResult(st.Handle, ansiText, spelling_, result, r)) {
                 break;
             }
             results.push_back(std::move(result));

@@ -46,6 +46,11 @@ class OdbcConnection {
     bool Run(const std::string& sql, const std::vector<Variant>& params,
              std::vector<OdbcResult>& results, DBError& err);
 
+    // Column names of later results pass through `spelling` (nullptr: as
+    // the driver reports them).
+    using Spelling = const std::string& (*)(const std::string&);
+    void SetNameSpelling(Spelling spelling) { spelling_ = spelling; }
+
     // SQL_DBMS_NAME of the open connection ("SQLite", "PostgreSQL",
     // "Microsoft SQL Server"); "" when closed.
     const std::string& DbmsName() const { return dbms_; }
@@ -63,6 +68,7 @@ class OdbcConnection {
     int32_t loginTimeout_ = 15;
     int32_t timeout_ = 30;
     bool lost_ = false;
+    Spelling spelling_ = nullptr;
 };
 
 // The connection string value as the driver manager reads it: braced when it

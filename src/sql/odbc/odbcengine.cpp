@@ -5,6 +5,7 @@
 #include "platform/textutil.h"
 #include "sql/odbc/odbcprocedurecontext.h"
 #include "sql/postgres/pgtranslate.h"
+#include "sql/tsql/tsqlrunner.h"
 
 namespace {
 
@@ -49,16 +50,17 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
         dialect_ = Dialect::SQLite;
     else
         dialect_ = Dialect::AsItStands;
-    rowCount_ = 0;
-    identity_.clear();
-    identities_.clear();
+    identity_.Reset();
+    inTransaction_ = false;
     citext_ = false;
+    conn_.SetNameSpelling(dialect_ == Dialect::PostgreSQL ? PgSchemaSpelling : nullptr);
     if (dialect_ == Dialect::PostgreSQL) {
         std::vector<OdbcResult> results;
         DBError ignored;
         citext_ = conn_.Run("SELECT 1 FROM pg_extension WHERE extname = 'citext'", {}, results,
                             ignored) &&
                   !results.empty() && results[0].Rows && results[0].Rows->RecordCount() == 1;
+        conn_.Run(kPgSearchPathSql, {}, results, ignored);
     }
     return true;
 }
@@ -76,77 +78,72 @@ bool OdbcEngine::RunNative(const std::string& sql, BatchOutput& out, DBError& er
     return true;
 }
 
-void OdbcEngine::CatchUpIdentity(const std::string& table,
-                                 const std::vector<std::string>& columns) {
-    auto it = identities_.find(table);
-    if (it == identities_.end()) {
-        std::vector<OdbcResult> found;
-        DBError ignored;
-        std::pair<std::string, std::string> entry;
-        if (conn_.Run("SELECT a.attname, pg_get_serial_sequence(?, a.attname) FROM pg_attribute a "
-                      "WHERE a.attrelid = to_regclass(?) AND a.attidentity <> '' AND NOT "
-                      "a.attisdropped",
-                      {Variant(table), Variant(table)}, found, ignored) &&
-            !found.empty() && found[0].Rows && found[0].Rows->RecordCount() == 1)
-            entry = {found[0].Rows->Rows()[0][0].ToText(), found[0].Rows->Rows()[0][1].ToText()};
-        it = identities_.emplace(table, entry).first;
+// The connection as the shared PostgreSQL executor uses it: $n markers
+// become ODBC's ? in binding order, values bound with their own types (the
+// statement's casts give the rest).
+class OdbcPgClient : public PgClient {
+  public:
+    explicit OdbcPgClient(OdbcEngine& engine) : e_(engine) {}
+
+    bool Run(const std::string& sql, const std::vector<Variant>& params, StatementOutcome& outcome,
+             DBError& err, const SqlStatement*) override {
+        std::vector<int> order;
+        std::vector<OdbcResult> results;
+        // The markers first: they give the order the values are bound in.
+        std::string text = OdbcMarkers(sql, order);
+        if (!e_.conn_.Run(text, OdbcParams(params, order), results, err)) {
+            err.Message = PgDriverMessage(err.Message, e_.conn_.LastState());
+            return false;
+        }
+        for (auto& r : results) {
+            if (r.Rows)
+                outcome.Rows = std::move(r.Rows);
+            else
+                outcome.Changed = r.Changed;
+        }
+        return true;
     }
-    const auto& [column, sequence] = it->second;
-    if (column.empty()) return;
-    bool named = false;
-    for (const auto& c : columns)
-        named = named || c == column;
-    if (!named) return;
-    // Only forwards: another workstation may have drawn values meanwhile.
-    std::string sql = "SELECT setval(?, m) FROM (SELECT max(\"" + column + "\") AS m FROM \"" +
-                      table + "\") x, " + sequence +
-                      " s WHERE m IS NOT NULL AND (m > s.last_value OR NOT s.is_called)";
-    std::vector<OdbcResult> ignoredResults;
-    DBError ignored;
-    conn_.Run(sql, {Variant(sequence)}, ignoredResults, ignored);
-}
+
+    bool Transaction(const std::string& verb, DBError& err) override {
+        std::vector<OdbcResult> ignored;
+        bool ok = e_.conn_.Run(verb, {}, ignored, err);
+        // A failed COMMIT ends the transaction too.
+        e_.inTransaction_ = ok && verb == "BEGIN";
+        return ok;
+    }
+
+    bool InTransaction() override { return e_.inTransaction_; }
+
+    bool CallProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                       ProcedureResult& result, std::optional<int64_t>& lastCount,
+                       DBError& err) override {
+        OdbcProcedureContext ctx(e_.conn_, true);
+        if (!e_.RunProcedure(name, args, result, ctx, err)) return false;
+        if (ctx.Ran()) lastCount = ctx.LastCount();
+        e_.identity_.AfterProcedure(*this, ctx.LastInsertRows());
+        return true;
+    }
+
+    std::unique_ptr<ProcedureContext> NewContext() override {
+        return std::make_unique<OdbcProcedureContext>(e_.conn_, true);
+    }
+
+  private:
+    OdbcEngine& e_;
+};
 
 bool OdbcEngine::RunPostgreSQL(const std::string& tsql, BatchOutput& out, DBError& err) {
-    std::vector<PgStatement> statements;
+    Batch batch;
     std::string error;
-    if (!TranslateBatchToPg(tsql, citext_, statements, error)) {
+    PgStatementTranslator translator(citext_);
+    if (!ParseBatch(tsql, translator, batch, error)) {
         err.Set(kErrSql, error);
         return false;
     }
-    bool noCount = false;
-    for (const PgStatement& s : statements) {
-        if (s.kind == PgStatement::Kind::NoCountOn || s.kind == PgStatement::Kind::NoCountOff) {
-            noCount = s.kind == PgStatement::Kind::NoCountOn;
-            continue;
-        }
-        std::vector<Variant> params;
-        for (PgParam p : s.Params) {
-            if (p == PgParam::RowCount)
-                params.emplace_back(static_cast<long long>(rowCount_));
-            else
-                params.push_back(identity_.empty() ? Variant() : Variant(identity_));
-        }
-        std::vector<OdbcResult> results;
-        std::vector<int> order;
-        std::string sql = OdbcMarkers(s.Sql, order);
-        if (!conn_.Run(sql, OdbcParams(params, order), results, err)) return false;
-        int64_t changed = 0;
-        for (const auto& r : results) {
-            rowCount_ = r.Rows ? r.Rows->RecordCount() : std::max<int64_t>(r.Changed, 0);
-            if (!r.Rows) changed += std::max<int64_t>(r.Changed, 0);
-        }
-        if (s.kind != PgStatement::Kind::Query) results.clear();
-        AddResults(results, noCount, out);
-        if (s.Insert && changed > 0) {
-            if (!s.InsertColumns.empty()) CatchUpIdentity(s.InsertTable, s.InsertColumns);
-            std::vector<OdbcResult> id;
-            DBError ignored;
-            if (conn_.Run("SELECT lastval()", {}, id, ignored) && !id.empty() && id[0].Rows &&
-                id[0].Rows->RecordCount() == 1)
-                identity_ = id[0].Rows->Rows()[0][0].ToText();
-        }
-    }
-    return true;
+    OdbcPgClient client(*this);
+    PgBatchExecutor executor(client, identity_, citext_);
+    BatchRunner runner(executor, out);
+    return runner.Run(batch, err);
 }
 
 bool OdbcEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) {
@@ -160,13 +157,18 @@ bool OdbcEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& o
     }
     if (dialect_ != Dialect::PostgreSQL) return RunNative(tsql, out, err);
     bool ok = RunPostgreSQL(tsql, out, err);
-    if (!ok && conn_.IsOpen() && err.Number != kErrConnection) {
-        // A failed batch must not leave a transaction (and its locks) open.
+    if (ok) return true;
+    if (err.Number == kErrConnection) {
+        identity_.Reset();  // the next statement reaches a new session
+    } else if (inTransaction_ && conn_.IsOpen()) {
+        // A failed batch must not leave a transaction (and its locks) open,
+        // nor the session refusing every statement until it ends.
         std::vector<OdbcResult> ignored;
         DBError ignoredErr;
         conn_.Run("ROLLBACK", {}, ignored, ignoredErr);
     }
-    return ok;
+    inTransaction_ = false;
+    return false;
 }
 
 bool OdbcEngine::CallOnServer(const std::string& name, const std::vector<ProcedureArg>& args,
@@ -214,12 +216,17 @@ bool OdbcEngine::CallProcedure(const std::string& name, const std::vector<Proced
         return false;
     }
     if (dialect_ == Dialect::TSql) return CallOnServer(name, args, result, err);
+    OdbcProcedureContext ctx(conn_, dialect_ == Dialect::PostgreSQL);
+    return RunProcedure(name, args, result, ctx, err);
+}
+
+bool OdbcEngine::RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                              ProcedureResult& result, OdbcProcedureContext& ctx, DBError& err) {
     const DBProcedure* proc = FindDBProcedure(name);
     if (proc == nullptr) {
         err.Set(kErrSql, "Could not find stored procedure '" + name + "'.");
         return false;
     }
-    OdbcProcedureContext ctx(conn_, dialect_ == Dialect::PostgreSQL);
     std::string error;
     bool ok = false;
     try {
@@ -231,7 +238,10 @@ bool OdbcEngine::CallProcedure(const std::string& name, const std::vector<Proced
     }
     if (ok) return true;
     if (error.empty()) error = ctx.LastError();
-    err.Set(ctx.Lost() ? kErrConnection : kErrSql, "Procedure " + name + " failed: " + error);
+    err.Set(ctx.Lost()       ? kErrConnection
+            : ctx.TimedOut() ? kErrTimeout
+                             : kErrSql,
+            "Procedure " + name + " failed: " + error);
     return false;
 }
 

@@ -4,19 +4,19 @@
 //
 // What a batch becomes depends on the database the driver reaches: SQL
 // Server takes T-SQL as it is, and runs its own procedures; PostgreSQL gets
-// the batch translated statement by statement (pgtranslate.h) with
-// @@ROWCOUNT and @@IDENTITY kept here; any other database gets the text as
-// it stands. Where the database does not hold the procedures (every one
+// the batch translated and run by the shared runner exactly as on the libpq
+// engine (pgbatch.h), only the statements travel through ODBC; any other
+// database gets the text as it stands. Where the database does not hold the procedures (every one
 // but SQL Server), they are the installation's own, run over this
 // connection.
 #include <cstdint>
-#include <map>
 #include <string>
 #include <utility>
 
 #include "sql/dbengine.h"
 #include "sql/odbc/odbcconnection.h"
 #include "sql/odbc/odbcmapping.h"
+#include "sql/postgres/pgbatch.h"
 
 class OdbcEngine : public DBEngine {
   public:
@@ -39,20 +39,22 @@ class OdbcEngine : public DBEngine {
 
     bool RunNative(const std::string& sql, BatchOutput& out, DBError& err);
     bool RunPostgreSQL(const std::string& tsql, BatchOutput& out, DBError& err);
+    bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
+                      ProcedureResult& result, class OdbcProcedureContext& ctx, DBError& err);
     bool CallOnServer(const std::string& name, const std::vector<ProcedureArg>& args,
                       ProcedureResult& result, DBError& err);
-    void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
 
     Kind kind_;
     Dialect dialect_ = Dialect::AsItStands;
     OdbcConnection conn_;
     int32_t timeout_ = 30;
-    // PostgreSQL: text columns are citext; @@ROWCOUNT and @@IDENTITY as
-    // text ("" for NULL); identity column and sequence by table.
+    // PostgreSQL: text columns are citext; @@IDENTITY; whether the batches
+    // opened a transaction (the driver does not tell).
     bool citext_ = false;
-    int64_t rowCount_ = 0;
-    std::string identity_;
-    std::map<std::string, std::pair<std::string, std::string>> identities_;
+    PgIdentity identity_;
+    bool inTransaction_ = false;
+
+    friend class OdbcPgClient;
 };
 
 // How an ODBC driver's database is told apart (SQL_DBMS_NAME).

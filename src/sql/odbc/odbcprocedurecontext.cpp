@@ -1,7 +1,10 @@
 #include "sql/odbc/odbcprocedurecontext.h"
 
+#include <algorithm>
 #include <cctype>
 
+#include "platform/textutil.h"
+#include "sql/postgres/pgbatch.h"
 #include "sql/postgres/pgprocedurecontext.h"
 
 std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order) {
@@ -49,6 +52,15 @@ std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::v
     return out;
 }
 
+std::string PgDriverMessage(const std::string& text, const std::string& state) {
+    std::string message = text;
+    const std::string head = "ERROR: ", tail = ";\nError while executing the query";
+    if (message.rfind(head, 0) == 0) message.erase(0, head.size());
+    std::size_t end = message.find(tail);
+    if (end != std::string::npos) message.erase(end);
+    return PgSqlServerMessage(state, message);
+}
+
 bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant>& params,
                                std::vector<OdbcResult>& results) {
     error_.clear();
@@ -61,8 +73,15 @@ bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant
     } else {
         ok = conn_.Run(sql, params, results, err);
     }
-    if (ok) return true;
-    error_ = err.Message;
+    if (ok) {
+        ran_ = true;
+        lastCount_ = 0;
+        for (const auto& r : results)
+            lastCount_ = r.Rows ? r.Rows->RecordCount() : std::max<int64_t>(r.Changed, 0);
+        return true;
+    }
+    error_ = postgres_ ? PgDriverMessage(err.Message, conn_.LastState()) : err.Message;
+    timedOut_ = err.Number == kErrTimeout;
     if (conn_.LastState() == "23505") error_ = "UNIQUE constraint failed: " + error_;
     lost_ = lost_ || err.Number == kErrConnection;
     return false;
@@ -81,11 +100,11 @@ bool OdbcProcedureContext::Execute(const std::string& sql, const std::vector<Var
                                    int64_t* changes) {
     std::vector<OdbcResult> results;
     if (!Run(sql, params, results)) return false;
-    if (changes != nullptr) {
-        *changes = 0;
-        for (const auto& r : results)
-            if (!r.Rows && r.Changed > 0) *changes += r.Changed;
-    }
+    int64_t n = 0;
+    for (const auto& r : results)
+        if (!r.Rows && r.Changed > 0) n += r.Changed;
+    if (changes != nullptr) *changes = n;
+    if (UpperAscii(Trim(sql)).rfind("INSERT", 0) == 0) lastInsertRows_ = n;
     return true;
 }
 

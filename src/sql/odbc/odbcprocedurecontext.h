@@ -4,6 +4,7 @@
 // a database that does not hold them itself. On PostgreSQL the statements
 // are rewritten as for the libpq engine, and a unique-key violation reads
 // "UNIQUE constraint failed" as the procedures expect.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order);
 // The values in the order of the ? markers OdbcMarkers made.
 std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::vector<int>& order);
 
+// The PostgreSQL driver's error text ("ERROR: msg;\nError while executing
+// the query") as the libpq engine gives it: the server's message in SQL
+// Server's words where it has them.
+std::string PgDriverMessage(const std::string& text, const std::string& state);
+
 class OdbcProcedureContext : public ProcedureContext {
   public:
     OdbcProcedureContext(OdbcConnection& conn, bool postgres) : conn_(conn), postgres_(postgres) {}
@@ -27,6 +33,12 @@ class OdbcProcedureContext : public ProcedureContext {
     int64_t LastInsertId() override;
     std::string LastError() override { return error_; }
     bool Lost() const { return lost_; }
+    bool TimedOut() const { return timedOut_; }
+    // The row count of the last statement (for @@ROWCOUNT); false when none ran.
+    bool Ran() const { return ran_; }
+    int64_t LastCount() const { return lastCount_; }
+    // Rows added by the last INSERT it ran, -1 when it ran none.
+    int64_t LastInsertRows() const { return lastInsertRows_; }
 
   private:
     bool Run(const std::string& sql, const std::vector<Variant>& params,
@@ -36,4 +48,8 @@ class OdbcProcedureContext : public ProcedureContext {
     bool postgres_;
     std::string error_;
     bool lost_ = false;
+    bool timedOut_ = false;
+    bool ran_ = false;
+    int64_t lastCount_ = 0;
+    int64_t lastInsertRows_ = -1;
 };

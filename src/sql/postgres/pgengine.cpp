@@ -9,6 +9,7 @@
 
 #include "platform/textutil.h"
 #include "sql/embeddedfiles.h"
+#include "sql/postgres/pgbatch.h"
 #include "sql/postgres/pgprocedurecontext.h"
 #include "sql/postgres/pgtranslate.h"
 #include "sql/sqltypes.h"
@@ -105,51 +106,6 @@ Variant ReadValue(const PGresult* res, int row, int col) {
     }
 }
 
-// Column names as the installation's schema spells them, by lower-case
-// name. PostgreSQL reports unquoted names folded to lower case; SQL Server
-// gives SELECT * columns their declared spelling, and the programs copy such
-// rows into maps keyed by that spelling.
-std::unordered_map<std::string, std::string> SchemaSpellings() {
-    std::unordered_map<std::string, std::string> names;
-    std::vector<Token> t;
-    std::string error;
-    if (!LexTSql(kEmbeddedSchemaSQL, t, error)) return names;
-    for (std::size_t i = 0; i + 2 < t.size(); ++i) {
-        if (!t[i].IsWord("CREATE") || !t[i + 1].IsWord("TABLE")) continue;
-        std::size_t k = i + 2;
-        while (k < t.size() && !t[k].IsOp("(") && !t[k].IsOp(";"))
-            ++k;
-        int depth = 0;
-        bool itemStart = false;
-        for (; k < t.size() && t[k].kind != TokKind::End; ++k) {
-            const Token& tok = t[k];
-            if (tok.IsOp("(")) {
-                itemStart = ++depth == 1;
-            } else if (tok.IsOp(")")) {
-                if (--depth == 0) break;
-            } else if (depth == 1 && tok.IsOp(",")) {
-                itemStart = true;
-            } else if (itemStart) {
-                itemStart = false;
-                bool constraint = tok.IsWord("CONSTRAINT") || tok.IsWord("PRIMARY") ||
-                                  tok.IsWord("UNIQUE") || tok.IsWord("FOREIGN") ||
-                                  tok.IsWord("CHECK");
-                if (!constraint && (tok.kind == TokKind::Name || tok.kind == TokKind::QuotedName))
-                    names.emplace(LowerAscii(tok.text), tok.text);
-            }
-        }
-        i = k;
-    }
-    return names;
-}
-
-// `name` in the schema's spelling when it is a folded column name.
-const std::string& Spelled(const std::string& name) {
-    static const std::unordered_map<std::string, std::string> kNames = SchemaSpellings();
-    auto it = kNames.find(name);
-    return it == kNames.end() ? name : it->second;
-}
-
 std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
     std::vector<FieldInfo> fields(static_cast<std::size_t>(PQnfields(res)));
     for (int c = 0; c < PQnfields(res); ++c) {
@@ -157,7 +113,7 @@ std::shared_ptr<Recordset> ReadRecordset(const PGresult* res) {
         f.Name = PQfname(res, c);
         // PostgreSQL names an unnamed expression "?column?"; SQL Server leaves it empty.
         if (f.Name == "?column?") f.Name.clear();
-        f.Name = Spelled(f.Name);
+        f.Name = PgSchemaSpelling(f.Name);
         f.Type = AdoTypeOfOid(PQftype(res, c));
         // Dates and times print in their own storage form; MONEY (numeric(19,4)
         // here) is a currency.
@@ -191,45 +147,10 @@ std::string TrimMessage(const char* text) {
     return Trim(text == nullptr ? std::string() : std::string(text));
 }
 
-// SQL Server's words for the run-time errors programs and people recognise:
-// overflow, division by zero, failed conversions. Others keep PostgreSQL's.
+// SQL Server's words for the error `res` reports (pgbatch.h).
 std::string SqlServerMessage(const PGresult* res, const std::string& message) {
     const char* field = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
-    const std::string state = field != nullptr ? field : "";
-    auto typeName = [](const std::string& pg) -> std::string {
-        if (pg == "integer") return "int";
-        if (pg.rfind("timestamp", 0) == 0 || pg == "date" || pg == "time") return "datetime";
-        return pg;
-    };
-    if (state == "22012") return "Divide by zero error encountered.";
-    if (state == "22003") {
-        const std::string forType = "out of range for type ";
-        std::size_t at = message.find(forType);
-        if (at != std::string::npos)
-            return "Arithmetic overflow error converting expression to data type " +
-                   typeName(message.substr(at + forType.size())) + ".";
-        const std::string suffix = " out of range";
-        if (message.size() > suffix.size() &&
-            message.compare(message.size() - suffix.size(), suffix.size(), suffix) == 0)
-            return "Arithmetic overflow error converting expression to data type " +
-                   typeName(message.substr(0, message.size() - suffix.size())) + ".";
-        return "Arithmetic overflow error converting numeric to data type numeric.";
-    }
-    const std::string syntax = "invalid input syntax for type ";
-    if ((state == "22P02" || state == "22007" || state == "22008") &&
-        message.rfind(syntax, 0) == 0) {
-        std::size_t colon = message.find(": \"", syntax.size());
-        std::string type = typeName(message.substr(syntax.size(), colon - syntax.size()));
-        if (type == "datetime")
-            return "Conversion failed when converting date and/or time from character string.";
-        if (colon != std::string::npos) {
-            std::string value = message.substr(colon + 3);
-            if (!value.empty() && value.back() == '"') value.pop_back();
-            return "Conversion failed when converting the varchar value '" + value +
-                   "' to data type " + type + ".";
-        }
-    }
-    return message;
+    return PgSqlServerMessage(field != nullptr ? field : "", message);
 }
 
 // statement_timeout (the command timeout) cancelled the statement.
@@ -447,11 +368,9 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
     // The setup's operators come before the built-in ones; set here as well
     // as on the database, since a database copied from a template does not
     // take the template's settings along.
-    res = PQexec(conn_,
-                 "SELECT set_config('search_path', 'public, tsql, citext_ext, pg_catalog', false) "
-                 "FROM pg_namespace WHERE nspname = 'tsql'");
+    res = PQexec(conn_, kPgSearchPathSql);
     PQclear(res);
-    identity_.clear();
+    identity_.Reset();
     return true;
 }
 
@@ -485,87 +404,6 @@ void PgEngine::Failed(DBError& err, const std::string& fallback) {
     err.Set(kErrSql, fallback);
 }
 
-void PgEngine::ReadIdentity() {
-    bool inTransaction = PQtransactionStatus(conn_) == PQTRANS_INTRANS;
-    if (inTransaction) PQclear(PQexec(conn_, "SAVEPOINT ct_identity"));
-    PGresult* res = PQexec(conn_, "SELECT lastval()");
-    bool ok = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
-    identity_ = ok && !PQgetisnull(res, 0, 0) ? PQgetvalue(res, 0, 0) : "";
-    PQclear(res);
-    if (inTransaction)
-        PQclear(PQexec(conn_, ok ? "RELEASE SAVEPOINT ct_identity"
-                                 : "ROLLBACK TO SAVEPOINT ct_identity; "
-                                   "RELEASE SAVEPOINT ct_identity"));
-}
-
-const std::pair<std::string, std::string>& PgEngine::IdentityOf(const std::string& table) {
-    auto it = identities_.find(table);
-    if (it != identities_.end()) return it->second;
-    const char* params[] = {table.c_str()};
-    PGresult* res =
-        PQexecParams(conn_,
-                     "SELECT a.attname, pg_get_serial_sequence(quote_ident($1), a.attname) "
-                     "FROM pg_attribute a WHERE a.attrelid = to_regclass(quote_ident($1)) "
-                     "AND a.attidentity <> '' AND NOT a.attisdropped",
-                     1, nullptr, params, nullptr, nullptr, 0);
-    std::pair<std::string, std::string> found;
-    if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1)
-        found = {PQgetvalue(res, 0, 0), PQgetvalue(res, 0, 1)};
-    PQclear(res);
-    return identities_.emplace(table, found).first->second;
-}
-
-void PgEngine::CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns) {
-    const auto& [column, sequence] = IdentityOf(table);
-    if (column.empty()) return;
-    bool named = false;
-    for (const auto& c : columns)
-        named = named || c == column;
-    if (!named) return;
-    // Only forwards: another workstation may have drawn values meanwhile.
-    std::string quotedTable = "\"" + table + "\"", quotedColumn = "\"" + column + "\"";
-    std::string sql = "SELECT setval($1, m) FROM (SELECT max(" + quotedColumn + ") AS m FROM " +
-                      quotedTable + ") x, " + sequence +
-                      " s WHERE m IS NOT NULL AND (m > s.last_value OR NOT s.is_called)";
-    const char* params[] = {sequence.c_str()};
-    PQclear(PQexecParams(conn_, sql.c_str(), 1, nullptr, params, nullptr, nullptr, 0));
-}
-
-std::string PgEngine::InsertSql(const std::string& sql, const std::string& table,
-                                const std::vector<std::string>& columns) {
-    const std::string head = "INSERT INTO ";
-    if (table.empty() || !columns.empty() || sql.rfind(head, 0) != 0 ||
-        IdentityOf(table).first.empty())
-        return sql;
-    std::size_t end = sql.find(' ', head.size());
-    if (end == std::string::npos || sql.compare(end, 8, " DEFAULT") == 0) return sql;
-    const char* params[] = {table.c_str()};
-    PGresult* res =
-        PQexecParams(conn_,
-                     "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass($1) "
-                     "AND attnum > 0 AND NOT attisdropped AND attidentity = '' "
-                     "ORDER BY attnum",
-                     1, nullptr, params, nullptr, nullptr, 0);
-    std::string list;
-    if (PQresultStatus(res) == PGRES_TUPLES_OK)
-        for (int r = 0; r < PQntuples(res); ++r)
-            list += std::string(list.empty() ? "" : ", ") + "\"" + PQgetvalue(res, r, 0) + "\"";
-    PQclear(res);
-    if (list.empty()) return sql;
-    return sql.substr(0, end) + " (" + list + ")" + sql.substr(end);
-}
-
-void PgEngine::AfterInsert(const std::string& table, const std::vector<std::string>& columns) {
-    if (table.empty()) return ReadIdentity();
-    const std::string& column = IdentityOf(table).first;
-    if (column.empty()) {
-        identity_.clear();  // a table without an identity: @@IDENTITY is NULL
-        return;
-    }
-    if (!columns.empty()) CatchUpIdentity(table, columns);
-    ReadIdentity();
-}
-
 namespace {
 
 // A parameter's text; false for NULL. Binary goes as bytea's hex form.
@@ -594,65 +432,39 @@ bool ParamText(const Variant& v, std::string& text) {
     }
 }
 
-// The column type of a table function's column, from its first value.
-std::string FunctionColumnType(const Variant& v, bool citext) {
-    switch (v.Type()) {
-        case VarType::Boolean:
-            return "smallint";
-        case VarType::Integer:
-            return "bigint";
-        case VarType::Double:
-            return "float8";
-        case VarType::Currency:
-            return "numeric(19,4)";
-        case VarType::Date:
-            return "timestamp(3)";
-        case VarType::Binary:
-            return "bytea";
-        default:
-            return citext ? "citext" : "text";
-    }
-}
-
-std::string Quote(const std::string& name) {
-    std::string q = "\"";
-    for (char c : name)
-        q += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
-}
-
 }  // namespace
 
-// Runs the statements of a batch for the shared runner, one PQexecParams
-// each (never a multi-statement string), on the engine's connection.
-class PgBatchExecutor : public StatementExecutor {
+// The engine's connection as the shared PostgreSQL executor uses it: one
+// PQexecParams per statement, parameters as untyped text (the statement's
+// casts type them). The first rows of an updatable request also give the
+// row ids the recordset writes back through.
+class LibpqClient : public PgClient {
   public:
-    PgBatchExecutor(PgEngine& engine, BatchOutput& out, bool updatable)
+    LibpqClient(PgEngine& engine, BatchOutput* out = nullptr, bool updatable = false)
         : e_(engine), out_(out), updatable_(updatable) {}
 
-    bool Run(const SqlStatement& st, const std::vector<BoundParam>& params,
-             StatementOutcome& outcome, DBError& err) override {
+    bool Run(const std::string& sql, const std::vector<Variant>& params, StatementOutcome& outcome,
+             DBError& err, const SqlStatement* statement) override {
         std::vector<std::string> text(params.size());
         std::vector<const char*> values(params.size(), nullptr);
         for (std::size_t i = 0; i < params.size(); ++i)
-            if (ParamText(params[i].Value, text[i])) values[i] = text[i].c_str();
+            if (ParamText(params[i], text[i])) values[i] = text[i].c_str();
         using K = StatementKind;
-        bool query = (st.Kind == K::Select || st.Kind == K::Insert || st.Kind == K::Update ||
-                      st.Kind == K::Delete || st.Kind == K::Expression) &&
-                     !st.SelectInto && st.TableFunctions.empty();
-        const std::string sql = st.Kind == K::Insert
-                                    ? e_.InsertSql(st.Sql, st.TargetTable, st.TargetColumns)
-                                    : st.Sql;
+        const bool query = statement != nullptr &&
+                           (statement->Kind == K::Select || statement->Kind == K::Insert ||
+                            statement->Kind == K::Update || statement->Kind == K::Delete ||
+                            statement->Kind == K::Expression) &&
+                           !statement->SelectInto && statement->TableFunctions.empty();
         PGresult* res = e_.statements_.Exec(e_.conn_, sql, values, query);
         statementError_ = StatementErrorOf(res);
         if (!Succeeded(res, err)) return false;
         // A prepared statement may no longer describe a changed table.
-        if (st.Kind == K::Ddl) e_.statements_.Clear(e_.conn_);
+        if (statement != nullptr && statement->Kind == K::Ddl) e_.statements_.Clear(e_.conn_);
         if (PQresultStatus(res) == PGRES_TUPLES_OK) {
-            // Only the first rows of a request carry the row ids an updatable
-            // recordset writes back through.
-            if (updatable_ && firstRows_ && st.AssignTargets.empty()) e_.ReadRowIds(res, out_);
-            if (st.AssignTargets.empty()) firstRows_ = false;
+            if (statement != nullptr && statement->AssignTargets.empty()) {
+                if (updatable_ && firstRows_ && out_ != nullptr) e_.ReadRowIds(res, *out_);
+                firstRows_ = false;
+            }
             outcome.Rows = ReadRecordset(res);
         } else {
             const char* tuples = PQcmdTuples(res);
@@ -660,44 +472,16 @@ class PgBatchExecutor : public StatementExecutor {
                 outcome.Changed = std::strtoll(tuples, nullptr, 10);
         }
         PQclear(res);
-        if (st.Kind == StatementKind::Insert && outcome.Changed > 0)
-            e_.AfterInsert(st.TargetTable, st.TargetColumns);
-        return true;
-    }
-
-    int32_t StatementError() const override { return statementError_; }
-
-    bool Evaluate(const SqlStatement& st, const std::vector<BoundParam>& params, Variant& value,
-                  DBError& err) override {
-        StatementOutcome outcome;
-        if (!Run(st, params, outcome, err)) return false;
-        value = outcome.Rows && outcome.Rows->RecordCount() > 0 ? outcome.Rows->Rows()[0][0]
-                                                                : Variant();
-        return true;
-    }
-
-    bool FunctionArgs(const TableFunctionCall& call, const std::vector<BoundParam>& params,
-                      std::vector<Variant>& args, DBError& err) override {
-        if (call.ArgsSql.empty()) return true;  // fn()
-        SqlStatement query;
-        query.Sql = call.ArgsSql;
-        StatementOutcome outcome;
-        if (!Run(query, params, outcome, err)) return false;
-        if (outcome.Rows && outcome.Rows->RecordCount() > 0) args = outcome.Rows->Rows()[0];
         return true;
     }
 
     bool Transaction(const std::string& verb, DBError& err) override {
-        // The embedded engine's BEGIN IMMEDIATE is a plain BEGIN here: rows
-        // are locked as they are written.
-        const char* sql = verb.rfind("BEGIN", 0) == 0 ? "BEGIN" : verb.c_str();
-        return Succeeded(PQexec(e_.conn_, sql), err, true);
+        return Succeeded(PQexec(e_.conn_, verb.c_str()), err, true);
     }
 
-    std::optional<int64_t> Identity() override {
-        if (e_.identity_.empty()) return std::nullopt;
-        return std::strtoll(e_.identity_.c_str(), nullptr, 10);
-    }
+    int32_t StatementError() const override { return statementError_; }
+
+    bool InTransaction() override { return PQtransactionStatus(e_.conn_) == PQTRANS_INTRANS; }
 
     bool CallProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                        ProcedureResult& result, std::optional<int64_t>& lastCount,
@@ -705,48 +489,12 @@ class PgBatchExecutor : public StatementExecutor {
         PgProcedureContext ctx(e_.conn_);
         if (!e_.RunProcedure(name, args, result, ctx, err)) return false;
         if (ctx.Ran()) lastCount = ctx.LastCount();
-        // @@IDENTITY follows the procedure's last INSERT, as on the embedded engine.
-        if (ctx.LastInsertRows() > 0)
-            e_.ReadIdentity();
-        else if (ctx.LastInsertRows() == 0)
-            e_.identity_.clear();
+        e_.identity_.AfterProcedure(*this, ctx.LastInsertRows());
         return true;
     }
 
-    std::unique_ptr<ProcedureContext> FunctionContext() override {
+    std::unique_ptr<ProcedureContext> NewContext() override {
         return std::make_unique<PgProcedureContext>(e_.conn_);
-    }
-
-    bool FillFunctionTable(const TableFunctionCall& call, const std::vector<std::string>& columns,
-                           const std::vector<Recordset::Row>& rows, DBError& err) override {
-        std::string table = "pg_temp." + Quote(call.TempName), list, marks;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            Variant first;
-            for (const auto& r : rows)
-                if (!r[i].IsNull()) {
-                    first = r[i];
-                    break;
-                }
-            list += (i ? ", " : "") + Quote(LowerAscii(columns[i])) + " " +
-                    FunctionColumnType(first, e_.citext_);
-            marks += i ? ", ?" : "?";
-        }
-        std::string create = "CREATE TABLE " + table + " (" + list + ")";
-        if (!Succeeded(PQexec(e_.conn_, ("DROP TABLE IF EXISTS " + table).c_str()), err, true) ||
-            !Succeeded(PQexec(e_.conn_, create.c_str()), err, true))
-            return false;
-        PgProcedureContext ctx(e_.conn_);
-        for (const auto& r : rows)
-            if (!ctx.Execute("INSERT INTO " + table + " VALUES (" + marks + ")", r)) {
-                e_.Failed(err, ctx.LastError());
-                return false;
-            }
-        return true;
-    }
-
-    void DropFunctionTable(const TableFunctionCall& call) override {
-        std::string sql = "DROP TABLE IF EXISTS pg_temp." + Quote(call.TempName);
-        PQclear(PQexec(e_.conn_, sql.c_str()));
     }
 
   private:
@@ -781,7 +529,7 @@ class PgBatchExecutor : public StatementExecutor {
     }
 
     PgEngine& e_;
-    BatchOutput& out_;
+    BatchOutput* out_;
     bool updatable_;
     bool firstRows_ = true;
     int32_t statementError_ = 0;
@@ -810,7 +558,8 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
         if (tsql.size() <= kMaxText) batches_.emplace(tsql, parsed);
         batch = std::move(parsed);
     }
-    PgBatchExecutor executor(*this, out, updatable);
+    LibpqClient client(*this, &out, updatable);
+    PgBatchExecutor executor(client, identity_, citext_);
     BatchRunner runner(executor, out);
     bool ok = runner.Run(*batch, err);
     // A failed batch must not leave a transaction (and its locks) open, nor
@@ -970,7 +719,8 @@ bool PgEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
         refreshed.emplace_back(row->FieldAt(i).Name, row->Rows()[0][static_cast<std::size_t>(i)]);
     if (isNew) {
         rowId = row->Field(key)->ToInt64();
-        AfterInsert(name, columns);
+        LibpqClient client(*this);
+        identity_.AfterInsert(client, name, columns);
     }
     return true;
 }

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "sql/dbengine.h"
+#include "sql/postgres/pgbatch.h"
 #include "sql/postgres/pgstatementcache.h"
 
 struct pg_conn;
@@ -44,22 +45,10 @@ class PgEngine : public DBEngine {
                   std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) override;
 
   private:
-    friend class PgBatchExecutor;
+    friend class LibpqClient;
 
     // A lost connection is closed here so that the next statement reconnects.
     void Failed(DBError& err, const std::string& fallback);
-    // @@IDENTITY after an INSERT of rows into `table` ("" for a temporary
-    // table) naming `columns`.
-    void AfterInsert(const std::string& table, const std::vector<std::string>& columns);
-    // lastval(), inside a savepoint when a transaction is open: lastval()
-    // fails until the session drew a value, and a failure would abort the
-    // transaction.
-    void ReadIdentity();
-    // The identity column and its sequence of `table` ("" when none).
-    const std::pair<std::string, std::string>& IdentityOf(const std::string& table);
-    // After an INSERT that named the identity column: its sequence moves past
-    // the largest id, so later inserts do not collide with the explicit one.
-    void CatchUpIdentity(const std::string& table, const std::vector<std::string>& columns);
     // Updatable recordsets know their rows by the single integer primary key
     // (or identity column) of their one table: the ids come from that column
     // of the result, which must hold it. False when the result cannot be
@@ -67,20 +56,13 @@ class PgEngine : public DBEngine {
     bool ReadRowIds(const pg_result* res, BatchOutput& out);
     // The key column of `table` (a name or an OID in text), "" when none.
     std::string KeyColumn(const std::string& table, std::string* tableName = nullptr);
-    // An INSERT without a column list into a table with an identity column
-    // gets the list of the other columns: SQL Server's positional values
-    // skip the identity.
-    std::string InsertSql(const std::string& sql, const std::string& table,
-                          const std::vector<std::string>& columns);
     bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                       ProcedureResult& result, class PgProcedureContext& ctx, DBError& err);
 
     pg_conn* conn_ = nullptr;
     int32_t timeout_ = 30;
-    bool citext_ = false;   // text columns are created as citext
-    std::string identity_;  // @@IDENTITY as text, "" for NULL
-    // Identity column and sequence by table ("" when none), per connection.
-    std::map<std::string, std::pair<std::string, std::string>> identities_;
+    bool citext_ = false;  // text columns are created as citext
+    PgIdentity identity_;
     PgStatementCache statements_;  // prepared statements of this connection
     // Parsed batches by T-SQL text. The translation depends only on the
     // text and citext_, so the cache lives as long as the connection.
