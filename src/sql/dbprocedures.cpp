@@ -1,5 +1,6 @@
 #include "sql/dbprocedures.h"
 
+#include <exception>
 #include <map>
 #include <mutex>
 
@@ -61,4 +62,25 @@ const DBTableFunction* FindDBTableFunction(const std::string& name) {
     std::lock_guard<std::mutex> lock(r.mutex);
     auto it = r.functions.find(Key(name));
     return it == r.functions.end() ? nullptr : it->second.get();
+}
+
+bool RunDBProcedure(const std::string& name, ProcedureContext& ctx,
+                    const std::vector<ProcedureArg>& args, ProcedureResult& result, bool& found,
+                    std::string& error) {
+    const DBProcedure* proc = FindDBProcedure(name);
+    found = proc != nullptr;
+    if (!found) {
+        error = "Could not find stored procedure '" + name + "'.";
+        return false;
+    }
+    bool ok = false;
+    try {
+        ok = (*proc)(ctx, args, result, error);
+    } catch (const std::exception& e) {
+        error = e.what();
+    } catch (...) {
+        error = "unknown failure";
+    }
+    if (!ok && error.empty()) error = ctx.LastError();
+    return ok;
 }

@@ -66,3 +66,10 @@ void RegisterDBProcedure(const std::string& name, DBProcedure body);
 void RegisterDBTableFunction(const std::string& name, DBTableFunction fn);
 const DBProcedure* FindDBProcedure(const std::string& name);
 const DBTableFunction* FindDBTableFunction(const std::string& name);
+
+// Runs the registered procedure `name` in `ctx`; no exception escapes. False
+// with `error` set when none is registered (`found` false) or when it fails
+// (its own text, else the context's last error).
+bool RunDBProcedure(const std::string& name, ProcedureContext& ctx,
+                    const std::vector<ProcedureArg>& args, ProcedureResult& result, bool& found,
+                    std::string& error);

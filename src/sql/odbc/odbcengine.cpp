@@ -222,22 +222,14 @@ bool OdbcEngine::CallProcedure(const std::string& name, const std::vector<Proced
 
 bool OdbcEngine::RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                               ProcedureResult& result, OdbcProcedureContext& ctx, DBError& err) {
-    const DBProcedure* proc = FindDBProcedure(name);
-    if (proc == nullptr) {
-        err.Set(kErrSql, "Could not find stored procedure '" + name + "'.");
+    bool found = true;
+    std::string error;
+    const bool ok = RunDBProcedure(name, ctx, args, result, found, error);
+    if (!found) {
+        err.Set(kErrSql, error);
         return false;
     }
-    std::string error;
-    bool ok = false;
-    try {
-        ok = (*proc)(ctx, args, result, error);
-    } catch (const std::exception& e) {
-        error = e.what();
-    } catch (...) {
-        error = "unknown failure";
-    }
     if (ok) return true;
-    if (error.empty()) error = ctx.LastError();
     err.Set(ctx.Lost()       ? kErrConnection
             : ctx.TimedOut() ? kErrTimeout
                              : kErrSql,

@@ -57,23 +57,15 @@ int64_t SQLiteProcedureContext::LastInsertId() {
 bool CallDBProcedure(SQLiteConnection& c, const std::string& name,
                      const std::vector<ProcedureArg>& args, ProcedureResult& result,
                      SQLiteProcedureContext& ctx, DBError& err) {
-    const DBProcedure* proc = FindDBProcedure(name);
-    if (proc == nullptr) {
-        err.Set(kErrSql, "Could not find stored procedure '" + name + "'.");
-        return false;
-    }
+    bool found = true;
     std::string error;
-    bool ok = false;
-    try {
-        ok = (*proc)(ctx, args, result, error);
-    } catch (const std::exception& e) {
-        error = e.what();
-    } catch (...) {
-        error = "unknown failure";
+    const bool ok = RunDBProcedure(name, ctx, args, result, found, error);
+    if (!found) {
+        err.Set(kErrSql, error);
+        return false;
     }
     (void)c;
     if (!ok) {
-        if (error.empty()) error = ctx.Error().Message;
         err.Set(ctx.Error().Number != 0 ? ctx.Error().Number : kErrSql,
                 "Procedure " + name + " failed: " + error);
         return false;
