@@ -3,7 +3,6 @@
 // shared batch runner, through libpq and through ODBC's PostgreSQL driver
 // alike. Skips when no server answers (scripts/test.sh starts one with
 // pg_virtualenv).
-#include <libpq-fe.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -14,29 +13,9 @@
 #include "sql/dbprocedures.h"
 #include "sql/postgres/pgengine.h"
 #include "sql/sqldb.h"
+#include "support/sqlengines.h"
 
 namespace {
-
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v != nullptr ? v : "";
-}
-
-std::string Admin(const std::string& db, const std::string& sql) {
-    std::string conninfo = "dbname=" + db;
-    PGconn* c = PQconnectdb(conninfo.c_str());
-    std::string error;
-    if (PQstatus(c) != CONNECTION_OK) {
-        error = PQerrorMessage(c);
-    } else {
-        PGresult* r = PQexec(c, sql.c_str());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK && PQresultStatus(r) != PGRES_TUPLES_OK)
-            error = PQresultErrorMessage(r);
-        PQclear(r);
-    }
-    PQfinish(c);
-    return error;
-}
 
 // A procedure with an OUTPUT parameter, a result set and a return value;
 // a table function of n numbered rows.
@@ -85,14 +64,13 @@ void PrintTo(PgClientKind kind, std::ostream* os) {
 class PgBatchTest : public ::testing::TestWithParam<PgClientKind> {
   protected:
     static void SetUpTestSuite() {
-        db_ = "ct_batch_" + std::to_string(getpid());
-        Admin("postgres", "DROP DATABASE IF EXISTS " + db_);
-        reason_ = Admin("postgres", "CREATE DATABASE " + db_);
-        if (reason_.empty()) reason_ = Admin(db_, kPgDatabaseSetupSql);
+        db_ = PgUniqueName("ct_batch");
+        reason_ = PgUnavailableReason();
+        if (reason_.empty()) reason_ = PgCreateDatabase(db_);
         RegisterTestRoutines();
     }
     static void TearDownTestSuite() {
-        if (reason_.empty()) Admin("postgres", "DROP DATABASE IF EXISTS " + db_ + " WITH (FORCE)");
+        if (reason_.empty()) PgDropDatabase(db_);
     }
 
     void SetUp() override {
@@ -100,7 +78,7 @@ class PgBatchTest : public ::testing::TestWithParam<PgClientKind> {
             GTEST_SKIP() << "no PostgreSQL server reachable through PGHOST/PGPORT/PGUSER: "
                          << reason_;
         Open(db);
-        ASSERT_EQ(Admin(db_, "DROP TABLE IF EXISTS t, noident"), "");
+        ASSERT_EQ(PgExec(db_, "DROP TABLE IF EXISTS t, noident"), "");
         ASSERT_TRUE(db.RunSQLNoReturn(
             "CREATE TABLE T (ID INT IDENTITY(1,1) PRIMARY KEY, Name NVARCHAR(50), Qty INT, "
             "DT DATETIME) CREATE TABLE NoIdent (K NVARCHAR(10) PRIMARY KEY, V INT) "
@@ -109,14 +87,9 @@ class PgBatchTest : public ::testing::TestWithParam<PgClientKind> {
     }
 
     static void Open(SQLDB& d) {
-        std::string host = Env("PGHOST").empty() ? "localhost" : Env("PGHOST");
-        std::string port = Env("PGPORT").empty() ? "5432" : Env("PGPORT");
-        std::string login = ";User ID=" + Env("PGUSER") + ";Password=" + Env("PGPASSWORD");
-        d.SetConnectionString(GetParam() == PgClientKind::Libpq
-                                  ? "Provider=PostgreSQL;Data Source=" + host + ":" + port +
-                                        ";Initial Catalog=" + db_ + login
-                                  : "Provider=ODBC;Driver={PostgreSQL Unicode};Server=" + host +
-                                        ";Port=" + port + ";Database=" + db_ + login);
+        d.SetConnectionString(PgConnectionString(db_, GetParam() == PgClientKind::Libpq
+                                                          ? TestEngine::PostgreSQL
+                                                          : TestEngine::OdbcPostgreSQL));
         d.SetKeepConnection(true);
         ASSERT_TRUE(d.Connect()) << d.ErrDescription();
     }
@@ -335,7 +308,7 @@ TEST_P(PgBatchTest, PreparedStatementsFollowTableChanges) {
     ASSERT_TRUE(db.RunSQLNoReturn("INSERT INTO NoIdent (K, V) VALUES ('a', 1)"));
     EXPECT_EQ(columns(), 2);
     EXPECT_EQ(columns(), 2);
-    ASSERT_EQ(Admin(db_, "ALTER TABLE noident ADD COLUMN w int"), "");
+    ASSERT_EQ(PgExec(db_, "ALTER TABLE noident ADD COLUMN w int"), "");
     EXPECT_EQ(columns(), 3);
     ASSERT_TRUE(db.RunSQLNoReturn("ALTER TABLE NoIdent ADD X INT"));
     EXPECT_EQ(columns(), 4);
