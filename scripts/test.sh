@@ -12,7 +12,11 @@ dir=build
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$dir"
+# One job more than cores: many tests spend their time waiting on sockets,
+# timers and the PostgreSQL server.
+jobs=$(( $(nproc) + 1 ))
+export CT_JOBS=$jobs
 if command -v pg_virtualenv >/dev/null 2>&1 && [ -z "${CT_NO_POSTGRES:-}" ]; then
-  exec pg_virtualenv -t sh -c 'ctest -j "$(nproc)" --output-on-failure'
+  exec pg_virtualenv -t sh -c 'ctest -j "$CT_JOBS" --output-on-failure'
 fi
-exec ctest -j "$(nproc)" --output-on-failure
+exec ctest -j "$jobs" --output-on-failure
