@@ -94,26 +94,8 @@ class PgBatchTest : public ::testing::TestWithParam<PgClientKind> {
         ASSERT_TRUE(d.Connect()) << d.ErrDescription();
     }
 
-    // The first column of every row of every result, joined by ",", results
-    // by "|", a closed result as "(count)"; "ERROR: ..." on failure.
-    static std::string Col(SQLDB& d, const std::string& sql) {
-        auto rs = d.RunSQLReturnRS(sql);
-        if (!rs) return "ERROR: " + d.ErrDescription();
-        std::string out;
-        for (auto r = rs; r; r = r->NextRecordset()) {
-            if (!out.empty()) out += "|";
-            if (!r->IsOpen()) {
-                out += "(" + std::to_string(r->RecordsAffected()) + ")";
-                continue;
-            }
-            std::string rows;
-            for (const auto& row : r->Rows())
-                rows += (rows.empty() ? "" : ",") + (row[0].IsNull() ? "NULL" : row[0].ToText());
-            out += rows;
-        }
-        return out;
-    }
-    std::string Col(const std::string& sql) { return Col(db, sql); }
+    static std::string Col(SQLDB& d, const std::string& sql) { return FirstColumns(d, sql); }
+    std::string Col(const std::string& sql) { return FirstColumns(db, sql); }
 
     struct Case {
         const char* sql;

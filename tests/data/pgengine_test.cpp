@@ -64,25 +64,7 @@ class PgTest : public ::testing::Test {
 
     static std::string ConnStr() { return PgConnectionString(db_); }
 
-    // The first column of every row of every result set, joined by ",",
-    // result sets by "|"; "ERROR: ..." on failure.
-    std::string Col(const std::string& sql) {
-        auto rs = db.RunSQLReturnRS(sql);
-        if (!rs) return "ERROR: " + db.ErrDescription();
-        std::string out;
-        for (auto r = rs; r; r = r->NextRecordset()) {
-            if (!out.empty()) out += "|";
-            if (!r->IsOpen()) {
-                out += "(" + std::to_string(r->RecordsAffected()) + ")";
-                continue;
-            }
-            std::string rows;
-            for (const auto& row : r->Rows())
-                rows += (rows.empty() ? "" : ",") + (row[0].IsNull() ? "NULL" : row[0].ToText());
-            out += rows;
-        }
-        return out;
-    }
+    std::string Col(const std::string& sql) { return FirstColumns(db, sql); }
 
     static std::string db_;
     static std::string reason_;

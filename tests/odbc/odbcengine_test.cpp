@@ -7,30 +7,15 @@
 #include "sql/dbprocedures.h"
 #include "sql/odbc/odbcconnection.h"
 #include "sql/sqldb.h"
+#include "support/sqlengines.h"
 
 namespace {
 
 constexpr int32_t kConnectionError = static_cast<int32_t>(0x80004005u);
 constexpr int32_t kSqlError = static_cast<int32_t>(0x80040E14u);
 
-// The first column of every row of every result set, joined by ",", result
-// sets by "|", counts as "(n)"; "ERROR: ..." on failure.
 std::string Col(SQLDB& db, const std::string& sql) {
-    auto rs = db.RunSQLReturnRS(sql);
-    if (!rs) return "ERROR: " + db.ErrDescription();
-    std::string out;
-    for (auto r = rs; r; r = r->NextRecordset()) {
-        if (!out.empty()) out += "|";
-        if (!r->IsOpen()) {
-            out += "(" + std::to_string(r->RecordsAffected()) + ")";
-            continue;
-        }
-        std::string rows;
-        for (const auto& row : r->Rows())
-            rows += (rows.empty() ? "" : ",") + (row[0].IsNull() ? "NULL" : row[0].ToText());
-        out += rows;
-    }
-    return out;
+    return FirstColumns(db, sql);
 }
 
 // A procedure written the way the installation's are: SQLite-style

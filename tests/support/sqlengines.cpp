@@ -10,6 +10,7 @@
 
 #include "platform/textutil.h"
 #include "sql/postgres/pgengine.h"
+#include "sql/sqldb.h"
 
 namespace {
 
@@ -145,4 +146,22 @@ std::string BuildStamp() {
     struct stat st {};
     if (stat("/proc/self/exe", &st) != 0) return "0";
     return std::to_string(st.st_mtim.tv_sec) + std::to_string(st.st_mtim.tv_nsec / 1000000);
+}
+
+std::string FirstColumns(SQLDB& db, const std::string& sql) {
+    auto rs = db.RunSQLReturnRS(sql);
+    if (!rs) return "ERROR: " + db.ErrDescription();
+    std::string out;
+    for (auto r = rs; r; r = r->NextRecordset()) {
+        if (!out.empty()) out += "|";
+        if (!r->IsOpen()) {
+            out += "(" + std::to_string(r->RecordsAffected()) + ")";
+            continue;
+        }
+        std::string rows;
+        for (const auto& row : r->Rows())
+            rows += (rows.empty() ? "" : ",") + (row[0].IsNull() ? "NULL" : row[0].ToText());
+        out += rows;
+    }
+    return out;
 }

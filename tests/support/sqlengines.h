@@ -70,3 +70,9 @@ std::string PgOnce(const std::string& key, const std::function<bool()>& exists,
 // The test program's build: a text that changes whenever it is rebuilt, so
 // that templates made by an older build are not reused.
 std::string BuildStamp();
+
+class SQLDB;
+// The first column of every row of every result of `sql`, rows joined by
+// ",", results by "|", a closed result as "(count)", NULL as "NULL";
+// "ERROR: ..." on failure.
+std::string FirstColumns(SQLDB& db, const std::string& sql);
