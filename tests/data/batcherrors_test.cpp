@@ -1,16 +1,12 @@
-// A failing statement in a batch, on both engines: constraint violations and
+// A failing statement in a batch, on every engine: constraint violations and
 // RAISERROR end only their statement outside a transaction (@@ERROR tells the
 // next statement), everything else ends the batch, and the caller always
 // gets the first error. PostgreSQL cases skip without a server.
-#include <libpq-fe.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <string>
 
 #include "gtest/gtest.h"
-#include "sql/postgres/pgengine.h"
 #include "sql/sqldb.h"
+#include "support/sqlengines.h"
 #include "support/testdb.h"
 
 namespace {
@@ -98,58 +94,30 @@ const char* const kTables =
     "CREATE TABLE K (ID INT PRIMARY KEY, Name NVARCHAR(20) NOT NULL, Qty INT CHECK (Qty >= 0)) "
     "CREATE TABLE L (Step INT, Err INT)";
 
-TEST(BatchErrors, SQLiteGoesOnWhereTSqlDoes) {
+class BatchErrors : public ::testing::TestWithParam<TestEngine> {};
+
+TEST_P(BatchErrors, GoOnWhereTSqlDoes) {
+    const TestEngine engine = GetParam();
     TempDir dir;
-    std::string path = dir.File("t.db");
-    CreateTestDatabase(path);
+    std::string path = dir.File("t.db"), pgName;
     SQLDB db;
-    db.SetConnectionString("Provider=SQLite;Data Source=" + path);
+    if (IsPg(engine)) {
+        CT_SKIP_WITHOUT_PG();
+        pgName = PgUniqueName("ct_errors");
+        ASSERT_EQ(PgCreateDatabase(pgName), "");
+        db.SetConnectionString(PgConnectionString(pgName, engine));
+    } else {
+        CreateTestDatabase(path);
+        db.SetConnectionString("Provider=SQLite;Data Source=" + path);
+    }
     db.SetKeepConnection(true);
     ASSERT_TRUE(db.Connect()) << db.ErrDescription();
     ASSERT_TRUE(db.RunSQLNoReturn(kTables)) << db.ErrDescription();
-    RunCases(db, false);
+    RunCases(db, IsPg(engine));
+    db.Disconnect();
+    if (!pgName.empty()) PgDropDatabase(pgName);
 }
 
-std::string Env(const char* name) {
-    const char* v = std::getenv(name);
-    return v != nullptr ? v : "";
-}
-
-// An empty database of its own on the server in libpq's environment; the
-// reason when there is none.
-std::string PgAdmin(const std::string& db, const std::string& sql) {
-    PGconn* c = PQconnectdb(("dbname=" + db).c_str());
-    std::string error;
-    if (PQstatus(c) != CONNECTION_OK) {
-        error = PQerrorMessage(c);
-    } else {
-        PGresult* r = PQexec(c, sql.c_str());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK) error = PQresultErrorMessage(r);
-        PQclear(r);
-    }
-    PQfinish(c);
-    return error;
-}
-
-TEST(BatchErrors, PostgreSQLGoesOnWhereTSqlDoes) {
-    std::string name = "ct_errors_" + std::to_string(getpid());
-    PgAdmin("postgres", "DROP DATABASE IF EXISTS " + name);
-    std::string reason = PgAdmin("postgres", "CREATE DATABASE " + name);
-    if (reason.empty()) reason = PgAdmin(name, kPgDatabaseSetupSql);
-    if (!reason.empty()) GTEST_SKIP() << "no PostgreSQL server: " << reason;
-    {
-        SQLDB db;
-        std::string host = Env("PGHOST").empty() ? "localhost" : Env("PGHOST");
-        std::string port = Env("PGPORT").empty() ? "5432" : Env("PGPORT");
-        db.SetConnectionString("Provider=PostgreSQL;Data Source=" + host + ":" + port +
-                               ";Initial Catalog=" + name + ";User ID=" + Env("PGUSER") +
-                               ";Password=" + Env("PGPASSWORD"));
-        db.SetKeepConnection(true);
-        ASSERT_TRUE(db.Connect()) << db.ErrDescription();
-        ASSERT_TRUE(db.RunSQLNoReturn(kTables)) << db.ErrDescription();
-        RunCases(db, true);
-    }
-    PgAdmin("postgres", "DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
-}
+CT_INSTANTIATE_FOR_ENGINES(BatchErrors);
 
 }  // namespace

@@ -300,8 +300,6 @@ TEST_P(SQLDBTest, TableFunctionsInFromClauses) {
 }
 
 TEST_P(SQLDBTest, UpdatableRecordsetsWriteRowsBack) {
-    if (GetParam() == TestEngine::OdbcPostgreSQL)
-        GTEST_SKIP() << "updatable recordsets are refused on ODBC connections";
     auto rs = db_.OpenTable("T");
     ASSERT_NE(rs, nullptr) << db_.ErrDescription();
     EXPECT_FALSE(db_.Connected());
@@ -365,8 +363,6 @@ TEST_P(SQLDBFileTest, TwoWorkstationsShareTheFile) {
 }
 
 TEST_P(SQLDBTest, BlobsToAndFromFiles) {
-    if (GetParam() == TestEngine::OdbcPostgreSQL)
-        GTEST_SKIP() << "updatable recordsets are refused on ODBC connections";
     std::string src = dir_.File("in.bin"), dst = dir_.File("out.bin");
     std::string content(200000, '\0');
     for (std::size_t i = 0; i < content.size(); ++i)

@@ -76,7 +76,11 @@ TEST(OdbcProviderMapping, KeysPassAsTheyStandButTheInstallationsLogin) {
         // What start-up makes of a connection INI: the login in ADO's words.
         {"Provider=ODBC;Driver={PostgreSQL Unicode};Server=h;Data Source=;User ID=kiv;"
          "Password='p;w';Application Name=KIV",
-         "driver=PostgreSQL Unicode;application name=KIV;data source=;pwd={p;w};server=h;uid=kiv"},
+         "driver=PostgreSQL Unicode;application name=KIV;data source=;pwd={p;w};server=h;uid=kiv;"
+         "protocol=7.4-0"},
+        // PostgreSQL's rollback level is the user's when given.
+        {"Provider=ODBC;Driver={PostgreSQL ANSI};Protocol=7.4-2",
+         "driver=PostgreSQL ANSI;protocol=7.4-2"},
         {"Provider=ODBC;Data Source=Resv;User ID=u;UID=other;Password=", "dsn=Resv;uid=other"},
     };
     for (const auto& c : cases) {

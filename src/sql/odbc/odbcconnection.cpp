@@ -257,8 +257,18 @@ struct Statement {
     }
 };
 
-bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, OdbcResult& result,
-                SQLRETURN& failed) {
+// The base table or column name of result column `i`, "" when the driver
+// knows none (an expression).
+std::string BaseName(SQLHSTMT st, SQLUSMALLINT i, SQLUSMALLINT field) {
+    SQLCHAR name[512] = {0};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLColAttribute(st, i, field, name, sizeof name, &length, nullptr)))
+        return {};
+    return reinterpret_cast<const char*>(name);
+}
+
+bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, bool describeBase,
+                OdbcResult& result, SQLRETURN& failed) {
     SQLSMALLINT count = 0;
     failed = SQLNumResultCols(st, &count);
     if (!SQL_SUCCEEDED(failed)) return false;
@@ -285,6 +295,11 @@ bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, O
         c.Ado = AdoTypeOfSql(type, size, digits, ansiText);
         fields[i - 1u].Name = c.Name;
         fields[i - 1u].Type = c.Ado;
+        if (describeBase) {
+            fields[i - 1u].BaseTable = BaseName(st, i, SQL_DESC_BASE_TABLE_NAME);
+            if (!fields[i - 1u].BaseTable.empty())
+                fields[i - 1u].BaseColumn = BaseName(st, i, SQL_DESC_BASE_COLUMN_NAME);
+        }
         // Dates and times of day print in their own form, as on the other engines.
         if (type == SQL_TYPE_DATE || type == SQL_DATE) fields[i - 1u].DeclaredType = "DATE";
         if (type == SQL_TYPE_TIME || type == SQL_TIME || type == kSqlSsTime2)
@@ -413,7 +428,7 @@ bool OdbcConnection::Run(const std::string& sql, const std::vector<Variant>& par
             OdbcResult result;
             if (r == SQL_NO_DATA) {
                 result.Changed = 0;
-            } else if (!ReadResult(st.Handle, ansiText, spelling_, result, r)) {
+            } else if (!ReadResult(st.Handle, ansiText, spelling_, describeBase_, result, r)) {
                 break;
             }
             results.push_back(std::move(result));

@@ -50,6 +50,10 @@ class OdbcConnection {
     // the driver reports them).
     using Spelling = const std::string& (*)(const std::string&);
     void SetNameSpelling(Spelling spelling) { spelling_ = spelling; }
+    // Results of later statements tell each column's base table and column
+    // (FieldInfo::BaseTable/BaseColumn) as the driver knows them, for rows
+    // to be written back. Off by default: drivers may ask the catalog.
+    void SetDescribeBase(bool on) { describeBase_ = on; }
 
     // SQL_DBMS_NAME of the open connection ("SQLite", "PostgreSQL",
     // "Microsoft SQL Server"); "" when closed.
@@ -69,6 +73,7 @@ class OdbcConnection {
     int32_t timeout_ = 30;
     bool lost_ = false;
     Spelling spelling_ = nullptr;
+    bool describeBase_ = false;
 };
 
 // The connection string value as the driver manager reads it: braced when it

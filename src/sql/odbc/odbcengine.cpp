@@ -5,6 +5,7 @@
 #include "platform/textutil.h"
 #include "sql/odbc/odbcprocedurecontext.h"
 #include "sql/postgres/pgtranslate.h"
+#include "sql/postgres/pgwriteback.h"
 #include "sql/tsql/tsqlrunner.h"
 
 namespace {
@@ -81,17 +82,27 @@ bool OdbcEngine::RunNative(const std::string& sql, BatchOutput& out, DBError& er
 // The connection as the shared PostgreSQL executor uses it: $n markers
 // become ODBC's ? in binding order, values bound with their own types (the
 // statement's casts give the rest).
+// The first rows of an updatable request also give the row ids the
+// recordset writes back through (pgwriteback.h).
 class OdbcPgClient : public PgClient {
   public:
-    explicit OdbcPgClient(OdbcEngine& engine) : e_(engine) {}
+    explicit OdbcPgClient(OdbcEngine& engine, BatchOutput* out = nullptr, bool updatable = false)
+        : e_(engine), out_(out), updatable_(updatable) {}
 
     bool Run(const std::string& sql, const std::vector<Variant>& params, StatementOutcome& outcome,
-             DBError& err, const SqlStatement*) override {
+             DBError& err, const SqlStatement* statement) override {
         std::vector<int> order;
         std::vector<OdbcResult> results;
         // The markers first: they give the order the values are bound in.
         std::string text = OdbcMarkers(sql, order);
-        if (!e_.conn_.Run(text, OdbcParams(params, order), results, err)) {
+        statementError_ = 0;
+        const bool rowsWanted = statement != nullptr && statement->AssignTargets.empty();
+        const bool describe = rowsWanted && updatable_ && firstRows_ && out_ != nullptr;
+        e_.conn_.SetDescribeBase(describe);
+        const bool ok = e_.conn_.Run(text, OdbcParams(params, order), results, err);
+        e_.conn_.SetDescribeBase(false);
+        if (!ok) {
+            statementError_ = PgStatementErrorNumber(e_.conn_.LastState(), e_.inTransaction_);
             err.Message = PgDriverMessage(err.Message, e_.conn_.LastState());
             return false;
         }
@@ -100,6 +111,10 @@ class OdbcPgClient : public PgClient {
                 outcome.Rows = std::move(r.Rows);
             else
                 outcome.Changed = r.Changed;
+        }
+        if (outcome.Rows && rowsWanted) {
+            if (describe) PgRowIdsByBaseNames(*this, *outcome.Rows, *out_);
+            firstRows_ = false;
         }
         return true;
     }
@@ -113,6 +128,7 @@ class OdbcPgClient : public PgClient {
     }
 
     bool InTransaction() override { return e_.inTransaction_; }
+    int32_t StatementError() const override { return statementError_; }
 
     bool CallProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                        ProcedureResult& result, std::optional<int64_t>& lastCount,
@@ -130,9 +146,14 @@ class OdbcPgClient : public PgClient {
 
   private:
     OdbcEngine& e_;
+    BatchOutput* out_;
+    bool updatable_;
+    bool firstRows_ = true;
+    int32_t statementError_ = 0;
 };
 
-bool OdbcEngine::RunPostgreSQL(const std::string& tsql, BatchOutput& out, DBError& err) {
+bool OdbcEngine::RunPostgreSQL(const std::string& tsql, bool updatable, BatchOutput& out,
+                               DBError& err) {
     Batch batch;
     std::string error;
     PgStatementTranslator translator(citext_);
@@ -140,7 +161,7 @@ bool OdbcEngine::RunPostgreSQL(const std::string& tsql, BatchOutput& out, DBErro
         err.Set(kErrSql, error);
         return false;
     }
-    OdbcPgClient client(*this);
+    OdbcPgClient client(*this, &out, updatable);
     PgBatchExecutor executor(client, identity_, citext_);
     BatchRunner runner(executor, out);
     return runner.Run(batch, err);
@@ -151,12 +172,12 @@ bool OdbcEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& o
         err.Set(kErrConnection, "The connection is closed.");
         return false;
     }
-    if (updatable) {
+    if (updatable && dialect_ != Dialect::PostgreSQL) {
         err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on an ODBC connection");
         return false;
     }
     if (dialect_ != Dialect::PostgreSQL) return RunNative(tsql, out, err);
-    bool ok = RunPostgreSQL(tsql, out, err);
+    bool ok = RunPostgreSQL(tsql, updatable, out, err);
     if (ok) return true;
     if (err.Number == kErrConnection) {
         identity_.Reset();  // the next statement reaches a new session
@@ -237,9 +258,13 @@ bool OdbcEngine::RunProcedure(const std::string& name, const std::vector<Procedu
     return false;
 }
 
-bool OdbcEngine::WriteRow(const std::string& table, bool, int64_t&,
-                          const std::vector<std::pair<std::string, Variant>>&,
-                          std::vector<std::pair<std::string, Variant>>&, DBError& err) {
+bool OdbcEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
+                          const std::vector<std::pair<std::string, Variant>>& values,
+                          std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) {
+    if (dialect_ == Dialect::PostgreSQL && conn_.IsOpen()) {
+        OdbcPgClient client(*this);
+        return PgWriteRow(client, identity_, table, isNew, rowId, values, refreshed, err);
+    }
     err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on an ODBC connection (" +
                          table + ")");
     return false;

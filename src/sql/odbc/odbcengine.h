@@ -38,7 +38,7 @@ class OdbcEngine : public DBEngine {
     enum class Dialect : uint8_t { TSql, PostgreSQL, SQLite, AsItStands };
 
     bool RunNative(const std::string& sql, BatchOutput& out, DBError& err);
-    bool RunPostgreSQL(const std::string& tsql, BatchOutput& out, DBError& err);
+    bool RunPostgreSQL(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err);
     bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                       ProcedureResult& result, class OdbcProcedureContext& ctx, DBError& err);
     bool CallOnServer(const std::string& name, const std::vector<ProcedureArg>& args,

@@ -189,6 +189,15 @@ bool MapOdbcConnection(const ConnectionProperties& props, OdbcLogin& login, std:
         if (!out.empty()) out += ';';
         out += key + "=" + OdbcValue(value);
     }
+    // PostgreSQL's driver by default wraps every statement of a transaction
+    // in a savepoint of its own and rolls back to it on failure: two more
+    // statements each time, and a transaction that goes on where the libpq
+    // engine's (the server's own behaviour) is aborted. Level 0 leaves the
+    // server's behaviour as it is, so both clients fail alike; a setting
+    // given in the string, or a DSN's, stands.
+    if (LowerAscii(Property(keys, {"driver"})).find("postgres") != std::string::npos &&
+        keys.count("protocol") == 0 && keys.count("a1") == 0)
+        out += ";protocol=7.4-0";
     login.ConnectionString = out;
     login.LoginTimeout = LoginTimeout(props);
     return true;

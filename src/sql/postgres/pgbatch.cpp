@@ -91,6 +91,14 @@ const char* const kPgSearchPathSql =
     "SELECT set_config('search_path', 'public, tsql, citext_ext, pg_catalog', false) "
     "FROM pg_namespace WHERE nspname = 'tsql'";
 
+int32_t PgStatementErrorNumber(const std::string& state, bool inTransaction) {
+    if (inTransaction) return 0;
+    if (state == "23505") return 2627;                     // unique key
+    if (state == "23502") return 515;                      // NULL into NOT NULL
+    if (state == "23503" || state == "23514") return 547;  // foreign key, CHECK
+    return 0;
+}
+
 std::string PgSqlServerMessage(const std::string& state, const std::string& message) {
     auto typeName = [](const std::string& pg) -> std::string {
         if (pg == "integer") return "int";

@@ -27,6 +27,12 @@ const std::string& PgSchemaSpelling(const std::string& name);
 // PostgreSQL's primary message; other messages stay as they are.
 std::string PgSqlServerMessage(const std::string& state, const std::string& message);
 
+// T-SQL's @@ERROR for a failure that ends only its statement: a constraint
+// violation (SQLSTATE `state`) while no transaction is open, which the server
+// undid alone. 0 for every other failure: inside a transaction the server
+// aborts the transaction, so the batch has to end.
+int32_t PgStatementErrorNumber(const std::string& state, bool inTransaction);
+
 // Puts the database setup's T-SQL operators and functions before the
 // built-in ones for this session, whichever client opened it: set on each
 // connection as well as on the database, since a database copied from a

@@ -12,6 +12,7 @@
 #include "sql/postgres/pgbatch.h"
 #include "sql/postgres/pgprocedurecontext.h"
 #include "sql/postgres/pgtranslate.h"
+#include "sql/postgres/pgwriteback.h"
 #include "sql/sqltypes.h"
 #include "sql/tsql/tsqllexer.h"
 #include "sql/tsql/tsqlrunner.h"
@@ -461,11 +462,12 @@ class LibpqClient : public PgClient {
         // A prepared statement may no longer describe a changed table.
         if (statement != nullptr && statement->Kind == K::Ddl) e_.statements_.Clear(e_.conn_);
         if (PQresultStatus(res) == PGRES_TUPLES_OK) {
+            outcome.Rows = ReadRecordset(res);
             if (statement != nullptr && statement->AssignTargets.empty()) {
-                if (updatable_ && firstRows_ && out_ != nullptr) e_.ReadRowIds(res, *out_);
+                if (updatable_ && firstRows_ && out_ != nullptr)
+                    e_.ReadRowIds(res, *outcome.Rows, *out_);
                 firstRows_ = false;
             }
-            outcome.Rows = ReadRecordset(res);
         } else {
             const char* tuples = PQcmdTuples(res);
             if (tuples != nullptr && tuples[0] != '\0')
@@ -498,14 +500,10 @@ class LibpqClient : public PgClient {
     }
 
   private:
-    // T-SQL's number for a constraint violation while no transaction is
-    // open: the server undid only that statement. Inside a transaction the
-    // transaction is aborted, so the batch has to end.
     int32_t StatementErrorOf(const PGresult* res) const {
         const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
-        if (state == nullptr || PQtransactionStatus(e_.conn_) != PQTRANS_IDLE) return 0;
-        std::string s = state;
-        return s == "23505" ? 2627 : s == "23502" ? 515 : s == "23503" || s == "23514" ? 547 : 0;
+        return PgStatementErrorNumber(state != nullptr ? state : "",
+                                      PQtransactionStatus(e_.conn_) != PQTRANS_IDLE);
     }
 
     // False with `err` set (and `res` cleared) when `res` is no success;
@@ -602,26 +600,7 @@ bool PgEngine::RunProcedure(const std::string& name, const std::vector<Procedure
     return false;
 }
 
-std::string PgEngine::KeyColumn(const std::string& table, std::string* tableName) {
-    const char* params[] = {table.c_str()};
-    PGresult* res = PQexecParams(
-        conn_,
-        "SELECT a.attname, c.relname FROM pg_class c JOIN pg_attribute a ON a.attrelid = c.oid "
-        "LEFT JOIN pg_index i ON i.indrelid = c.oid AND i.indisprimary AND i.indnatts = 1 "
-        "AND a.attnum = i.indkey[0] WHERE c.oid = $1::regclass AND NOT a.attisdropped "
-        "AND a.atttypid IN (20, 21, 23) AND (i.indrelid IS NOT NULL OR a.attidentity <> '') "
-        "ORDER BY i.indrelid IS NULL LIMIT 1",
-        1, nullptr, params, nullptr, nullptr, 0);
-    std::string key;
-    if (PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1) {
-        key = PQgetvalue(res, 0, 0);
-        if (tableName != nullptr) *tableName = PQgetvalue(res, 0, 1);
-    }
-    PQclear(res);
-    return key;
-}
-
-bool PgEngine::ReadRowIds(const PGresult* res, BatchOutput& out) {
+bool PgEngine::ReadRowIds(const PGresult* res, const Recordset& rows, BatchOutput& out) {
     Oid table = InvalidOid;
     for (int c = 0; c < PQnfields(res); ++c) {
         Oid t = PQftable(res, c);
@@ -630,27 +609,15 @@ bool PgEngine::ReadRowIds(const PGresult* res, BatchOutput& out) {
         table = t;
     }
     if (table == InvalidOid) return false;
-    std::string name;
-    std::string key = KeyColumn(std::to_string(table), &name);
-    if (key.empty()) return false;
-    std::string sql = "SELECT attnum FROM pg_attribute WHERE attrelid = " + std::to_string(table) +
-                      " AND attname = $1";
-    const char* params[] = {key.c_str()};
-    PGresult* r = PQexecParams(conn_, sql.c_str(), 1, nullptr, params, nullptr, nullptr, 0);
-    int attnum = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1
-                     ? std::atoi(PQgetvalue(r, 0, 0))
-                     : -1;
-    PQclear(r);
-    int column = -1;
-    for (int c = 0; c < PQnfields(res) && column < 0; ++c)
-        if (PQftable(res, c) == table && PQftablecol(res, c) == attnum) column = c;
-    if (column < 0) return false;
-    out.RowIds.clear();
-    for (int row = 0; row < PQntuples(res); ++row)
-        out.RowIds.push_back(std::strtoll(PQgetvalue(res, row, column), nullptr, 10));
-    out.BaseTable = name;
-    out.HasRowIds = true;
-    return true;
+    LibpqClient client(*this);
+    PgKey key = PgKeyOf(client, static_cast<uint32_t>(table));
+    if (key.Column.empty()) return false;
+    for (int c = 0; c < PQnfields(res); ++c) {
+        if (PQftable(res, c) != table || PQftablecol(res, c) != key.Number) continue;
+        PgSetRowIds(rows, c, key, out);
+        return true;
+    }
+    return false;
 }
 
 bool PgEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
@@ -661,60 +628,8 @@ bool PgEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
         Close();
         return false;
     }
-    if (!isNew && values.empty()) return true;
-    // Names are folded to lower case, as the T-SQL rewrite folds them.
-    const std::string name = LowerAscii(table);
-    const std::string key = KeyColumn("\"" + name + "\"");
-    if (key.empty()) {
-        err.Set(kErrSql, "Unsupported T-SQL construct: writing back rows of " + table +
-                             ", which has no integer key, on PostgreSQL");
-        return false;
-    }
-    auto quote = [](const std::string& n) { return "\"" + LowerAscii(n) + "\""; };
-    std::string sql;
-    std::vector<Variant> params;
-    std::vector<std::string> columns;
-    for (const auto& [column, value] : values) {
-        columns.push_back(LowerAscii(column));
-        params.push_back(value);
-    }
-    if (isNew) {
-        std::string cols, marks;
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            cols += (i ? ", " : "") + quote(values[i].first);
-            marks += i ? ", ?" : "?";
-        }
-        sql = values.empty()
-                  ? "INSERT INTO " + quote(name) + " DEFAULT VALUES"
-                  : "INSERT INTO " + quote(name) + " (" + cols + ") VALUES (" + marks + ")";
-    } else {
-        std::string sets;
-        for (std::size_t i = 0; i < values.size(); ++i)
-            sets += (i ? ", " : "") + quote(values[i].first) + " = ?";
-        sql = "UPDATE " + quote(name) + " SET " + sets + " WHERE " + quote(key) + " = ?";
-        params.emplace_back(static_cast<long long>(rowId));
-    }
-    PgProcedureContext ctx(conn_);
-    auto row = ctx.Query(sql + " RETURNING *", params);
-    if (row == nullptr) {
-        if (ctx.Lost())
-            Failed(err, ctx.LastError());
-        else
-            err.Set(ctx.TimedOut() ? kErrTimeout : kErrSql, ctx.LastError());
-        return false;
-    }
-    if (row->RecordCount() != 1) {
-        err.Set(kErrSql, "The row to write back no longer exists");
-        return false;
-    }
-    for (int i = 0; i < row->FieldCount(); ++i)
-        refreshed.emplace_back(row->FieldAt(i).Name, row->Rows()[0][static_cast<std::size_t>(i)]);
-    if (isNew) {
-        rowId = row->Field(key)->ToInt64();
-        LibpqClient client(*this);
-        identity_.AfterInsert(client, name, columns);
-    }
-    return true;
+    LibpqClient client(*this);
+    return PgWriteRow(client, identity_, table, isNew, rowId, values, refreshed, err);
 }
 
 std::string PgProcedureSql(const std::string& text) {

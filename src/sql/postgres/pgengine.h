@@ -49,13 +49,11 @@ class PgEngine : public DBEngine {
 
     // A lost connection is closed here so that the next statement reconnects.
     void Failed(DBError& err, const std::string& fallback);
-    // Updatable recordsets know their rows by the single integer primary key
-    // (or identity column) of their one table: the ids come from that column
-    // of the result, which must hold it. False when the result cannot be
-    // written back.
-    bool ReadRowIds(const pg_result* res, BatchOutput& out);
-    // The key column of `table` (a name or an OID in text), "" when none.
-    std::string KeyColumn(const std::string& table, std::string* tableName = nullptr);
+    // Updatable recordsets know their rows by the single integer key of their
+    // one table (pgwriteback.h): the ids come from that column of `res`
+    // (read into `rows`), which must hold it. False when the result cannot
+    // be written back.
+    bool ReadRowIds(const pg_result* res, const Recordset& rows, BatchOutput& out);
     bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                       ProcedureResult& result, class PgProcedureContext& ctx, DBError& err);
 
