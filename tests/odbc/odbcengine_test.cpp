@@ -2,8 +2,10 @@
 // ODBC driver (translated as on the libpq engine), statements as they stand
 // on the SQLite driver, and the installation's procedures over either.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "odbctestsupport.h"
+#include "sql/dbengine.h"
 #include "sql/dbprocedures.h"
 #include "sql/odbc/odbcconnection.h"
 #include "sql/sqldb.h"
@@ -186,6 +188,56 @@ TEST_P(OdbcPgEngineTest, LoginInAdoWordsReachesTheDriver) {
                               "Application Name=KIV");
     EXPECT_EQ(Col(other, "SELECT current_user"), "ct_odbc_login");
     other.Disconnect();
+}
+
+// The engine opens a lost connection again by itself at the next statement.
+// The new session needs the same setup as the first: on a database that does
+// not set the search path itself (a copy of a template, say), T-SQL's
+// functions are found only through the session's, and @@IDENTITY starts
+// afresh.
+TEST(OdbcPgSession, SetupIsMadeAgainAfterAReconnect) {
+    CT_SKIP_WITHOUT_PG();
+    const std::string name = PgUniqueName("ct_odbc_session");
+    ASSERT_EQ(PgCreateDatabase(name), "");
+    ASSERT_EQ(PgExec("postgres", "ALTER DATABASE " + name + " RESET search_path"), "");
+    std::unique_ptr<DBEngine> engine = CreateDBEngine("ODBC");
+    ASSERT_NE(engine, nullptr);
+    DBError err;
+    ASSERT_TRUE(engine->Open(
+        ParseConnectionString(PgConnectionString(name, TestEngine::OdbcPostgreSQL)), err))
+        << err.Message;
+    // The values of the last result's first row, joined by ",".
+    auto row = [&engine](const std::string& sql) {
+        BatchOutput out;
+        DBError e;
+        if (!engine->Execute(sql, false, out, e)) return "ERROR: " + e.Message;
+        if (out.Results.empty() || out.Results.back()->RecordCount() == 0) return std::string();
+        std::string text;
+        for (const Variant& v : out.Results.back()->Rows()[0])
+            text += (text.empty() ? "" : ",") + (v.IsNull() ? std::string("NULL") : v.ToText());
+        return text;
+    };
+    const char* check = "SELECT IsNumeric('12'), @@IDENTITY";
+    EXPECT_EQ(row("CREATE TABLE R (ID INT IDENTITY(1,1) PRIMARY KEY, N INT) "
+                  "INSERT INTO R (N) VALUES (1) " +
+                  std::string(check)),
+              "1,1");
+    const std::string pid = row("SELECT pg_backend_pid()");
+    ASSERT_EQ(PgExec("postgres", "SELECT pg_terminate_backend(" + pid + ")"), "");
+    for (int i = 0; i < 100 && PgScalar("postgres",
+                                        "SELECT count(*) FROM pg_stat_activity "
+                                        "WHERE pid = " +
+                                            pid) != "0";
+         ++i)
+        usleep(50000);
+
+    BatchOutput out;
+    EXPECT_FALSE(engine->Execute("SELECT 1", false, out, err));
+    EXPECT_EQ(err.Number, kConnectionError) << err.Message;
+    EXPECT_EQ(row(check), "1,NULL");
+    EXPECT_NE(row("SELECT pg_backend_pid()"), pid);
+    engine->Close();
+    PgDropDatabase(name);
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, OdbcPgEngineTest, ::testing::Values(PgOdbcTarget()),

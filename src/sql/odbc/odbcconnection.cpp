@@ -401,7 +401,24 @@ bool OdbcConnection::Run(const std::string& sql, const std::vector<Variant>& par
         return false;
     }
     state_.clear();
-    if (lost_ && !Reconnect(err)) return false;
+    if (lost_) {
+        // The setup's own statements do not reconnect (and set up) again:
+        // a session lost during its setup fails the statement it was for.
+        if (settingUp_ || !Reconnect(err)) {
+            if (settingUp_) err.Set(kErrConnection, "The connection was lost.");
+            return false;
+        }
+        if (onReconnect_) {
+            settingUp_ = true;
+            onReconnect_();
+            settingUp_ = false;
+            if (lost_) {
+                err.Set(kErrConnection, "The connection was lost.");
+                return false;
+            }
+        }
+    }
+    state_.clear();
     Statement st;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc_, &st.Handle))) {
         Diagnostic d = ReadDiagnostic(SQL_HANDLE_DBC, dbc_);

@@ -8,6 +8,7 @@
 // used with (FreeTDS with ClientCharset=UTF-8, the SQLite and PostgreSQL
 // Unicode drivers) take and give UTF-8 there, whatever the process locale.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +47,10 @@ class OdbcConnection {
     bool Run(const std::string& sql, const std::vector<Variant>& params,
              std::vector<OdbcResult>& results, DBError& err);
 
+    // Runs after the connection was opened again for a statement, before the
+    // statement: the session's own settings are the owner's to make again.
+    void SetOnReconnect(std::function<void()> setup) { onReconnect_ = std::move(setup); }
+
     // Column names of later results pass through `spelling` (nullptr: as
     // the driver reports them).
     using Spelling = const std::string& (*)(const std::string&);
@@ -74,6 +79,8 @@ class OdbcConnection {
     bool lost_ = false;
     Spelling spelling_ = nullptr;
     bool describeBase_ = false;
+    std::function<void()> onReconnect_;
+    bool settingUp_ = false;
 };
 
 // The connection string value as the driver manager reads it: braced when it

@@ -55,15 +55,25 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
     inTransaction_ = false;
     citext_ = false;
     conn_.SetNameSpelling(dialect_ == Dialect::PostgreSQL ? PgSchemaSpelling : nullptr);
+    conn_.SetOnReconnect(nullptr);
     if (dialect_ == Dialect::PostgreSQL) {
-        std::vector<OdbcResult> results;
-        DBError ignored;
-        citext_ = conn_.Run("SELECT 1 FROM pg_extension WHERE extname = 'citext'", {}, results,
-                            ignored) &&
-                  !results.empty() && results[0].Rows && results[0].Rows->RecordCount() == 1;
-        conn_.Run(kPgSearchPathSql, {}, results, ignored);
+        StartPgSession();
+        // A connection the driver lost is opened again by the next statement:
+        // that session needs the same setup before it runs anything.
+        conn_.SetOnReconnect([this] { StartPgSession(); });
     }
     return true;
+}
+
+void OdbcEngine::StartPgSession() {
+    identity_.Reset();
+    inTransaction_ = false;
+    std::vector<OdbcResult> results;
+    DBError ignored;
+    citext_ =
+        conn_.Run("SELECT 1 FROM pg_extension WHERE extname = 'citext'", {}, results, ignored) &&
+        !results.empty() && results[0].Rows && results[0].Rows->RecordCount() == 1;
+    conn_.Run(kPgSearchPathSql, {}, results, ignored);
 }
 
 void OdbcEngine::SetCommandTimeout(int32_t seconds) {

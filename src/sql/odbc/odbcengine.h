@@ -37,6 +37,9 @@ class OdbcEngine : public DBEngine {
   private:
     enum class Dialect : uint8_t { TSql, PostgreSQL, SQLite, AsItStands };
 
+    // A new PostgreSQL session, at Open and after a reconnect: citext found,
+    // the search path set, no identity drawn, no transaction open.
+    void StartPgSession();
     bool RunNative(const std::string& sql, BatchOutput& out, DBError& err);
     bool RunPostgreSQL(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err);
     bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
