@@ -144,10 +144,7 @@ class OdbcPgClient : public PgClient {
                        ProcedureResult& result, std::optional<int64_t>& lastCount,
                        DBError& err) override {
         OdbcProcedureContext ctx(e_.conn_, true);
-        if (!e_.RunProcedure(name, args, result, ctx, err)) return false;
-        if (ctx.Ran()) lastCount = ctx.LastCount();
-        e_.identity_.AfterProcedure(*this, ctx.LastInsertRows());
-        return true;
+        return PgRunProcedure(*this, e_.identity_, ctx, name, args, result, lastCount, err);
     }
 
     std::unique_ptr<ProcedureContext> NewContext() override {
@@ -248,24 +245,7 @@ bool OdbcEngine::CallProcedure(const std::string& name, const std::vector<Proced
     }
     if (dialect_ == Dialect::TSql) return CallOnServer(name, args, result, err);
     OdbcProcedureContext ctx(conn_, dialect_ == Dialect::PostgreSQL);
-    return RunProcedure(name, args, result, ctx, err);
-}
-
-bool OdbcEngine::RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
-                              ProcedureResult& result, OdbcProcedureContext& ctx, DBError& err) {
-    bool found = true;
-    std::string error;
-    const bool ok = RunDBProcedure(name, ctx, args, result, found, error);
-    if (!found) {
-        err.Set(kErrSql, error);
-        return false;
-    }
-    if (ok) return true;
-    err.Set(ctx.Lost()       ? kErrConnection
-            : ctx.TimedOut() ? kErrTimeout
-                             : kErrSql,
-            "Procedure " + name + " failed: " + error);
-    return false;
+    return RunClientProcedure(name, args, result, ctx, err);
 }
 
 bool OdbcEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,

@@ -42,8 +42,6 @@ class OdbcEngine : public DBEngine {
     void StartPgSession();
     bool RunNative(const std::string& sql, BatchOutput& out, DBError& err);
     bool RunPostgreSQL(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err);
-    bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
-                      ProcedureResult& result, class OdbcProcedureContext& ctx, DBError& err);
     bool CallOnServer(const std::string& name, const std::vector<ProcedureArg>& args,
                       ProcedureResult& result, DBError& err);
 

@@ -63,7 +63,7 @@ std::string PgDriverMessage(const std::string& text, const std::string& state) {
 
 bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant>& params,
                                std::vector<OdbcResult>& results) {
-    error_.clear();
+    Starting();
     DBError err;
     bool ok = false;
     if (postgres_) {
@@ -74,16 +74,14 @@ bool OdbcProcedureContext::Run(const std::string& sql, const std::vector<Variant
         ok = conn_.Run(sql, params, results, err);
     }
     if (ok) {
-        ran_ = true;
-        lastCount_ = 0;
+        int64_t count = 0;
         for (const auto& r : results)
-            lastCount_ = r.Rows ? r.Rows->RecordCount() : std::max<int64_t>(r.Changed, 0);
+            count = r.Rows ? r.Rows->RecordCount() : std::max<int64_t>(r.Changed, 0);
+        Succeeded(count);
         return true;
     }
-    error_ = postgres_ ? PgDriverMessage(err.Message, conn_.LastState()) : err.Message;
-    timedOut_ = err.Number == kErrTimeout;
-    if (conn_.LastState() == "23505") error_ = "UNIQUE constraint failed: " + error_;
-    lost_ = lost_ || err.Number == kErrConnection;
+    Failed(postgres_ ? PgDriverMessage(err.Message, conn_.LastState()) : err.Message,
+           conn_.LastState(), err.Number == kErrConnection, err.Number == kErrTimeout);
     return false;
 }
 
@@ -104,7 +102,7 @@ bool OdbcProcedureContext::Execute(const std::string& sql, const std::vector<Var
     for (const auto& r : results)
         if (!r.Rows && r.Changed > 0) n += r.Changed;
     if (changes != nullptr) *changes = n;
-    if (UpperAscii(Trim(sql)).rfind("INSERT", 0) == 0) lastInsertRows_ = n;
+    if (UpperAscii(Trim(sql)).rfind("INSERT", 0) == 0) Inserted(n);
     return true;
 }
 

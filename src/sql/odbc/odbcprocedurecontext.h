@@ -2,13 +2,12 @@
 // Runs the installation's procedures (written with SQLite-style statements:
 // ? markers, IFNULL, the embedded engine's clock) over an ODBC connection to
 // a database that does not hold them itself. On PostgreSQL the statements
-// are rewritten as for the libpq engine, and a unique-key violation reads
-// "UNIQUE constraint failed" as the procedures expect.
+// are rewritten as for the libpq engine.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "sql/dbprocedures.h"
+#include "sql/clientprocedurecontext.h"
 #include "sql/odbc/odbcconnection.h"
 
 // PostgreSQL's $1, $2 ... markers (outside quotes) turned into ODBC's ?;
@@ -23,7 +22,7 @@ std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::v
 // Server's words where it has them.
 std::string PgDriverMessage(const std::string& text, const std::string& state);
 
-class OdbcProcedureContext : public ProcedureContext {
+class OdbcProcedureContext : public ClientProcedureContext {
   public:
     OdbcProcedureContext(OdbcConnection& conn, bool postgres) : conn_(conn), postgres_(postgres) {}
     std::shared_ptr<Recordset> Query(const std::string& sql,
@@ -31,14 +30,6 @@ class OdbcProcedureContext : public ProcedureContext {
     bool Execute(const std::string& sql, const std::vector<Variant>& params,
                  int64_t* changes = nullptr) override;
     int64_t LastInsertId() override;
-    std::string LastError() override { return error_; }
-    bool Lost() const { return lost_; }
-    bool TimedOut() const { return timedOut_; }
-    // The row count of the last statement (for @@ROWCOUNT); false when none ran.
-    bool Ran() const { return ran_; }
-    int64_t LastCount() const { return lastCount_; }
-    // Rows added by the last INSERT it ran, -1 when it ran none.
-    int64_t LastInsertRows() const { return lastInsertRows_; }
 
   private:
     bool Run(const std::string& sql, const std::vector<Variant>& params,
@@ -46,10 +37,4 @@ class OdbcProcedureContext : public ProcedureContext {
 
     OdbcConnection& conn_;
     bool postgres_;
-    std::string error_;
-    bool lost_ = false;
-    bool timedOut_ = false;
-    bool ran_ = false;
-    int64_t lastCount_ = 0;
-    int64_t lastInsertRows_ = -1;
 };

@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "platform/textutil.h"
+#include "sql/clientprocedurecontext.h"
 #include "sql/embeddedfiles.h"
 #include "sql/tsql/tsqllexer.h"
 
@@ -90,6 +91,15 @@ std::optional<Recordset::Row> FirstRow(PgClient& client, const std::string& sql,
 const char* const kPgSearchPathSql =
     "SELECT set_config('search_path', 'public, tsql, citext_ext, pg_catalog', false) "
     "FROM pg_namespace WHERE nspname = 'tsql'";
+
+bool PgRunProcedure(PgClient& client, PgIdentity& identity, ClientProcedureContext& ctx,
+                    const std::string& name, const std::vector<ProcedureArg>& args,
+                    ProcedureResult& result, std::optional<int64_t>& lastCount, DBError& err) {
+    if (!RunClientProcedure(name, args, result, ctx, err)) return false;
+    if (ctx.Ran()) lastCount = ctx.LastCount();
+    identity.AfterProcedure(client, ctx.LastInsertRows());
+    return true;
+}
 
 int32_t PgStatementErrorNumber(const std::string& state, bool inTransaction) {
     if (inTransaction) return 0;

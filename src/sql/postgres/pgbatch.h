@@ -96,6 +96,14 @@ class PgIdentity {
     std::map<std::string, std::pair<std::string, std::string>> identities_;
 };
 
+class ClientProcedureContext;
+// Runs an installation procedure for the executor in `ctx` (a context on
+// `client`'s connection): @@ROWCOUNT (`lastCount`) and @@IDENTITY follow the
+// procedure's last statements. Fails as RunClientProcedure.
+bool PgRunProcedure(PgClient& client, PgIdentity& identity, ClientProcedureContext& ctx,
+                    const std::string& name, const std::vector<ProcedureArg>& args,
+                    ProcedureResult& result, std::optional<int64_t>& lastCount, DBError& err);
+
 // StatementExecutor over any PostgreSQL client: one statement per call,
 // never a multi-statement string, values never pasted into SQL text.
 class PgBatchExecutor : public StatementExecutor {

@@ -433,6 +433,27 @@ bool ParamText(const Variant& v, std::string& text) {
     }
 }
 
+// The type a procedure's parameter goes with (0: the server infers it).
+Oid ParamType(const Variant& v, const std::string& text) {
+    switch (v.Type()) {
+        case VarType::Boolean:
+            return kInt2;
+        case VarType::Integer:
+            return kInt8;
+        case VarType::Double:
+            return kFloat8;
+        case VarType::Date:
+            return kTimestamp;
+        case VarType::Text: {
+            DateTime dt;
+            if (!ParseStorageDate(text.data(), text.size(), dt)) return 0;
+            return text.size() == 10 ? kDate : text.size() == 8 ? kTime : kTimestamp;
+        }
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
 // The engine's connection as the shared PostgreSQL executor uses it: one
@@ -489,10 +510,10 @@ class LibpqClient : public PgClient {
                        ProcedureResult& result, std::optional<int64_t>& lastCount,
                        DBError& err) override {
         PgProcedureContext ctx(e_.conn_);
-        if (!e_.RunProcedure(name, args, result, ctx, err)) return false;
-        if (ctx.Ran()) lastCount = ctx.LastCount();
-        e_.identity_.AfterProcedure(*this, ctx.LastInsertRows());
-        return true;
+        if (PgRunProcedure(*this, e_.identity_, ctx, name, args, result, lastCount, err))
+            return true;
+        if (err.Number == kErrConnection) e_.Close();  // the next call reconnects
+        return false;
     }
 
     std::unique_ptr<ProcedureContext> NewContext() override {
@@ -575,28 +596,8 @@ bool PgEngine::CallProcedure(const std::string& name, const std::vector<Procedur
         return false;
     }
     PgProcedureContext ctx(conn_);
-    return RunProcedure(name, args, result, ctx, err);
-}
-
-bool PgEngine::RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
-                            ProcedureResult& result, PgProcedureContext& ctx, DBError& err) {
-    bool found = true;
-    std::string error;
-    const bool ok = RunDBProcedure(name, ctx, args, result, found, error);
-    if (!found) {
-        err.Set(kErrSql, error);
-        return false;
-    }
-    if (ok) return true;
-    if (ctx.Lost()) {
-        Failed(err, "Procedure " + name + " failed: " + error);
-        return false;
-    }
-    if (ctx.TimedOut()) {
-        err.Set(kErrTimeout, "Query timeout expired");
-        return false;
-    }
-    err.Set(kErrSql, "Procedure " + name + " failed: " + error);
+    if (RunClientProcedure(name, args, result, ctx, err)) return true;
+    if (err.Number == kErrConnection) Close();  // the next call reconnects
     return false;
 }
 
@@ -668,7 +669,6 @@ std::string PgProcedureSql(const std::string& text) {
 }
 
 PGresult* PgProcedureContext::Run(const std::string& sql, const std::vector<Variant>& params) {
-    error_.clear();
     std::vector<std::string> text(params.size());
     std::vector<const char*> values(params.size(), nullptr);
     // Types go with the values: a parameter in an INSERT ... SELECT list
@@ -676,67 +676,25 @@ PGresult* PgProcedureContext::Run(const std::string& sql, const std::vector<Vari
     // column. Text in a date's storage form is a date.
     std::vector<Oid> types(params.size(), 0);
     for (std::size_t i = 0; i < params.size(); ++i) {
-        const Variant& v = params[i];
-        switch (v.Type()) {
-            case VarType::Null:
-                continue;
-            case VarType::Boolean:
-                text[i] = v.ToBool() ? "1" : "0";
-                types[i] = kInt2;
-                break;
-            case VarType::Integer:
-                text[i] = v.ToText();
-                types[i] = kInt8;
-                break;
-            case VarType::Double:
-                text[i] = v.ToText();
-                types[i] = kFloat8;
-                break;
-            case VarType::Date:
-                text[i] = StorageText(*v.ToDateTime(), SqlType::DateTime);
-                types[i] = kTimestamp;
-                break;
-            case VarType::Text: {
-                text[i] = v.ToText();
-                DateTime dt;
-                if (ParseStorageDate(text[i].data(), text[i].size(), dt))
-                    types[i] = text[i].size() == 10  ? kDate
-                               : text[i].size() == 8 ? kTime
-                                                     : kTimestamp;
-                break;
-            }
-            case VarType::Binary: {
-                static const char kHex[] = "0123456789abcdef";
-                text[i] = "\\x";
-                for (unsigned char b : v.ToBytes()) {
-                    text[i] += kHex[b >> 4];
-                    text[i] += kHex[b & 15];
-                }
-                break;
-            }
-            default:
-                text[i] = v.ToText();
-        }
+        if (!ParamText(params[i], text[i])) continue;
         values[i] = text[i].c_str();
+        types[i] = ParamType(params[i], text[i]);
     }
     std::string pgSql = PgProcedureSql(sql);
+    Starting();
     PGresult* res = PQexecParams(conn_, pgSql.c_str(), static_cast<int>(values.size()),
                                  types.data(), values.data(), nullptr, nullptr, 0);
     ExecStatusType status = PQresultStatus(res);
     if (status == PGRES_TUPLES_OK || status == PGRES_COMMAND_OK) {
-        ran_ = true;
         const char* tuples = PQcmdTuples(res);
-        lastCount_ = status == PGRES_TUPLES_OK                ? PQntuples(res)
-                     : tuples != nullptr && tuples[0] != '\0' ? std::strtoll(tuples, nullptr, 10)
-                                                              : 0;
+        Succeeded(status == PGRES_TUPLES_OK                ? PQntuples(res)
+                  : tuples != nullptr && tuples[0] != '\0' ? std::strtoll(tuples, nullptr, 10)
+                                                           : 0);
         return res;
     }
     const char* state = res != nullptr ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
-    error_ = TrimMessage(PQerrorMessage(conn_));
-    timedOut_ = IsTimeout(res);
-    if (state != nullptr && std::string(state) == "23505")
-        error_ = "UNIQUE constraint failed: " + error_;
-    lost_ = PQstatus(conn_) != CONNECTION_OK;
+    Failed(TrimMessage(PQerrorMessage(conn_)), state != nullptr ? state : "",
+           PQstatus(conn_) != CONNECTION_OK, IsTimeout(res));
     PQclear(res);
     return nullptr;
 }
@@ -757,7 +715,7 @@ bool PgProcedureContext::Execute(const std::string& sql, const std::vector<Varia
     const char* tuples = PQcmdTuples(res);
     int64_t n = tuples != nullptr && *tuples != '\0' ? std::strtoll(tuples, nullptr, 10) : 0;
     if (changes != nullptr) *changes = n;
-    if (std::string(PQcmdStatus(res)).rfind("INSERT", 0) == 0) lastInsertRows_ = n;
+    if (std::string(PQcmdStatus(res)).rfind("INSERT", 0) == 0) Inserted(n);
     PQclear(res);
     return true;
 }

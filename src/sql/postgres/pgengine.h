@@ -54,8 +54,6 @@ class PgEngine : public DBEngine {
     // (read into `rows`), which must hold it. False when the result cannot
     // be written back.
     bool ReadRowIds(const pg_result* res, const Recordset& rows, BatchOutput& out);
-    bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
-                      ProcedureResult& result, class PgProcedureContext& ctx, DBError& err);
 
     pg_conn* conn_ = nullptr;
     int32_t timeout_ = 30;
