@@ -396,6 +396,35 @@ TEST_P(SQLDBTest, CommandTimeoutInterruptsALongStatement) {
     EXPECT_TRUE(db_.RunSQLNoReturn("UPDATE T SET Qty = 0"));
 }
 
+// A procedure's failure keeps its kind on every engine: a unique key in the
+// embedded engine's words, a lost connection as one (even when the
+// procedure went on and a later statement failed otherwise), and the next call gets a
+// working session again.
+TEST_P(SQLDBTest, ProcedureFailuresKeepTheirKind) {
+    RegisterDBProcedure("sp_Test_Twice", [](ProcedureContext& ctx, const std::vector<ProcedureArg>&,
+                                            ProcedureResult&, std::string&) {
+        return ctx.Execute("INSERT INTO T (ID, Name) VALUES (1, 'again')", {});
+    });
+    EXPECT_FALSE(db_.RunSPNoReturn("sp_Test_Twice", {}));
+    EXPECT_EQ(db_.ErrNumber(), kSqlError);
+    EXPECT_NE(db_.ErrDescription().find("UNIQUE constraint failed"), std::string::npos)
+        << db_.ErrDescription();
+    if (!Pg()) return;
+
+    RegisterDBProcedure("sp_Test_Lose", [](ProcedureContext& ctx, const std::vector<ProcedureArg>&,
+                                           ProcedureResult&, std::string& error) {
+        if (ctx.Query("SELECT pg_terminate_backend(pg_backend_pid())", {}) != nullptr) return true;
+        error = ctx.LastError();
+        // Goes on regardless, and fails otherwise (ODBC opens a new session here).
+        ctx.Query("SELECT * FROM no_such_table", {});
+        return false;
+    });
+    db_.SetKeepConnection(true);
+    EXPECT_FALSE(db_.RunSPNoReturn("sp_Test_Lose", {}));
+    EXPECT_EQ(db_.ErrNumber(), kConnectionError) << db_.ErrDescription();
+    EXPECT_EQ(FirstColumns(db_, "SELECT IsNumeric('12') AS N"), "1");
+}
+
 CT_INSTANTIATE_FOR_ENGINES(SQLDBTest);
 INSTANTIATE_TEST_SUITE_P(Engines, SQLDBFileTest, ::testing::Values(TestEngine::SQLite),
                          EngineNamer());
