@@ -91,9 +91,8 @@ bool OdbcEngine::RunNative(const std::string& sql, BatchOutput& out, DBError& er
 
 // The connection as the shared PostgreSQL executor uses it: $n markers
 // become ODBC's ? in binding order, values bound with their own types (the
-// statement's casts give the rest).
-// The first rows of an updatable request also give the row ids the
-// recordset writes back through (pgwriteback.h).
+// statement's casts give the rest). The first rows of an updatable request
+// also give the row ids the recordset writes back through (pgwriteback.h).
 class OdbcPgClient : public PgClient {
   public:
     explicit OdbcPgClient(OdbcEngine& engine, BatchOutput* out = nullptr, bool updatable = false)
