@@ -170,4 +170,26 @@ TEST(OdbcMarkers, NumberedMarkersBecomeQuestionMarksInBindingOrder) {
     EXPECT_TRUE(params[3].IsNull());
 }
 
+// The driver's text carries the server's detail lines; through libpq only
+// the primary message reaches programs and logs, so both clients agree.
+TEST(PgDriverMessage, OnlyTheServersPrimaryMessageRemains) {
+    struct Case {
+        const char* text;
+        const char* state;
+        const char* message;
+    } cases[] = {
+        {"ERROR: relation \"missing\" does not exist;\nError while executing the query", "42P01",
+         "relation \"missing\" does not exist"},
+        {"ERROR: duplicate key value violates unique constraint \"k_pkey\"\nDETAIL: Key "
+         "(id)=(1) already exists.;\nError while executing the query",
+         "23505", "duplicate key value violates unique constraint \"k_pkey\""},
+        {"ERROR: function nope() does not exist\nHINT: No function matches.;\nError while "
+         "executing the query",
+         "42883", "function nope() does not exist"},
+        {"could not send query to backend", "08S01", "could not send query to backend"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PgDriverMessage(c.text, c.state), c.message) << c.text;
+}
+
 }  // namespace

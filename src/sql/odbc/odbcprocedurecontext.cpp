@@ -58,6 +58,9 @@ std::string PgDriverMessage(const std::string& text, const std::string& state) {
     if (message.rfind(head, 0) == 0) message.erase(0, head.size());
     std::size_t end = message.find(tail);
     if (end != std::string::npos) message.erase(end);
+    // The server's DETAIL, HINT and the like follow on lines of their own.
+    end = message.find('\n');
+    if (end != std::string::npos) message.erase(end);
     return PgSqlServerMessage(state, message);
 }
 
