@@ -257,8 +257,8 @@ struct Statement {
     }
 };
 
-bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, OdbcResult& result,
-                SQLRETURN& failed) {
+bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::StorageFetch fetch,
+                OdbcConnection::Spelling spelling, OdbcResult& result, SQLRETURN& failed) {
     SQLSMALLINT count = 0;
     failed = SQLNumResultCols(st, &count);
     if (!SQL_SUCCEEDED(failed)) return false;
@@ -282,7 +282,13 @@ bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, O
         if (c.Name == "?column?") c.Name.clear();
         if (spelling != nullptr) c.Name = spelling(c.Name);
         c.Type = type;
-        c.Ado = AdoTypeOfSql(type, size, digits, ansiText);
+        SQLCHAR typeName[128] = {0};
+        SQLSMALLINT typeNameLength = 0;
+        SQLColAttribute(st, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeNameLength,
+                        nullptr);
+        result.TypeNames.emplace_back(reinterpret_cast<const char*>(typeName));
+        c.Ado = fetch != nullptr ? fetch(type, result.TypeNames.back())
+                                 : AdoTypeOfSql(type, size, digits, ansiText);
         fields[i - 1u].Name = c.Name;
         fields[i - 1u].Type = c.Ado;
         // Dates and times of day print in their own form, as on the other engines.
@@ -413,7 +419,7 @@ bool OdbcConnection::Run(const std::string& sql, const std::vector<Variant>& par
             OdbcResult result;
             if (r == SQL_NO_DATA) {
                 result.Changed = 0;
-            } else if (!ReadResult(st.Handle, ansiText, spelling_, result, r)) {
+            } else if (!ReadResult(st.Handle, ansiText, storageFetch_, spelling_, result, r)) {
                 break;
             }
             results.push_back(std::move(result));

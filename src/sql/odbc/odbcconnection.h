@@ -21,6 +21,8 @@
 struct OdbcResult {
     std::shared_ptr<Recordset> Rows;
     int64_t Changed = -1;
+    // Each column's type name as the driver reports it (SQL_DESC_TYPE_NAME).
+    std::vector<std::string> TypeNames;
 };
 
 class OdbcConnection {
@@ -50,6 +52,12 @@ class OdbcConnection {
     // the driver reports them).
     using Spelling = const std::string& (*)(const std::string&);
     void SetNameSpelling(Spelling spelling) { spelling_ = spelling; }
+    // Later results hold values in plain forms for a caller that types them
+    // itself: `fetch(SQL type, type name)` chooses per column between
+    // adBigInt (integers), adDouble, adLongVarBinary and adLongVarWChar
+    // (text). nullptr: values typed from the driver's column types.
+    using StorageFetch = int (*)(int16_t sqlType, const std::string& typeName);
+    void SetStorageForms(StorageFetch fetch) { storageFetch_ = fetch; }
 
     // SQL_DBMS_NAME of the open connection ("SQLite", "PostgreSQL",
     // "Microsoft SQL Server"); "" when closed.
@@ -69,6 +77,7 @@ class OdbcConnection {
     int32_t timeout_ = 30;
     bool lost_ = false;
     Spelling spelling_ = nullptr;
+    StorageFetch storageFetch_ = nullptr;
 };
 
 // The connection string value as the driver manager reads it: braced when it

@@ -4,6 +4,7 @@
 
 #include "platform/textutil.h"
 #include "sql/odbc/odbcprocedurecontext.h"
+#include "sql/odbc/odbcsqlite.h"
 #include "sql/postgres/pgtranslate.h"
 #include "sql/tsql/tsqlrunner.h"
 
@@ -27,6 +28,14 @@ bool IsSqlServerDbms(const std::string& dbms) {
     return LowerAscii(dbms).find("sql server") != std::string::npos;
 }
 
+OdbcEngine::OdbcEngine(Kind kind) : kind_(kind) {}
+OdbcEngine::~OdbcEngine() = default;
+
+void OdbcEngine::Close() {
+    sqlite_.reset();
+    conn_.Close();
+}
+
 bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
     OdbcLogin login;
     std::string error;
@@ -37,6 +46,14 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
         return false;
     }
     conn_.SetTimeout(timeout_);
+    sqlite_.reset();
+    conn_.SetStorageForms(nullptr);
+    auto driver = props.find("driver");
+    const bool sqliteDriver = kind_ == Kind::Odbc && driver != props.end() &&
+                              LowerAscii(driver->second).find("sqlite") != std::string::npos;
+    if (sqliteDriver) login.ConnectionString = OdbcSQLiteConnectionString(login.ConnectionString);
+    // The SQLite driver's connection gets the T-SQL functions as it opens.
+    DriverHookScope hooks;
     if (!conn_.Connect(login.ConnectionString, login.LoginTimeout, err)) {
         conn_.Close();
         return false;
@@ -54,6 +71,16 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
     inTransaction_ = false;
     citext_ = false;
     conn_.SetNameSpelling(dialect_ == Dialect::PostgreSQL ? PgSchemaSpelling : nullptr);
+    if (dialect_ == Dialect::SQLite) {
+        auto database = props.find("database");
+        sqlite_ = std::make_unique<OdbcSQLite>(
+            conn_, hooks.Taken(), database != props.end() ? database->second : std::string());
+        sqlite_->SetTimeout(timeout_);
+        if (!sqlite_->Start(err)) {
+            Close();
+            return false;
+        }
+    }
     if (dialect_ == Dialect::PostgreSQL) {
         std::vector<OdbcResult> results;
         DBError ignored;
@@ -68,6 +95,7 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
 void OdbcEngine::SetCommandTimeout(int32_t seconds) {
     timeout_ = seconds;
     conn_.SetTimeout(seconds);
+    if (sqlite_) sqlite_->SetTimeout(seconds);
 }
 
 bool OdbcEngine::RunNative(const std::string& sql, BatchOutput& out, DBError& err) {
@@ -151,6 +179,7 @@ bool OdbcEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& o
         err.Set(kErrConnection, "The connection is closed.");
         return false;
     }
+    if (sqlite_) return sqlite_->Execute(tsql, updatable, out, err);
     if (updatable) {
         err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on an ODBC connection");
         return false;
@@ -216,6 +245,7 @@ bool OdbcEngine::CallProcedure(const std::string& name, const std::vector<Proced
         return false;
     }
     if (dialect_ == Dialect::TSql) return CallOnServer(name, args, result, err);
+    if (sqlite_) return sqlite_->CallProcedure(name, args, result, err);
     OdbcProcedureContext ctx(conn_, dialect_ == Dialect::PostgreSQL);
     return RunProcedure(name, args, result, ctx, err);
 }
@@ -237,9 +267,11 @@ bool OdbcEngine::RunProcedure(const std::string& name, const std::vector<Procedu
     return false;
 }
 
-bool OdbcEngine::WriteRow(const std::string& table, bool, int64_t&,
-                          const std::vector<std::pair<std::string, Variant>>&,
-                          std::vector<std::pair<std::string, Variant>>&, DBError& err) {
+bool OdbcEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
+                          const std::vector<std::pair<std::string, Variant>>& values,
+                          std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err) {
+    if (sqlite_ && conn_.IsOpen())
+        return sqlite_->WriteRow(table, isNew, rowId, values, refreshed, err);
     err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on an ODBC connection (" +
                          table + ")");
     return false;
