@@ -286,8 +286,19 @@ bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::StorageFetch fetch,
         SQLSMALLINT typeNameLength = 0;
         SQLColAttribute(st, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeNameLength,
                         nullptr);
-        result.TypeNames.emplace_back(reinterpret_cast<const char*>(typeName));
-        c.Ado = fetch != nullptr ? fetch(type, result.TypeNames.back())
+        result.Types.push_back({reinterpret_cast<const char*>(typeName), size, digits, "", ""});
+        if (fetch != nullptr) {
+            SQLCHAR base[256] = {0};
+            SQLSMALLINT baseLength = 0;
+            if (SQL_SUCCEEDED(SQLColAttribute(st, i, SQL_DESC_BASE_TABLE_NAME, base, sizeof base,
+                                              &baseLength, nullptr)))
+                result.Types.back().BaseTable = reinterpret_cast<const char*>(base);
+            base[0] = 0;
+            if (SQL_SUCCEEDED(SQLColAttribute(st, i, SQL_DESC_BASE_COLUMN_NAME, base, sizeof base,
+                                              &baseLength, nullptr)))
+                result.Types.back().BaseColumn = reinterpret_cast<const char*>(base);
+        }
+        c.Ado = fetch != nullptr ? fetch(type, result.Types.back().Name)
                                  : AdoTypeOfSql(type, size, digits, ansiText);
         fields[i - 1u].Name = c.Name;
         fields[i - 1u].Type = c.Ado;

@@ -21,8 +21,17 @@
 struct OdbcResult {
     std::shared_ptr<Recordset> Rows;
     int64_t Changed = -1;
-    // Each column's type name as the driver reports it (SQL_DESC_TYPE_NAME).
-    std::vector<std::string> TypeNames;
+    // Each column's type as the driver reports it: the name
+    // (SQL_DESC_TYPE_NAME), the column size and the decimal digits.
+    struct ColumnType {
+        std::string Name;
+        uint64_t Size = 0;
+        int16_t Digits = 0;
+        // With storage forms: the table and column the value comes from, if any.
+        std::string BaseTable;
+        std::string BaseColumn;
+    };
+    std::vector<ColumnType> Types;
 };
 
 class OdbcConnection {

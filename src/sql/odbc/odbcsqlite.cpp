@@ -410,11 +410,18 @@ std::shared_ptr<Recordset> OdbcSQLite::ReadTyped(OdbcResult& r, const SqlStateme
     std::vector<bool> numeric;  // text that stands for a number is read back as one
     bool byValue = false;
     for (std::size_t i = first; i < driver.size(); ++i) {
-        const std::string typeName = i < r.TypeNames.size() ? r.TypeNames[i] : "";
+        const std::string typeName = i < r.Types.size() ? r.Types[i].Name : "";
         const bool madeUp = MadeUpTypeName(typeName);
         FieldInfo f;
         f.Name = driver[i].Name;
         f.DeclaredType = madeUp ? "" : typeName;
+        // The driver names a type without its precision and scale, which
+        // decide how a decimal reads: the table's declaration has them.
+        const std::string lower = LowerAscii(typeName);
+        if ((lower == "decimal" || lower == "numeric") && !r.Types[i].BaseTable.empty())
+            if (const TableInfo* t = FindTable("", r.Types[i].BaseTable))
+                if (const ColumnInfo* col = t->Find(r.Types[i].BaseColumn))
+                    f.DeclaredType = col->DeclType;
         TypeSpec typeSpec = ParseTypeName(f.DeclaredType);
         if (madeUp && st != nullptr) {
             // An expression: the translation knows its type.
