@@ -76,6 +76,19 @@ std::string DriverMessage(std::string text) {
     return text;
 }
 
+// The driver tells a query from its first word, so an INSERT, UPDATE or
+// DELETE ... RETURNING would lose its rows: behind a WITH it is read as the
+// query it is.
+std::string ReturningAsQuery(std::string sql) {
+    std::size_t b = sql.find_first_not_of(" \t\r\n");
+    if (b == std::string::npos) return sql;
+    const std::string head = UpperAscii(sql.substr(b, 6));
+    if ((head == "INSERT" || head == "UPDATE" || head == "DELETE") &&
+        UpperAscii(sql).find(" RETURNING ") != std::string::npos)
+        sql.insert(b, "WITH ct_returning AS (SELECT 1) ");
+    return sql;
+}
+
 bool HasKey(const std::string& connectionString, const std::string& key) {
     std::string lower = LowerAscii(connectionString);
     std::string k = LowerAscii(key) + "=";
@@ -378,7 +391,7 @@ bool OdbcSQLite::Run(const std::string& sql, const std::vector<Variant>& params,
     // The driver takes plain ? markers only; a numbered one may stand at
     // several places.
     std::vector<int> order;
-    std::string text = OdbcMarkers(sql, order, '?');
+    std::string text = OdbcMarkers(ReturningAsQuery(sql), order, '?');
     lastFailure_ = 0;
     bool ok;
     {
