@@ -170,6 +170,18 @@ TEST(OdbcSQLiteMarkers, NumberedMarkersBecomePlainOnesInBindingOrder) {
     }
 }
 
+TEST(OdbcSQLiteOptions, DefaultsGoOnlyWhereTheStringIsSilent) {
+    EXPECT_EQ(OdbcSQLiteConnectionString("Driver=SQLite3;Database=f.db"),
+              "Driver=SQLite3;Database=f.db;BigInt=1;JournalMode=WAL;SyncPragma=NORMAL;NoCreat=1;"
+              "Timeout=30000");
+    // The user's own choice stays, in any case and spacing; a key that only
+    // ends in a default's name is another key.
+    EXPECT_EQ(OdbcSQLiteConnectionString("Driver=SQLite3; nocreat = 0;JournalMode=DELETE;"
+                                         "BigInt=0;SyncPragma=FULL;Query Timeout=5"),
+              "Driver=SQLite3; nocreat = 0;JournalMode=DELETE;BigInt=0;SyncPragma=FULL;"
+              "Query Timeout=5;Timeout=30000");
+}
+
 TEST_F(OdbcSQLiteTest, OpenFailsClearlyWhenTheFunctionsCannotReachTheDriver) {
     // A driver built with a SQLite of its own: the open leaves no hooks.
     OdbcConnection conn;

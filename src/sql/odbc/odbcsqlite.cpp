@@ -90,10 +90,16 @@ std::string ReturningAsQuery(std::string sql) {
 }
 
 bool HasKey(const std::string& connectionString, const std::string& key) {
-    std::string lower = LowerAscii(connectionString);
-    std::string k = LowerAscii(key) + "=";
-    for (std::size_t at = lower.find(k); at != std::string::npos; at = lower.find(k, at + 1))
-        if (at == 0 || lower[at - 1] == ';' || lower[at - 1] == ' ') return true;
+    std::size_t start = 0;
+    while (start <= connectionString.size()) {
+        std::size_t end = connectionString.find(';', start);
+        if (end == std::string::npos) end = connectionString.size();
+        const std::string part = connectionString.substr(start, end - start);
+        const std::size_t eq = part.find('=');
+        if (eq != std::string::npos && LowerAscii(Trim(part.substr(0, eq))) == LowerAscii(key))
+            return true;
+        start = end + 1;
+    }
     return false;
 }
 

@@ -45,7 +45,7 @@ void Hooked(sqlite3_context* ctx, int, sqlite3_value**) {
     sqlite3_result_int(ctx, 1);
 }
 
-int OnOpen(sqlite3* db, const char**, const sqlite3_api_routines*) {
+int OnOpen(sqlite3* db, char**, const sqlite3_api_routines*) {
     if (pending == nullptr || !pending->Armed) return SQLITE_OK;
     pending->Armed = false;
     auto state = std::make_shared<DriverHookState>();
