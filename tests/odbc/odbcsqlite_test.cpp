@@ -104,6 +104,8 @@ TEST_F(OdbcSQLiteTest, BatchesPrintAndStoreAsOnTheNativeEngine) {
         "SELECT Name, Qty INTO #w FROM T INSERT INTO #w VALUES ('b', 2) SELECT * FROM #w ORDER BY "
         "Qty",
         "BEGIN TRANSACTION INSERT INTO K VALUES ('C', 3) ROLLBACK SELECT COUNT(*) AS N FROM K",
+        "SELECT ID, Name, Price, DT, Amount, ID * 2 AS Twice, GETDATE() AS Now, Qty + 0.5 AS H "
+        "INTO W FROM T WHERE Qty > 0",
         "SELECT ISNULL(NULL, 3) AS A, CASE WHEN 1 = 1 THEN 2.5 ELSE NULL END AS B, "
         "CONVERT(VARCHAR(10), DT, 112) AS C FROM T",
     };
@@ -118,6 +120,9 @@ TEST_F(OdbcSQLiteTest, BatchesPrintAndStoreAsOnTheNativeEngine) {
     EXPECT_EQ(Odbc(write), Native(write));
     const char* read = "SELECT ID, Name, DT, D, TM, Price, Flag, Amount, length(Note) FROM T";
     EXPECT_EQ(Stored(odbc_, read), Stored(native_, read));
+    // SELECT ... INTO declares its table alike.
+    const char* made = "SELECT sql FROM sqlite_master WHERE name = 'W'";
+    EXPECT_EQ(Stored(odbc_, made), Stored(native_, made));
 }
 
 TEST_F(OdbcSQLiteTest, UnicodeLongTextAndBinaryRoundTrip) {

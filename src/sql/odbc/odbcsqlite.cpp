@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <map>
 
 #include "platform/textutil.h"
 #include "sql/odbc/odbcprocedurecontext.h"
@@ -317,8 +318,11 @@ class OdbcSQLiteExecutor : public StatementExecutor {
     // SELECT ... INTO: a new table with the query's columns, then its rows.
     bool SelectInto(const SqlStatement& st, const std::vector<BoundParam>& params,
                     StatementOutcome& outcome, DBError& err) {
+        // The query's columns without its rows: declared types reach through
+        // the subquery, and the hints type the expressions.
         std::vector<OdbcResult> results;
-        if (!s_.Run(st.Sql, Stored(params), results, err)) return false;
+        if (!s_.Run("SELECT * FROM (" + st.Sql + ") LIMIT 0", Stored(params), results, err))
+            return false;
         std::shared_ptr<Recordset> shape;
         for (auto& r : results)
             if (r.Rows) shape = s_.ReadTyped(r, &st, nullptr);
@@ -428,19 +432,27 @@ std::shared_ptr<Recordset> OdbcSQLite::ReadTyped(OdbcResult& r, const SqlStateme
     std::vector<SqlType> types;
     std::vector<bool> numeric;  // text that stands for a number is read back as one
     bool byValue = false;
+    std::map<std::string, const TableInfo*> tables;  // by base table, looked up once
     for (std::size_t i = first; i < driver.size(); ++i) {
         const std::string typeName = i < r.Types.size() ? r.Types[i].Name : "";
         const bool madeUp = MadeUpTypeName(typeName);
         FieldInfo f;
         f.Name = driver[i].Name;
         f.DeclaredType = madeUp ? "" : typeName;
-        // The driver names a type without its precision and scale, which
-        // decide how a decimal reads: the table's declaration has them.
-        const std::string lower = LowerAscii(typeName);
-        if ((lower == "decimal" || lower == "numeric") && !r.Types[i].BaseTable.empty())
-            if (const TableInfo* t = FindTable("", r.Types[i].BaseTable))
-                if (const ColumnInfo* col = t->Find(r.Types[i].BaseColumn))
-                    f.DeclaredType = col->DeclType;
+        // The driver names a type without its length, precision and scale
+        // (a decimal's scale decides how it reads; SELECT ... INTO declares
+        // the length): the table's declaration has them, when it is the
+        // same type (a tempdb table is named without its database).
+        if (!madeUp && !r.Types[i].BaseTable.empty()) {
+            const ColumnInfo* col = nullptr;
+            auto known = tables.find(r.Types[i].BaseTable);
+            if (known == tables.end())
+                known =
+                    tables.emplace(r.Types[i].BaseTable, FindTable("", r.Types[i].BaseTable)).first;
+            if (known->second != nullptr) col = known->second->Find(r.Types[i].BaseColumn);
+            if (col != nullptr && col->Type.type == ParseTypeName(typeName).type)
+                f.DeclaredType = col->DeclType;
+        }
         TypeSpec typeSpec = ParseTypeName(f.DeclaredType);
         if (madeUp && st != nullptr) {
             // An expression: the translation knows its type.
