@@ -196,9 +196,14 @@ TEST_F(OdbcSQLiteTest, OpenFailsClearlyWhenTheFunctionsCannotReachTheDriver) {
     EXPECT_FALSE(session.Start(err));
     EXPECT_NE(err.Message.find("T-SQL functions"), std::string::npos) << err.Message;
 
+    // A missing file is not made empty: the open fails and names it.
     SQLDB db;
-    db.SetConnectionString(SQLiteConnectionString(dir_.File("missing.db"), TestEngine::OdbcSQLite));
+    const std::string missing = dir_.File("missing.db");
+    db.SetConnectionString(SQLiteConnectionString(missing, TestEngine::OdbcSQLite));
     EXPECT_FALSE(db.Connect());
+    EXPECT_NE(db.ErrDescription().find("Cannot open database \"" + missing + "\""),
+              std::string::npos)
+        << db.ErrDescription();
 }
 
 }  // namespace

@@ -56,6 +56,10 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
     DriverHookScope hooks;
     if (!conn_.Connect(login.ConnectionString, login.LoginTimeout, err)) {
         conn_.Close();
+        // The SQLite driver says only "connect failed": name the file.
+        auto database = props.find("database");
+        if (sqliteDriver && database != props.end())
+            err.Message = "Cannot open database \"" + database->second + "\": " + err.Message;
         return false;
     }
     std::string dbms = conn_.DbmsName();
