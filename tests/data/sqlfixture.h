@@ -86,7 +86,7 @@ class SqlFixture : public ::testing::TestWithParam<TestEngine> {
             conn_ = PgConnectionString(pgDb_, GetParam());
         } else {
             path_ = dir_.File("test" + std::to_string(++files_) + ".db");
-            conn_ = "Provider=SQLite;Data Source=" + path_;
+            conn_ = SQLiteConnectionString(path_, GetParam());
         }
         db_.SetConnectionString(conn_);
         Exec(kSchema);

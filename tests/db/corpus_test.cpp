@@ -126,10 +126,10 @@ class CorpusTest : public ::testing::TestWithParam<TestEngine> {
         }
         demo_ = BuildDemoInstallation();
         // The connection string start-up builds from KIV4Connstr.ini.
-        defaultConn_ = "Provider=SQLite;Data Source=" + demo_->defaultDb;
+        defaultConn_ = SQLiteConnectionString(demo_->defaultDb, GetParam());
         Connect(db1_, defaultConn_ + ";Integrated Security=SSPI");
         Connect(db2_,
-                "Provider=SQLite;Data Source=" + demo_->server2Db + ";Integrated Security=SSPI");
+                SQLiteConnectionString(demo_->server2Db, GetParam()) + ";Integrated Security=SSPI");
         ASSERT_TRUE(raw_.OpenFile(demo_->defaultDb));
         defaultServer_ = demo_->defaultDb;
     }

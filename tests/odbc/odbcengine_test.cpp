@@ -1,6 +1,6 @@
-// The ODBC engine through SQLDB: T-SQL batches on PostgreSQL through its
-// ODBC driver (translated as on the libpq engine), statements as they stand
-// on the SQLite driver, and the installation's procedures over either.
+// The ODBC engine through SQLDB: T-SQL batches on PostgreSQL and SQLite
+// through their ODBC drivers (translated as on the libpq and native SQLite
+// engines), and the installation's procedures over either.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -247,13 +247,16 @@ INSTANTIATE_TEST_SUITE_P(Drivers, OdbcPgEngineTest, ::testing::Values(PgOdbcTarg
 // that SQLite does not know fails with the driver's text.
 class OdbcSqliteEngineTest : public OdbcEngineTest {};
 
-TEST_P(OdbcSqliteEngineTest, StatementsGoAsTheyStand) {
-    EXPECT_EQ(Col(db, "INSERT INTO OT (Name, Qty) VALUES ('a', 1)"), "(1)");
-    EXPECT_EQ(Col(db, "SELECT last_insert_rowid()"), "1");
+TEST_P(OdbcSqliteEngineTest, BatchesAreTranslatedAsOnTheNativeEngine) {
+    EXPECT_EQ(Col(db, "INSERT INTO OT (Name, Qty) VALUES ('a', 1) SELECT @@IDENTITY"), "(1)|1");
     EXPECT_EQ(Col(db, "UPDATE OT SET Qty = 2 WHERE Qty = 1"), "(1)");
-    EXPECT_EQ(db.RunSQLReturnRS("SELECT TOP 1 Name FROM OT"), nullptr);
+    EXPECT_EQ(Col(db, "SELECT TOP 1 Name FROM OT WHERE Name = 'A  '"), "a");
+    // The driver's own wording, without its "[SQLite]" and result code.
+    EXPECT_EQ(db.RunSQLReturnRS("SELECT Nope FROM OT"), nullptr);
     EXPECT_EQ(db.ErrNumber(), kSqlError);
-    EXPECT_NE(db.ErrDescription().find("[SQLite]"), std::string::npos) << db.ErrDescription();
+    EXPECT_NE(db.ErrDescription().find("no such column: Nope"), std::string::npos)
+        << db.ErrDescription();
+    EXPECT_EQ(db.ErrDescription().find("[SQLite]"), std::string::npos) << db.ErrDescription();
 }
 
 INSTANTIATE_TEST_SUITE_P(Drivers, OdbcSqliteEngineTest, ::testing::Values(SqliteOdbcTarget()),

@@ -1,6 +1,7 @@
 #include "odbctestsupport.h"
 
 #include <libpq-fe.h>
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -67,7 +68,12 @@ std::string PgOdbcConnectionString(std::string& reason) {
 
 OdbcTarget SqliteOdbcTarget() {
     return {false, [](TempDir& dir, std::string&) {
-                return "Driver=SQLite3;Database=" + OdbcValue(dir.File("odbc.db"));
+                // The engine opens existing files only, as the native one does.
+                std::string path = dir.File("odbc.db");
+                sqlite3* db = nullptr;
+                sqlite3_open(path.c_str(), &db);
+                sqlite3_close(db);
+                return "Driver=SQLite3;Database=" + OdbcValue(path);
             }};
 }
 

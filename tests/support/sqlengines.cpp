@@ -53,8 +53,15 @@ std::string EngineName(TestEngine engine) {
             return "PostgreSQL";
         case TestEngine::OdbcPostgreSQL:
             return "OdbcPostgreSQL";
+        case TestEngine::OdbcSQLite:
+            return "OdbcSQLite";
     }
     return "?";
+}
+
+std::string SQLiteConnectionString(const std::string& path, TestEngine engine) {
+    if (engine == TestEngine::OdbcSQLite) return "Provider=ODBC;Driver=SQLite3;Database=" + path;
+    return "Provider=SQLite;Data Source=" + path;
 }
 
 const std::string& PgUnavailableReason() {

@@ -2,22 +2,27 @@
 // The SQL-layer suites run once per database engine: SQLite files, and
 // PostgreSQL databases on the server libpq's environment names (scripts/test.sh
 // starts a throwaway cluster with pg_virtualenv), reached through libpq and
-// through ODBC's PostgreSQL driver. Without a server the PostgreSQL instances
-// skip themselves with the reason.
+// through ODBC's PostgreSQL driver; and SQLite files through ODBC's SQLite
+// driver. Without a server the PostgreSQL instances skip themselves with the
+// reason.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <ostream>
 #include <string>
 
-enum class TestEngine { SQLite, PostgreSQL, OdbcPostgreSQL };
+enum class TestEngine { SQLite, PostgreSQL, OdbcPostgreSQL, OdbcSQLite };
 
 // A PostgreSQL database, whichever client reaches it.
 inline bool IsPg(TestEngine engine) {
-    return engine != TestEngine::SQLite;
+    return engine == TestEngine::PostgreSQL || engine == TestEngine::OdbcPostgreSQL;
 }
 
-// "SQLite" / "PostgreSQL" / "OdbcPostgreSQL": the suffix of the test names.
+// The SQLDB connection string of SQLite file `path` through `engine`
+// (Provider=SQLite, or Provider=ODBC with the "SQLite3" driver).
+std::string SQLiteConnectionString(const std::string& path, TestEngine engine);
+
+// "SQLite" / "PostgreSQL" / "OdbcPostgreSQL" / "OdbcSQLite": the suffix of the test names.
 std::string EngineName(TestEngine engine);
 inline void PrintTo(TestEngine engine, std::ostream* os) {
     *os << EngineName(engine);
@@ -27,10 +32,11 @@ struct EngineNamer {
         return EngineName(info.param);
     }
 };
-#define CT_INSTANTIATE_FOR_ENGINES(Suite)                                                          \
-    INSTANTIATE_TEST_SUITE_P(                                                                      \
-        Engines, Suite,                                                                            \
-        ::testing::Values(TestEngine::SQLite, TestEngine::PostgreSQL, TestEngine::OdbcPostgreSQL), \
+#define CT_INSTANTIATE_FOR_ENGINES(Suite)                                                         \
+    INSTANTIATE_TEST_SUITE_P(                                                                     \
+        Engines, Suite,                                                                           \
+        ::testing::Values(TestEngine::SQLite, TestEngine::PostgreSQL, TestEngine::OdbcPostgreSQL, \
+                          TestEngine::OdbcSQLite),                                                \
         EngineNamer())
 
 // "" when a PostgreSQL server answers, otherwise why not (asked once).

@@ -267,8 +267,9 @@ std::string BaseName(SQLHSTMT st, SQLUSMALLINT i, SQLUSMALLINT field) {
     return reinterpret_cast<const char*>(name);
 }
 
-bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, bool describeBase,
-                OdbcResult& result, SQLRETURN& failed) {
+bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::StorageFetch fetch,
+                OdbcConnection::Spelling spelling, bool describeBase, OdbcResult& result,
+                SQLRETURN& failed) {
     SQLSMALLINT count = 0;
     failed = SQLNumResultCols(st, &count);
     if (!SQL_SUCCEEDED(failed)) return false;
@@ -292,7 +293,17 @@ bool ReadResult(SQLHSTMT st, bool ansiText, OdbcConnection::Spelling spelling, b
         if (c.Name == "?column?") c.Name.clear();
         if (spelling != nullptr) c.Name = spelling(c.Name);
         c.Type = type;
-        c.Ado = AdoTypeOfSql(type, size, digits, ansiText);
+        SQLCHAR typeName[128] = {0};
+        SQLSMALLINT typeNameLength = 0;
+        SQLColAttribute(st, i, SQL_DESC_TYPE_NAME, typeName, sizeof typeName, &typeNameLength,
+                        nullptr);
+        result.Types.push_back({reinterpret_cast<const char*>(typeName), size, digits, "", ""});
+        if (fetch != nullptr) {
+            result.Types.back().BaseTable = BaseName(st, i, SQL_DESC_BASE_TABLE_NAME);
+            result.Types.back().BaseColumn = BaseName(st, i, SQL_DESC_BASE_COLUMN_NAME);
+        }
+        c.Ado = fetch != nullptr ? fetch(type, result.Types.back().Name)
+                                 : AdoTypeOfSql(type, size, digits, ansiText);
         fields[i - 1u].Name = c.Name;
         fields[i - 1u].Type = c.Ado;
         if (describeBase) {
@@ -445,7 +456,8 @@ bool OdbcConnection::Run(const std::string& sql, const std::vector<Variant>& par
             OdbcResult result;
             if (r == SQL_NO_DATA) {
                 result.Changed = 0;
-            } else if (!ReadResult(st.Handle, ansiText, spelling_, describeBase_, result, r)) {
+            } else if (!ReadResult(st.Handle, ansiText, storageFetch_, spelling_, describeBase_,
+                                   result, r)) {
                 break;
             }
             results.push_back(std::move(result));

@@ -22,6 +22,17 @@
 struct OdbcResult {
     std::shared_ptr<Recordset> Rows;
     int64_t Changed = -1;
+    // Each column's type as the driver reports it: the name
+    // (SQL_DESC_TYPE_NAME), the column size and the decimal digits.
+    struct ColumnType {
+        std::string Name;
+        uint64_t Size = 0;
+        int16_t Digits = 0;
+        // With storage forms: the table and column the value comes from, if any.
+        std::string BaseTable;
+        std::string BaseColumn;
+    };
+    std::vector<ColumnType> Types;
 };
 
 class OdbcConnection {
@@ -59,6 +70,12 @@ class OdbcConnection {
     // (FieldInfo::BaseTable/BaseColumn) as the driver knows them, for rows
     // to be written back. Off by default: drivers may ask the catalog.
     void SetDescribeBase(bool on) { describeBase_ = on; }
+    // Later results hold values in plain forms for a caller that types them
+    // itself: `fetch(SQL type, type name)` chooses per column between
+    // adBigInt (integers), adDouble, adLongVarBinary and adLongVarWChar
+    // (text). nullptr: values typed from the driver's column types.
+    using StorageFetch = int (*)(int16_t sqlType, const std::string& typeName);
+    void SetStorageForms(StorageFetch fetch) { storageFetch_ = fetch; }
 
     // SQL_DBMS_NAME of the open connection ("SQLite", "PostgreSQL",
     // "Microsoft SQL Server"); "" when closed.
@@ -81,6 +98,7 @@ class OdbcConnection {
     bool describeBase_ = false;
     std::function<void()> onReconnect_;
     bool settingUp_ = false;
+    StorageFetch storageFetch_ = nullptr;
 };
 
 // The connection string value as the driver manager reads it: braced when it

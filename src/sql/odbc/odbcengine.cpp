@@ -4,6 +4,7 @@
 
 #include "platform/textutil.h"
 #include "sql/odbc/odbcprocedurecontext.h"
+#include "sql/odbc/odbcsqlite.h"
 #include "sql/postgres/pgtranslate.h"
 #include "sql/postgres/pgwriteback.h"
 #include "sql/tsql/tsqlrunner.h"
@@ -28,6 +29,14 @@ bool IsSqlServerDbms(const std::string& dbms) {
     return LowerAscii(dbms).find("sql server") != std::string::npos;
 }
 
+OdbcEngine::OdbcEngine(Kind kind) : kind_(kind) {}
+OdbcEngine::~OdbcEngine() = default;
+
+void OdbcEngine::Close() {
+    sqlite_.reset();
+    conn_.Close();
+}
+
 bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
     OdbcLogin login;
     std::string error;
@@ -38,8 +47,20 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
         return false;
     }
     conn_.SetTimeout(timeout_);
+    sqlite_.reset();
+    conn_.SetStorageForms(nullptr);
+    auto driver = props.find("driver");
+    const bool sqliteDriver = kind_ == Kind::Odbc && driver != props.end() &&
+                              LowerAscii(driver->second).find("sqlite") != std::string::npos;
+    if (sqliteDriver) login.ConnectionString = OdbcSQLiteConnectionString(login.ConnectionString);
+    // The SQLite driver's connection gets the T-SQL functions as it opens.
+    DriverHookScope hooks;
     if (!conn_.Connect(login.ConnectionString, login.LoginTimeout, err)) {
         conn_.Close();
+        // The SQLite driver says only "connect failed": name the file.
+        auto database = props.find("database");
+        if (sqliteDriver && database != props.end())
+            err.Message = "Cannot open database \"" + database->second + "\": " + err.Message;
         return false;
     }
     std::string dbms = conn_.DbmsName();
@@ -56,6 +77,16 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
     citext_ = false;
     conn_.SetNameSpelling(dialect_ == Dialect::PostgreSQL ? PgSchemaSpelling : nullptr);
     conn_.SetOnReconnect(nullptr);
+    if (dialect_ == Dialect::SQLite) {
+        auto database = props.find("database");
+        sqlite_ = std::make_unique<OdbcSQLite>(
+            conn_, hooks.Taken(), database != props.end() ? database->second : std::string());
+        sqlite_->SetTimeout(timeout_);
+        if (!sqlite_->Start(err)) {
+            Close();
+            return false;
+        }
+    }
     if (dialect_ == Dialect::PostgreSQL) {
         StartPgSession();
         // A connection the driver lost is opened again by the next statement:
@@ -79,6 +110,7 @@ void OdbcEngine::StartPgSession() {
 void OdbcEngine::SetCommandTimeout(int32_t seconds) {
     timeout_ = seconds;
     conn_.SetTimeout(seconds);
+    if (sqlite_) sqlite_->SetTimeout(seconds);
 }
 
 bool OdbcEngine::RunNative(const std::string& sql, BatchOutput& out, DBError& err) {
@@ -178,6 +210,7 @@ bool OdbcEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& o
         err.Set(kErrConnection, "The connection is closed.");
         return false;
     }
+    if (sqlite_) return sqlite_->Execute(tsql, updatable, out, err);
     if (updatable && dialect_ != Dialect::PostgreSQL) {
         err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on an ODBC connection");
         return false;
@@ -243,6 +276,7 @@ bool OdbcEngine::CallProcedure(const std::string& name, const std::vector<Proced
         return false;
     }
     if (dialect_ == Dialect::TSql) return CallOnServer(name, args, result, err);
+    if (sqlite_) return sqlite_->CallProcedure(name, args, result, err);
     OdbcProcedureContext ctx(conn_, dialect_ == Dialect::PostgreSQL);
     return RunClientProcedure(name, args, result, ctx, err);
 }
@@ -254,6 +288,8 @@ bool OdbcEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
         OdbcPgClient client(*this);
         return PgWriteRow(client, identity_, table, isNew, rowId, values, refreshed, err);
     }
+    if (sqlite_ && conn_.IsOpen())
+        return sqlite_->WriteRow(table, isNew, rowId, values, refreshed, err);
     err.Set(kErrSql, "Unsupported T-SQL construct: updatable recordsets on an ODBC connection (" +
                          table + ")");
     return false;

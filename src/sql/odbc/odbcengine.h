@@ -5,11 +5,13 @@
 // What a batch becomes depends on the database the driver reaches: SQL
 // Server takes T-SQL as it is, and runs its own procedures; PostgreSQL gets
 // the batch translated and run by the shared runner exactly as on the libpq
-// engine (pgbatch.h), only the statements travel through ODBC; any other
-// database gets the text as it stands. Where the database does not hold the procedures (every one
+// engine (pgbatch.h), SQLite as on the native SQLite engine (odbcsqlite.h),
+// only the statements travel through ODBC; any other database gets the text
+// as it stands. Where the database does not hold the procedures (every one
 // but SQL Server), they are the installation's own, run over this
 // connection.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -21,10 +23,11 @@
 class OdbcEngine : public DBEngine {
   public:
     enum class Kind : uint8_t { SqlServer, Odbc };
-    explicit OdbcEngine(Kind kind) : kind_(kind) {}
+    explicit OdbcEngine(Kind kind);
+    ~OdbcEngine() override;
 
     bool Open(const ConnectionProperties& props, DBError& err) override;
-    void Close() override { conn_.Close(); }
+    void Close() override;
     bool IsOpen() const override { return conn_.IsOpen(); }
     void SetCommandTimeout(int32_t seconds) override;
     bool Execute(const std::string& tsql, bool updatable, BatchOutput& out, DBError& err) override;
@@ -54,6 +57,8 @@ class OdbcEngine : public DBEngine {
     bool citext_ = false;
     PgIdentity identity_;
     bool inTransaction_ = false;
+    // SQLite: the session the batches run in.
+    std::unique_ptr<class OdbcSQLite> sqlite_;
 
     friend class OdbcPgClient;
 };

@@ -7,8 +7,9 @@
 #include "sql/postgres/pgbatch.h"
 #include "sql/postgres/pgprocedurecontext.h"
 
-std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order) {
+std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order, char sign) {
     order.clear();
+    int highest = 0;
     std::string out;
     char quote = 0;
     for (std::size_t i = 0; i < pgSql.size(); ++i) {
@@ -23,10 +24,11 @@ std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order) {
             out += c;
             continue;
         }
-        bool marker = c == '$' && i + 1 < pgSql.size() &&
-                      std::isdigit(static_cast<unsigned char>(pgSql[i + 1])) &&
-                      (i == 0 || !std::isalnum(static_cast<unsigned char>(pgSql[i - 1])));
-        if (!marker) {
+        bool numbered = c == sign && i + 1 < pgSql.size() &&
+                        std::isdigit(static_cast<unsigned char>(pgSql[i + 1])) &&
+                        (i == 0 || !std::isalnum(static_cast<unsigned char>(pgSql[i - 1])));
+        if (!numbered) {
+            if (c == '?' && sign == '?') order.push_back(++highest);
             out += c;
             continue;
         }
@@ -36,6 +38,7 @@ std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order) {
                n < 100000)
             n = n * 10 + (pgSql[end++] - '0');
         order.push_back(n);
+        highest = std::max(highest, n);
         out += '?';
         i = end - 1;
     }

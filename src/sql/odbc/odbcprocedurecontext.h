@@ -10,10 +10,12 @@
 #include "sql/clientprocedurecontext.h"
 #include "sql/odbc/odbcconnection.h"
 
-// PostgreSQL's $1, $2 ... markers (outside quotes) turned into ODBC's ?;
-// `order` receives, for each ?, the 1-based number it stood for, so that a
-// value used twice or out of order is bound at each place.
-std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order);
+// Numbered markers (outside quotes) turned into ODBC's plain ?: PostgreSQL's
+// $1, $2 ... (`sign` '$') or SQLite's ?1, ?2 ... (`sign` '?', where a bare ?
+// is the number after the highest so far). `order` receives, for each ?,
+// the 1-based number it stood for, so that a value used twice or out of
+// order is bound at each place.
+std::string OdbcMarkers(const std::string& pgSql, std::vector<int>& order, char sign = '$');
 // The values in the order of the ? markers OdbcMarkers made.
 std::vector<Variant> OdbcParams(const std::vector<Variant>& values, const std::vector<int>& order);
 

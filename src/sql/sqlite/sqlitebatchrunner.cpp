@@ -3,34 +3,9 @@
 #include <cstdint>
 
 #include "sql/sqlite/sqliteprocedurecontext.h"
+#include "sql/sqlite/sqliteshared.h"
 
 namespace {
-
-std::string TableText(const std::string& schema, const std::string& name) {
-    if (!name.empty() && name[0] == '#') return "temp." + QuoteName(name);
-    return schema.empty() ? QuoteName(name) : schema + "." + QuoteName(name);
-}
-
-std::string DeclFor(const Variant& v) {
-    switch (v.Type()) {
-        case VarType::Boolean:
-            return "BIT";
-        case VarType::Integer:
-            return "INT";
-        case VarType::Double:
-            return "FLOAT";
-        case VarType::Currency:
-            return "MONEY";
-        case VarType::Date:
-            return "DATETIME";
-        case VarType::Text:
-            return "NVARCHAR COLLATE NOCASE";
-        case VarType::Binary:
-            return "BLOB";
-        default:
-            return "";
-    }
-}
 
 // The statements of a batch on one SQLite connection, prepared once per
 // translation and bound in the storage forms of the variables' types.
@@ -42,18 +17,7 @@ class SQLiteExecutor : public StatementExecutor {
         // A violated constraint undid only its statement; inside a
         // transaction the batch still ends (and the transaction rolls back).
         if (sqlite3_get_autocommit(c_.Db()) == 0) return 0;
-        switch (c_.LastFailure()) {
-            case SQLITE_CONSTRAINT_UNIQUE:
-            case SQLITE_CONSTRAINT_PRIMARYKEY:
-                return 2627;
-            case SQLITE_CONSTRAINT_NOTNULL:
-                return 515;
-            case SQLITE_CONSTRAINT_FOREIGNKEY:
-            case SQLITE_CONSTRAINT_CHECK:
-                return 547;
-            default:
-                return 0;
-        }
+        return SQLiteConstraintError(c_.LastFailure());
     }
 
     bool Run(const SqlStatement& st, const std::vector<BoundParam>& params,
@@ -148,24 +112,11 @@ class SQLiteExecutor : public StatementExecutor {
 
     bool FillFunctionTable(const TableFunctionCall& call, const std::vector<std::string>& columns,
                            const std::vector<Recordset::Row>& rows, DBError& err) override {
-        std::string cols, marks;
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            std::string decl;
-            for (const auto& r : rows)
-                if (!r[i].IsNull()) {
-                    decl = DeclFor(r[i]);
-                    break;
-                }
-            cols += (i ? ", " : "") + QuoteName(columns[i]) + (decl.empty() ? "" : " " + decl);
-            marks += i ? ", ?" : "?";
-        }
-        std::string table = "temp." + QuoteName(call.TempName);
-        if (!c_.ExecSimple("DROP TABLE IF EXISTS " + table, err) ||
-            !c_.ExecSimple("CREATE TEMP TABLE " + QuoteName(call.TempName) + " (" + cols + ")",
-                           err))
+        if (!c_.ExecSimple("DROP TABLE IF EXISTS temp." + QuoteName(call.TempName), err) ||
+            !c_.ExecSimple(SQLiteFunctionTableSql(call.TempName, columns, rows), err))
             return false;
         SQLiteConnection::Prepared* ins =
-            c_.PrepareText("INSERT INTO " + table + " VALUES (" + marks + ")", err);
+            c_.PrepareText(SQLiteFunctionRowSql(call.TempName, columns.size()), err);
         if (ins == nullptr) return false;
         for (const auto& r : rows) {
             for (std::size_t i = 0; i < r.size(); ++i)
@@ -212,18 +163,12 @@ class SQLiteExecutor : public StatementExecutor {
                     StatementOutcome& outcome, DBError& err) {
         SQLiteConnection::Prepared* p = c_.Prepare(st, err);
         if (p == nullptr) return false;
-        std::string cols;
-        for (const FieldInfo& f : *p->Fields) {
-            if (f.Name.empty()) {
-                err.Set(kErrSql,
-                        "An object or column name is missing or empty in SELECT ... INTO.");
-                return false;
-            }
-            TypeSpec typeSpec = ParseTypeName(f.DeclaredType);
-            cols += (cols.empty() ? "" : ", ") + QuoteName(f.Name) + " " + f.DeclaredType +
-                    (typeSpec.type == SqlType::Text ? " COLLATE NOCASE" : "");
+        std::string cols, error;
+        if (!SQLiteSelectIntoColumns(*p->Fields, cols, error)) {
+            err.Set(kErrSql, error);
+            return false;
         }
-        std::string target = TableText(st.TargetSchema, st.TargetTable);
+        std::string target = SQLiteTableText(st.TargetSchema, st.TargetTable);
         if (!c_.ExecSimple("CREATE TABLE " + target + " (" + cols + ")", err)) return false;
         c_.SchemaChanged();
         SQLiteConnection::Prepared* ins =

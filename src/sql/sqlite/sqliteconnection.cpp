@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/textutil.h"
+#include "sql/sqlite/sqliteshared.h"
 
 namespace {
 
@@ -15,26 +16,6 @@ bool IsAutoIncrement(sqlite3* handle, const std::string& schema, const std::stri
                                          nullptr, nullptr, nullptr, nullptr,
                                          &autoinc) == SQLITE_OK &&
            autoinc != 0;
-}
-
-// The SQL Server type a value read without a declared type reports.
-int AdoTypeOfValue(const Variant& v) {
-    switch (v.Type()) {
-        case VarType::Boolean:
-            return adBoolean;
-        case VarType::Integer:
-            return adInteger;
-        case VarType::Double:
-            return adDouble;
-        case VarType::Currency:
-            return adCurrency;
-        case VarType::Date:
-            return adDBTimeStamp;
-        case VarType::Binary:
-            return adLongVarBinary;
-        default:
-            return adVarWChar;
-    }
 }
 
 }  // namespace
@@ -53,6 +34,30 @@ std::shared_ptr<DatabaseCache> CacheForDatabase(const std::string& path) {
         slot = cache;
     }
     return cache;
+}
+
+std::shared_ptr<const Batch> TranslateForSQLite(DatabaseCache& cache, SchemaSource& schema,
+                                                const std::string& tsql, bool updatable,
+                                                DBError& err) {
+    constexpr std::size_t kMaxBatches = 2000;
+    std::string key = (updatable ? "U:" : "R:") + tsql;
+    {
+        std::lock_guard<std::mutex> lock(cache.Mutex);
+        auto it = cache.Batches.find(key);
+        if (it != cache.Batches.end()) return it->second;
+    }
+    auto batch = std::make_shared<Batch>();
+    std::string error;
+    TranslateOptions options;
+    options.Updatable = updatable;
+    if (!ParseBatch(tsql, schema, options, *batch, error)) {
+        err.Set(kErrSql, error);
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> lock(cache.Mutex);
+    if (cache.Batches.size() >= kMaxBatches) cache.Batches.clear();
+    cache.Batches[key] = batch;
+    return batch;
 }
 
 SQLiteConnection::~SQLiteConnection() {
@@ -210,33 +215,19 @@ const TableInfo* SQLiteConnection::FindTable(const std::string& schema, const st
         sqlite3_finalize(st);
         return nullptr;
     }
-    auto info = std::make_shared<TableInfo>();
-    info->Name = name;
-    int pkCount = 0, pkIndex = -1;
+    std::vector<PragmaColumn> columns;
     while (sqlite3_step(st) == SQLITE_ROW) {
-        ColumnInfo c;
         auto text = [&](int i) {
             const unsigned char* t = sqlite3_column_text(st, i);
             return t == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(t));
         };
-        c.Name = text(1);
-        c.DeclType = text(2);
-        c.Type = ParseTypeName(c.DeclType);
-        c.PrimaryKey = sqlite3_column_int(st, 5) > 0;
-        if (c.PrimaryKey) {
-            ++pkCount;
-            pkIndex = static_cast<int>(info->Columns.size());
-        }
-        info->Columns.push_back(std::move(c));
+        columns.push_back({text(1), text(2), sqlite3_column_int(st, 5) > 0});
     }
     sqlite3_finalize(st);
-    if (info->Columns.empty()) return nullptr;
-    // The identity is the row id declared AUTOINCREMENT (what IDENTITY
-    // becomes); a plain INTEGER PRIMARY KEY takes the values it is given.
-    if (pkCount == 1 &&
-        LowerAscii(info->Columns[static_cast<std::size_t>(pkIndex)].DeclType) == "integer" &&
-        IsAutoIncrement(db_, db, name, info->Columns[static_cast<std::size_t>(pkIndex)].Name))
-        info->IdentityColumn = pkIndex;
+    if (columns.empty()) return nullptr;
+    auto info = std::make_shared<TableInfo>(SQLiteTableInfo(
+        name, std::move(columns),
+        [&](const std::string& column) { return IsAutoIncrement(db_, db, name, column); }));
     std::shared_ptr<const TableInfo> shared = info;
     pins_.push_back(shared);
     if (!temp) {
@@ -389,51 +380,25 @@ Variant SQLiteConnection::Column(sqlite3_stmt* st, int i, SqlType t) const {
         return std::string(reinterpret_cast<const char*>(p),
                            static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
     };
-    switch (t) {
-        case SqlType::Bit:
-            if (vt == SQLITE_TEXT) return Variant(Variant(text()).ToBool());
-            return Variant(sqlite3_column_int64(st, i) != 0);
-        case SqlType::Int:
-        case SqlType::BigInt:
-            if (vt == SQLITE_INTEGER)
-                return Variant(static_cast<long long>(sqlite3_column_int64(st, i)));
-            break;
-        case SqlType::Float:
-            if (vt == SQLITE_INTEGER || vt == SQLITE_FLOAT)
-                return Variant(sqlite3_column_double(st, i));
-            break;
-        case SqlType::Money:
-            if (vt == SQLITE_INTEGER || vt == SQLITE_FLOAT)
-                return Variant::Currency(sqlite3_column_double(st, i));
-            break;
-        case SqlType::Date:
-        case SqlType::Time:
-        case SqlType::DateTime:
-            if (vt == SQLITE_TEXT) {
-                const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-                DateTime d;
-                if (ParseStorageDate(p, static_cast<std::size_t>(sqlite3_column_bytes(st, i)), d))
-                    return Variant(d);
-                if (auto parsed = ParseDateValue(p)) return Variant(*parsed);
-            }
-            break;
-        case SqlType::Text:
-            return Variant(text());
-        default:
-            break;
-    }
+    // Text columns are most of what is read: straight to text.
+    if (t == SqlType::Text) return Variant(text());
+    Variant raw;
     switch (vt) {
         case SQLITE_INTEGER:
-            return Variant(static_cast<long long>(sqlite3_column_int64(st, i)));
+            raw = Variant(static_cast<long long>(sqlite3_column_int64(st, i)));
+            break;
         case SQLITE_FLOAT:
-            return Variant(sqlite3_column_double(st, i));
+            raw = Variant(sqlite3_column_double(st, i));
+            break;
         case SQLITE_BLOB: {
             const auto* b = static_cast<const uint8_t*>(sqlite3_column_blob(st, i));
-            return Variant(Bytes(b, b + sqlite3_column_bytes(st, i)));
+            raw = Variant(Bytes(b, b + sqlite3_column_bytes(st, i)));
+            break;
         }
         default:
-            return Variant(text());
+            raw = Variant(text());
     }
+    return SQLiteStoredValue(std::move(raw), t);
 }
 
 bool SQLiteConnection::ReadAll(Prepared& p, std::shared_ptr<Recordset>& out,
@@ -466,7 +431,7 @@ bool SQLiteConnection::ReadAll(Prepared& p, std::shared_ptr<Recordset>& out,
             if (p.Types[c + static_cast<std::size_t>(first)] != SqlType::Unknown) continue;
             for (const auto& r : rows) {
                 if (!r[c].IsNull()) {
-                    (*typed)[c].Type = AdoTypeOfValue(r[c]);
+                    (*typed)[c].Type = SQLiteAdoTypeOfValue(r[c]);
                     break;
                 }
             }

@@ -32,6 +32,12 @@ struct DatabaseCache {
 };
 std::shared_ptr<DatabaseCache> CacheForDatabase(const std::string& path);
 
+// The SQLite translation of a T-SQL batch (updatable: with row ids), kept in
+// `cache` for the next time; null with `err` when it does not translate.
+std::shared_ptr<const Batch> TranslateForSQLite(DatabaseCache& cache, SchemaSource& schema,
+                                                const std::string& tsql, bool updatable,
+                                                DBError& err);
+
 class SQLiteConnection : public SchemaSource {
   public:
     SQLiteConnection() = default;

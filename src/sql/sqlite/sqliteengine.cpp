@@ -2,10 +2,9 @@
 
 #include "sql/sqlite/sqlitebatchrunner.h"
 #include "sql/sqlite/sqliteprocedurecontext.h"
+#include "sql/sqlite/sqliteshared.h"
 
 namespace {
-
-constexpr std::size_t kMaxBatches = 2000;
 
 std::string Property(const ConnectionProperties& props, std::initializer_list<const char*> keys) {
     for (const char* k : keys) {
@@ -33,26 +32,8 @@ void SQLiteEngine::SetCommandTimeout(int32_t seconds) {
 
 std::shared_ptr<const Batch> SQLiteEngine::Translate(const std::string& tsql, bool updatable,
                                                      DBError& err) {
-    std::string key = (updatable ? "U:" : "R:") + tsql;
-    DatabaseCache& cache = conn_.Cache();
-    {
-        std::lock_guard<std::mutex> lock(cache.Mutex);
-        auto it = cache.Batches.find(key);
-        if (it != cache.Batches.end()) return it->second;
-    }
-    auto batch = std::make_shared<Batch>();
-    std::string error;
-    TranslateOptions options;
-    options.Updatable = updatable;
-    bool ok = ParseBatch(tsql, conn_, options, *batch, error);
+    auto batch = TranslateForSQLite(conn_.Cache(), conn_, tsql, updatable, err);
     conn_.ReleasePins();
-    if (!ok) {
-        err.Set(kErrSql, error);
-        return nullptr;
-    }
-    std::lock_guard<std::mutex> lock(cache.Mutex);
-    if (cache.Batches.size() >= kMaxBatches) cache.Batches.clear();
-    cache.Batches[key] = batch;
     return batch;
 }
 
@@ -116,25 +97,10 @@ bool SQLiteEngine::WriteRow(const std::string& table, bool isNew, int64_t& rowId
         }
         kinds.push_back(c->Type.type);
     }
-    if (isNew) {
-        std::string cols, marks;
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            cols += (i ? ", " : "") + QuoteName(values[i].first);
-            marks += (i ? ", ?" : "?") + std::to_string(i + 1);
-        }
-        sql = values.empty()
-                  ? "INSERT INTO " + QuoteName(table) + " DEFAULT VALUES"
-                  : "INSERT INTO " + QuoteName(table) + " (" + cols + ") VALUES (" + marks + ")";
-    } else {
-        std::string sets;
-        for (std::size_t i = 0; i < values.size(); ++i)
-            sets += (i ? ", " : "") + QuoteName(values[i].first) + " = ?" + std::to_string(i + 1);
-        if (sets.empty()) {
-            conn_.ReleasePins();
-            return true;
-        }
-        sql = "UPDATE " + QuoteName(table) + " SET " + sets + " WHERE rowid = ?" +
-              std::to_string(values.size() + 1);
+    sql = isNew ? SQLiteInsertRowSql(table, values) : SQLiteUpdateRowSql(table, values);
+    if (sql.empty()) {
+        conn_.ReleasePins();
+        return true;
     }
     SQLiteConnection::Prepared* p = conn_.PrepareText(sql, err);
     bool ok = p != nullptr;
