@@ -590,51 +590,32 @@ bool OdbcSQLite::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
 }
 
 const TableInfo* OdbcSQLite::FindTable(const std::string& schema, const std::string& name) {
-    bool temp = !name.empty() && name[0] == '#';
-    std::string db = temp ? "temp" : schema.empty() ? "main" : schema;
-    if (db == "tempdb") {
+    SQLiteLayoutReader reader;
+    reader.EnsureTempdb = [this] {
         DBError e;
-        if (!EnsureTempdb(e)) return nullptr;
-    }
-    std::string key = db + "." + LowerAscii(name);
-    if (!temp) {
-        std::lock_guard<std::mutex> lock(cache_->Mutex);
-        auto it = cache_->Tables.find(key);
-        if (it != cache_->Tables.end()) {
-            pins_.push_back(it->second);
-            return it->second.get();
+        return EnsureTempdb(e);
+    };
+    reader.ReadColumns = [this](const std::string& db, const std::string& table,
+                                std::vector<PragmaColumn>& columns) {
+        std::vector<OdbcResult> results;
+        DBError e;
+        if (!Run("PRAGMA " + db + ".table_info(" + QuoteName(table) + ")", {}, results, e))
+            return false;
+        for (auto& r : results) {
+            if (!r.Rows) continue;
+            for (const auto& row : r.Rows->Rows())
+                if (row.size() >= 6)
+                    columns.push_back({row[1].ToText(), row[2].IsNull() ? "" : row[2].ToText(),
+                                       NumberFromText(row[5]).ToInt64() > 0});
         }
-    }
-    std::vector<OdbcResult> results;
-    DBError e;
-    if (!Run("PRAGMA " + db + ".table_info(" + QuoteName(name) + ")", {}, results, e))
-        return nullptr;
-    std::vector<PragmaColumn> columns;
-    for (auto& r : results) {
-        if (!r.Rows) continue;
-        for (const auto& row : r.Rows->Rows())
-            if (row.size() >= 6)
-                columns.push_back({row[1].ToText(), row[2].IsNull() ? "" : row[2].ToText(),
-                                   NumberFromText(row[5]).ToInt64() > 0});
-    }
-    if (columns.empty()) return nullptr;
-    sqlite3* handle = hooks_ ? hooks_->Db : nullptr;
-    auto info = std::make_shared<TableInfo>(
-        SQLiteTableInfo(name, std::move(columns), [&](const std::string& column) {
-            int autoinc = 0;
-            return handle != nullptr &&
-                   sqlite3_table_column_metadata(handle, db.c_str(), name.c_str(), column.c_str(),
-                                                 nullptr, nullptr, nullptr, nullptr,
-                                                 &autoinc) == SQLITE_OK &&
-                   autoinc != 0;
-        }));
-    std::shared_ptr<const TableInfo> shared = info;
-    pins_.push_back(shared);
-    if (!temp) {
-        std::lock_guard<std::mutex> lock(cache_->Mutex);
-        cache_->Tables[key] = shared;
-    }
-    return shared.get();
+        return true;
+    };
+    // The AUTOINCREMENT flag is the connection's own knowledge, not a query's.
+    reader.AutoIncrement = [this](const std::string& db, const std::string& table,
+                                  const std::string& column) {
+        return SQLiteIsAutoIncrement(hooks_ ? hooks_->Db : nullptr, db, table, column);
+    };
+    return SQLiteFindTable(*cache_, pins_, schema, name, reader);
 }
 
 bool OdbcSQLite::EnsureTempdb(DBError& err) {

@@ -9,15 +9,6 @@ namespace {
 
 constexpr std::size_t kMaxPrepared = 256;
 
-bool IsAutoIncrement(sqlite3* handle, const std::string& schema, const std::string& table,
-                     const std::string& column) {
-    int autoinc = 0;
-    return sqlite3_table_column_metadata(handle, schema.c_str(), table.c_str(), column.c_str(),
-                                         nullptr, nullptr, nullptr, nullptr,
-                                         &autoinc) == SQLITE_OK &&
-           autoinc != 0;
-}
-
 }  // namespace
 
 std::shared_ptr<DatabaseCache> CacheForDatabase(const std::string& path) {
@@ -194,47 +185,34 @@ bool SQLiteConnection::EnsureTempdb(DBError& err) {
 }
 
 const TableInfo* SQLiteConnection::FindTable(const std::string& schema, const std::string& name) {
-    bool temp = !name.empty() && name[0] == '#';
-    std::string db = temp ? "temp" : schema.empty() ? "main" : schema;
-    if (db == "tempdb") {
+    SQLiteLayoutReader reader;
+    reader.EnsureTempdb = [this] {
         DBError e;
-        if (!EnsureTempdb(e)) return nullptr;
-    }
-    std::string key = db + "." + LowerAscii(name);
-    if (!temp) {
-        std::lock_guard<std::mutex> lock(cache_->Mutex);
-        auto it = cache_->Tables.find(key);
-        if (it != cache_->Tables.end()) {
-            pins_.push_back(it->second);
-            return it->second.get();
+        return EnsureTempdb(e);
+    };
+    reader.ReadColumns = [this](const std::string& db, const std::string& table,
+                                std::vector<PragmaColumn>& columns) {
+        sqlite3_stmt* st = nullptr;
+        std::string sql = "PRAGMA " + db + ".table_info(" + QuoteName(table) + ")";
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            return false;
         }
-    }
-    sqlite3_stmt* st = nullptr;
-    std::string sql = "PRAGMA " + db + ".table_info(" + QuoteName(name) + ")";
-    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            auto text = [&](int i) {
+                const unsigned char* t = sqlite3_column_text(st, i);
+                return t == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(t));
+            };
+            columns.push_back({text(1), text(2), sqlite3_column_int(st, 5) > 0});
+        }
         sqlite3_finalize(st);
-        return nullptr;
-    }
-    std::vector<PragmaColumn> columns;
-    while (sqlite3_step(st) == SQLITE_ROW) {
-        auto text = [&](int i) {
-            const unsigned char* t = sqlite3_column_text(st, i);
-            return t == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(t));
-        };
-        columns.push_back({text(1), text(2), sqlite3_column_int(st, 5) > 0});
-    }
-    sqlite3_finalize(st);
-    if (columns.empty()) return nullptr;
-    auto info = std::make_shared<TableInfo>(SQLiteTableInfo(
-        name, std::move(columns),
-        [&](const std::string& column) { return IsAutoIncrement(db_, db, name, column); }));
-    std::shared_ptr<const TableInfo> shared = info;
-    pins_.push_back(shared);
-    if (!temp) {
-        std::lock_guard<std::mutex> lock(cache_->Mutex);
-        cache_->Tables[key] = shared;
-    }
-    return shared.get();
+        return true;
+    };
+    reader.AutoIncrement = [this](const std::string& db, const std::string& table,
+                                  const std::string& column) {
+        return SQLiteIsAutoIncrement(db_, db, table, column);
+    };
+    return SQLiteFindTable(*cache_, pins_, schema, name, reader);
 }
 
 SQLiteConnection::Prepared* SQLiteConnection::PrepareText(const std::string& sql, DBError& err) {

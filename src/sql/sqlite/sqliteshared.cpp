@@ -2,6 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
+
+#include "sql/sqlite/sqliteconnection.h"
+
 namespace {
 
 // The column type a function table gives a value.
@@ -178,4 +182,43 @@ Variant SQLiteStorageParam(const Variant& v, SqlType kind) {
         default:
             return v;
     }
+}
+
+const TableInfo* SQLiteFindTable(DatabaseCache& cache,
+                                 std::vector<std::shared_ptr<const TableInfo>>& pins,
+                                 const std::string& schema, const std::string& name,
+                                 const SQLiteLayoutReader& reader) {
+    bool temp = !name.empty() && name[0] == '#';
+    std::string db = temp ? "temp" : schema.empty() ? "main" : schema;
+    if (db == "tempdb" && !reader.EnsureTempdb()) return nullptr;
+    std::string key = db + "." + LowerAscii(name);
+    if (!temp) {
+        std::lock_guard<std::mutex> lock(cache.Mutex);
+        auto it = cache.Tables.find(key);
+        if (it != cache.Tables.end()) {
+            pins.push_back(it->second);
+            return it->second.get();
+        }
+    }
+    std::vector<PragmaColumn> columns;
+    if (!reader.ReadColumns(db, name, columns) || columns.empty()) return nullptr;
+    std::shared_ptr<const TableInfo> shared = std::make_shared<TableInfo>(SQLiteTableInfo(
+        name, std::move(columns),
+        [&](const std::string& column) { return reader.AutoIncrement(db, name, column); }));
+    pins.push_back(shared);
+    if (!temp) {
+        std::lock_guard<std::mutex> lock(cache.Mutex);
+        cache.Tables[key] = shared;
+    }
+    return shared.get();
+}
+
+bool SQLiteIsAutoIncrement(sqlite3* handle, const std::string& schema, const std::string& table,
+                           const std::string& column) {
+    int autoinc = 0;
+    return handle != nullptr &&
+           sqlite3_table_column_metadata(handle, schema.c_str(), table.c_str(), column.c_str(),
+                                         nullptr, nullptr, nullptr, nullptr,
+                                         &autoinc) == SQLITE_OK &&
+           autoinc != 0;
 }

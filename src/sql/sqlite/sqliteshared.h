@@ -5,6 +5,8 @@
 // the T-SQL error a failed constraint stands for, table layouts from PRAGMA
 // table_info, and values read in the storage forms.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +59,33 @@ struct PragmaColumn {
 template <typename AutoIncrement>
 TableInfo SQLiteTableInfo(const std::string& name, std::vector<PragmaColumn> columns,
                           AutoIncrement&& autoIncrement);
+
+struct DatabaseCache;
+struct sqlite3;
+// Whether `column` of `schema`.`table` was declared AUTOINCREMENT (false
+// without a handle).
+bool SQLiteIsAutoIncrement(sqlite3* handle, const std::string& schema, const std::string& table,
+                           const std::string& column);
+// How one client reaches its database for a table look-up: attaching the
+// tempdb file, reading PRAGMA <db>.table_info (false when it cannot), and
+// telling an AUTOINCREMENT row id.
+struct SQLiteLayoutReader {
+    std::function<bool()> EnsureTempdb;
+    std::function<bool(const std::string& db, const std::string& name,
+                       std::vector<PragmaColumn>& columns)>
+        ReadColumns;
+    std::function<bool(const std::string& db, const std::string& name, const std::string& column)>
+        AutoIncrement;
+};
+// The layout of table `name` (schema "", "tempdb" or an attached one; #t is
+// the connection's temporary table): from the cache the database's
+// connections share, else read and remembered there (a #table is read each
+// time, being the connection's own). Pinned in `pins` until the caller lets
+// go; nullptr when there is no such table.
+const TableInfo* SQLiteFindTable(DatabaseCache& cache,
+                                 std::vector<std::shared_ptr<const TableInfo>>& pins,
+                                 const std::string& schema, const std::string& name,
+                                 const SQLiteLayoutReader& reader);
 
 // The ADO type a value read without a declared type reports.
 int SQLiteAdoTypeOfValue(const Variant& v);
