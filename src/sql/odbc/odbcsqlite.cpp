@@ -620,16 +620,8 @@ const TableInfo* OdbcSQLite::FindTable(const std::string& schema, const std::str
 
 bool OdbcSQLite::EnsureTempdb(DBError& err) {
     if (tempdb_) return true;
-    // tempdb.. tables outlive a connection, as SQL Server's do: a file beside the database.
-    std::string file = path_ + ".tempdb";
-    sqlite3* create = nullptr;
-    int rc =
-        sqlite3_open_v2(file.c_str(), &create, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    sqlite3_close_v2(create);
-    if (rc != SQLITE_OK) {
-        err.Set(kErrConnection, "Cannot create the tempdb file " + file);
-        return false;
-    }
+    std::string file = SQLiteTempdbFile(path_, err);
+    if (file.empty()) return false;
     std::vector<OdbcResult> ignored;
     if (!Run("ATTACH DATABASE ?1 AS tempdb", {Variant(file)}, ignored, err)) return false;
     tempdb_ = true;

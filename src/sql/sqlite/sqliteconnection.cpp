@@ -158,19 +158,10 @@ void SQLiteConnection::SchemaChanged() {
 
 bool SQLiteConnection::EnsureTempdb(DBError& err) {
     if (tempdb_) return true;
-    // tempdb.. tables outlive a connection, as SQL Server's do: a file beside the database.
-    std::string file = path_ + ".tempdb";
-    sqlite3* create = nullptr;
-    // The main file is opened without CREATE, and ATTACH inherits that.
-    int rc =
-        sqlite3_open_v2(file.c_str(), &create, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    sqlite3_close_v2(create);
-    if (rc != SQLITE_OK) {
-        err.Set(kErrConnection, "Cannot create the tempdb file " + file);
-        return false;
-    }
+    std::string file = SQLiteTempdbFile(path_, err);
+    if (file.empty()) return false;
     sqlite3_stmt* st = nullptr;
-    rc = sqlite3_prepare_v2(db_, "ATTACH DATABASE ?1 AS tempdb", -1, &st, nullptr);
+    int rc = sqlite3_prepare_v2(db_, "ATTACH DATABASE ?1 AS tempdb", -1, &st, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_bind_text(st, 1, file.c_str(), -1, SQLITE_TRANSIENT);
         rc = sqlite3_step(st);

@@ -222,3 +222,15 @@ bool SQLiteIsAutoIncrement(sqlite3* handle, const std::string& schema, const std
                                          &autoinc) == SQLITE_OK &&
            autoinc != 0;
 }
+
+std::string SQLiteTempdbFile(const std::string& path, DBError& err) {
+    std::string file = path + ".tempdb";
+    sqlite3* create = nullptr;
+    // The main file is opened without CREATE, and ATTACH inherits that.
+    int rc =
+        sqlite3_open_v2(file.c_str(), &create, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_close_v2(create);
+    if (rc == SQLITE_OK) return file;
+    err.Set(kErrConnection, "Cannot create the tempdb file " + file);
+    return {};
+}

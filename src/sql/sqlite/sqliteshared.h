@@ -62,6 +62,11 @@ TableInfo SQLiteTableInfo(const std::string& name, std::vector<PragmaColumn> col
 
 struct DatabaseCache;
 struct sqlite3;
+struct DBError;
+// The tempdb file beside database `path`, made when missing: tempdb..
+// tables outlive a connection, as SQL Server's do. "" with `err` set when it
+// cannot be made.
+std::string SQLiteTempdbFile(const std::string& path, DBError& err);
 // Whether `column` of `schema`.`table` was declared AUTOINCREMENT (false
 // without a handle).
 bool SQLiteIsAutoIncrement(sqlite3* handle, const std::string& schema, const std::string& table,
