@@ -113,6 +113,7 @@ DeskWindow::DeskWindow(Shell& shell, QtUserInterface& ui)
 
     WireViewEvents();
     FillOutlets();
+    OpenFirstView();
 
     pickTimer_ = new QTimer(this);
     pickTimer_->setSingleShot(true);
@@ -308,6 +309,17 @@ void DeskWindow::FillOutlets() {
         dateEdit_->setDate(ToQDate(BusinessDate(first->GetMPOutlets(), DateTime::Now())));
     syncing_ = false;
     FillPeriods(true);
+}
+
+// A host starts on a plan, not an empty window: the view the session has
+// open already, else the one the pickers name (the period running now, or
+// the outlet's first when none runs).
+void DeskWindow::OpenFirstView() {
+    const std::optional<ViewKind> kind = Views().LastOpened();
+    if (kind && Views().View(*kind).IsOpen())
+        ShowOpenView(*kind);
+    else
+        OpenFromPickers();
 }
 
 // The outlet's meal periods; `fromClock` preselects the period running now.

@@ -103,6 +103,7 @@ class DeskWindow : public QMainWindow {
     void BuildCentre();
     void WireViewEvents();
     void FillOutlets();
+    void OpenFirstView();
     void FillPeriods(bool fromClock);
     void RebuildPlans();
     void RepaintAll();

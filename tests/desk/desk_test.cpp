@@ -24,6 +24,8 @@
 #include "users/signin.h"
 #include "venue/colordefs.h"
 #include "venue/floorplan.h"
+#include "venue/outlets.h"
+#include "views/businessdate.h"
 #include "views/planview.h"
 
 namespace {
@@ -65,6 +67,22 @@ class DeskTest : public ::testing::Test {
     Shell shell;
     std::unique_ptr<DeskWindow> window;
 };
+
+TEST_F(DeskTest, OpensOnTheRunningPeriodOrTheFirst) {
+    // Whatever the clock says, the host starts on a plan of the first outlet's
+    // business day: the period running now, else the outlet's first.
+    ASSERT_TRUE(window->ShownKind().has_value()) << transcript.str();
+    const ResvView* view = window->ShownView();
+    const Outlet* outlet = shell.Hub()->OutletList().GetOutletByID(view->OutletID());
+    ASSERT_NE(outlet, nullptr);
+    const DateTime now = DateTime::Now();
+    int32_t running = outlet->GetMPOutlets().FindMPOutletID(now);
+    if (!outlet->GetMPOutlets().Items().Exists(running))
+        running = outlet->GetMPOutlets().Items().begin()->first;
+    EXPECT_EQ(view->MPOutletID(), running);
+    EXPECT_EQ(view->ResvDate().DateText(), BusinessDate(outlet->GetMPOutlets(), now).DateText());
+    EXPECT_FALSE(window->Scenes().empty());
+}
 
 TEST_F(DeskTest, DrawsEveryTableAtItsPlaceInItsStateColour) {
     // A state with a colour of its own, and one vacant table whose seated
