@@ -143,7 +143,6 @@ const PgAnswers kOnPostgreSQL = {
     {"Cast(2.75 AS INT)", "V\n3\n"},
     {"Round(2.345, 2)", "V\n2.35\n"},
     {"Round(-2.5, 0)", "V\n-3\n"},
-    {"DateDiff(hh, '10:59', '11:01')", "ERROR: Conversion failed"},
     {"DateDiff(week, '2024-03-02', '2024-03-03')",
      "ERROR: Unsupported T-SQL construct: DATEDIFF(week"},
     {"SELECT DateDiff(ms, '1900-01-01', '2024-01-01') AS V",
@@ -216,6 +215,10 @@ TEST_P(TSqlFunctionTest, RuntimeErrorsCarrySqlServerMessages) {
          "The datediff function resulted in an overflow."},
         {"RAISERROR('Stop here', 16, 1) SELECT 1 AS V", "Stop here"},
         {"DECLARE @n INT SET @n = 'abc'", "Conversion failed"},
+        {"UPDATE T SET DT = '7:61' WHERE ID = 1",
+         "Conversion failed when converting date and/or time from character string."},
+        {"INSERT INTO T (Name, DT) SELECT Name, Code FROM T WHERE ID = 1",
+         "Conversion failed when converting date and/or time from character string."},
     };
     for (const auto& c : kCases) {
         std::string out = Run(c.batch);

@@ -272,21 +272,57 @@ CREATE OR REPLACE FUNCTION tsql.newid() RETURNS uuid VOLATILE
   LANGUAGE sql AS 'SELECT gen_random_uuid()';
 CREATE OR REPLACE FUNCTION tsql.databasepropertyex(text, text) RETURNS text STABLE
   LANGUAGE sql AS 'SELECT CASE WHEN lower($2) = ''collation'' THEN ''SQL_Latin1_General_CP1_CI_AS'' END';
+-- Text becomes a date-time as SQL Server reads it: an empty text is
+-- 1900-01-01 00:00 and a time of day alone falls on 1900-01-01 (PostgreSQL's
+-- input takes neither); anything else goes through PostgreSQL's own input.
+-- The input functions are called directly, since a cast here would come
+-- back to this function. Bad text fails with SQL Server's message.
+CREATE OR REPLACE FUNCTION tsql.datetime_of(text) RETURNS timestamp STABLE STRICT
+  LANGUAGE plpgsql AS $f$
+DECLARE
+  s text := btrim($1);
+BEGIN
+  IF s = '' THEN RETURN timestamp '1900-01-01'; END IF;
+  IF s ~ '^[0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2}([.:][0-9]{0,7})?)? *([AaPp][Mm])?$' THEN
+    RETURN timestamp '1900-01-01' + pg_catalog.time_in(s::cstring, 0, -1);
+  END IF;
+  RETURN pg_catalog.timestamp_in(s::cstring, 0, -1);
+EXCEPTION WHEN invalid_datetime_format OR datetime_field_overflow
+               OR invalid_text_representation THEN
+  RAISE EXCEPTION 'Conversion failed when converting date and/or time from character string.'
+    USING ERRCODE = 'invalid_datetime_format';
+END $f$;
+CREATE OR REPLACE FUNCTION tsql.date_of(text) RETURNS date STABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(tsql.datetime_of($1) AS date)';
+CREATE OR REPLACE FUNCTION tsql.time_of(text) RETURNS time STABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(tsql.datetime_of($1) AS time)';
 -- A text written to a date, time or number column converts as SQL Server
 -- converts it (the text of CONVERT(varchar, GetDate(), 121), the columns of
--- a staging table). Only the owner of a type may add its casts: without that
--- right such writes keep failing with PostgreSQL's type error.
+-- a staging table, a check's time of day). Only the owner of a type may add
+-- its casts: without that right such writes keep failing with PostgreSQL's
+-- type error, and the engine leaves literals untyped (kPgTextToDatesSql).
+-- Date-time casts an earlier setup made through the types' own input are
+-- replaced.
 DO $d$
 DECLARE
   source text;
   target text;
+  fn text;
 BEGIN
   FOREACH source IN ARRAY ARRAY['text', 'citext_ext.citext'] LOOP
     FOREACH target IN ARRAY ARRAY['timestamp', 'date', 'time', 'smallint', 'integer', 'bigint',
                                   'numeric', 'float8'] LOOP
+      fn := CASE target WHEN 'timestamp' THEN 'tsql.datetime_of(text)'
+                        WHEN 'date' THEN 'tsql.date_of(text)'
+                        WHEN 'time' THEN 'tsql.time_of(text)' END;
+      IF fn IS NOT NULL AND EXISTS (SELECT 1 FROM pg_cast WHERE castsource = source::regtype
+                                    AND casttarget = target::regtype AND castmethod = 'i') THEN
+        EXECUTE format('DROP CAST (%s AS %s)', source, target);
+      END IF;
       IF NOT EXISTS (SELECT 1 FROM pg_cast WHERE castsource = source::regtype
                      AND casttarget = target::regtype) THEN
-        EXECUTE format('CREATE CAST (%s AS %s) WITH INOUT AS ASSIGNMENT', source, target);
+        EXECUTE format('CREATE CAST (%s AS %s) WITH %s AS ASSIGNMENT', source, target,
+                       COALESCE('FUNCTION ' || fn, 'INOUT'));
       END IF;
     END LOOP;
   END LOOP;
@@ -365,6 +401,9 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
     }
     res = PQexec(conn_, "SELECT 1 FROM pg_extension WHERE extname = 'citext'");
     citext_ = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
+    PQclear(res);
+    res = PQexec(conn_, kPgTextToDatesSql);
+    textToDates_ = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
     PQclear(res);
     // The setup's operators come before the built-in ones; set here as well
     // as on the database, since a database copied from a template does not
@@ -567,7 +606,7 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
     } else {
         auto parsed = std::make_shared<Batch>();
         std::string error;
-        PgStatementTranslator translator(citext_);
+        PgStatementTranslator translator(citext_, textToDates_);
         if (!ParseBatch(tsql, translator, *parsed, error)) {
             err.Set(kErrSql, error);
             return false;

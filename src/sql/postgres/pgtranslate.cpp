@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <map>
+#include <regex>
 #include <unordered_set>
 
 #include "platform/textutil.h"
@@ -34,6 +35,14 @@ std::string Literal(const std::string& value) {
         q += c == '\'' ? std::string("''") : std::string(1, c);
     }
     return q + "'";
+}
+
+// A literal SQL Server reads as a date-time on 1900-01-01: "", "19:30",
+// "7:30 PM", "19:30:00.123".
+bool IsTimeOfDayOrEmpty(const std::string& text) {
+    static const std::regex kTimeOfDay(
+        R"(^ *[0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2}([.:][0-9]{0,7})?)? *([AaPp][Mm])? *$)");
+    return text.empty() || std::regex_match(text, kTimeOfDay);
 }
 
 // The PostgreSQL type for a T-SQL type name; "" when the name is no type to
@@ -91,9 +100,11 @@ class StatementWriter {
   public:
     // `vars`: the batch's variables, which become parameters; nullptr
     // refuses variables.
+    // `dates`: the database converts text to date-times as SQL Server does
+    // (its assignment casts exist), so literals may be typed as text.
     StatementWriter(const std::vector<Token>& t, std::size_t b, std::size_t e, bool ci,
-                    PgStatement& out, const VariableTypes* vars = nullptr)
-        : t_(t), b_(b), e_(e), ci_(ci), out_(out), vars_(vars) {}
+                    PgStatement& out, const VariableTypes* vars = nullptr, bool dates = false)
+        : t_(t), b_(b), e_(e), ci_(ci), dates_(dates), out_(out), vars_(vars) {}
 
     void Run() {
         const Token& first = t_[b_];
@@ -222,6 +233,7 @@ class StatementWriter {
                 if (afterLike_ && tok.text.find('[') != std::string::npos)
                     return LikeWithClasses(tok.text);
                 afterLike_ = false;
+                if (ValueTypedAsText(tok.text)) return Emit(Literal(tok.text) + "::text");
                 return Emit(Literal(tok.text));
             case TokKind::Binary:
                 return Emit("'\\x" + tok.text + "'::bytea");
@@ -232,6 +244,23 @@ class StatementWriter {
             case TokKind::End:
                 return;
         }
+    }
+
+    // PostgreSQL reads an untyped literal with the column's own input, which
+    // takes neither a bare time of day nor an empty text as a date-time; SQL
+    // Server reads both on 1900-01-01. Typed as text, such a whole value of
+    // an INSERT's VALUES list or an UPDATE's SET goes through the database's
+    // text-to-date-time cast instead (and stays the same text in a text
+    // column).
+    bool ValueTypedAsText(const std::string& text) const {
+        if (!dates_ || !IsTimeOfDayOrEmpty(text)) return false;
+        const Token& before = t_[i_ - 1];
+        const Token& after = At(i_ + 1);
+        if (valuesList_)
+            return parens_.size() == 1 && (before.IsOp("(") || before.IsOp(",")) &&
+                   (after.IsOp(",") || after.IsOp(")"));
+        return setList_ && parens_.empty() && before.IsOp("=") &&
+               (after.IsOp(",") || after.IsWord("WHERE") || after.IsWord("FROM") || i_ + 1 >= e_);
     }
 
     void Operator(const Token& tok) {
@@ -414,6 +443,11 @@ class StatementWriter {
         if (w == "delete" && !At(i_ + 1).IsWord("FROM")) {
             if (FindTopLevel(i_ + 1, "FROM") != e_) Refuse("DELETE name FROM ... on PostgreSQL");
             return Emit("DELETE FROM");
+        }
+        if (w == "values" && insertState_ == 4 && parens_.empty()) valuesList_ = true;
+        if (parens_.empty() && t_[b_].IsWord("UPDATE")) {
+            if (w == "set") setList_ = true;
+            if (w == "from" || w == "where") setList_ = false;
         }
         if (w == "insert") {
             insertState_ = 1;
@@ -608,6 +642,7 @@ class StatementWriter {
     const std::vector<Token>& t_;
     std::size_t b_, e_, i_ = 0;
     bool ci_;
+    bool dates_;
     PgStatement& out_;
     const VariableTypes* vars_;
     bool ddl_ = false;
@@ -619,7 +654,9 @@ class StatementWriter {
     bool itemSimple_ = true;
     std::string assigning_;  // the variable the current select item assigns
     std::string itemName_;
-    int insertState_ = 0;  // 1 after INSERT, 2 after its table, 3 in its column list
+    bool valuesList_ = false;  // in an INSERT's VALUES
+    bool setList_ = false;     // in an UPDATE's SET
+    int insertState_ = 0;      // 1 after INSERT, 2 after its table, 3 in its column list
     std::string limit_;
     std::vector<Paren> parens_;
     Paren pendingParen_;
@@ -816,10 +853,17 @@ void RewriteDateDiff(std::vector<Token>& t) {
                                 t.begin() + static_cast<long>(commas[1]));
         std::vector<Token> to(t.begin() + static_cast<long>(commas[1] + 1),
                               t.begin() + static_cast<long>(close));
-        // CAST ( x AS type )
+        // CAST ( x AS type ); a literal time of day or empty text is read
+        // as SQL Server reads it (the setup's datetime_of), not by
+        // PostgreSQL's input.
         auto cast = [&](const std::vector<Token>& x, const char* type) {
             std::vector<Token> c = {name("CAST"), op("(")};
-            c.insert(c.end(), x.begin(), x.end());
+            if (x.size() == 1 && x[0].kind == TokKind::String && IsTimeOfDayOrEmpty(x[0].text)) {
+                for (Token y : {name("datetime_of"), op("("), x[0], op(")")})
+                    c.push_back(y);
+            } else {
+                c.insert(c.end(), x.begin(), x.end());
+            }
             c.push_back(name("AS"));
             c.push_back(name(type));
             c.push_back(op(")"));
@@ -1012,12 +1056,12 @@ bool MoveUpdateTargetOutOfFrom(const std::vector<Token>& t, std::size_t b, std::
 
 // Runs the writer over [b, e), or over the UPDATE reshaped for PostgreSQL.
 void WriteStatement(const std::vector<Token>& t, std::size_t b, std::size_t e, bool ci,
-                    PgStatement& s, const VariableTypes* vars = nullptr) {
+                    PgStatement& s, const VariableTypes* vars = nullptr, bool dates = false) {
     std::vector<Token> moved;
     if (t[b].IsWord("UPDATE") && MoveUpdateTargetOutOfFrom(t, b, e, moved))
-        StatementWriter(moved, 0, moved.size() - 1, ci, s, vars).Run();
+        StatementWriter(moved, 0, moved.size() - 1, ci, s, vars, dates).Run();
     else
-        StatementWriter(t, b, e, ci, s, vars).Run();
+        StatementWriter(t, b, e, ci, s, vars, dates).Run();
 }
 
 }  // namespace
@@ -1151,7 +1195,7 @@ bool PgStatementTranslator::Statement(const std::vector<Token>& t, std::size_t b
                  !first.IsWord("TRUNCATE"))
             Refuse(UpperAscii(first.text) + " on PostgreSQL");
         PgStatement s;
-        WriteStatement(t, b, e, ci_, s, &vars);
+        WriteStatement(t, b, e, ci_, s, &vars, dates_);
         out = ToSqlStatement(std::move(s), kind);
     });
 }
