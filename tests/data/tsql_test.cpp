@@ -18,7 +18,6 @@ const PgAnswers kOnPostgreSQL = {
     {"a time reads as 1900-01-01", "A\tB\n0000-00-00 18:30:00\t18:30\n"},
     {"default text of a date-time", "A\n2024-03-01 10:15:30\n"},
     {"DateAdd on dates and times", "A\tB\n2024-03-02 00:00:00\t19:00:00\n"},
-    {"text functions ignore case", "ERROR: Unsupported T-SQL construct: CHARINDEX"},
     {"DELETE ... FROM ... JOIN", "ERROR: Unsupported T-SQL construct: DELETE name FROM"},
     {"LIKE with a set and an escape",
      "ERROR: Unsupported T-SQL construct: LIKE with classes and ESCAPE"},

@@ -268,6 +268,43 @@ CREATE OR REPLACE FUNCTION tsql.iif(boolean, text, text) RETURNS text IMMUTABLE
   LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
 CREATE OR REPLACE FUNCTION tsql.iif(boolean, numeric, numeric) RETURNS numeric IMMUTABLE
   LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
+-- CHARINDEX ignores case as the columns do; a start below 1 is 1.
+CREATE OR REPLACE FUNCTION tsql.charindex(text, text, bigint DEFAULT 1) RETURNS integer
+  IMMUTABLE STRICT LANGUAGE sql AS $f$
+SELECT CASE WHEN $1 = '' OR p = 0 THEN 0 ELSE p + s - 1 END
+FROM (SELECT greatest($3, 1)::integer AS s) a,
+     LATERAL (SELECT strpos(lower(substr($2, a.s)), lower($1)) AS p) b
+$f$;
+-- REPLACE finds its text ignoring case, as citext's own does for columns;
+-- this one serves literals and other plain texts.
+CREATE OR REPLACE FUNCTION tsql.replace(text, text, text) RETURNS text IMMUTABLE STRICT
+  LANGUAGE sql AS $f$
+SELECT CASE WHEN $2 = '' THEN $1
+  ELSE regexp_replace($1, regexp_replace($2, '([^[:alnum:]_])', '\\\1', 'g'),
+                      pg_catalog.replace($3, '\', '\\'), 'gi') END
+$f$;
+CREATE OR REPLACE FUNCTION tsql.replicate(text, bigint) RETURNS text IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CASE WHEN $2 < 0 THEN NULL ELSE repeat($1, $2::integer) END';
+-- DATEPART's parts by the names the rewrite gives them; weeks begin on
+-- Sunday (SQL Server's default DATEFIRST), week 1 is the one holding 1 January.
+CREATE OR REPLACE FUNCTION tsql.datepart(text, timestamp) RETURNS integer IMMUTABLE STRICT
+  LANGUAGE sql AS $f$
+SELECT CASE $1
+  WHEN 'week' THEN (CAST(extract(doy FROM $2) AS integer)
+                    + CAST(extract(dow FROM date_trunc('year', $2)) AS integer) - 1) / 7 + 1
+  WHEN 'weekday' THEN CAST(extract(dow FROM $2) AS integer) + 1
+  WHEN 'second' THEN CAST(floor(extract(second FROM $2)) AS integer)
+  WHEN 'millisecond' THEN CAST(floor(extract(milliseconds FROM $2)) AS integer) % 1000
+  ELSE CAST(date_part($1, $2) AS integer)
+END
+$f$;
+-- DATEDIFF(week, ...): Sundays crossed, counted between the Sundays that
+-- begin each date's week.
+CREATE OR REPLACE FUNCTION tsql.datediff_week(timestamp, timestamp) RETURNS integer IMMUTABLE
+  STRICT LANGUAGE sql AS $f$
+SELECT ((CAST($2 AS date) - CAST(extract(dow FROM $2) AS integer))
+        - (CAST($1 AS date) - CAST(extract(dow FROM $1) AS integer))) / 7
+$f$;
 CREATE OR REPLACE FUNCTION tsql.newid() RETURNS uuid VOLATILE
   LANGUAGE sql AS 'SELECT gen_random_uuid()';
 CREATE OR REPLACE FUNCTION tsql.databasepropertyex(text, text) RETURNS text STABLE

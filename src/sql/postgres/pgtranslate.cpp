@@ -530,8 +530,7 @@ class StatementWriter {
             pendingParen_.cast = true;
             return true;
         }
-        static const char* const kRefused[] = {"convert", "charindex", "datepart", "patindex",
-                                               "stuff",   "replicate", "space",    "str"};
+        static const char* const kRefused[] = {"convert", "patindex", "stuff", "space", "str"};
         for (const char* r : kRefused)
             if (w == r) Refuse(UpperAscii(w) + " on PostgreSQL");
         return false;
@@ -844,9 +843,7 @@ void RewriteDateDiff(std::vector<Token>& t) {
         if (close == 0 || commas.size() != 2 || commas[0] != i + 3)
             Refuse("DATEDIFF with these arguments");
         auto part = kParts.find(LowerAscii(t[i + 2].text));
-        // Weeks depend on the first day of the week, which differs by setting.
-        if (part == kParts.end() || std::string(part->second) == "week")
-            Refuse("DATEDIFF(" + t[i + 2].text + ", ...)");
+        if (part == kParts.end()) Refuse("DATEDIFF(" + t[i + 2].text + ", ...)");
         if (commas[1] == commas[0] + 1 || close == commas[1] + 1)
             Refuse("DATEDIFF with these arguments");
         std::vector<Token> from(t.begin() + static_cast<long>(commas[0] + 1),
@@ -880,7 +877,15 @@ void RewriteDateDiff(std::vector<Token>& t) {
         std::vector<Token> out = {op("(")};
         auto add = [&](const std::vector<Token>& x) { out.insert(out.end(), x.begin(), x.end()); };
         std::string p = part->second;
-        if (p == "day") {
+        if (p == "week") {
+            // Weeks begin on Sunday, as under SQL Server's default DATEFIRST.
+            out.push_back(name("datediff_week"));
+            out.push_back(op("("));
+            add(cast(from, "timestamp"));
+            out.push_back(op(","));
+            add(cast(to, "timestamp"));
+            out.push_back(op(")"));
+        } else if (p == "day") {
             add(cast(to, "date"));
             out.push_back(op("-"));
             add(cast(from, "date"));
@@ -918,6 +923,50 @@ void RewriteDateDiff(std::vector<Token>& t) {
                 out.push_back(x);
         }
         out.push_back(op(")"));
+        t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
+        t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
+    }
+}
+
+// DATEPART(part, x) becomes datepart('part', x as a timestamp), the setup's
+// function; a literal that is empty or a time of day reads as SQL Server
+// reads it.
+void RewriteDatePart(std::vector<Token>& t) {
+    static const std::map<std::string, const char*> kParts = {
+        {"year", "year"},       {"yy", "year"},    {"yyyy", "year"},
+        {"quarter", "quarter"}, {"qq", "quarter"}, {"q", "quarter"},
+        {"month", "month"},     {"mm", "month"},   {"m", "month"},
+        {"dayofyear", "doy"},   {"dy", "doy"},     {"y", "doy"},
+        {"day", "day"},         {"dd", "day"},     {"d", "day"},
+        {"week", "week"},       {"wk", "week"},    {"ww", "week"},
+        {"weekday", "weekday"}, {"dw", "weekday"}, {"w", "weekday"},
+        {"hour", "hour"},       {"hh", "hour"},    {"minute", "minute"},
+        {"mi", "minute"},       {"n", "minute"},   {"second", "second"},
+        {"ss", "second"},       {"s", "second"},   {"millisecond", "millisecond"},
+        {"ms", "millisecond"}};
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (!t[i].IsWord("DATEPART") || !t[i + 1].IsOp("(")) continue;
+        std::vector<std::size_t> commas;
+        const std::size_t close = CallEnd(t, i + 1, commas);
+        if (close == 0 || commas.size() != 1 || commas[0] != i + 3 || close == commas[0] + 1)
+            Refuse("DATEPART with these arguments");
+        auto part = kParts.find(LowerAscii(t[i + 2].text));
+        if (part == kParts.end()) Refuse("DATEPART(" + t[i + 2].text + ", ...)");
+        std::vector<Token> out = {Make(TokKind::Name, "datepart"),     Make(TokKind::Op, "("),
+                                  Make(TokKind::String, part->second), Make(TokKind::Op, ","),
+                                  Make(TokKind::Name, "CAST"),         Make(TokKind::Op, "(")};
+        if (close == commas[0] + 2 && t[close - 1].kind == TokKind::String &&
+            IsTimeOfDayOrEmpty(t[close - 1].text)) {
+            for (Token x : {Make(TokKind::Name, "datetime_of"), Make(TokKind::Op, "("),
+                            t[close - 1], Make(TokKind::Op, ")")})
+                out.push_back(x);
+        } else {
+            out.insert(out.end(), t.begin() + static_cast<long>(commas[0] + 1),
+                       t.begin() + static_cast<long>(close));
+        }
+        for (Token x : {Make(TokKind::Name, "AS"), Make(TokKind::Name, "timestamp"),
+                        Make(TokKind::Op, ")"), Make(TokKind::Op, ")")})
+            out.push_back(x);
         t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
         t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
     }
@@ -1075,6 +1124,7 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
         RewriteConvert(tokens);
         RewriteDateAdd(tokens);
         RewriteDateDiff(tokens);
+        RewriteDatePart(tokens);
         std::size_t b = 0;
         while (tokens[b].kind != TokKind::End) {
             if (tokens[b].IsOp(";")) {
@@ -1174,6 +1224,7 @@ bool PgStatementTranslator::Prepare(std::vector<Token>& tokens, std::string& err
         RewriteConvert(tokens);
         RewriteDateAdd(tokens);
         RewriteDateDiff(tokens);
+        RewriteDatePart(tokens);
     });
 }
 
