@@ -268,6 +268,16 @@ CREATE OR REPLACE FUNCTION tsql.iif(boolean, text, text) RETURNS text IMMUTABLE
   LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
 CREATE OR REPLACE FUNCTION tsql.iif(boolean, numeric, numeric) RETURNS numeric IMMUTABLE
   LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
+-- CAST(x AS INT) cuts a fraction (PostgreSQL rounds); other values, texts
+-- among them, pass as they are for the cast itself to convert.
+CREATE OR REPLACE FUNCTION tsql.cut(anyelement) RETURNS anyelement IMMUTABLE
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  IF pg_typeof($1) IN ('numeric'::regtype, 'double precision'::regtype, 'real'::regtype) THEN
+    RETURN trunc($1::numeric);
+  END IF;
+  RETURN $1;
+END $f$;
 -- CHARINDEX ignores case as the columns do; a start below 1 is 1.
 CREATE OR REPLACE FUNCTION tsql.charindex(text, text, bigint DEFAULT 1) RETURNS integer
   IMMUTABLE STRICT LANGUAGE sql AS $f$

@@ -127,6 +127,7 @@ class StatementWriter {
     struct Paren {
         std::string close = ")";
         bool cast = false;
+        bool cut = false;  // a CAST to an integer type: its operand goes through cut()
     };
 
     const Token& At(std::size_t k) const { return k < e_ ? t_[k] : t_[e_]; }
@@ -269,7 +270,9 @@ class StatementWriter {
             if (insertState_ != 3) insertState_ = insertState_ == 2 ? 3 : 4;
             parens_.push_back(pendingParen_);
             pendingParen_ = Paren{};
-            return Emit("(");
+            Emit("(");
+            if (parens_.back().cut) Emit("cut (");
+            return;
         }
         if (tok.IsOp(")")) {
             if (parens_.empty()) Refuse("an unbalanced ')'");
@@ -459,6 +462,10 @@ class StatementWriter {
         if (w == "like") afterLike_ = true;
         // Column aliases of the outer select list keep their spelling; table
         // aliases fold like every other name.
+        if (w == "as" && InCast() && parens_.back().cut) {
+            parens_.back().cut = false;
+            return Emit(") AS");
+        }
         if (w == "as" && !InCast() && selectList_ && parens_.empty()) {
             const Token& next = At(i_ + 1);
             // AS name, AS [name], AS 'name'.
@@ -528,6 +535,7 @@ class StatementWriter {
             CastToText();
             Emit("CAST");
             pendingParen_.cast = true;
+            pendingParen_.cut = CastToInteger();
             return true;
         }
         static const char* const kRefused[] = {"convert", "patindex", "stuff", "space", "str"};
@@ -553,6 +561,30 @@ class StatementWriter {
         if (!fixed && type != "varchar" && type != "nvarchar") return;
         Emit(fixed ? "rpad (" : "left (");
         pendingParen_.close = ") , " + t_[close - 2].text + " )";
+    }
+
+    // CAST(x AS INT) cuts a fraction as SQL Server does where PostgreSQL
+    // rounds; the setup's cut() leaves every other type alone. A plain
+    // integer literal needs nothing.
+    bool CastToInteger() const {
+        int depth = 0;
+        std::size_t close = 0;
+        for (std::size_t k = i_ + 1; k < e_ && close == 0; ++k) {
+            if (t_[k].IsOp("(")) ++depth;
+            if (t_[k].IsOp(")") && --depth == 0) close = k;
+        }
+        if (close < i_ + 5 || !t_[close - 2].IsWord("AS")) return false;
+        // A lone literal: an integer needs nothing, a text or NULL converts
+        // by the cast itself (cut() could not tell its type).
+        const Token& only = t_[i_ + 2];
+        if (close == i_ + 5 &&
+            ((only.Is(TokKind::Number) && only.text.find_first_of(".eE") == std::string::npos) ||
+             only.Is(TokKind::String) || only.IsWord("NULL")))
+            return false;
+        static const char* const kIntegers[] = {"int", "integer", "bigint", "smallint", "tinyint"};
+        for (const char* type : kIntegers)
+            if (t_[close - 1].IsWord(type)) return true;
+        return false;
     }
 
     bool TypeName(const std::string& w) {
