@@ -460,12 +460,12 @@ class StatementWriter {
         }
         if (w == "order" && At(i_ + 1).IsWord("BY") && parens_.empty()) orderBy_ = true;
         if (w == "like") afterLike_ = true;
-        // Column aliases of the outer select list keep their spelling; table
-        // aliases fold like every other name.
         if (w == "as" && InCast() && parens_.back().cut) {
             parens_.back().cut = false;
-            return Emit(") AS");
+            return Emit(") AS");  // closes "cut ("
         }
+        // Column aliases of the outer select list keep their spelling; table
+        // aliases fold like every other name.
         if (w == "as" && !InCast() && selectList_ && parens_.empty()) {
             const Token& next = At(i_ + 1);
             // AS name, AS [name], AS 'name'.
