@@ -447,7 +447,7 @@ class StatementWriter {
             if (FindTopLevel(i_ + 1, "FROM") != e_) Refuse("DELETE name FROM ... on PostgreSQL");
             return Emit("DELETE FROM");
         }
-        if (w == "values" && insertState_ == 4 && parens_.empty()) valuesList_ = true;
+        if (w == "values" && insertState_ >= 2 && parens_.empty()) valuesList_ = true;
         if (parens_.empty() && t_[b_].IsWord("UPDATE")) {
             if (w == "set") setList_ = true;
             if (w == "from" || w == "where") setList_ = false;
