@@ -184,9 +184,10 @@ const Case kCases[] = {
      "19:30:00\t\t2024-03-01\t18:30:00\n"
      "1900-01-01 00:00:00\t7:05 PM\t1900-01-01\t19:05:00\n"},
     {"a time of day into a date-time column of a positional INSERT",
-     "CREATE TABLE C (O DATETIME, B DATETIME) INSERT INTO C VALUES ('19:05', '') "
-     "SELECT Convert(VarChar(16), O, 120) AS O, Convert(VarChar(16), B, 120) AS B FROM C",
-     "(1 row affected)\n\nO\tB\n1900-01-01 19:05\t1900-01-01 00:00\n"},
+     "INSERT INTO T VALUES ('n', '', 1, 1, 1, 1, '19:05', '', '7:05 PM', NULL, NULL) "
+     "SELECT Convert(VarChar(16), DT, 120) AS O, Convert(VarChar(10), D, 120) AS B FROM T "
+     "WHERE ID = 4",
+     "(1 row affected)\n\nO\tB\n1900-01-01 19:05\t1900-01-01\n"},
     {"RAISERROR below severity 11 goes on", "RAISERROR('note', 10, 1) SELECT 1 AS A", "A\n1\n"},
 };
 
