@@ -191,7 +191,7 @@ TEST_P(PgBatchTest, DateDiffCountsBoundariesCrossed) {
          "SELECT COUNT(*) FROM T WHERE (DATEDIFF(day, DT, GETDATE()) > @Days OR DT IS NULL) END "
          "ELSE SELECT 1 WHERE 1 = 0",
          "30|3"},
-        {"SELECT DATEDIFF(week, '2024-01-01', '2024-02-01')", "ERROR: DATEDIFF(week"},
+        {"SELECT DATEDIFF(week, '2024-01-01', '2024-02-01')", "4"},
     });
 }
 

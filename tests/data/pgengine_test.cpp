@@ -1,6 +1,7 @@
 // The PostgreSQL engine through SQLDB, against the server libpq's
 // environment names (scripts/test.sh starts a throwaway cluster with
 // pg_virtualenv); the tests skip themselves when no server answers.
+#include <libpq-fe.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -146,7 +147,7 @@ TEST_F(PgTest, UntranslatableStatementsAreRefusedWhole) {
         "DELETE FROM T WHILE 1 = 0 SELECT 1",
         "SELECT * FROM other..Work",
         "SELECT * FROM T WHERE Name IN (SELECT TOP 1 Name FROM T)",
-        "DELETE FROM T SELECT CHARINDEX('a', Name) FROM T",
+        "DELETE FROM T SELECT PATINDEX('%a%', Name) FROM T",
     };
     ASSERT_TRUE(db.RunSQLNoReturn("INSERT INTO T (Name) VALUES ('keep')"));
     for (const char* sql : refused) {
@@ -391,6 +392,37 @@ TEST_F(PgTest, UpdateJoinedWithItsOwnTableChangesTheJoinedRows) {
     EXPECT_EQ(
         Col("UPDATE G SET Qty = 9 FROM T G WHERE G.Name = 'c' SELECT Qty FROM T ORDER BY Name"),
         "(1)|1,5,9");
+}
+
+// A database whose owner may not create casts: its setup leaves the text
+// conversions out, and a time of day still reaches a TIME column as
+// PostgreSQL reads it (the literal is not typed as text there).
+TEST_F(PgTest, WithoutCastsTimeLiteralsKeepReachingTimeColumns) {
+    const std::string role = PgUniqueName("ct_owner");
+    const std::string name = PgUniqueName("ct_nocast");
+    ASSERT_EQ(PgExec("postgres", "CREATE ROLE " + role + " LOGIN NOSUPERUSER PASSWORD 'pw'"), "");
+    ASSERT_EQ(PgExec("postgres", "CREATE DATABASE " + name + " OWNER " + role +
+                                     " ENCODING 'UTF8' TEMPLATE template0"),
+              "");
+    const std::string login = "dbname=" + name + " user=" + role + " password=pw";
+    PGconn* owner = PQconnectdb(login.c_str());
+    ASSERT_EQ(PQstatus(owner), CONNECTION_OK) << PQerrorMessage(owner);
+    PGresult* setup = PQexec(owner, kPgDatabaseSetupSql);
+    EXPECT_EQ(PQresultStatus(setup), PGRES_COMMAND_OK) << PQresultErrorMessage(setup);
+    PQclear(setup);
+    PQfinish(owner);
+    {
+        SQLDB asOwner;
+        asOwner.SetConnectionString(PgConnectionString(name) + ";User ID=" + role + ";Password=pw");
+        ASSERT_TRUE(
+            asOwner.RunSQLNoReturn("CREATE TABLE M (ID INT IDENTITY(1,1), T1 TIME, DT DATETIME)"
+                                   " INSERT INTO M (T1) VALUES ('19:05')"))
+            << asOwner.ErrDescription();
+        EXPECT_EQ(FirstColumns(asOwner, "SELECT Convert(VarChar(8), T1, 108) FROM M"), "19:05:00");
+        EXPECT_FALSE(asOwner.RunSQLNoReturn("INSERT INTO M (DT) VALUES ('19:05')"));
+    }
+    PgDropDatabase(name);
+    PgExec("postgres", "DROP ROLE " + role);
 }
 
 // Forms PostgreSQL would run with another meaning are refused whole.

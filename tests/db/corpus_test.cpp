@@ -179,8 +179,6 @@ class CorpusTest : public ::testing::TestWithParam<TestEngine> {
     bool KnownPgGap(const std::string& what) const {
         static const std::map<std::string, std::string> kGaps = {
             {"capacity colours", "SQL_VARIANT values sort as text"},
-            {"check-in binds its table", "a time of day written to a DATETIME column"},
-            {"guest import", "an empty text written to a DATETIME column"},
         };
         auto it = kGaps.find(what);
         if (!IsPg(GetParam()) || it == kGaps.end()) return false;

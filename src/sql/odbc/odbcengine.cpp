@@ -75,6 +75,7 @@ bool OdbcEngine::Open(const ConnectionProperties& props, DBError& err) {
     identity_.Reset();
     inTransaction_ = false;
     citext_ = false;
+    textToDates_ = false;
     conn_.SetNameSpelling(dialect_ == Dialect::PostgreSQL ? PgSchemaSpelling : nullptr);
     conn_.SetOnReconnect(nullptr);
     if (dialect_ == Dialect::SQLite) {
@@ -104,6 +105,8 @@ void OdbcEngine::StartPgSession() {
     citext_ =
         conn_.Run("SELECT 1 FROM pg_extension WHERE extname = 'citext'", {}, results, ignored) &&
         !results.empty() && results[0].Rows && results[0].Rows->RecordCount() == 1;
+    textToDates_ = conn_.Run(kPgTextToDatesSql, {}, results, ignored) && !results.empty() &&
+                   results[0].Rows && results[0].Rows->RecordCount() == 1;
     conn_.Run(kPgSearchPathSql, {}, results, ignored);
 }
 
@@ -194,7 +197,7 @@ bool OdbcEngine::RunPostgreSQL(const std::string& tsql, bool updatable, BatchOut
                                DBError& err) {
     Batch batch;
     std::string error;
-    PgStatementTranslator translator(citext_);
+    PgStatementTranslator translator(citext_, textToDates_);
     if (!ParseBatch(tsql, translator, batch, error)) {
         err.Set(kErrSql, error);
         return false;

@@ -55,6 +55,7 @@ class OdbcEngine : public DBEngine {
     // PostgreSQL: text columns are citext; @@IDENTITY; whether the batches
     // opened a transaction (the driver does not tell).
     bool citext_ = false;
+    bool textToDates_ = false;  // kPgTextToDatesSql found the casts
     PgIdentity identity_;
     bool inTransaction_ = false;
     // SQLite: the session the batches run in.

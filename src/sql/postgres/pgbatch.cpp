@@ -92,6 +92,12 @@ const char* const kPgSearchPathSql =
     "SELECT set_config('search_path', 'public, tsql, citext_ext, pg_catalog', false) "
     "FROM pg_namespace WHERE nspname = 'tsql'";
 
+const char* const kPgTextToDatesSql =
+    "SELECT 1 FROM pg_cast c JOIN pg_proc p ON p.oid = c.castfunc "
+    "JOIN pg_namespace n ON n.oid = p.pronamespace "
+    "WHERE c.castsource = 'text'::regtype AND c.casttarget = 'timestamp'::regtype "
+    "AND n.nspname = 'tsql'";
+
 bool PgRunProcedure(PgClient& client, PgIdentity& identity, ClientProcedureContext& ctx,
                     const std::string& name, const std::vector<ProcedureArg>& args,
                     ProcedureResult& result, std::optional<int64_t>& lastCount, DBError& err) {

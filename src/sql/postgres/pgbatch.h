@@ -39,6 +39,10 @@ int32_t PgStatementErrorNumber(const std::string& state, bool inTransaction);
 // template does not take the template's settings along.
 extern const char* const kPgSearchPathSql;
 
+// One row when the database's setup could make text convert to date-times
+// as SQL Server converts it (the casts need a superuser); none otherwise.
+extern const char* const kPgTextToDatesSql;
+
 // One PostgreSQL connection as the shared executor uses it.
 class PgClient {
   public:

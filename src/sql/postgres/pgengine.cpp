@@ -268,25 +268,108 @@ CREATE OR REPLACE FUNCTION tsql.iif(boolean, text, text) RETURNS text IMMUTABLE
   LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
 CREATE OR REPLACE FUNCTION tsql.iif(boolean, numeric, numeric) RETURNS numeric IMMUTABLE
   LANGUAGE sql AS 'SELECT CASE WHEN $1 THEN $2 ELSE $3 END';
+-- CAST(x AS INT) cuts a fraction (PostgreSQL rounds); other values, texts
+-- among them, pass as they are for the cast itself to convert.
+CREATE OR REPLACE FUNCTION tsql.cut(anyelement) RETURNS anyelement IMMUTABLE
+  LANGUAGE plpgsql AS $f$
+BEGIN
+  IF pg_typeof($1) IN ('numeric'::regtype, 'double precision'::regtype, 'real'::regtype) THEN
+    RETURN trunc($1::numeric);
+  END IF;
+  RETURN $1;
+END $f$;
+-- CHARINDEX ignores case as the columns do; a start below 1 is 1.
+CREATE OR REPLACE FUNCTION tsql.charindex(text, text, bigint DEFAULT 1) RETURNS integer
+  IMMUTABLE STRICT LANGUAGE sql AS $f$
+SELECT CASE WHEN $1 = '' OR p = 0 THEN 0 ELSE p + s - 1 END
+FROM (SELECT greatest($3, 1)::integer AS s) a,
+     LATERAL (SELECT strpos(lower(substr($2, a.s)), lower($1)) AS p) b
+$f$;
+-- REPLACE finds its text ignoring case, as citext's own does for columns;
+-- this one serves literals and other plain texts.
+CREATE OR REPLACE FUNCTION tsql.replace(text, text, text) RETURNS text IMMUTABLE STRICT
+  LANGUAGE sql AS $f$
+SELECT CASE WHEN $2 = '' THEN $1
+  ELSE regexp_replace($1, regexp_replace($2, '([^[:alnum:]_])', '\\\1', 'g'),
+                      pg_catalog.replace($3, '\', '\\'), 'gi') END
+$f$;
+CREATE OR REPLACE FUNCTION tsql.replicate(text, bigint) RETURNS text IMMUTABLE STRICT
+  LANGUAGE sql AS 'SELECT CASE WHEN $2 < 0 THEN NULL ELSE repeat($1, $2::integer) END';
+-- DATEPART's parts by the names the rewrite gives them; weeks begin on
+-- Sunday (SQL Server's default DATEFIRST), week 1 is the one holding 1 January.
+CREATE OR REPLACE FUNCTION tsql.datepart(text, timestamp) RETURNS integer IMMUTABLE STRICT
+  LANGUAGE sql AS $f$
+SELECT CASE $1
+  WHEN 'week' THEN (CAST(extract(doy FROM $2) AS integer)
+                    + CAST(extract(dow FROM date_trunc('year', $2)) AS integer) - 1) / 7 + 1
+  WHEN 'weekday' THEN CAST(extract(dow FROM $2) AS integer) + 1
+  WHEN 'second' THEN CAST(floor(extract(second FROM $2)) AS integer)
+  WHEN 'millisecond' THEN CAST(floor(extract(milliseconds FROM $2)) AS integer) % 1000
+  ELSE CAST(date_part($1, $2) AS integer)
+END
+$f$;
+-- DATEDIFF(week, ...): Sundays crossed, counted between the Sundays that
+-- begin each date's week.
+CREATE OR REPLACE FUNCTION tsql.datediff_week(timestamp, timestamp) RETURNS integer IMMUTABLE
+  STRICT LANGUAGE sql AS $f$
+SELECT ((CAST($2 AS date) - CAST(extract(dow FROM $2) AS integer))
+        - (CAST($1 AS date) - CAST(extract(dow FROM $1) AS integer))) / 7
+$f$;
 CREATE OR REPLACE FUNCTION tsql.newid() RETURNS uuid VOLATILE
   LANGUAGE sql AS 'SELECT gen_random_uuid()';
 CREATE OR REPLACE FUNCTION tsql.databasepropertyex(text, text) RETURNS text STABLE
   LANGUAGE sql AS 'SELECT CASE WHEN lower($2) = ''collation'' THEN ''SQL_Latin1_General_CP1_CI_AS'' END';
+-- Text becomes a date-time as SQL Server reads it: an empty text is
+-- 1900-01-01 00:00 and a time of day alone falls on 1900-01-01 (PostgreSQL's
+-- input takes neither); anything else goes through PostgreSQL's own input.
+-- The input functions are called directly, since a cast here would come
+-- back to this function. Bad text fails with SQL Server's message.
+CREATE OR REPLACE FUNCTION tsql.datetime_of(text) RETURNS timestamp STABLE STRICT
+  LANGUAGE plpgsql AS $f$
+DECLARE
+  s text := btrim($1);
+BEGIN
+  IF s = '' THEN RETURN timestamp '1900-01-01'; END IF;
+  IF s ~ '^[0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2}([.:][0-9]{0,7})?)? *([AaPp][Mm])?$' THEN
+    RETURN timestamp '1900-01-01' + pg_catalog.time_in(s::cstring, 0, -1);
+  END IF;
+  RETURN pg_catalog.timestamp_in(s::cstring, 0, -1);
+EXCEPTION WHEN invalid_datetime_format OR datetime_field_overflow
+               OR invalid_text_representation THEN
+  RAISE EXCEPTION 'Conversion failed when converting date and/or time from character string.'
+    USING ERRCODE = 'invalid_datetime_format';
+END $f$;
+CREATE OR REPLACE FUNCTION tsql.date_of(text) RETURNS date STABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(tsql.datetime_of($1) AS date)';
+CREATE OR REPLACE FUNCTION tsql.time_of(text) RETURNS time STABLE STRICT
+  LANGUAGE sql AS 'SELECT CAST(tsql.datetime_of($1) AS time)';
 -- A text written to a date, time or number column converts as SQL Server
 -- converts it (the text of CONVERT(varchar, GetDate(), 121), the columns of
--- a staging table). Only the owner of a type may add its casts: without that
--- right such writes keep failing with PostgreSQL's type error.
+-- a staging table, a check's time of day). Only the owner of a type may add
+-- its casts: without that right such writes keep failing with PostgreSQL's
+-- type error, and the engine leaves literals untyped (kPgTextToDatesSql).
+-- Date-time casts an earlier setup made through the types' own input are
+-- replaced.
 DO $d$
 DECLARE
   source text;
   target text;
+  fn text;
 BEGIN
   FOREACH source IN ARRAY ARRAY['text', 'citext_ext.citext'] LOOP
     FOREACH target IN ARRAY ARRAY['timestamp', 'date', 'time', 'smallint', 'integer', 'bigint',
                                   'numeric', 'float8'] LOOP
+      fn := CASE target WHEN 'timestamp' THEN 'tsql.datetime_of(text)'
+                        WHEN 'date' THEN 'tsql.date_of(text)'
+                        WHEN 'time' THEN 'tsql.time_of(text)' END;
+      IF fn IS NOT NULL AND EXISTS (SELECT 1 FROM pg_cast WHERE castsource = source::regtype
+                                    AND casttarget = target::regtype AND castmethod = 'i') THEN
+        EXECUTE format('DROP CAST (%s AS %s)', source, target);
+      END IF;
       IF NOT EXISTS (SELECT 1 FROM pg_cast WHERE castsource = source::regtype
                      AND casttarget = target::regtype) THEN
-        EXECUTE format('CREATE CAST (%s AS %s) WITH INOUT AS ASSIGNMENT', source, target);
+        EXECUTE format('CREATE CAST (%s AS %s) WITH %s AS ASSIGNMENT', source, target,
+                       COALESCE('FUNCTION ' || fn, 'INOUT'));
       END IF;
     END LOOP;
   END LOOP;
@@ -365,6 +448,9 @@ bool PgEngine::Open(const ConnectionProperties& props, DBError& err) {
     }
     res = PQexec(conn_, "SELECT 1 FROM pg_extension WHERE extname = 'citext'");
     citext_ = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
+    PQclear(res);
+    res = PQexec(conn_, kPgTextToDatesSql);
+    textToDates_ = PQresultStatus(res) == PGRES_TUPLES_OK && PQntuples(res) == 1;
     PQclear(res);
     // The setup's operators come before the built-in ones; set here as well
     // as on the database, since a database copied from a template does not
@@ -567,7 +653,7 @@ bool PgEngine::Execute(const std::string& tsql, bool updatable, BatchOutput& out
     } else {
         auto parsed = std::make_shared<Batch>();
         std::string error;
-        PgStatementTranslator translator(citext_);
+        PgStatementTranslator translator(citext_, textToDates_);
         if (!ParseBatch(tsql, translator, *parsed, error)) {
             err.Set(kErrSql, error);
             return false;

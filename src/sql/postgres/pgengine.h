@@ -57,7 +57,8 @@ class PgEngine : public DBEngine {
 
     pg_conn* conn_ = nullptr;
     int32_t timeout_ = 30;
-    bool citext_ = false;  // text columns are created as citext
+    bool citext_ = false;       // text columns are created as citext
+    bool textToDates_ = false;  // kPgTextToDatesSql found the casts
     PgIdentity identity_;
     PgStatementCache statements_;  // prepared statements of this connection
     // Parsed batches by T-SQL text. The translation depends only on the

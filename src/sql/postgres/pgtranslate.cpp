@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <map>
+#include <regex>
 #include <unordered_set>
 
 #include "platform/textutil.h"
@@ -34,6 +35,14 @@ std::string Literal(const std::string& value) {
         q += c == '\'' ? std::string("''") : std::string(1, c);
     }
     return q + "'";
+}
+
+// A literal SQL Server reads as a date-time on 1900-01-01: "", "19:30",
+// "7:30 PM", "19:30:00.123".
+bool IsTimeOfDayOrEmpty(const std::string& text) {
+    static const std::regex kTimeOfDay(
+        R"(^ *[0-9]{1,2}:[0-9]{1,2}(:[0-9]{1,2}([.:][0-9]{0,7})?)? *([AaPp][Mm])? *$)");
+    return text.empty() || std::regex_match(text, kTimeOfDay);
 }
 
 // The PostgreSQL type for a T-SQL type name; "" when the name is no type to
@@ -91,9 +100,11 @@ class StatementWriter {
   public:
     // `vars`: the batch's variables, which become parameters; nullptr
     // refuses variables.
+    // `dates`: the database converts text to date-times as SQL Server does
+    // (its assignment casts exist), so literals may be typed as text.
     StatementWriter(const std::vector<Token>& t, std::size_t b, std::size_t e, bool ci,
-                    PgStatement& out, const VariableTypes* vars = nullptr)
-        : t_(t), b_(b), e_(e), ci_(ci), out_(out), vars_(vars) {}
+                    PgStatement& out, const VariableTypes* vars = nullptr, bool dates = false)
+        : t_(t), b_(b), e_(e), ci_(ci), dates_(dates), out_(out), vars_(vars) {}
 
     void Run() {
         const Token& first = t_[b_];
@@ -116,6 +127,7 @@ class StatementWriter {
     struct Paren {
         std::string close = ")";
         bool cast = false;
+        bool cut = false;  // a CAST to an integer type: its operand goes through cut()
     };
 
     const Token& At(std::size_t k) const { return k < e_ ? t_[k] : t_[e_]; }
@@ -222,6 +234,7 @@ class StatementWriter {
                 if (afterLike_ && tok.text.find('[') != std::string::npos)
                     return LikeWithClasses(tok.text);
                 afterLike_ = false;
+                if (ValueTypedAsText(tok.text)) return Emit(Literal(tok.text) + "::text");
                 return Emit(Literal(tok.text));
             case TokKind::Binary:
                 return Emit("'\\x" + tok.text + "'::bytea");
@@ -234,13 +247,32 @@ class StatementWriter {
         }
     }
 
+    // PostgreSQL reads an untyped literal with the column's own input, which
+    // takes neither a bare time of day nor an empty text as a date-time; SQL
+    // Server reads both on 1900-01-01. Typed as text, such a whole value of
+    // an INSERT's VALUES list or an UPDATE's SET goes through the database's
+    // text-to-date-time cast instead (and stays the same text in a text
+    // column).
+    bool ValueTypedAsText(const std::string& text) const {
+        if (!dates_ || !IsTimeOfDayOrEmpty(text)) return false;
+        const Token& before = t_[i_ - 1];
+        const Token& after = At(i_ + 1);
+        if (valuesList_)
+            return parens_.size() == 1 && (before.IsOp("(") || before.IsOp(",")) &&
+                   (after.IsOp(",") || after.IsOp(")"));
+        return setList_ && parens_.empty() && before.IsOp("=") &&
+               (after.IsOp(",") || after.IsWord("WHERE") || after.IsWord("FROM") || i_ + 1 >= e_);
+    }
+
     void Operator(const Token& tok) {
         if (tok.IsOp(";")) return;
         if (tok.IsOp("(")) {
             if (insertState_ != 3) insertState_ = insertState_ == 2 ? 3 : 4;
             parens_.push_back(pendingParen_);
             pendingParen_ = Paren{};
-            return Emit("(");
+            Emit("(");
+            if (parens_.back().cut) Emit("cut (");
+            return;
         }
         if (tok.IsOp(")")) {
             if (parens_.empty()) Refuse("an unbalanced ')'");
@@ -415,6 +447,11 @@ class StatementWriter {
             if (FindTopLevel(i_ + 1, "FROM") != e_) Refuse("DELETE name FROM ... on PostgreSQL");
             return Emit("DELETE FROM");
         }
+        if (w == "values" && insertState_ >= 2 && parens_.empty()) valuesList_ = true;
+        if (parens_.empty() && t_[b_].IsWord("UPDATE")) {
+            if (w == "set") setList_ = true;
+            if (w == "from" || w == "where") setList_ = false;
+        }
         if (w == "insert") {
             insertState_ = 1;
             Emit("INSERT");
@@ -423,6 +460,10 @@ class StatementWriter {
         }
         if (w == "order" && At(i_ + 1).IsWord("BY") && parens_.empty()) orderBy_ = true;
         if (w == "like") afterLike_ = true;
+        if (w == "as" && InCast() && parens_.back().cut) {
+            parens_.back().cut = false;
+            return Emit(") AS");  // closes "cut ("
+        }
         // Column aliases of the outer select list keep their spelling; table
         // aliases fold like every other name.
         if (w == "as" && !InCast() && selectList_ && parens_.empty()) {
@@ -494,10 +535,10 @@ class StatementWriter {
             CastToText();
             Emit("CAST");
             pendingParen_.cast = true;
+            pendingParen_.cut = CastToInteger();
             return true;
         }
-        static const char* const kRefused[] = {"convert", "charindex", "datepart", "patindex",
-                                               "stuff",   "replicate", "space",    "str"};
+        static const char* const kRefused[] = {"convert", "patindex", "stuff", "space", "str"};
         for (const char* r : kRefused)
             if (w == r) Refuse(UpperAscii(w) + " on PostgreSQL");
         return false;
@@ -520,6 +561,30 @@ class StatementWriter {
         if (!fixed && type != "varchar" && type != "nvarchar") return;
         Emit(fixed ? "rpad (" : "left (");
         pendingParen_.close = ") , " + t_[close - 2].text + " )";
+    }
+
+    // CAST(x AS INT) cuts a fraction as SQL Server does where PostgreSQL
+    // rounds; the setup's cut() leaves every other type alone. A plain
+    // integer literal needs nothing.
+    bool CastToInteger() const {
+        int depth = 0;
+        std::size_t close = 0;
+        for (std::size_t k = i_ + 1; k < e_ && close == 0; ++k) {
+            if (t_[k].IsOp("(")) ++depth;
+            if (t_[k].IsOp(")") && --depth == 0) close = k;
+        }
+        if (close < i_ + 5 || !t_[close - 2].IsWord("AS")) return false;
+        // A lone literal: an integer needs nothing, a text or NULL converts
+        // by the cast itself (cut() could not tell its type).
+        const Token& only = t_[i_ + 2];
+        if (close == i_ + 5 &&
+            ((only.Is(TokKind::Number) && only.text.find_first_of(".eE") == std::string::npos) ||
+             only.Is(TokKind::String) || only.IsWord("NULL")))
+            return false;
+        static const char* const kIntegers[] = {"int", "integer", "bigint", "smallint", "tinyint"};
+        for (const char* type : kIntegers)
+            if (t_[close - 1].IsWord(type)) return true;
+        return false;
     }
 
     bool TypeName(const std::string& w) {
@@ -608,6 +673,7 @@ class StatementWriter {
     const std::vector<Token>& t_;
     std::size_t b_, e_, i_ = 0;
     bool ci_;
+    bool dates_;
     PgStatement& out_;
     const VariableTypes* vars_;
     bool ddl_ = false;
@@ -619,7 +685,9 @@ class StatementWriter {
     bool itemSimple_ = true;
     std::string assigning_;  // the variable the current select item assigns
     std::string itemName_;
-    int insertState_ = 0;  // 1 after INSERT, 2 after its table, 3 in its column list
+    bool valuesList_ = false;  // in an INSERT's VALUES
+    bool setList_ = false;     // in an UPDATE's SET
+    int insertState_ = 0;      // 1 after INSERT, 2 after its table, 3 in its column list
     std::string limit_;
     std::vector<Paren> parens_;
     Paren pendingParen_;
@@ -807,19 +875,24 @@ void RewriteDateDiff(std::vector<Token>& t) {
         if (close == 0 || commas.size() != 2 || commas[0] != i + 3)
             Refuse("DATEDIFF with these arguments");
         auto part = kParts.find(LowerAscii(t[i + 2].text));
-        // Weeks depend on the first day of the week, which differs by setting.
-        if (part == kParts.end() || std::string(part->second) == "week")
-            Refuse("DATEDIFF(" + t[i + 2].text + ", ...)");
+        if (part == kParts.end()) Refuse("DATEDIFF(" + t[i + 2].text + ", ...)");
         if (commas[1] == commas[0] + 1 || close == commas[1] + 1)
             Refuse("DATEDIFF with these arguments");
         std::vector<Token> from(t.begin() + static_cast<long>(commas[0] + 1),
                                 t.begin() + static_cast<long>(commas[1]));
         std::vector<Token> to(t.begin() + static_cast<long>(commas[1] + 1),
                               t.begin() + static_cast<long>(close));
-        // CAST ( x AS type )
+        // CAST ( x AS type ); a literal time of day or empty text is read
+        // as SQL Server reads it (the setup's datetime_of), not by
+        // PostgreSQL's input.
         auto cast = [&](const std::vector<Token>& x, const char* type) {
             std::vector<Token> c = {name("CAST"), op("(")};
-            c.insert(c.end(), x.begin(), x.end());
+            if (x.size() == 1 && x[0].kind == TokKind::String && IsTimeOfDayOrEmpty(x[0].text)) {
+                for (Token y : {name("datetime_of"), op("("), x[0], op(")")})
+                    c.push_back(y);
+            } else {
+                c.insert(c.end(), x.begin(), x.end());
+            }
             c.push_back(name("AS"));
             c.push_back(name(type));
             c.push_back(op(")"));
@@ -836,7 +909,15 @@ void RewriteDateDiff(std::vector<Token>& t) {
         std::vector<Token> out = {op("(")};
         auto add = [&](const std::vector<Token>& x) { out.insert(out.end(), x.begin(), x.end()); };
         std::string p = part->second;
-        if (p == "day") {
+        if (p == "week") {
+            // Weeks begin on Sunday, as under SQL Server's default DATEFIRST.
+            out.push_back(name("datediff_week"));
+            out.push_back(op("("));
+            add(cast(from, "timestamp"));
+            out.push_back(op(","));
+            add(cast(to, "timestamp"));
+            out.push_back(op(")"));
+        } else if (p == "day") {
             add(cast(to, "date"));
             out.push_back(op("-"));
             add(cast(from, "date"));
@@ -874,6 +955,50 @@ void RewriteDateDiff(std::vector<Token>& t) {
                 out.push_back(x);
         }
         out.push_back(op(")"));
+        t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
+        t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
+    }
+}
+
+// DATEPART(part, x) becomes datepart('part', x as a timestamp), the setup's
+// function; a literal that is empty or a time of day reads as SQL Server
+// reads it.
+void RewriteDatePart(std::vector<Token>& t) {
+    static const std::map<std::string, const char*> kParts = {
+        {"year", "year"},       {"yy", "year"},    {"yyyy", "year"},
+        {"quarter", "quarter"}, {"qq", "quarter"}, {"q", "quarter"},
+        {"month", "month"},     {"mm", "month"},   {"m", "month"},
+        {"dayofyear", "doy"},   {"dy", "doy"},     {"y", "doy"},
+        {"day", "day"},         {"dd", "day"},     {"d", "day"},
+        {"week", "week"},       {"wk", "week"},    {"ww", "week"},
+        {"weekday", "weekday"}, {"dw", "weekday"}, {"w", "weekday"},
+        {"hour", "hour"},       {"hh", "hour"},    {"minute", "minute"},
+        {"mi", "minute"},       {"n", "minute"},   {"second", "second"},
+        {"ss", "second"},       {"s", "second"},   {"millisecond", "millisecond"},
+        {"ms", "millisecond"}};
+    for (std::size_t i = 0; i + 1 < t.size(); ++i) {
+        if (!t[i].IsWord("DATEPART") || !t[i + 1].IsOp("(")) continue;
+        std::vector<std::size_t> commas;
+        const std::size_t close = CallEnd(t, i + 1, commas);
+        if (close == 0 || commas.size() != 1 || commas[0] != i + 3 || close == commas[0] + 1)
+            Refuse("DATEPART with these arguments");
+        auto part = kParts.find(LowerAscii(t[i + 2].text));
+        if (part == kParts.end()) Refuse("DATEPART(" + t[i + 2].text + ", ...)");
+        std::vector<Token> out = {Make(TokKind::Name, "datepart"),     Make(TokKind::Op, "("),
+                                  Make(TokKind::String, part->second), Make(TokKind::Op, ","),
+                                  Make(TokKind::Name, "CAST"),         Make(TokKind::Op, "(")};
+        if (close == commas[0] + 2 && t[close - 1].kind == TokKind::String &&
+            IsTimeOfDayOrEmpty(t[close - 1].text)) {
+            for (Token x : {Make(TokKind::Name, "datetime_of"), Make(TokKind::Op, "("),
+                            t[close - 1], Make(TokKind::Op, ")")})
+                out.push_back(x);
+        } else {
+            out.insert(out.end(), t.begin() + static_cast<long>(commas[0] + 1),
+                       t.begin() + static_cast<long>(close));
+        }
+        for (Token x : {Make(TokKind::Name, "AS"), Make(TokKind::Name, "timestamp"),
+                        Make(TokKind::Op, ")"), Make(TokKind::Op, ")")})
+            out.push_back(x);
         t.erase(t.begin() + static_cast<long>(i), t.begin() + static_cast<long>(close + 1));
         t.insert(t.begin() + static_cast<long>(i), out.begin(), out.end());
     }
@@ -1012,12 +1137,12 @@ bool MoveUpdateTargetOutOfFrom(const std::vector<Token>& t, std::size_t b, std::
 
 // Runs the writer over [b, e), or over the UPDATE reshaped for PostgreSQL.
 void WriteStatement(const std::vector<Token>& t, std::size_t b, std::size_t e, bool ci,
-                    PgStatement& s, const VariableTypes* vars = nullptr) {
+                    PgStatement& s, const VariableTypes* vars = nullptr, bool dates = false) {
     std::vector<Token> moved;
     if (t[b].IsWord("UPDATE") && MoveUpdateTargetOutOfFrom(t, b, e, moved))
-        StatementWriter(moved, 0, moved.size() - 1, ci, s, vars).Run();
+        StatementWriter(moved, 0, moved.size() - 1, ci, s, vars, dates).Run();
     else
-        StatementWriter(t, b, e, ci, s, vars).Run();
+        StatementWriter(t, b, e, ci, s, vars, dates).Run();
 }
 
 }  // namespace
@@ -1031,6 +1156,7 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
         RewriteConvert(tokens);
         RewriteDateAdd(tokens);
         RewriteDateDiff(tokens);
+        RewriteDatePart(tokens);
         std::size_t b = 0;
         while (tokens[b].kind != TokKind::End) {
             if (tokens[b].IsOp(";")) {
@@ -1130,6 +1256,7 @@ bool PgStatementTranslator::Prepare(std::vector<Token>& tokens, std::string& err
         RewriteConvert(tokens);
         RewriteDateAdd(tokens);
         RewriteDateDiff(tokens);
+        RewriteDatePart(tokens);
     });
 }
 
@@ -1151,7 +1278,7 @@ bool PgStatementTranslator::Statement(const std::vector<Token>& t, std::size_t b
                  !first.IsWord("TRUNCATE"))
             Refuse(UpperAscii(first.text) + " on PostgreSQL");
         PgStatement s;
-        WriteStatement(t, b, e, ci_, s, &vars);
+        WriteStatement(t, b, e, ci_, s, &vars, dates_);
         out = ToSqlStatement(std::move(s), kind);
     });
 }

@@ -43,7 +43,10 @@ bool TranslateBatchToPg(const std::string& tsql, bool textIgnoresCase,
 // reads a temporary table the runner fills.
 class PgStatementTranslator : public StatementTranslator {
   public:
-    explicit PgStatementTranslator(bool textIgnoresCase) : ci_(textIgnoresCase) {}
+    // `textToDates`: the database's setup made text convert to date-times as
+    // SQL Server converts it (PgTextConvertsToDates).
+    explicit PgStatementTranslator(bool textIgnoresCase, bool textToDates = false)
+        : ci_(textIgnoresCase), dates_(textToDates) {}
     bool Prepare(std::vector<Token>& tokens, std::string& error) override;
     bool Statement(const std::vector<Token>& tokens, std::size_t begin, std::size_t end,
                    const VariableTypes& vars, SqlStatement& out, std::string& error) override;
@@ -55,6 +58,7 @@ class PgStatementTranslator : public StatementTranslator {
 
   private:
     bool ci_;
+    bool dates_;
 };
 
 // The PostgreSQL type a variable's parameter is cast to ("" for none).
