@@ -197,19 +197,12 @@ class OdbcSQLiteExecutor : public StatementExecutor {
         if (!s_.Run(st.Sql, Stored(params), results, err)) return false;
         switch (st.Kind) {
             case StatementKind::Select: {
-                // Only the first rows of a request carry the row ids an
-                // updatable recordset writes back through.
-                bool wantIds = firstRows_ && st.UpdatableRowid && st.AssignTargets.empty();
+                const bool wantIds = SQLiteWantsRowIds(firstRows_, st);
                 std::vector<int64_t> ids;
                 for (auto& r : results)
                     if (r.Rows) outcome.Rows = s_.ReadTyped(r, &st, wantIds ? &ids : nullptr);
                 if (!outcome.Rows) outcome.Rows = std::make_shared<Recordset>();
-                if (st.AssignTargets.empty()) firstRows_ = false;
-                if (wantIds) {
-                    out_.HasRowIds = true;
-                    out_.RowIds = std::move(ids);
-                    out_.BaseTable = st.BaseTable;
-                }
+                SQLiteKeepRowIds(st, wantIds, std::move(ids), firstRows_, out_);
                 return true;
             }
             case StatementKind::Insert:
@@ -590,32 +583,29 @@ bool OdbcSQLite::WriteRow(const std::string& table, bool isNew, int64_t& rowId,
 }
 
 const TableInfo* OdbcSQLite::FindTable(const std::string& schema, const std::string& name) {
-    SQLiteLayoutReader reader;
-    reader.EnsureTempdb = [this] {
-        DBError e;
-        return EnsureTempdb(e);
-    };
-    reader.ReadColumns = [this](const std::string& db, const std::string& table,
-                                std::vector<PragmaColumn>& columns) {
-        std::vector<OdbcResult> results;
-        DBError e;
-        if (!Run("PRAGMA " + db + ".table_info(" + QuoteName(table) + ")", {}, results, e))
-            return false;
-        for (auto& r : results) {
-            if (!r.Rows) continue;
-            for (const auto& row : r.Rows->Rows())
-                if (row.size() >= 6)
-                    columns.push_back({row[1].ToText(), row[2].IsNull() ? "" : row[2].ToText(),
-                                       NumberFromText(row[5]).ToInt64() > 0});
-        }
-        return true;
-    };
-    // The AUTOINCREMENT flag is the connection's own knowledge, not a query's.
-    reader.AutoIncrement = [this](const std::string& db, const std::string& table,
-                                  const std::string& column) {
-        return SQLiteIsAutoIncrement(hooks_ ? hooks_->Db : nullptr, db, table, column);
-    };
-    return SQLiteFindTable(*cache_, pins_, schema, name, reader);
+    return SQLiteFindTable(*cache_, pins_, schema, name, *this);
+}
+
+bool OdbcSQLite::ReadTableColumns(const std::string& db, const std::string& table,
+                                  std::vector<PragmaColumn>& columns) {
+    std::vector<OdbcResult> results;
+    DBError e;
+    if (!Run("PRAGMA " + db + ".table_info(" + QuoteName(table) + ")", {}, results, e))
+        return false;
+    for (auto& r : results) {
+        if (!r.Rows) continue;
+        for (const auto& row : r.Rows->Rows())
+            if (row.size() >= 6)
+                columns.push_back({row[1].ToText(), row[2].IsNull() ? "" : row[2].ToText(),
+                                   NumberFromText(row[5]).ToInt64() > 0});
+    }
+    return true;
+}
+
+// The AUTOINCREMENT flag is the connection's own knowledge, not a query's.
+bool OdbcSQLite::IsAutoIncrement(const std::string& db, const std::string& table,
+                                 const std::string& column) {
+    return SQLiteIsAutoIncrement(hooks_ ? hooks_->Db : nullptr, db, table, column);
 }
 
 bool OdbcSQLite::EnsureTempdb(DBError& err) {

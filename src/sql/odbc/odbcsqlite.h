@@ -29,7 +29,7 @@
 // another workstation waited for as long as a command may run.
 std::string OdbcSQLiteConnectionString(const std::string& connectionString);
 
-class OdbcSQLite : public SchemaSource {
+class OdbcSQLite : public SchemaSource, public SQLiteLayoutReader {
   public:
     // `hooks`: what the open left on the driver's connection (null when the
     // driver uses a SQLite of its own); `path`: the database file.
@@ -48,6 +48,11 @@ class OdbcSQLite : public SchemaSource {
                   std::vector<std::pair<std::string, Variant>>& refreshed, DBError& err);
 
     const TableInfo* FindTable(const std::string& schema, const std::string& name) override;
+    bool ReadTableColumns(const std::string& db, const std::string& table,
+                          std::vector<PragmaColumn>& columns) override;
+    bool IsAutoIncrement(const std::string& db, const std::string& table,
+                         const std::string& column) override;
+    bool EnsureTempdb(DBError& err) override;
 
   private:
     friend class OdbcSQLiteExecutor;
@@ -64,7 +69,6 @@ class OdbcSQLite : public SchemaSource {
                                          std::vector<int64_t>* rowIds);
     bool RunProcedure(const std::string& name, const std::vector<ProcedureArg>& args,
                       ProcedureResult& result, std::optional<int64_t>* lastCount, DBError& err);
-    bool EnsureTempdb(DBError& err);
     void SchemaChanged();
     bool InTransaction() const;
     std::optional<int64_t> LastRowId() const;

@@ -32,17 +32,10 @@ class SQLiteExecutor : public StatementExecutor {
         }
         switch (st.Kind) {
             case StatementKind::Select: {
-                // Only the first rows of a request carry the row ids an
-                // updatable recordset writes back through.
-                bool wantIds = firstRows_ && st.UpdatableRowid && st.AssignTargets.empty();
+                const bool wantIds = SQLiteWantsRowIds(firstRows_, st);
                 std::vector<int64_t> ids;
                 if (!c_.ReadAll(*p, outcome.Rows, wantIds ? &ids : nullptr, err)) return false;
-                if (st.AssignTargets.empty()) firstRows_ = false;
-                if (wantIds) {
-                    out_.HasRowIds = true;
-                    out_.RowIds = std::move(ids);
-                    out_.BaseTable = st.BaseTable;
-                }
+                SQLiteKeepRowIds(st, wantIds, std::move(ids), firstRows_, out_);
                 return true;
             }
             case StatementKind::Insert:

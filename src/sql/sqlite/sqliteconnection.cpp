@@ -176,34 +176,31 @@ bool SQLiteConnection::EnsureTempdb(DBError& err) {
 }
 
 const TableInfo* SQLiteConnection::FindTable(const std::string& schema, const std::string& name) {
-    SQLiteLayoutReader reader;
-    reader.EnsureTempdb = [this] {
-        DBError e;
-        return EnsureTempdb(e);
-    };
-    reader.ReadColumns = [this](const std::string& db, const std::string& table,
-                                std::vector<PragmaColumn>& columns) {
-        sqlite3_stmt* st = nullptr;
-        std::string sql = "PRAGMA " + db + ".table_info(" + QuoteName(table) + ")";
-        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
-            sqlite3_finalize(st);
-            return false;
-        }
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            auto text = [&](int i) {
-                const unsigned char* t = sqlite3_column_text(st, i);
-                return t == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(t));
-            };
-            columns.push_back({text(1), text(2), sqlite3_column_int(st, 5) > 0});
-        }
+    return SQLiteFindTable(*cache_, pins_, schema, name, *this);
+}
+
+bool SQLiteConnection::ReadTableColumns(const std::string& db, const std::string& table,
+                                        std::vector<PragmaColumn>& columns) {
+    sqlite3_stmt* st = nullptr;
+    std::string sql = "PRAGMA " + db + ".table_info(" + QuoteName(table) + ")";
+    if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);
-        return true;
-    };
-    reader.AutoIncrement = [this](const std::string& db, const std::string& table,
-                                  const std::string& column) {
-        return SQLiteIsAutoIncrement(db_, db, table, column);
-    };
-    return SQLiteFindTable(*cache_, pins_, schema, name, reader);
+        return false;
+    }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        auto text = [&](int i) {
+            const unsigned char* t = sqlite3_column_text(st, i);
+            return t == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(t));
+        };
+        columns.push_back({text(1), text(2), sqlite3_column_int(st, 5) > 0});
+    }
+    sqlite3_finalize(st);
+    return true;
+}
+
+bool SQLiteConnection::IsAutoIncrement(const std::string& db, const std::string& table,
+                                       const std::string& column) {
+    return SQLiteIsAutoIncrement(db_, db, table, column);
 }
 
 SQLiteConnection::Prepared* SQLiteConnection::PrepareText(const std::string& sql, DBError& err) {

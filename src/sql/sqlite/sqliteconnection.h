@@ -16,6 +16,7 @@
 
 #include "sql/dbengine.h"
 #include "sql/sqlite/sqlitefunctions.h"
+#include "sql/sqlite/sqliteshared.h"
 #include "sql/tsql/tsqlbatch.h"
 
 // What is known of one database file, shared by its connections: table
@@ -38,7 +39,7 @@ std::shared_ptr<const Batch> TranslateForSQLite(DatabaseCache& cache, SchemaSour
                                                 const std::string& tsql, bool updatable,
                                                 DBError& err);
 
-class SQLiteConnection : public SchemaSource {
+class SQLiteConnection : public SchemaSource, public SQLiteLayoutReader {
   public:
     SQLiteConnection() = default;
     ~SQLiteConnection() override;
@@ -63,9 +64,13 @@ class SQLiteConnection : public SchemaSource {
     int LastFailure() const { return lastFailure_; }
     // The schema changed through this connection: forget layouts and translations.
     void SchemaChanged();
-    bool EnsureTempdb(DBError& err);
+    bool EnsureTempdb(DBError& err) override;
 
     const TableInfo* FindTable(const std::string& schema, const std::string& name) override;
+    bool ReadTableColumns(const std::string& db, const std::string& table,
+                          std::vector<PragmaColumn>& columns) override;
+    bool IsAutoIncrement(const std::string& db, const std::string& table,
+                         const std::string& column) override;
     void ReleasePins() { pins_.clear(); }
 
     struct Prepared {

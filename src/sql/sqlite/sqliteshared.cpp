@@ -187,10 +187,13 @@ Variant SQLiteStorageParam(const Variant& v, SqlType kind) {
 const TableInfo* SQLiteFindTable(DatabaseCache& cache,
                                  std::vector<std::shared_ptr<const TableInfo>>& pins,
                                  const std::string& schema, const std::string& name,
-                                 const SQLiteLayoutReader& reader) {
+                                 SQLiteLayoutReader& reader) {
     bool temp = !name.empty() && name[0] == '#';
     std::string db = temp ? "temp" : schema.empty() ? "main" : schema;
-    if (db == "tempdb" && !reader.EnsureTempdb()) return nullptr;
+    if (db == "tempdb") {
+        DBError e;
+        if (!reader.EnsureTempdb(e)) return nullptr;
+    }
     std::string key = db + "." + LowerAscii(name);
     if (!temp) {
         std::lock_guard<std::mutex> lock(cache.Mutex);
@@ -201,10 +204,10 @@ const TableInfo* SQLiteFindTable(DatabaseCache& cache,
         }
     }
     std::vector<PragmaColumn> columns;
-    if (!reader.ReadColumns(db, name, columns) || columns.empty()) return nullptr;
+    if (!reader.ReadTableColumns(db, name, columns) || columns.empty()) return nullptr;
     std::shared_ptr<const TableInfo> shared = std::make_shared<TableInfo>(SQLiteTableInfo(
         name, std::move(columns),
-        [&](const std::string& column) { return reader.AutoIncrement(db, name, column); }));
+        [&](const std::string& column) { return reader.IsAutoIncrement(db, name, column); }));
     pins.push_back(shared);
     if (!temp) {
         std::lock_guard<std::mutex> lock(cache.Mutex);
@@ -233,4 +236,13 @@ std::string SQLiteTempdbFile(const std::string& path, DBError& err) {
     if (rc == SQLITE_OK) return file;
     err.Set(kErrConnection, "Cannot create the tempdb file " + file);
     return {};
+}
+
+void SQLiteKeepRowIds(const SqlStatement& st, bool wanted, std::vector<int64_t> ids,
+                      bool& firstRows, BatchOutput& out) {
+    if (st.AssignTargets.empty()) firstRows = false;
+    if (!wanted) return;
+    out.HasRowIds = true;
+    out.RowIds = std::move(ids);
+    out.BaseTable = st.BaseTable;
 }

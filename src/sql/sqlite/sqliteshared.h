@@ -5,15 +5,16 @@
 // the T-SQL error a failed constraint stands for, table layouts from PRAGMA
 // table_info, and values read in the storage forms.
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/textutil.h"
+#include "sql/dbengine.h"
 #include "sql/recordset.h"
 #include "sql/sqltypes.h"
+#include "sql/tsql/tsqlbatch.h"
 #include "sql/tsql/tsqltranslator.h"
 #include "sql/variant.h"
 
@@ -62,7 +63,6 @@ TableInfo SQLiteTableInfo(const std::string& name, std::vector<PragmaColumn> col
 
 struct DatabaseCache;
 struct sqlite3;
-struct DBError;
 // The tempdb file beside database `path`, made when missing: tempdb..
 // tables outlive a connection, as SQL Server's do. "" with `err` set when it
 // cannot be made.
@@ -71,16 +71,20 @@ std::string SQLiteTempdbFile(const std::string& path, DBError& err);
 // without a handle).
 bool SQLiteIsAutoIncrement(sqlite3* handle, const std::string& schema, const std::string& table,
                            const std::string& column);
-// How one client reaches its database for a table look-up: attaching the
-// tempdb file, reading PRAGMA <db>.table_info (false when it cannot), and
-// telling an AUTOINCREMENT row id.
-struct SQLiteLayoutReader {
-    std::function<bool()> EnsureTempdb;
-    std::function<bool(const std::string& db, const std::string& name,
-                       std::vector<PragmaColumn>& columns)>
-        ReadColumns;
-    std::function<bool(const std::string& db, const std::string& name, const std::string& column)>
-        AutoIncrement;
+// How one client reaches its database for a table look-up.
+class SQLiteLayoutReader {
+  public:
+    // Attaches the tempdb file once per connection.
+    virtual bool EnsureTempdb(DBError& err) = 0;
+    // The rows of PRAGMA <db>.table_info(table); false when it cannot run.
+    virtual bool ReadTableColumns(const std::string& db, const std::string& table,
+                                  std::vector<PragmaColumn>& columns) = 0;
+    // Whether the row id `column` was declared AUTOINCREMENT.
+    virtual bool IsAutoIncrement(const std::string& db, const std::string& table,
+                                 const std::string& column) = 0;
+
+  protected:
+    ~SQLiteLayoutReader() = default;
 };
 // The layout of table `name` (schema "", "tempdb" or an attached one; #t is
 // the connection's temporary table): from the cache the database's
@@ -90,7 +94,17 @@ struct SQLiteLayoutReader {
 const TableInfo* SQLiteFindTable(DatabaseCache& cache,
                                  std::vector<std::shared_ptr<const TableInfo>>& pins,
                                  const std::string& schema, const std::string& name,
-                                 const SQLiteLayoutReader& reader);
+                                 SQLiteLayoutReader& reader);
+
+// Only the first rows of a request carry the row ids an updatable recordset
+// writes back through: whether the rows `st` selects are to give them.
+inline bool SQLiteWantsRowIds(bool firstRows, const SqlStatement& st) {
+    return firstRows && st.UpdatableRowid && st.AssignTargets.empty();
+}
+// After a SELECT's rows are read: `ids` kept in `out` when they were
+// wanted; rows given to the caller (not to variables) end the first rows.
+void SQLiteKeepRowIds(const SqlStatement& st, bool wanted, std::vector<int64_t> ids,
+                      bool& firstRows, BatchOutput& out);
 
 // The ADO type a value read without a declared type reports.
 int SQLiteAdoTypeOfValue(const Variant& v);
