@@ -159,6 +159,16 @@ bool CheckInstallation(const ConnectionIni& ini, bool& registered, std::string& 
     return true;
 }
 
+// The Provider value of a connection string; "" when it has none.
+std::string ProviderOf(const std::string& text) {
+    for (const std::string& raw : SplitParts(text)) {
+        const auto eq = raw.find('=');
+        if (eq != std::string::npos && LowerAscii(Trim(raw.substr(0, eq))) == "provider")
+            return Trim(PartValue(raw.substr(eq + 1)));
+    }
+    return {};
+}
+
 }  // namespace
 
 bool SplitConnectionString(const std::string& text, ConnectionParts& parts, std::string& error) {
@@ -166,6 +176,11 @@ bool SplitConnectionString(const std::string& text, ConnectionParts& parts, std:
     bool hasProvider = false;
     bool postgres = false;
     bool hasPassword = false;
+    // Provider=ODBC hands its other keys to the driver as they stand: Server
+    // and Host are the driver's own words there, and Driver=, DSN= or
+    // FileDSN= name the database instead of Data Source.
+    const bool odbc = LowerAscii(ProviderOf(text)) == "odbc";
+    bool odbcTarget = false;
     for (const std::string& raw : SplitParts(text)) {
         const std::string part = Trim(raw);
         if (part.empty()) continue;
@@ -178,7 +193,9 @@ bool SplitConnectionString(const std::string& text, ConnectionParts& parts, std:
         const std::string value = PartValue(part.substr(eq + 1));
         // Server and Host (libpq's word) name the database server as Data
         // Source does; User and Username are libpq's words for the login.
-        if (key == "data source" || key == "server" || key == "host") {
+        if (odbc && (key == "driver" || key == "dsn" || key == "filedsn") && !value.empty())
+            odbcTarget = true;
+        if (key == "data source" || (!odbc && (key == "server" || key == "host"))) {
             parts.dataSource = value;
         } else if (key == "user id" || key == "uid" || key == "user" || key == "username") {
             parts.user = value;
@@ -199,7 +216,7 @@ bool SplitConnectionString(const std::string& text, ConnectionParts& parts, std:
     // (PGHOST, else the local socket): a desk on the database's computer.
     if (!hasProvider) {
         error = GetMLText("The connection string names no Provider");
-    } else if (parts.dataSource.empty() && !postgres) {
+    } else if (parts.dataSource.empty() && !postgres && !odbcTarget) {
         error = GetMLText("The connection string names no Data Source");
     } else if (parts.user.empty() && hasPassword && !parts.password.empty()) {
         error = GetMLText("The connection string gives a Password without a User ID");

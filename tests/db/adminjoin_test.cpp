@@ -108,6 +108,12 @@ TEST(SplitConnectionStringTest, KeepsTheFixedPartAndTakesOutSourceAndLogin) {
         // The client library's defaults stand in for a missing server.
         {"Provider=postgresql;Initial Catalog=kiv", "Provider=postgresql;Initial Catalog=kiv", "",
          "", "", ""},
+        // ODBC's driver keys stay as they are; Driver= names the database.
+        {"Provider=ODBC;Driver=SQLite3;Database=/srv/ct/KIVDB1.db",
+         "Provider=ODBC;Driver=SQLite3;Database=/srv/ct/KIVDB1.db", "", "", "", ""},
+        {"Provider=ODBC;Driver={PostgreSQL Unicode};Server=db1;Port=5432;UID=ct;PWD=pw",
+         "Provider=ODBC;Driver={PostgreSQL Unicode};Server=db1;Port=5432", "", "ct", "pw", ""},
+        {"Provider=ODBC;Database=kiv", "", "", "", "", "names no Data Source"},
         {"Data Source=/x.db", "", "", "", "", "names no Provider"},
         {"Provider=SQLite", "", "", "", "", "names no Data Source"},
         {"Provider=SQLite;Data Source=/x.db;Password=secret", "", "", "", "",
